@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace quorvel::platform {
+
+using WindowHandle = std::uintptr_t;
+
+// Single-instance services: an earlier instance is found through the hidden main
+// window each instance owns.
+class Instance {
+  public:
+    virtual ~Instance() = default;
+    // True when another instance of the program already runs for this user.
+    virtual bool PreviousInstanceRunning() = 0;
+    // Creates (or retitles) this instance's hidden main window.
+    virtual void SetMainWindowTitle(const std::string& title) = 0;
+    // FindWindowA: a top-level window with this class and title, or 0.
+    virtual WindowHandle FindWindow(const std::string& className, const std::string& title) = 0;
+    // GetWindow relation 0: the first window in Z order at the same level.
+    virtual WindowHandle FirstInZOrder(WindowHandle window) = 0;
+    virtual void Restore(WindowHandle window) = 0;       // OpenIcon
+    virtual void BringToFront(WindowHandle window) = 0;  // SetForegroundWindow
+};
+
+}  // namespace quorvel::platform

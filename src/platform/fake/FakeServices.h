@@ -1,0 +1,67 @@
+#pragma once
+// Recording doubles for the platform services, for tests.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Desktop.h"
+#include "platform/Instance.h"
+#include "platform/Shell.h"
+#include "platform/SystemInfo.h"
+
+namespace quorvel::platform {
+
+// Records every call as one line, e.g. "ShowTaskbar 0", in order.
+class RecordingDesktop final : public Desktop {
+  public:
+    void ShowTaskbar(int showCommand) override;
+    void SetScreenSaverRunning(bool running, bool writeProfile) override;
+    void RegisterServiceProcess() override;
+    void ShowTrayClock(int showCommand) override;
+    void FlashNotifyIcon(std::uintptr_t window, std::uintptr_t icon) override;
+    void SetTopMost(std::uintptr_t window, bool topMost) override;
+
+    std::vector<std::string> calls;
+};
+
+class FakeInstance final : public Instance {
+  public:
+    bool PreviousInstanceRunning() override { return running; }
+    void SetMainWindowTitle(const std::string& title) override;
+    WindowHandle FindWindow(const std::string& className, const std::string& title) override;
+    WindowHandle FirstInZOrder(WindowHandle window) override;
+    void Restore(WindowHandle window) override;
+    void BringToFront(WindowHandle window) override;
+
+    bool running = false;
+    std::string ownTitle;
+    // (class, title) -> handle of a window "of another instance".
+    std::map<std::pair<std::string, std::string>, WindowHandle> windows;
+    std::map<WindowHandle, WindowHandle> firstInZOrder;
+    std::vector<std::string> calls;
+};
+
+class RecordingShell final : public Shell {
+  public:
+    bool StartProgram(const std::string& path, int showState) override;
+    bool OpenAddress(const std::string& address) override;
+
+    bool succeed = true;
+    std::vector<std::string> calls;
+};
+
+class FakeSystemInfo final : public SystemInfo {
+  public:
+    void OsVersion(int& majorOut, int& minorOut) const override {
+        majorOut = major;
+        minorOut = minor;
+    }
+    std::string SystemDirectory() const override { return systemDirectory; }
+    std::string ProgramFolder() const override { return programFolder; }
+
+    int major = 6, minor = 1;
+    std::string systemDirectory;
+    std::string programFolder;
+};
+
+}  // namespace quorvel::platform

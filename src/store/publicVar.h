@@ -1,0 +1,66 @@
+#pragma once
+// The program's shared state: one object built by main (and one per test), never
+// free globals.
+#include <memory>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/Desktop.h"
+#include "platform/Instance.h"
+#include "platform/Locale.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/SystemInfo.h"
+#include "platform/WindowSystem.h"
+#include "store/ienann.h"
+#include "store/mdlRegistry.h"
+
+namespace quorvel::db {
+class Database;
+}
+
+namespace quorvel::store {
+
+// The operating-system services every part reaches through.
+struct Platform {
+    platform::Registry& registry;
+    platform::WindowSystem& windows;
+    platform::Desktop& desktop;
+    platform::Instance& instance;
+    platform::Shell& shell;
+    platform::SystemInfo& systemInfo;
+    platform::Locale& locale;
+    platform::Clock& clock;
+};
+
+inline constexpr const char* kAppTitle = "Quorvel (DE)";
+
+class publicVar {
+  public:
+    explicit publicVar(Platform services) : os(services), settings(services.registry) {}
+
+    Platform os;
+    mdlRegistry settings;
+
+    std::shared_ptr<db::Database> Conn;  // open from start-up to the login screen's unload
+    std::string SysDir;
+    double OsVersion = 0;
+    std::string CurrentUser;
+    std::string CurrencySymbol;
+    NameList ProgramList;
+    NameList SiteList;
+    std::string reportFromDate;
+    std::string reportTillDate;
+    // The application title; a second instance that found no earlier one runs on as
+    // "unwanted instance".
+    std::string AppTitle = kAppTitle;
+
+    void LoadProgramList(platform::RegKey root, const std::string& path) {
+        LoadNameList(os.registry, root, path, ProgramList);
+    }
+    void LoadSiteList(platform::RegKey root, const std::string& path) {
+        LoadNameList(os.registry, root, path, SiteList);
+    }
+};
+
+}  // namespace quorvel::store

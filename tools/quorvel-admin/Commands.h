@@ -1,0 +1,17 @@
+#pragma once
+// Sub-commands of quorvel-admin. Each takes its own arguments (the sub-command's
+// name removed), writes to the given streams and returns the exit status.
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace quorvel::admin {
+
+using Args = std::vector<std::string>;
+
+// The per-user settings store file: $XDG_CONFIG_HOME/Quorvel/registry.db.
+std::string SettingsStorePath();
+
+int RegCommand(const Args& args, std::ostream& out, std::ostream& err);
+
+}  // namespace quorvel::admin
