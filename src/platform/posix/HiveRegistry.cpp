@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
-constexpr int kBusyTimeoutMs = 250;
 
 // Predefined roots (HKEY_CLASSES_ROOT .. HKEY_CURRENT_CONFIG) live as rows whose id
 // is the handle value itself, so they can never clash with a key's row id.
@@ -80,7 +79,8 @@ bool CheckFileShape(const std::string& path, std::string& why) {
 
 }  // namespace
 
-HiveRegistry::HiveRegistry(std::string path, Mode mode) : path_(std::move(path)), mode_(mode) {
+HiveRegistry::HiveRegistry(std::string path, Mode mode, int busyTimeoutMs)
+    : path_(std::move(path)), mode_(mode), busyTimeoutMs_(busyTimeoutMs) {
     EnsureReady();
 }
 
@@ -118,7 +118,7 @@ bool HiveRegistry::EnsureReady() {
     std::string error;
     db_ = sqlite::Connection::Open(path_, flags, error);
     if (!db_) return Fail(error);
-    sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+    sqlite3_busy_timeout(db_.get(), busyTimeoutMs_);
 
     // Everything up to the schema only reads, so a file that turns out not to be a
     // store, to be damaged or to be locked by another process is left as it was.

@@ -22,7 +22,14 @@ class HiveRegistry final : public Registry {
     // another process: every operation then fails (reads find nothing, writes are
     // dropped) and `error()` says why. The file is looked at again on the next
     // operation, so a lock that goes away ends the failure.
-    explicit HiveRegistry(std::string path, Mode mode = Mode::CreateIfMissing);
+    // `busyTimeoutMs` is how long an operation waits for another process's lock
+    // before it gives up.
+    explicit HiveRegistry(std::string path, Mode mode = Mode::CreateIfMissing,
+                          int busyTimeoutMs = kDefaultBusyTimeoutMs);
+
+    // Long enough to ride out another process's single write, short enough that a
+    // store held locked costs the once-a-second session tick little.
+    static constexpr int kDefaultBusyTimeoutMs = 250;
 
     // True once the file has been checked and is in use as a store.
     bool ok() const { return ready_; }
@@ -54,6 +61,7 @@ class HiveRegistry final : public Registry {
 
     std::string path_;
     Mode mode_;
+    int busyTimeoutMs_;
     sqlite::Connection db_;
     bool ready_ = false;
     std::string error_;
