@@ -28,18 +28,17 @@ class RegistryConformance : public ::testing::Test {
         return key;
     }
     void SetText(RegKey key, const std::string& name, const std::string& text) {
-        ASSERT_EQ(reg().SetValue(key, name, kRegSz,
-                                 reinterpret_cast<const std::uint8_t*>(text.data()),
-                                 static_cast<std::uint32_t>(text.size())),
-                  kErrorSuccess);
+        ASSERT_EQ(
+            reg().SetValue(key, name, kRegSz, reinterpret_cast<const std::uint8_t*>(text.data()),
+                           static_cast<std::uint32_t>(text.size())),
+            kErrorSuccess);
     }
     // The stored bytes of a value, as a query with a large enough buffer gives them.
     bool Query(RegKey key, const std::string& name, std::uint32_t& type, std::string& bytes) {
         std::uint32_t size = 0;
         if (reg().QueryValue(key, name, &type, nullptr, &size) != kErrorSuccess) return false;
         std::vector<std::uint8_t> buffer(size + 1, 0xEE);
-        if (reg().QueryValue(key, name, &type, buffer.data(), &size) != kErrorSuccess)
-            return false;
+        if (reg().QueryValue(key, name, &type, buffer.data(), &size) != kErrorSuccess) return false;
         bytes.assign(reinterpret_cast<const char*>(buffer.data()), size);
         return true;
     }
@@ -81,7 +80,8 @@ TYPED_TEST_P(RegistryConformance, CreateMakesEveryMissingKeyAndReopensExistingOn
     this->reg().CloseKey(deep);
     for (const char* sub : {"A", "A\\B", "A\\B\\C"}) {
         RegKey key = 0;
-        EXPECT_EQ(this->reg().OpenKey(kHkeyCurrentUser, this->Path(sub), key), kErrorSuccess) << sub;
+        EXPECT_EQ(this->reg().OpenKey(kHkeyCurrentUser, this->Path(sub), key), kErrorSuccess)
+            << sub;
         this->reg().CloseKey(key);
     }
     // Creating an existing key opens it with its values intact.
@@ -190,8 +190,8 @@ TYPED_TEST_P(RegistryConformance, EnumerationListsEveryValueOnceInAStableOrder) 
 TYPED_TEST_P(RegistryConformance, AwkwardNamesAreKeptExactlyOrRefusedNeverMixedUp) {
     RegKey key = this->Create("Names");
     const std::string longName(300, 'n');
-    const std::vector<std::string> names = {"plain", "it's \"quoted\"", "\\lead", "trail\\",
-                                            "caf\xE9 \xFC", longName};
+    const std::vector<std::string> names = {"plain",   "it's \"quoted\"", "\\lead",
+                                            "trail\\", "caf\xE9 \xFC",    longName};
     for (const auto& name : names) this->SetText(key, name, "data of " + name);
     for (const auto& name : names) {
         std::uint32_t type = 0;
