@@ -4,6 +4,7 @@
 // and a fresh base path under HKEY_CURRENT_USER to work in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -174,10 +175,20 @@ TYPED_TEST_P(RegistryConformance, EnumerationListsEveryValueOnceInAStableOrder) 
     ASSERT_EQ(this->reg().EnumValue(key, 0, name, &nameLen, &type, data, &dataSize), kErrorSuccess);
     EXPECT_EQ(type, kRegSz);
     EXPECT_EQ(dataSize, std::strlen(reinterpret_cast<char*>(data)) + 1);
+    // Without a data buffer the size alone is reported, whatever the data's length.
+    const std::string longData(600, 'd');
+    this->SetText(key, "zeta", longData);
+    const auto zetaIndex = std::find(first.begin(), first.end(), "zeta") - first.begin();
+    nameLen = sizeof name;
+    dataSize = 0;
+    ASSERT_EQ(this->reg().EnumValue(key, static_cast<std::uint32_t>(zetaIndex), name, &nameLen,
+                                    nullptr, nullptr, &dataSize),
+              kErrorSuccess);
+    EXPECT_EQ(std::string(name, nameLen), "zeta");
+    EXPECT_EQ(dataSize, longData.size() + 1);
     char tiny[2];
     nameLen = sizeof tiny;
-    const auto longIndex = std::find(first.begin(), first.end(), "zeta") - first.begin();
-    EXPECT_EQ(this->reg().EnumValue(key, static_cast<std::uint32_t>(longIndex), tiny, &nameLen,
+    EXPECT_EQ(this->reg().EnumValue(key, static_cast<std::uint32_t>(zetaIndex), tiny, &nameLen,
                                     nullptr, nullptr, nullptr),
               kErrorMoreData);
     nameLen = sizeof name;
