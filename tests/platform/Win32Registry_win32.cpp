@@ -91,6 +91,19 @@ TEST(Win32Registry, NamesWithANulInsideAreRefused) {
     reg.CloseKey(key);
 }
 
+TEST(Win32Registry, AStandInRootThatCannotBeMadeNeverFallsThroughToTheRealHive) {
+    ScratchKey scratch;
+    // A key name longer than Windows allows, so the stand-in cannot be created.
+    Win32Registry reg(scratch.path() + "\\" + std::string(300, 'k'));
+    RegKey key = 0;
+    EXPECT_NE(reg.CreateKey(kHkeyCurrentUser, scratch.path() + "\\leak", key), kErrorSuccess);
+    EXPECT_EQ(key, 0u);
+    HKEY raw = nullptr;
+    EXPECT_EQ(
+        RegOpenKeyExA(HKEY_CURRENT_USER, (scratch.path() + "\\leak").c_str(), 0, KEY_READ, &raw),
+        ERROR_FILE_NOT_FOUND);
+}
+
 // Tests of the program run on a TestPlatform: on Windows each gets its own stand-in
 // for HKEY_CURRENT_USER, so the program's keys are there, private, and gone after.
 TEST(Win32Registry, EachTestPlatformWorksInAPrivateCopyOfTheProgramsKeys) {
