@@ -1,17 +1,19 @@
 #include "support/TestPlatform.h"
 
-#include "platform/fake/MemoryRegistry.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include "support/ScratchRegistry_win32.h"
+#else
 #include "platform/posix/HiveRegistry.h"
 #endif
 
 namespace quorvel::test {
 
 std::unique_ptr<platform::Registry> MakeProvisionedMemoryRegistry() {
-    // On Linux the file store itself, kept in memory; the Windows build has no file
-    // store and uses the in-memory double that keeps the same rules.
+    // On Linux the file store itself, kept in memory.
 #ifdef _WIN32
-    auto registry = std::make_unique<platform::MemoryRegistry>();
+    // Windows has no in-memory registry: each test gets a scratch key of the real
+    // one in place of HKEY_CURRENT_USER, removed when the test ends.
+    std::unique_ptr<platform::Registry> registry = std::make_unique<ScratchRegistry>();
 #else
     auto registry = std::make_unique<platform::HiveRegistry>(":memory:");
 #endif
