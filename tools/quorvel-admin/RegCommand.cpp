@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "platform/posix/HiveRegistry.h"
+#include "platform/posix/XdgPaths.h"
 #include "store/mdlRegistry.h"
 
 namespace quorvel::admin {
@@ -14,15 +15,7 @@ namespace quorvel::admin {
 using namespace platform;
 
 std::string SettingsStorePath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::filesystem::path base;
-    if (config && *config) {
-        base = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::filesystem::path(home && *home ? home : ".") / ".config";
-    }
-    return (base / "Quorvel" / "registry.db").string();
+    return XdgSettingsStorePath();
 }
 
 namespace {
@@ -44,13 +37,20 @@ std::optional<std::string> Option(const Args& args, const std::string& flag) {
 
 std::string TypeName(std::uint32_t type) {
     switch (type) {
-        case kRegNone: return "REG_NONE";
-        case kRegSz: return "REG_SZ";
-        case kRegExpandSz: return "REG_EXPAND_SZ";
-        case kRegBinary: return "REG_BINARY";
-        case kRegDword: return "REG_DWORD";
-        case kRegMultiSz: return "REG_MULTI_SZ";
-        default: return "REG_TYPE_" + std::to_string(type);
+        case kRegNone:
+            return "REG_NONE";
+        case kRegSz:
+            return "REG_SZ";
+        case kRegExpandSz:
+            return "REG_EXPAND_SZ";
+        case kRegBinary:
+            return "REG_BINARY";
+        case kRegDword:
+            return "REG_DWORD";
+        case kRegMultiSz:
+            return "REG_MULTI_SZ";
+        default:
+            return "REG_TYPE_" + std::to_string(type);
     }
 }
 
@@ -97,7 +97,8 @@ int Query(HiveRegistry& hive, const std::string& key, const Args& args, std::ost
         std::vector<char> name(16384);
         std::uint32_t nameLen = static_cast<std::uint32_t>(name.size());
         std::uint32_t type = 0, size = 0;
-        const auto rc = hive.EnumValue(handle.get(), index, name.data(), &nameLen, &type, nullptr, &size);
+        const auto rc =
+            hive.EnumValue(handle.get(), index, name.data(), &nameLen, &type, nullptr, &size);
         if (rc == kErrorNoMoreItems) break;
         if (rc != kErrorSuccess) {
             err << "ERROR: cannot list HKCU\\" << key << " (status " << rc << ")\n";
@@ -150,10 +151,9 @@ int Add(HiveRegistry& hive, const std::string& key, const Args& args, std::ostre
     }
     store::mdlRegistry settings(hive);
     const store::Variant value =
-        typeCode == kRegDword
-            ? store::Variant(static_cast<std::int32_t>(static_cast<std::uint32_t>(
-                  std::strtoll(data.c_str(), nullptr, 0))))
-            : store::Variant(data);
+        typeCode == kRegDword ? store::Variant(static_cast<std::int32_t>(static_cast<std::uint32_t>(
+                                    std::strtoll(data.c_str(), nullptr, 0))))
+                              : store::Variant(data);
     if (settings.WriteKeyValue(handle.get(), *name, typeCode, value) != kErrorSuccess) {
         err << "ERROR: cannot write '" << *name << "' in HKCU\\" << key << "\n";
         return 1;
