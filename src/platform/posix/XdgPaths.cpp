@@ -9,10 +9,10 @@ namespace quorvel::platform {
 
 namespace {
 
-// An XDG variable must hold an absolute path; anything else is ignored.
+// An empty or unset XDG variable means its default under the home folder.
 std::filesystem::path Base(const char* variable, const char* fallbackUnderHome) {
     const char* value = std::getenv(variable);
-    if (value && *value == '/') return value;
+    if (value && *value) return value;
     const char* home = std::getenv("HOME");
     return std::filesystem::path(home && *home ? home : ".") / fallbackUnderHome;
 }
