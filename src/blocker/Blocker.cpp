@@ -22,6 +22,10 @@ void Blocker::AddKeywords(const store::NameList& keywords) {
 }
 
 void Blocker::Tick() {
+    // Where no edit control can be read (X11) no address is ever found and no tick can
+    // act; listing thousands of windows a hundred times a second would only load the
+    // display server. The tick is then over before it starts.
+    if (!windows_.HasEditControls()) return;
     lister_.ListChildWindows(lstWindows_, windows_.DesktopWindow());
     const std::size_t count = lstWindows_.size();
     for (std::size_t i = 0; i < count; ++i) {

@@ -40,7 +40,7 @@ class Blocker {
     // kBrowserCaption, every descendant whose class name holds "Edit" has its text
     // read and, once for every keyword it contains, replaced by kBlockedPage with an
     // Enter key-down after it. An empty keyword list, or reaching an empty keyword,
-    // ends the tick.
+    // ends the tick. A window system without readable edit controls ends it at once.
     void Tick();
 
     const store::NameList& lstWindows() const { return lstWindows_; }

@@ -19,6 +19,9 @@ using EnumChildProc = std::function<bool(Hwnd window, std::intptr_t param)>;
 class WindowSystem {
   public:
     virtual ~WindowSystem() = default;
+    // False where no program's edit controls can be read (X11): there no address can
+    // ever be found, so a blocker tick could never act.
+    virtual bool HasEditControls() const = 0;
     // GetDesktopWindow: the window every top-level window sits under.
     virtual Hwnd DesktopWindow() = 0;
     // EnumChildWindows: calls `proc` for every descendant of `parent` (children,

@@ -187,6 +187,17 @@ TEST_F(BlockerTest, AWindowThatVanishesMidTickIsPassedOver) {
               (std::vector<std::string>{"SetText " + std::to_string(stays), "Enter"}));
 }
 
+TEST_F(BlockerTest, WithoutReadableEditControlsATickDoesNothing) {
+    const Hwnd edit = Browser("Example", "http://casino.example/");
+    desktop.editControls = false;
+    int calls = 0;
+    desktop.onCall = [&](std::string_view, Hwnd) { ++calls; };
+    blocker.AddKeywords({"casino"});
+    blocker.Tick();
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(Text(edit), "http://casino.example/");
+}
+
 TEST_F(BlockerTest, KeywordsAreAppendedNotReplaced) {
     blocker.AddKeywords({"a", "b"});
     blocker.AddKeywords({"", "c"});

@@ -9,7 +9,9 @@ void RecordingDesktop::SetScreenSaverRunning(bool running, bool writeProfile) {
     calls.push_back("SetScreenSaverRunning " + std::to_string(running) + " " +
                     std::to_string(writeProfile));
 }
-void RecordingDesktop::RegisterServiceProcess() { calls.push_back("RegisterServiceProcess"); }
+void RecordingDesktop::RegisterServiceProcess() {
+    calls.push_back("RegisterServiceProcess");
+}
 void RecordingDesktop::ShowTrayClock(int showCommand) {
     calls.push_back("ShowTrayClock " + std::to_string(showCommand));
 }

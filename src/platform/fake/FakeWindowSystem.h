@@ -33,6 +33,7 @@ class FakeWindowSystem final : public WindowSystem {
     Window& At(Hwnd window) { return windows_.at(window); }
     std::size_t WindowCount() const { return windows_.size() - 1; }
 
+    bool HasEditControls() const override { return editControls; }
     Hwnd DesktopWindow() override { return kDesktop; }
     void EnumChildWindows(Hwnd parent, const EnumChildProc& proc, std::intptr_t param) override;
     std::string WindowText(Hwnd window, int maxCount) override;
@@ -53,6 +54,8 @@ class FakeWindowSystem final : public WindowSystem {
     };
     std::vector<Rewrite> rewrites;
     int enterPresses = 0;
+    // Whether this desktop lets edit controls be read, as Windows does and X11 does not.
+    bool editControls = true;
     // Rewrites and key-downs in the order they happened: "SetText <handle>" or "Enter".
     std::vector<std::string> events;
 
