@@ -127,6 +127,9 @@ TEST(Win32WindowSystem, TheBlockerSendsABrowserWithABlockedAddressToTheBlockedPa
     OwnWindow other(FrameClass(), "Example - microsoft internet explorer");
     OwnWindow otherEdit("Edit", "http://www.casino.example/", other.get(), WS_VISIBLE);
 
+    keybd_event(VK_RETURN, 1, KEYEVENTF_KEYUP, 0);
+    ASSERT_TRUE(WaitFor([] { return (GetAsyncKeyState(VK_RETURN) & 0x8000) == 0; }));
+
     blocker::Blocker blocker(windows);
     blocker.AddKeywords({"casino"});
     blocker.Tick();
