@@ -27,7 +27,7 @@ std::string NewSessionId(const platform::LocalDateTime& now) {
     return text;
 }
 
-GuestSession::GuestSession(store::publicVar& pv, Takings& takings) : pv_(pv), takings_(takings) {}
+GuestSession::GuestSession(store::publicVar& pv, Takings& takings) : pv_(pv), takings_(&takings) {}
 
 void GuestSession::Store(const char* name, const std::string& text) {
     pv_.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, name, text,
@@ -73,7 +73,7 @@ void GuestSession::Start() {
 
 void GuestSession::Activate() {
     charge_.amount = 0;
-    rates_ = LoadRates(takings_.ReadRates());
+    rates_ = LoadRates(takings_->ReadRates());
 }
 
 void GuestSession::Tick() {
@@ -105,7 +105,7 @@ void GuestSession::RecordProgress() {
 }
 
 BookingResult GuestSession::AddSessionToDailyTotals() {
-    return takings_.Book(pv_.os.clock.Now(), static_cast<double>(charge_.amount), sessionId_);
+    return takings_->Book(pv_.os.clock.Now(), static_cast<double>(charge_.amount), sessionId_);
 }
 
 void GuestSession::Logout() {
