@@ -146,8 +146,7 @@ void frmtimer2::BuildControls() {
     auto* options = new QGridLayout;
     options->setHorizontalSpacing(10);
     options->setVerticalSpacing(6);
-    Label1[1] = NewLabel(this, "Label1", "Alarm");
-    Label1[1]->setProperty("index", 1);
+    Label1[1] = NewLabel(this, "Label1_1", "Alarm");
     combo1 = new QComboBox(this);
     combo1->setObjectName("combo1");
     combo1->addItems({"Alarm On", "Alarm Off"});
@@ -157,8 +156,7 @@ void frmtimer2::BuildControls() {
     options->addWidget(Label1[1], 0, 0);
     options->addWidget(combo1, 0, 1);
     options->addWidget(Check1, 0, 2);
-    Label1[0] = NewLabel(this, "Label1", "Quick Launch");
-    Label1[0]->setProperty("index", 0);
+    Label1[0] = NewLabel(this, "Label1_0", "Quick Launch");
     options->addWidget(Label1[0], 1, 0, 1, 3);
     List1 = new QListWidget(this);
     List1->setObjectName("List1");

@@ -3,6 +3,11 @@
 // login time, the elapsed time and the amount owed, and its "Logout" label ends the
 // session. The session itself (clock, charge, stored state, log, booking) is
 // GuestSession; this window shows it and forwards its events.
+//
+// Controls carry their design names as object names; the label array `Label1` is named
+// "Label1_0" (Quick Launch) and "Label1_1" (Alarm). The alarm choice, "On Top", the
+// drag handle, "Minimize", "About Quorvel" and the quick-launch list are in place with
+// their captions and tips but do nothing yet; `Timer2` exists, stopped.
 #include <QWidget>
 #include <memory>
 
