@@ -9,10 +9,13 @@ namespace {
 
 void Usage(std::ostream& out) {
     out << "usage: quorvel-admin COMMAND ...\n"
-           "  reg query KEY [/v NAME]                          show a key's values\n"
+           "  init [--admin-password P] [--guest-password P] [--force]\n"
+           "                                                   provision the program folder\n"
+           "  reg query KEY [/v NAME | /ve]                    show a key's values\n"
            "  reg add KEY /v NAME /t REG_SZ|REG_DWORD /d DATA  set a value of an existing key\n"
            "  reg addkey KEY                                   create a key\n"
            "  reg delete KEY /v NAME                           delete a value\n"
+           "/ve in place of /v NAME means the key's default (unnamed) value.\n"
            "KEY is relative to the current user's store, e.g. Software\\Quorvel\\Settings\n"
            "(an HKCU\\ or HKEY_CURRENT_USER\\ prefix is accepted).\n";
 }
@@ -27,6 +30,7 @@ int main(int argc, char** argv) {
     }
     const std::string command = args[0];
     args.erase(args.begin());
+    if (command == "init") return quorvel::admin::InitCommand(args, std::cout, std::cerr);
     if (command == "reg") return quorvel::admin::RegCommand(args, std::cout, std::cerr);
     std::cerr << "quorvel-admin: unknown command '" << command << "'\n";
     Usage(std::cerr);
