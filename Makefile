@@ -1,9 +1,10 @@
 # The two entry points: `make run` sets up, builds and starts the program on a
-# demo folder; `make test` sets up, builds and runs every test.
+# demo folder; `make test` sets up, builds and runs every test: the Linux build under
+# CTest, then the Windows build of the core under Wine (`make wintest` alone).
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test wintest bench clean
 
 deps:
 	scripts/install-deps
@@ -17,6 +18,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory wintest
+
+wintest: deps
+	JOBS=$(JOBS) scripts/wine-tests $(BUILD)
 
 bench: build
 	scripts/run-benchmarks $(BUILD)

@@ -55,10 +55,9 @@ function(quorvel_collect_sources core_out ui_out fakes_out)
   set(${fakes_out} "${fakes}" PARENT_SCOPE)
 endfunction()
 
-# One test program per folder of tests/, each test case registered with CTest.
-# Files ending in _win32.cpp build only for Windows, _posix.cpp and _x11.cpp only
-# elsewhere.
-function(quorvel_test_folder name folder)
+# The test files of a folder that build for this OS: files ending in _win32.cpp build
+# only for Windows, _posix.cpp and _x11.cpp only elsewhere.
+function(quorvel_os_files out folder)
   file(GLOB all CONFIGURE_DEPENDS "${folder}/*.cpp")
   set(files "")
   foreach(file IN LISTS all)
@@ -70,6 +69,12 @@ function(quorvel_test_folder name folder)
     endif()
     list(APPEND files "${file}")
   endforeach()
+  set(${out} "${files}" PARENT_SCOPE)
+endfunction()
+
+# One test program per folder of tests/, each test case registered with CTest.
+function(quorvel_test_folder name folder)
+  quorvel_os_files(files "${folder}")
   if(NOT files)
     return()
   endif()

@@ -7,8 +7,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/posix/FileOps.h"
 #include "platform/posix/Sqlite.h"
 
 namespace quorvel::db {
@@ -22,22 +24,50 @@ std::string DataFilePath(const std::string& programFolder);
 class Database {
   public:
     // Opens an existing keyed data file. Never creates one: a missing, damaged or
-    // differently keyed file fails with the reason in `error`.
+    // differently keyed file, or one without the three tables, fails with the reason
+    // in `error`. While open, the data file's folder holds a shared lock, so a
+    // compaction elsewhere never replaces the file under this connection.
     static std::unique_ptr<Database> Open(const std::string& path, const std::string& password,
                                           std::string& error);
-    // Creates a new keyed data file with the three tables (provisioning only).
+    // Creates a new keyed data file with the three tables (provisioning only). Fails
+    // when the file already exists.
     static std::unique_ptr<Database> Create(const std::string& path, const std::string& password,
                                             std::string& error);
 
     const sqlite::Connection& connection() const { return conn_; }
+    const std::string& path() const { return path_; }
     bool IsOpen() const { return static_cast<bool>(conn_); }
-    // CloseDatabase: errors ignored.
-    void Close() { conn_.Close(); }
+    void Close() {
+        conn_.Close();
+        lock_.Release();
+    }
 
   private:
-    explicit Database(sqlite::Connection conn) : conn_(std::move(conn)) {}
+    Database(sqlite::Connection conn, platform::FolderLock lock, std::string path)
+        : conn_(std::move(conn)), lock_(std::move(lock)), path_(std::move(path)) {}
     sqlite::Connection conn_;
+    platform::FolderLock lock_;
+    std::string path_;
 };
+
+// Opens the keyed file and checks that the key fits and the three tables are there,
+// with `DateValue` registered; no lock is taken (the compaction holds its own).
+sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& password,
+                                 std::string& error);
+
+// CloseDatabase: errors ignored; `Close` on Conn, then Conn is released.
+void CloseDatabase(std::shared_ptr<Database>& conn);
+
+// ---- Days ---------------------------------------------------------------------
+
+// DateValue, as registered on every connection: a day text "m/d/yyyy" (one or two
+// digits for month and day; "/", "-" or "." between; blanks around ignored; a year
+// of one or two digits means 1930 to 2029) as the sortable number yyyymmdd, or
+// nullopt when the text is not a calendar day.
+std::optional<std::int32_t> DateValue(std::string_view text);
+
+// The day as stored: "mm/dd/yyyy".
+std::string DayText(int year, int month, int day);
 
 // ---- Login_M ------------------------------------------------------------------
 
@@ -47,43 +77,56 @@ struct LoginRow {
 };
 
 // The login lookup: the name as typed (the caller trims it), matched ignoring letter
-// case as the database engine does. nullopt when not found or on any error.
+// case as the database engine does. The first matching row; nullopt when not found
+// or on any error.
 std::optional<LoginRow> FindLogin(const Database& db, const std::string& login);
-// Writes a new password for the row whose Login is exactly `login`.
+// Writes a new password into the row the lookup of `login` finds (the first match,
+// ignoring letter case). False when there is no such row or the write failed.
 bool SetPassword(const Database& db, const std::string& login, const std::string& password);
 // Adds a login row (provisioning only).
 bool AddLogin(const Database& db, const std::string& login, const std::string& password);
 
 // ---- Guest_T ------------------------------------------------------------------
 
-// The day as stored and looked up: "mm/dd/yyyy".
-std::string DayText(int year, int month, int day);
-
 struct DayRow {
-    std::string gdate;            // "mm/dd/yyyy"
+    std::string gdate;  // as stored, "mm/dd/yyyy"
     std::int16_t gnum = 0;
-    std::optional<double> gamt;   // nullopt when the day's first amount was not a number
+    std::optional<double> gamt;  // nullopt when the day's first amount was not a number
 };
 
 enum class Booking { Booked, AlreadyBooked, Failed };
 
 // The daily totals update, booked at most once per session identity: in one
-// transaction the day's row is added (Gnum 1) or updated (Gnum + 1 unless it is at
-// 32767; Gamt + amount), and the identity is recorded. `amount` nullopt adds the
-// session to the count only. A day text that is not a date books nothing (Failed).
+// transaction the day's row is added (Gnum 1, the day stored as "mm/dd/yyyy") or its
+// first row updated (Gnum + 1 unless it is at 32767; Gamt + amount), and the identity
+// is recorded. `amount` nullopt (or not finite) counts the session but adds nothing.
+// A day text that is not a date books nothing (Failed). An empty identity books
+// without being recorded, so it cannot be recognised again.
 Booking AddSessionToDailyTotals(const Database& db, const std::string& dayText,
                                 std::optional<double> amount, const std::string& sessionId);
 bool IsSessionBooked(const Database& db, const std::string& sessionId);
+// The first row of the day; nullopt when there is none or the text is not a date.
 std::optional<DayRow> FindDay(const Database& db, const std::string& dayText);
-// Rows whose day lies between the two days, both included, in date order.
+// Rows whose day lies between the two days, both included, in date order. Empty when
+// either text is not a date.
 std::vector<DayRow> SelectDays(const Database& db, const std::string& fromDay,
                                const std::string& tillDay);
 
 // ---- Rates_M ------------------------------------------------------------------
 
-// The four quarter-hour rates of the first row as stored; nullopt when there is none.
+// The four quarter-hour rates of the first row; nullopt when there is none. A value
+// that is empty or not a number reads as 0.
 std::optional<std::array<double, 4>> ReadRates(const Database& db);
-// Writes the four rates (as typed into the rate boxes), adding the row if none.
+// The same row with each value as stored: nullopt for an empty (Null) column.
+std::optional<std::array<std::optional<double>, 4>> ReadRateValues(const Database& db);
+// Writes the four rates as typed into the rate boxes, adding the row if there is
+// none. Each text is converted to a number as the column does; a text that is not a
+// number is refused and that column keeps its value (Null in a new row). False when
+// nothing could be written.
 bool WriteRates(const Database& db, const std::array<std::string, 4>& rates);
+
+// The number a rate box's text stands for: blanks around ignored, an optional sign,
+// digits with an optional decimal point and exponent. nullopt otherwise.
+std::optional<double> ParseNumber(std::string_view text);
 
 }  // namespace quorvel::db

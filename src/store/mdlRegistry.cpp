@@ -43,7 +43,10 @@ std::int32_t mdlRegistry::WriteKeyValue(RegKey key, const std::string& name, std
                                   static_cast<std::uint32_t>(text.size()));
     }
     if (type == static_cast<std::int32_t>(kRegDword)) {
-        const std::int32_t number = value.ToInt32();
+        // A number that does not fit in 32 bits is not stored at all: writing a
+        // substitute such as 0 would put a value nobody asked for into the setting.
+        std::int32_t number = 0;
+        if (!RoundToInt32(value.ToNumber(), number)) return kErrorInvalidParameter;
         std::uint8_t bytes[4];
         for (int i = 0; i < 4; ++i)
             bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(number) >> (8 * i));

@@ -13,7 +13,7 @@
 namespace quorvel::test {
 
 struct TestPlatform {
-    // `registry` defaults to an in-memory store holding the program's four keys.
+    // `registry` defaults to a store of its own holding the program's four keys.
     explicit TestPlatform(std::unique_ptr<platform::Registry> registry = nullptr);
 
     std::unique_ptr<platform::Registry> registry;
@@ -27,7 +27,8 @@ struct TestPlatform {
     store::publicVar pv;
 };
 
-// An in-memory store with "Software\Quorvel\Settings", "Timers", "Programs", "URLs".
+// A store of its own (in memory; on Windows a scratch key of the real registry)
+// holding "Software\Quorvel\Settings", "Timers", "Programs", "URLs".
 std::unique_ptr<platform::Registry> MakeProvisionedMemoryRegistry();
 
 }  // namespace quorvel::test

@@ -1,9 +1,16 @@
 // `quorvel-admin reg`: shaped like Windows' reg.exe, over the same store and with
 // the same read and write rules as the program.
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <sstream>
+#include <vector>
 
 #include "Commands.h"
 #include "platform/posix/HiveRegistry.h"
@@ -42,6 +49,34 @@ std::optional<std::string> Option(const Args& args, const std::string& flag) {
     return std::nullopt;
 }
 
+bool Flag(const Args& args, const std::string& flag) {
+    return std::find(args.begin(), args.end(), flag) != args.end();
+}
+
+// The value a command is about: /v NAME, or /ve for the key's default (unnamed) value.
+std::optional<std::string> ValueName(const Args& args) {
+    if (Flag(args, "/ve")) return std::string();
+    return Option(args, "/v");
+}
+
+std::string Shown(const std::string& name) { return name.empty() ? "(Default)" : name; }
+
+// REG_DWORD data as reg.exe takes it: decimal, or hexadecimal after 0x. A leading
+// zero does not make it octal.
+std::optional<std::uint32_t> ParseDword(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* begin = text.c_str() + (hex ? 2 : 0);
+    if (*begin == '+' || (hex && *begin == '-')) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const long long number = std::strtoll(begin, &end, hex ? 16 : 10);
+    if (errno != 0 || end == begin || *end != '\0' || number < INT32_MIN ||
+        number > static_cast<long long>(UINT32_MAX))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(number);
+}
+
 std::string TypeName(std::uint32_t type) {
     switch (type) {
         case kRegNone: return "REG_NONE";
@@ -67,7 +102,7 @@ std::string Hex(const std::vector<std::uint8_t>& bytes) {
 // One line per value: "    NAME    TYPE    DATA", as reg.exe prints them.
 void PrintValue(std::ostream& out, const std::string& name, std::uint32_t type,
                 const std::vector<std::uint8_t>& data) {
-    out << "    " << (name.empty() ? "(Default)" : name) << "    " << TypeName(type) << "    ";
+    out << "    " << Shown(name) << "    " << TypeName(type) << "    ";
     if ((type == kRegSz || type == kRegExpandSz)) {
         std::string text(data.begin(), data.end());
         if (auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
@@ -83,79 +118,125 @@ void PrintValue(std::ostream& out, const std::string& name, std::uint32_t type,
     out << "\n";
 }
 
+// A failure the store itself reported, as opposed to a key or value that is not there.
+int Unreadable(const HiveRegistry& hive, std::ostream& err) {
+    err << "settings store unreadable: " << hive.path() << ": " << hive.error() << "\n";
+    return 1;
+}
+
+// Opens an existing key; on failure reports it and gives the exit status.
+int OpenExisting(HiveRegistry& hive, const std::string& key, ScopedKey& handle, std::ostream& err) {
+    const auto rc = hive.OpenKey(kHkeyCurrentUser, key, handle.out());
+    if (rc == kErrorSuccess) return 0;
+    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    err << "ERROR: the key HKCU\\" << key << " does not exist\n";
+    return 1;
+}
+
 int Query(HiveRegistry& hive, const std::string& key, const Args& args, std::ostream& out,
           std::ostream& err) {
     ScopedKey handle(hive);
-    if (hive.OpenKey(kHkeyCurrentUser, key, handle.out()) != kErrorSuccess) {
-        err << "ERROR: the key HKCU\\" << key << " does not exist\n";
-        return 1;
-    }
-    const auto only = Option(args, "/v");
-    out << "\nHKEY_CURRENT_USER\\" << key << "\n";
+    if (const int status = OpenExisting(hive, key, handle, err)) return status;
+    const auto only = ValueName(args);
+    std::ostringstream lines;
     bool found = false;
     for (std::uint32_t index = 0;; ++index) {
         std::vector<char> name(16384);
         std::uint32_t nameLen = static_cast<std::uint32_t>(name.size());
         std::uint32_t type = 0, size = 0;
-        const auto rc = hive.EnumValue(handle.get(), index, name.data(), &nameLen, &type, nullptr, &size);
+        const auto rc =
+            hive.EnumValue(handle.get(), index, name.data(), &nameLen, &type, nullptr, &size);
         if (rc == kErrorNoMoreItems) break;
-        if (rc != kErrorSuccess) {
-            err << "ERROR: cannot list HKCU\\" << key << " (status " << rc << ")\n";
-            return 1;
-        }
+        if (rc != kErrorSuccess) return Unreadable(hive, err);
         const std::string valueName(name.data(), nameLen);
         if (only && *only != valueName) continue;
         std::vector<std::uint8_t> data(size);
-        hive.QueryValue(handle.get(), valueName, &type, data.data(), &size);
+        if (hive.QueryValue(handle.get(), valueName, &type, data.data(), &size) != kErrorSuccess)
+            return Unreadable(hive, err);
         data.resize(size);
-        PrintValue(out, valueName, type, data);
+        PrintValue(lines, valueName, type, data);
         found = true;
     }
     if (only && !found) {
-        err << "ERROR: the value '" << *only << "' does not exist in HKCU\\" << key << "\n";
+        err << "ERROR: the value " << Shown(*only) << " does not exist in HKCU\\" << key << "\n";
         return 1;
     }
+    out << "\nHKEY_CURRENT_USER\\" << key << "\n" << lines.str();
     return 0;
 }
 
 int Add(HiveRegistry& hive, const std::string& key, const Args& args, std::ostream& out,
         std::ostream& err) {
-    const auto name = Option(args, "/v");
+    const auto name = ValueName(args);
     const auto type = Option(args, "/t").value_or("REG_SZ");
     const auto data = Option(args, "/d").value_or("");
     if (!name) {
-        err << "ERROR: reg add needs /v NAME\n";
+        err << "ERROR: reg add needs /v NAME or /ve\n";
         return 2;
     }
+    store::Variant value;
     std::int32_t typeCode;
     if (type == "REG_SZ") {
         typeCode = kRegSz;
+        value = store::Variant(data);
     } else if (type == "REG_DWORD") {
         typeCode = kRegDword;
-        char* end = nullptr;
-        const long long number = std::strtoll(data.c_str(), &end, 0);
-        if (data.empty() || *end != '\0' || number < INT32_MIN || number > UINT32_MAX) {
-            err << "ERROR: REG_DWORD data must be a 32-bit number, not '" << data << "'\n";
+        const auto number = ParseDword(data);
+        if (!number) {
+            err << "ERROR: REG_DWORD data must be a 32-bit number (decimal or 0x...), not '"
+                << data << "'\n";
             return 2;
         }
+        value = store::Variant(static_cast<std::int32_t>(*number));
     } else {
         err << "ERROR: only REG_SZ and REG_DWORD values are written, not " << type << "\n";
         return 2;
     }
     // Like the program, a value is written into an existing key only.
     ScopedKey handle(hive);
-    if (hive.OpenKey(kHkeyCurrentUser, key, handle.out()) != kErrorSuccess) {
+    if (const auto rc = hive.OpenKey(kHkeyCurrentUser, key, handle.out()); rc != kErrorSuccess) {
+        if (rc == kErrorRegistryIo) return Unreadable(hive, err);
         err << "ERROR: the key HKCU\\" << key << " does not exist (create it with reg addkey)\n";
         return 1;
     }
+    // The program's own write rule, so what is stored here is what the program stores.
     store::mdlRegistry settings(hive);
-    const store::Variant value =
-        typeCode == kRegDword
-            ? store::Variant(static_cast<std::int32_t>(static_cast<std::uint32_t>(
-                  std::strtoll(data.c_str(), nullptr, 0))))
-            : store::Variant(data);
-    if (settings.WriteKeyValue(handle.get(), *name, typeCode, value) != kErrorSuccess) {
-        err << "ERROR: cannot write '" << *name << "' in HKCU\\" << key << "\n";
+    const auto rc = settings.WriteKeyValue(handle.get(), *name, typeCode, value);
+    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    if (rc != kErrorSuccess) {
+        err << "ERROR: cannot write " << Shown(*name) << " in HKCU\\" << key << " (status " << rc
+            << ")\n";
+        return 1;
+    }
+    out << "The operation completed successfully.\n";
+    return 0;
+}
+
+int AddKey(HiveRegistry& hive, const std::string& key, std::ostream& out, std::ostream& err) {
+    ScopedKey handle(hive);
+    const auto rc = hive.CreateKey(kHkeyCurrentUser, key, handle.out());
+    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    if (rc != kErrorSuccess) {
+        err << "ERROR: cannot create HKCU\\" << key << " (not a valid key path)\n";
+        return 1;
+    }
+    out << "The operation completed successfully.\n";
+    return 0;
+}
+
+int Delete(HiveRegistry& hive, const std::string& key, const Args& args, std::ostream& out,
+           std::ostream& err) {
+    const auto name = ValueName(args);
+    if (!name) {
+        err << "ERROR: reg delete needs /v NAME or /ve\n";
+        return 2;
+    }
+    ScopedKey handle(hive);
+    if (const int status = OpenExisting(hive, key, handle, err)) return status;
+    const auto rc = hive.DeleteValue(handle.get(), *name);
+    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    if (rc != kErrorSuccess) {
+        err << "ERROR: the value " << Shown(*name) << " does not exist in HKCU\\" << key << "\n";
         return 1;
     }
     out << "The operation completed successfully.\n";
@@ -172,44 +253,27 @@ int RegCommand(const Args& args, std::ostream& out, std::ostream& err) {
     const std::string& verb = args[0];
     const std::string key = StripRoot(args[1]);
     const Args rest(args.begin() + 2, args.end());
+    if (verb != "query" && verb != "add" && verb != "addkey" && verb != "delete") {
+        err << "ERROR: unknown reg operation '" << verb << "'\n";
+        return 2;
+    }
 
     const std::string path = SettingsStorePath();
-    HiveRegistry hive(path);
-    if (!hive.ok()) {
-        err << "settings store unreadable: " << path << ": " << hive.error() << "\n";
+    // Only addkey may bring a store into being; looking at or changing a value of a
+    // store that is not there finds no key.
+    std::error_code ec;
+    if (verb != "addkey" && !std::filesystem::exists(path, ec)) {
+        err << "ERROR: the key HKCU\\" << key << " does not exist (no settings store at " << path
+            << ")\n";
         return 1;
     }
+    HiveRegistry hive(path, verb == "addkey" ? HiveRegistry::Mode::CreateIfMissing
+                                             : HiveRegistry::Mode::ExistingOnly);
+    if (!hive.ok()) return Unreadable(hive, err);
     if (verb == "query") return Query(hive, key, rest, out, err);
     if (verb == "add") return Add(hive, key, rest, out, err);
-    if (verb == "addkey") {
-        ScopedKey handle(hive);
-        if (hive.CreateKey(kHkeyCurrentUser, key, handle.out()) != kErrorSuccess) {
-            err << "ERROR: cannot create HKCU\\" << key << "\n";
-            return 1;
-        }
-        out << "The operation completed successfully.\n";
-        return 0;
-    }
-    if (verb == "delete") {
-        const auto name = Option(rest, "/v");
-        if (!name) {
-            err << "ERROR: reg delete needs /v NAME\n";
-            return 2;
-        }
-        ScopedKey handle(hive);
-        if (hive.OpenKey(kHkeyCurrentUser, key, handle.out()) != kErrorSuccess) {
-            err << "ERROR: the key HKCU\\" << key << " does not exist\n";
-            return 1;
-        }
-        if (hive.DeleteValue(handle.get(), *name) != kErrorSuccess) {
-            err << "ERROR: the value '" << *name << "' does not exist in HKCU\\" << key << "\n";
-            return 1;
-        }
-        out << "The operation completed successfully.\n";
-        return 0;
-    }
-    err << "ERROR: unknown reg operation '" << verb << "'\n";
-    return 2;
+    if (verb == "addkey") return AddKey(hive, key, out, err);
+    return Delete(hive, key, rest, out, err);
 }
 
 }  // namespace quorvel::admin

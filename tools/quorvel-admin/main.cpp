@@ -9,10 +9,11 @@ namespace {
 
 void Usage(std::ostream& out) {
     out << "usage: quorvel-admin COMMAND ...\n"
-           "  reg query KEY [/v NAME]                          show a key's values\n"
+           "  reg query KEY [/v NAME | /ve]                    show a key's values\n"
            "  reg add KEY /v NAME /t REG_SZ|REG_DWORD /d DATA  set a value of an existing key\n"
            "  reg addkey KEY                                   create a key\n"
            "  reg delete KEY /v NAME                           delete a value\n"
+           "/ve in place of /v NAME means the key's default (unnamed) value.\n"
            "KEY is relative to the current user's store, e.g. Software\\Quorvel\\Settings\n"
            "(an HKCU\\ or HKEY_CURRENT_USER\\ prefix is accepted).\n";
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <vector>
 
 namespace quorvel::platform {
@@ -11,7 +13,6 @@ namespace {
 
 constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
-constexpr int kBusyTimeoutMs = 250;
 
 // Predefined roots (HKEY_CLASSES_ROOT .. HKEY_CURRENT_CONFIG) live as rows whose id
 // is the handle value itself, so they can never clash with a key's row id.
@@ -32,28 +33,129 @@ CREATE TABLE IF NOT EXISTS vals(
   UNIQUE(key, name));
 )sql";
 
+// A store file is whole pages of the size its header names. SQLite reads a short
+// last page as zeros and would go on writing into it, so a file cut off inside a page
+// is refused before SQLite touches it. Damage on a page boundary is left to the
+// integrity check that follows.
+bool CheckFileShape(const std::string& path, std::string& why) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        why = ec.message();
+        return false;
+    }
+    // Created but never written (a crash right after the first start): an empty store.
+    if (size == 0) return true;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        why = "cannot read the file";
+        return false;
+    }
+    unsigned char header[100] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    const auto got = static_cast<std::size_t>(in.gcount());
+    static constexpr char kMagic[16] = "SQLite format 3";
+    if (std::memcmp(header, kMagic, std::min(got, sizeof kMagic)) != 0) {
+        why = "file is not a database";
+        return false;
+    }
+    if (got < sizeof header) {
+        why = "file is truncated (" + std::to_string(size) + " bytes)";
+        return false;
+    }
+    std::uint32_t pageSize = header[16] << 8 | header[17];
+    if (pageSize == 1) pageSize = 65536;
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0) {
+        why = "file header is damaged";
+        return false;
+    }
+    if (size % pageSize != 0) {
+        why = "file is truncated (" + std::to_string(size) + " bytes is not a whole number of " +
+              std::to_string(pageSize) + "-byte pages)";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-HiveRegistry::HiveRegistry(std::string path) : path_(std::move(path)) { EnsureReady(); }
+HiveRegistry::HiveRegistry(std::string path, Mode mode, int busyTimeoutMs)
+    : path_(std::move(path)), mode_(mode), busyTimeoutMs_(busyTimeoutMs) {
+    EnsureReady();
+}
+
+bool HiveRegistry::Fail(std::string why) {
+    error_ = std::move(why);
+    // Nothing is kept open on a file that cannot be used: the next operation looks
+    // at it afresh.
+    db_.Close();
+    return false;
+}
+
+std::int32_t HiveRegistry::IoError() {
+    error_ = db_.LastError();
+    return kErrorRegistryIo;
+}
 
 bool HiveRegistry::EnsureReady() {
     if (ready_) return true;
-    if (!db_) {
-        if (path_ != ":memory:") {
-            std::error_code ec;
+    const bool memory = path_ == ":memory:";
+    int flags = SQLITE_OPEN_READWRITE;
+    if (!memory) {
+        std::error_code ec;
+        if (std::filesystem::exists(path_, ec)) {
+            std::string why;
+            if (!CheckFileShape(path_, why)) return Fail(why);
+        } else if (mode_ == Mode::ExistingOnly) {
+            return Fail("no such file");
+        } else {
             std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ec);
+            flags |= SQLITE_OPEN_CREATE;
         }
-        db_ = sqlite::Connection::Open(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error_);
-        if (!db_) return false;
-        sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+    } else {
+        flags |= SQLITE_OPEN_CREATE;
     }
-    // WAL with full sync: one fsync per committed write, and readers never wait on
-    // the writer. A file that is not a store fails here and is left untouched.
     std::string error;
-    if (!db_.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", &error) ||
-        !db_.Exec(kSchema, &error)) {
-        error_ = error;
-        return false;
+    db_ = sqlite::Connection::Open(path_, flags, error);
+    if (!db_) return Fail(error);
+    sqlite3_busy_timeout(db_.get(), busyTimeoutMs_);
+
+    // Everything up to the schema only reads, so a file that turns out not to be a
+    // store, to be damaged or to be locked by another process is left as it was.
+    {
+        sqlite::Statement check(db_, "PRAGMA quick_check");
+        if (!check.ok()) return Fail(db_.LastError());
+        const int rc = check.Step();
+        if (rc != SQLITE_ROW) return Fail(db_.LastError());
+        std::string verdict = check.Text(0);
+        if (verdict != "ok") {
+            // The check's findings come one per line; the reason is kept on one.
+            std::replace(verdict.begin(), verdict.end(), '\n', ' ');
+            return Fail("file is damaged: " + verdict);
+        }
+    }
+    {
+        sqlite::Statement foreign(db_,
+                                  "SELECT name FROM sqlite_master WHERE type='table' AND "
+                                  "name NOT IN ('keys','vals') AND name NOT LIKE 'sqlite%'");
+        const int rc = foreign.Step();
+        if (rc == SQLITE_ROW)
+            return Fail("file is a database but not a settings store (it holds table " +
+                        foreign.Text(0) + ")");
+        if (rc != SQLITE_DONE) return Fail(db_.LastError());
+    }
+    // WAL with full sync: one fsync per committed write, and a reader (quorvel-admin
+    // beside the running program) never waits on the writer. A crash leaves the last
+    // commits in the -wal file, which the next open replays.
+    if (!db_.Exec("PRAGMA journal_mode=WAL", &error) ||
+        !db_.Exec("PRAGMA synchronous=FULL", &error))
+        return Fail(error);
+    sqlite::Statement tables(db_, "SELECT count(*) FROM sqlite_master WHERE type='table'");
+    if (tables.Step() != SQLITE_ROW) return Fail(db_.LastError());
+    if (tables.Int(0) < 2) {
+        sqlite::Transaction tx(db_);
+        if (!tx.begun() || !db_.Exec(kSchema, &error) || !tx.Commit())
+            return Fail(error.empty() ? db_.LastError() : error);
     }
     error_.clear();
     ready_ = true;
@@ -67,21 +169,29 @@ RegKey HiveRegistry::NewHandle(std::int64_t id) {
     return handle;
 }
 
-std::int64_t HiveRegistry::KeyId(RegKey handle) {
-    if (IsPredefinedRoot(handle)) return static_cast<std::int64_t>(handle);
+std::int32_t HiveRegistry::Resolve(RegKey handle, std::int64_t& id) {
+    id = 0;
+    if (!EnsureReady()) return kErrorRegistryIo;
+    if (IsPredefinedRoot(handle)) {
+        id = static_cast<std::int64_t>(handle);
+        return kErrorSuccess;
+    }
     const auto it = open_.find(handle);
-    if (it == open_.end()) return 0;
+    if (it == open_.end()) return kErrorInvalidHandle;
     // A key deleted by another process since it was opened is gone.
     sqlite::Statement exists(db_, "SELECT 1 FROM keys WHERE id=?");
     exists.Bind(1, it->second);
-    return exists.Step() == SQLITE_ROW ? it->second : 0;
+    const int rc = exists.Step();
+    if (rc == SQLITE_DONE) return kErrorInvalidHandle;
+    if (rc != SQLITE_ROW) return IoError();
+    id = it->second;
+    return kErrorSuccess;
 }
 
 std::int32_t HiveRegistry::Walk(RegKey root, std::string_view path, bool create, RegKey& out) {
     out = 0;
-    if (!EnsureReady()) return kErrorRegistryIo;
-    std::int64_t id = KeyId(root);
-    if (id == 0) return kErrorInvalidHandle;
+    std::int64_t id = 0;
+    if (const auto rc = Resolve(root, id); rc != kErrorSuccess) return rc;
 
     std::vector<std::string_view> parts;
     if (!path.empty()) {
@@ -100,8 +210,12 @@ std::int32_t HiveRegistry::Walk(RegKey root, std::string_view path, bool create,
         if (part.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
     }
 
-    sqlite::Transaction tx(db_);
-    if (create && !tx.begun()) return kErrorRegistryIo;
+    // Only a create writes; an open reads without taking the write lock.
+    std::optional<sqlite::Transaction> tx;
+    if (create) {
+        tx.emplace(db_);
+        if (!tx->begun()) return IoError();
+    }
     bool created = false;
     for (const auto part : parts) {
         sqlite::Statement find(db_, "SELECT id FROM keys WHERE parent=? AND name=?");
@@ -111,15 +225,15 @@ std::int32_t HiveRegistry::Walk(RegKey root, std::string_view path, bool create,
             id = find.Int(0);
             continue;
         }
-        if (rc != SQLITE_DONE) return kErrorRegistryIo;
+        if (rc != SQLITE_DONE) return IoError();
         if (!create) return kErrorFileNotFound;
         sqlite::Statement insert(db_, "INSERT INTO keys(parent, name) VALUES(?, ?)");
         insert.Bind(1, id).Bind(2, part);
-        if (!insert.Run()) return kErrorRegistryIo;
+        if (!insert.Run()) return IoError();
         id = sqlite3_last_insert_rowid(db_.get());
         created = true;
     }
-    if (created && !tx.Commit()) return kErrorRegistryIo;
+    if (created && !tx->Commit()) return IoError();
     out = NewHandle(id);
     return kErrorSuccess;
 }
@@ -134,15 +248,14 @@ std::int32_t HiveRegistry::CreateKey(RegKey root, std::string_view path, RegKey&
 
 std::int32_t HiveRegistry::QueryValue(RegKey key, std::string_view name, std::uint32_t* type,
                                       std::uint8_t* data, std::uint32_t* size) {
-    if (!EnsureReady()) return kErrorRegistryIo;
-    const std::int64_t id = KeyId(key);
-    if (id == 0) return kErrorInvalidHandle;
+    std::int64_t id = 0;
+    if (const auto rc = Resolve(key, id); rc != kErrorSuccess) return rc;
     if (data && !size) return kErrorInvalidParameter;
     sqlite::Statement find(db_, "SELECT type, data FROM vals WHERE key=? AND name=?");
     find.Bind(1, id).Bind(2, name);
     const int rc = find.Step();
     if (rc == SQLITE_DONE) return kErrorFileNotFound;
-    if (rc != SQLITE_ROW) return kErrorRegistryIo;
+    if (rc != SQLITE_ROW) return IoError();
     const auto stored = find.Blob(1);
     if (type) *type = static_cast<std::uint32_t>(find.Int(0));
     if (!size) return kErrorSuccess;
@@ -162,9 +275,8 @@ std::int32_t HiveRegistry::QueryValue(RegKey key, std::string_view name, std::ui
 
 std::int32_t HiveRegistry::SetValue(RegKey key, std::string_view name, std::uint32_t type,
                                     const std::uint8_t* data, std::uint32_t size) {
-    if (!EnsureReady()) return kErrorRegistryIo;
-    const std::int64_t id = KeyId(key);
-    if (id == 0) return kErrorInvalidHandle;
+    std::int64_t id = 0;
+    if (const auto rc = Resolve(key, id); rc != kErrorSuccess) return rc;
     if (name.size() > kMaxValueNameLength || (size > 0 && !data)) return kErrorInvalidParameter;
     std::vector<std::uint8_t> bytes(data, data + size);
     // Text is kept NUL-terminated, so a read reports the terminator in its size.
@@ -174,36 +286,34 @@ std::int32_t HiveRegistry::SetValue(RegKey key, std::string_view name, std::uint
     // An update keeps the value's place in the enumeration order. The library's
     // SQLite predates UPSERT, so update-else-insert runs as one transaction.
     sqlite::Transaction tx(db_);
-    if (!tx.begun()) return kErrorRegistryIo;
+    if (!tx.begun()) return IoError();
     sqlite::Statement update(db_, "UPDATE vals SET type=?, data=? WHERE key=? AND name=?");
     update.Bind(1, static_cast<std::int64_t>(type)).BindBlob(2, bytes.data(), bytes.size());
     update.Bind(3, id).Bind(4, name);
-    if (!update.Run()) return kErrorRegistryIo;
+    if (!update.Run()) return IoError();
     if (sqlite3_changes(db_.get()) == 0) {
         sqlite::Statement insert(db_, "INSERT INTO vals(key, name, type, data) VALUES(?, ?, ?, ?)");
         insert.Bind(1, id).Bind(2, name).Bind(3, static_cast<std::int64_t>(type));
         insert.BindBlob(4, bytes.data(), bytes.size());
-        if (!insert.Run()) return kErrorRegistryIo;
+        if (!insert.Run()) return IoError();
     }
-    return tx.Commit() ? kErrorSuccess : kErrorRegistryIo;
+    return tx.Commit() ? kErrorSuccess : IoError();
 }
 
 std::int32_t HiveRegistry::DeleteValue(RegKey key, std::string_view name) {
-    if (!EnsureReady()) return kErrorRegistryIo;
-    const std::int64_t id = KeyId(key);
-    if (id == 0) return kErrorInvalidHandle;
+    std::int64_t id = 0;
+    if (const auto rc = Resolve(key, id); rc != kErrorSuccess) return rc;
     sqlite::Statement erase(db_, "DELETE FROM vals WHERE key=? AND name=?");
     erase.Bind(1, id).Bind(2, name);
-    if (!erase.Run()) return kErrorRegistryIo;
+    if (!erase.Run()) return IoError();
     return sqlite3_changes(db_.get()) > 0 ? kErrorSuccess : kErrorFileNotFound;
 }
 
 std::int32_t HiveRegistry::EnumValue(RegKey key, std::uint32_t index, char* name,
                                      std::uint32_t* nameLen, std::uint32_t* type,
                                      std::uint8_t* data, std::uint32_t* dataSize) {
-    if (!EnsureReady()) return kErrorRegistryIo;
-    const std::int64_t id = KeyId(key);
-    if (id == 0) return kErrorInvalidHandle;
+    std::int64_t id = 0;
+    if (const auto rc = Resolve(key, id); rc != kErrorSuccess) return rc;
     if (!name || !nameLen || (data && !dataSize)) return kErrorInvalidParameter;
     sqlite::Statement find(db_,
                            "SELECT name, type, data FROM vals WHERE key=? ORDER BY id "
@@ -211,10 +321,11 @@ std::int32_t HiveRegistry::EnumValue(RegKey key, std::uint32_t index, char* name
     find.Bind(1, id).Bind(2, static_cast<std::int64_t>(index));
     const int rc = find.Step();
     if (rc == SQLITE_DONE) return kErrorNoMoreItems;
-    if (rc != SQLITE_ROW) return kErrorRegistryIo;
+    if (rc != SQLITE_ROW) return IoError();
     const std::string valueName = find.Text(0);
     const auto stored = find.Blob(2);
-    // Like advapi32: a name that does not fit with its NUL is a more-data failure.
+    // Like advapi32: a name that does not fit with its NUL is a more-data failure,
+    // and nothing is delivered.
     if (valueName.size() + 1 > *nameLen) {
         *nameLen = static_cast<std::uint32_t>(valueName.size());
         return kErrorMoreData;

@@ -1,7 +1,7 @@
 #pragma once
 // The per-user settings store on Linux: one SQLite file holding keys and typed,
 // named values, with Win32 registry semantics. Every write is one durable
-// transaction, so a power cut leaves each value with its old or its new data.
+// transaction, so a crash or power cut leaves each value with its old or its new data.
 #include <map>
 #include <string>
 
@@ -12,12 +12,28 @@ namespace quorvel::platform {
 
 class HiveRegistry final : public Registry {
   public:
-    // `path` is the store file, or ":memory:". A missing file is created with its
-    // folder; an existing file is never truncated, replaced or deleted, even when
-    // it is not a store (every operation then fails and `error()` says why).
-    explicit HiveRegistry(std::string path);
+    enum class Mode {
+        CreateIfMissing,  // a missing file is created with its folder (the program)
+        ExistingOnly,     // a missing file is an error (tools that only look)
+    };
 
+    // `path` is the store file, or ":memory:". An existing file is never truncated,
+    // replaced or deleted, even when it is not a store, is damaged or is locked by
+    // another process: every operation then fails (reads find nothing, writes are
+    // dropped) and `error()` says why. The file is looked at again on the next
+    // operation, so a lock that goes away ends the failure.
+    // `busyTimeoutMs` is how long an operation waits for another process's lock
+    // before it gives up.
+    explicit HiveRegistry(std::string path, Mode mode = Mode::CreateIfMissing,
+                          int busyTimeoutMs = kDefaultBusyTimeoutMs);
+
+    // Long enough to ride out another process's single write, short enough that a
+    // store held locked costs the once-a-second session tick little.
+    static constexpr int kDefaultBusyTimeoutMs = 250;
+
+    // True once the file has been checked and is in use as a store.
     bool ok() const { return ready_; }
+    // Why the store could not be used, or why the last operation failed.
     const std::string& error() const { return error_; }
     const std::string& path() const { return path_; }
 
@@ -35,12 +51,17 @@ class HiveRegistry final : public Registry {
 
   private:
     bool EnsureReady();
-    // The stored id of an open handle or a predefined root; 0 when unknown.
-    std::int64_t KeyId(RegKey handle);
+    bool Fail(std::string why);
+    // Records the connection's last error and gives the status for it.
+    std::int32_t IoError();
+    // The stored id of an open handle or a predefined root.
+    std::int32_t Resolve(RegKey handle, std::int64_t& id);
     std::int32_t Walk(RegKey root, std::string_view path, bool create, RegKey& out);
     RegKey NewHandle(std::int64_t id);
 
     std::string path_;
+    Mode mode_;
+    int busyTimeoutMs_;
     sqlite::Connection db_;
     bool ready_ = false;
     std::string error_;

@@ -1,0 +1,135 @@
+#include "db/Compaction.h"
+
+#include <filesystem>
+
+#include "db/Database.h"
+#include "platform/posix/FileOps.h"
+
+namespace quorvel::db {
+
+namespace {
+
+// Written beside the data file, so that the last step is a rename within one folder.
+std::string ReplacementPath(const std::string& dataFile) {
+    return dataFile + ".compacted";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const auto ca = std::filesystem::weakly_canonical(a, ec);
+    if (ec) return a == b;
+    const auto cb = std::filesystem::weakly_canonical(b, ec);
+    if (ec) return a == b;
+    return ca == cb;
+}
+
+void RemoveQuietly(const std::string& path) {
+    std::string ignored;
+    platform::RemoveFile(path, ignored, true);
+}
+
+// Every table of the data file has as many rows in the copy as in the original.
+bool CopyIsComplete(const sqlite::Connection& conn) {
+    sqlite::Statement check(conn,
+                            "SELECT (SELECT count(*) FROM main.Login_M) = "
+                            "(SELECT count(*) FROM compacted.Login_M) AND "
+                            "(SELECT count(*) FROM main.Guest_T) = "
+                            "(SELECT count(*) FROM compacted.Guest_T) AND "
+                            "(SELECT count(*) FROM main.Rates_M) = "
+                            "(SELECT count(*) FROM compacted.Rates_M) AND "
+                            "(SELECT count(*) FROM main.Booked_T) = "
+                            "(SELECT count(*) FROM compacted.Booked_T)");
+    return check.Step() == SQLITE_ROW && check.Int(0) == 1;
+}
+
+// Writes the compacted copy of the data file to `copy`. False with `error` set.
+bool ExportCompactedCopy(const std::string& dataFile, const std::string& copy,
+                         const std::string& password, std::string& error) {
+    sqlite::Connection source = OpenKeyedFile(dataFile, password, error);
+    if (!source) return false;
+    if (!platform::CreateNewEmptyFile(copy, error)) return false;
+    // Attached without a key of its own, the copy takes the data file's key and salt:
+    // it opens with the same password and costs no second key derivation.
+    {
+        sqlite::Statement attach(source, "ATTACH DATABASE ?1 AS compacted");
+        attach.Bind(1, copy);
+        if (!attach.Run()) {
+            error = "Cannot compact the data file: " + source.LastError() + ".";
+            return false;
+        }
+    }
+    bool ok = false;
+    {
+        sqlite::Statement exportAll(source, "SELECT sqlcipher_export('compacted')");
+        if (!exportAll.Run()) {
+            error = "Cannot compact the data file: " + source.LastError() + ".";
+        } else if (!CopyIsComplete(source)) {
+            error = "Cannot compact the data file: the compacted copy is incomplete.";
+        } else {
+            ok = true;
+        }
+    }
+    std::string detachError;
+    if (!source.Exec("DETACH DATABASE compacted", &detachError) && ok) {
+        error = "Cannot compact the data file: " + detachError + ".";
+        ok = false;
+    }
+    return ok;
+}
+
+}  // namespace
+
+std::string CompactionCopyPath(const std::string& sysDir) {
+    return (std::filesystem::path(sysDir) / "QuorvelData.mdb").string();
+}
+
+std::vector<std::string> CompactDataFile(const std::string& programFolder,
+                                         const std::string& sysDir, const std::string& password) {
+    std::vector<std::string> errors;
+    const std::string dataFile = DataFilePath(programFolder);
+    const std::string copy = CompactionCopyPath(sysDir);
+    const std::string replacement = ReplacementPath(dataFile);
+    if (SameFile(copy, dataFile)) {
+        errors.push_back("The system directory holds the data file itself; it is not compacted.");
+        return errors;
+    }
+
+    // Whatever a killed start left behind is of no use: the data file was replaced
+    // by a rename or not at all.
+    RemoveQuietly(copy);
+    RemoveQuietly(copy + "-journal");
+    RemoveQuietly(replacement);
+
+    // No other instance may have the file open while it is replaced.
+    platform::FolderLock lock;
+    std::string error;
+    bool busy = false;
+    const std::string folder = std::filesystem::path(dataFile).parent_path().string();
+    if (!lock.Acquire(folder, platform::FolderLock::Mode::Exclusive, error, &busy)) {
+        errors.push_back(busy ? "The data file '" + dataFile +
+                                    "' is in use by another instance; it is not compacted."
+                              : "Could not find file '" + dataFile + "'.");
+        return errors;
+    }
+
+    // The compaction. When it fails the data file stays as it is and nothing is
+    // copied over it.
+    if (!ExportCompactedCopy(dataFile, copy, password, error)) {
+        errors.push_back(error);
+        RemoveQuietly(copy);
+        RemoveQuietly(copy + "-journal");
+        return errors;
+    }
+
+    // The copy replaces the data file: written beside it, flushed, renamed over it.
+    if (!platform::CopyFileDurably(copy, replacement, error) ||
+        !platform::ReplaceFileAtomically(replacement, dataFile, error)) {
+        errors.push_back(error);
+        RemoveQuietly(replacement);
+    }
+
+    if (!platform::RemoveFile(copy, error)) errors.push_back(error);
+    return errors;
+}
+
+}  // namespace quorvel::db

@@ -1,0 +1,495 @@
+#include "db/Database.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace quorvel::db {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 2000;
+constexpr std::int64_t kMaxGnum = 32767;
+// Identities of booked sessions kept for the exactly-once rule. Only the last
+// session can still be pending (a new session overwrites the state it is known by),
+// so a short tail is plenty.
+constexpr int kKeptSessionIds = 200;
+
+// Column order is binding: every reader addresses columns by position.
+constexpr const char* kSchema = R"sql(
+CREATE TABLE Login_M (Login TEXT COLLATE NOCASE, Password TEXT);
+CREATE TABLE Guest_T (Gdate TEXT, Gnum INTEGER CHECK (Gnum BETWEEN -32768 AND 32767), Gamt REAL);
+CREATE TABLE Rates_M (Rate0to14 NUMERIC, Rate15to29 NUMERIC, Rate30to44 NUMERIC, Rate45to59 NUMERIC);
+)sql";
+
+// Sessions already in the daily totals, recorded in the same transaction as their
+// booking; a file made before this table existed gets it on first open.
+constexpr const char* kBookedSchema =
+    "CREATE TABLE IF NOT EXISTS Booked_T (SessionId TEXT PRIMARY KEY NOT NULL)";
+
+constexpr const char* kSelectLogin =
+    "SELECT Login, Password FROM Login_M WHERE Login = ?1 ORDER BY rowid LIMIT 1";
+constexpr const char* kSelectDay =
+    "SELECT rowid, Gdate, Gnum, Gamt FROM Guest_T WHERE DateValue(rtrim(Gdate)) = ?1 "
+    "ORDER BY rowid LIMIT 1";
+constexpr const char* kSelectRates =
+    "SELECT rowid, Rate0to14, Rate15to29, Rate30to44, Rate45to59 FROM Rates_M "
+    "ORDER BY rowid LIMIT 1";
+
+bool IsLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+
+// Reads up to `maxDigits` digits; false when there is none.
+bool ReadNumber(std::string_view text, std::size_t& pos, int maxDigits, int& value, int& digits) {
+    value = 0;
+    digits = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < maxDigits) {
+        value = value * 10 + (text[pos] - '0');
+        ++pos;
+        ++digits;
+    }
+    return digits > 0;
+}
+
+void DateValueSql(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int size = sqlite3_value_bytes(argv[0]);
+    const auto key = text ? DateValue(std::string_view(text, size)) : std::nullopt;
+    if (key)
+        sqlite3_result_int(ctx, *key);
+    else
+        sqlite3_result_null(ctx);
+}
+
+bool RegisterFunctions(const sqlite::Connection& conn, std::string& error) {
+    const int rc =
+        sqlite3_create_function_v2(conn.get(), "DateValue", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                   nullptr, DateValueSql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) error = conn.LastError();
+    return rc == SQLITE_OK;
+}
+
+bool ApplyKey(const sqlite::Connection& conn, const std::string& password, std::string& error) {
+    if (sqlite3_key(conn.get(), password.data(), static_cast<int>(password.size())) != SQLITE_OK) {
+        error = conn.LastError();
+        return false;
+    }
+    return true;
+}
+
+std::string NotADataFile(const std::string& path, const std::string& reason) {
+    return "Not a valid password, or the data file '" + path + "' is damaged (" + reason + ").";
+}
+
+std::string WrongSchema(const std::string& path, const std::string& reason) {
+    return "'" + path + "' is not a Quorvel data file (" + reason + ").";
+}
+
+// The key fits when the file's first page decrypts; the tables must be there with
+// their columns.
+bool VerifyDataFile(const sqlite::Connection& conn, const std::string& path, std::string& error) {
+    {
+        sqlite::Statement probe(conn, "SELECT count(*) FROM sqlite_master");
+        if (!probe.ok() || probe.Step() != SQLITE_ROW) {
+            error = NotADataFile(path, conn.LastError());
+            return false;
+        }
+    }
+    for (const char* check : {"SELECT Login, Password FROM Login_M LIMIT 0",
+                              "SELECT Gdate, Gnum, Gamt FROM Guest_T LIMIT 0",
+                              "SELECT Rate0to14, Rate15to29, Rate30to44, Rate45to59 "
+                              "FROM Rates_M LIMIT 0"}) {
+        sqlite::Statement statement(conn, check);
+        if (!statement.ok()) {
+            error = WrongSchema(path, conn.LastError());
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<double> ColumnNumber(const sqlite::Statement& row, int column) {
+    if (row.IsNull(column)) return std::nullopt;
+    return row.Double(column);
+}
+
+}  // namespace
+
+std::string DataFilePath(const std::string& programFolder) {
+    return (std::filesystem::path(programFolder) / "Data" / "QuorvelData.mdb").string();
+}
+
+sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& password,
+                                 std::string& error) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        error = std::filesystem::exists(path, ec) ? "'" + path + "' is not a file."
+                                                  : "Could not find file '" + path + "'.";
+        return {};
+    }
+    // Read-write only: opening never creates a file in place of a missing one.
+    std::string openError;
+    sqlite::Connection conn = sqlite::Connection::Open(path, SQLITE_OPEN_READWRITE, openError);
+    if (!conn) {
+        error = "Cannot open '" + path + "': " + openError + ".";
+        return {};
+    }
+    if (sqlite3_db_readonly(conn.get(), "main") == 1) {
+        error = "The data file '" + path + "' is read-only.";
+        return {};
+    }
+    sqlite3_busy_timeout(conn.get(), kBusyTimeoutMs);
+    if (!ApplyKey(conn, password, error) || !RegisterFunctions(conn, error) ||
+        !VerifyDataFile(conn, path, error))
+        return {};
+    std::string schemaError;
+    if (!conn.Exec(kBookedSchema, &schemaError)) {
+        error = "Cannot prepare '" + path + "': " + schemaError + ".";
+        return {};
+    }
+    return conn;
+}
+
+std::unique_ptr<Database> Database::Open(const std::string& path, const std::string& password,
+                                         std::string& error) {
+    platform::FolderLock lock;
+    bool busy = false;
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    if (!lock.Acquire(folder.empty() ? "." : folder, platform::FolderLock::Mode::Shared, error,
+                      &busy)) {
+        if (busy)
+            error = "The data file '" + path + "' is being compacted by another instance.";
+        else if (!platform::FileExists(path))
+            error = "Could not find file '" + path + "'.";
+        return nullptr;
+    }
+    sqlite::Connection conn = OpenKeyedFile(path, password, error);
+    if (!conn) return nullptr;
+    return std::unique_ptr<Database>(new Database(std::move(conn), std::move(lock), path));
+}
+
+std::unique_ptr<Database> Database::Create(const std::string& path, const std::string& password,
+                                           std::string& error) {
+    if (!platform::CreateNewEmptyFile(path, error)) return nullptr;
+    auto db = [&]() -> std::unique_ptr<Database> {
+        std::string openError;
+        sqlite::Connection conn = sqlite::Connection::Open(path, SQLITE_OPEN_READWRITE, openError);
+        if (!conn) {
+            error = "Cannot open '" + path + "': " + openError + ".";
+            return nullptr;
+        }
+        if (!ApplyKey(conn, password, error) || !RegisterFunctions(conn, error)) return nullptr;
+        {
+            sqlite::Transaction tx(conn);
+            if (!tx.begun() || !conn.Exec(kSchema, &error) || !conn.Exec(kBookedSchema, &error) ||
+                !tx.Commit()) {
+                if (error.empty()) error = conn.LastError();
+                return nullptr;
+            }
+        }
+        platform::FolderLock lock;
+        const std::string folder = std::filesystem::path(path).parent_path().string();
+        if (!lock.Acquire(folder.empty() ? "." : folder, platform::FolderLock::Mode::Shared, error))
+            return nullptr;
+        return std::unique_ptr<Database>(new Database(std::move(conn), std::move(lock), path));
+    }();
+    // A half-made file is of no use to anyone: it goes.
+    if (!db) {
+        std::string ignored;
+        platform::RemoveFile(path, ignored, true);
+        platform::RemoveFile(path + "-journal", ignored, true);
+    }
+    return db;
+}
+
+void CloseDatabase(std::shared_ptr<Database>& conn) {
+    if (conn) conn->Close();
+    conn.reset();
+}
+
+// ---- Days ---------------------------------------------------------------------
+
+std::optional<std::int32_t> DateValue(std::string_view text) {
+    std::size_t pos = 0;
+    auto skipBlanks = [&] {
+        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    };
+    skipBlanks();
+    int month, day, year, digits;
+    if (!ReadNumber(text, pos, 2, month, digits)) return std::nullopt;
+    if (pos >= text.size()) return std::nullopt;
+    const char separator = text[pos];
+    if (separator != '/' && separator != '-' && separator != '.') return std::nullopt;
+    ++pos;
+    if (!ReadNumber(text, pos, 2, day, digits)) return std::nullopt;
+    if (pos >= text.size() || text[pos] != separator) return std::nullopt;
+    ++pos;
+    if (!ReadNumber(text, pos, 4, year, digits) || digits == 3) return std::nullopt;
+    if (digits <= 2) year += year < 30 ? 2000 : 1900;
+    skipBlanks();
+    if (pos != text.size()) return std::nullopt;
+    if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
+        return std::nullopt;
+    return year * 10000 + month * 100 + day;
+}
+
+std::string DayText(int year, int month, int day) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", month, day, year);
+    return buffer;
+}
+
+// ---- Login_M ------------------------------------------------------------------
+
+std::optional<LoginRow> FindLogin(const Database& db, const std::string& login) {
+    sqlite::Statement select(db.connection(), kSelectLogin);
+    select.Bind(1, login);
+    if (select.Step() != SQLITE_ROW) return std::nullopt;
+    LoginRow row;
+    row.login = select.Text(0);
+    if (!select.IsNull(1)) row.password = select.Text(1);
+    return row;
+}
+
+bool SetPassword(const Database& db, const std::string& login, const std::string& password) {
+    sqlite::Statement update(db.connection(),
+                             "UPDATE Login_M SET Password = ?2 WHERE rowid = "
+                             "(SELECT rowid FROM Login_M WHERE Login = ?1 ORDER BY rowid LIMIT 1)");
+    update.Bind(1, login).Bind(2, password);
+    return update.Run() && sqlite3_changes(db.connection().get()) == 1;
+}
+
+bool AddLogin(const Database& db, const std::string& login, const std::string& password) {
+    sqlite::Statement insert(db.connection(),
+                             "INSERT INTO Login_M (Login, Password) VALUES (?1, ?2)");
+    insert.Bind(1, login).Bind(2, password);
+    return insert.Run();
+}
+
+// ---- Guest_T ------------------------------------------------------------------
+
+Booking AddSessionToDailyTotals(const Database& db, const std::string& dayText,
+                                std::optional<double> amount, const std::string& sessionId) {
+    const auto key = DateValue(dayText);
+    if (!key) return Booking::Failed;
+    // Null for "adds nothing": a missing amount or one that is not a finite number.
+    const bool hasAmount = amount.has_value() && std::isfinite(amount.value_or(0.0));
+    const double amountValue = hasAmount ? amount.value_or(0.0) : 0.0;
+    const sqlite::Connection& conn = db.connection();
+
+    sqlite::Transaction tx(conn);
+    if (!tx.begun()) return Booking::Failed;
+    if (!sessionId.empty()) {
+        sqlite::Statement seen(conn, "SELECT 1 FROM Booked_T WHERE SessionId = ?1");
+        seen.Bind(1, sessionId);
+        const int rc = seen.Step();
+        if (rc == SQLITE_ROW) return Booking::AlreadyBooked;
+        if (rc != SQLITE_DONE) return Booking::Failed;
+    }
+
+    sqlite::Statement select(conn, kSelectDay);
+    select.Bind(1, static_cast<std::int64_t>(*key));
+    const int rc = select.Step();
+    if (rc == SQLITE_DONE) {
+        const int k = *key;
+        sqlite::Statement insert(conn,
+                                 "INSERT INTO Guest_T (Gdate, Gnum, Gamt) VALUES (?1, 1, ?2)");
+        insert.Bind(1, DayText(k / 10000, k / 100 % 100, k % 100));
+        if (hasAmount)
+            insert.Bind(2, amountValue);
+        else
+            insert.BindNull(2);
+        if (!insert.Run()) return Booking::Failed;
+    } else if (rc == SQLITE_ROW) {
+        const std::int64_t rowid = select.Int(0);
+        const std::int64_t count = select.IsNull(2) ? 0 : select.Int(2);
+        // A 16-bit count: the increment past 32767 overflows and is skipped, while the
+        // amount is still added.
+        const std::int64_t newCount = count < kMaxGnum ? count + 1 : count;
+        sqlite::Statement update(
+            conn,
+            "UPDATE Guest_T SET Gnum = ?1, "
+            "Gamt = CASE WHEN ?2 IS NULL THEN Gamt ELSE ifnull(Gamt, 0) + ?2 END "
+            "WHERE rowid = ?3");
+        update.Bind(1, newCount);
+        if (hasAmount)
+            update.Bind(2, amountValue);
+        else
+            update.BindNull(2);
+        update.Bind(3, rowid);
+        if (!update.Run()) return Booking::Failed;
+    } else {
+        return Booking::Failed;
+    }
+
+    if (!sessionId.empty()) {
+        sqlite::Statement record(conn, "INSERT INTO Booked_T (SessionId) VALUES (?1)");
+        record.Bind(1, sessionId);
+        if (!record.Run()) return Booking::Failed;
+        sqlite::Statement prune(conn,
+                                "DELETE FROM Booked_T WHERE rowid <= "
+                                "(SELECT max(rowid) FROM Booked_T) - ?1");
+        prune.Bind(1, static_cast<std::int64_t>(kKeptSessionIds));
+        if (!prune.Run()) return Booking::Failed;
+    }
+    return tx.Commit() ? Booking::Booked : Booking::Failed;
+}
+
+bool IsSessionBooked(const Database& db, const std::string& sessionId) {
+    if (sessionId.empty()) return false;
+    sqlite::Statement seen(db.connection(), "SELECT 1 FROM Booked_T WHERE SessionId = ?1");
+    seen.Bind(1, sessionId);
+    return seen.Step() == SQLITE_ROW;
+}
+
+namespace {
+
+DayRow ReadDayRow(const sqlite::Statement& row, int first) {
+    DayRow day;
+    day.gdate = row.Text(first);
+    day.gnum = static_cast<std::int16_t>(row.IsNull(first + 1) ? 0 : row.Int(first + 1));
+    if (!row.IsNull(first + 2)) day.gamt = row.Double(first + 2);
+    return day;
+}
+
+}  // namespace
+
+std::optional<DayRow> FindDay(const Database& db, const std::string& dayText) {
+    const auto key = DateValue(dayText);
+    if (!key) return std::nullopt;
+    sqlite::Statement select(db.connection(), kSelectDay);
+    select.Bind(1, static_cast<std::int64_t>(*key));
+    if (select.Step() != SQLITE_ROW) return std::nullopt;
+    return ReadDayRow(select, 1);
+}
+
+std::vector<DayRow> SelectDays(const Database& db, const std::string& fromDay,
+                               const std::string& tillDay) {
+    std::vector<DayRow> rows;
+    const auto from = DateValue(fromDay);
+    const auto till = DateValue(tillDay);
+    if (!from || !till) return rows;
+    sqlite::Statement select(db.connection(),
+                             "SELECT Gdate, Gnum, Gamt FROM Guest_T "
+                             "WHERE DateValue(rtrim(Gdate)) BETWEEN ?1 AND ?2 "
+                             "ORDER BY DateValue(rtrim(Gdate)), rowid");
+    select.Bind(1, static_cast<std::int64_t>(*from)).Bind(2, static_cast<std::int64_t>(*till));
+    while (select.Step() == SQLITE_ROW) rows.push_back(ReadDayRow(select, 0));
+    return rows;
+}
+
+// ---- Rates_M ------------------------------------------------------------------
+
+std::optional<std::array<std::optional<double>, 4>> ReadRateValues(const Database& db) {
+    sqlite::Statement select(db.connection(), kSelectRates);
+    if (select.Step() != SQLITE_ROW) return std::nullopt;
+    std::array<std::optional<double>, 4> values;
+    for (int i = 0; i < 4; ++i) values[i] = ColumnNumber(select, i + 1);
+    return values;
+}
+
+std::optional<std::array<double, 4>> ReadRates(const Database& db) {
+    const auto values = ReadRateValues(db);
+    if (!values) return std::nullopt;
+    std::array<double, 4> rates{};
+    for (int i = 0; i < 4; ++i) rates[i] = (*values)[i].value_or(0.0);
+    return rates;
+}
+
+bool WriteRates(const Database& db, const std::array<std::string, 4>& rates) {
+    const sqlite::Connection& conn = db.connection();
+    std::array<std::optional<double>, 4> numbers;
+    for (int i = 0; i < 4; ++i) numbers[i] = ParseNumber(rates[i]);
+
+    sqlite::Transaction tx(conn);
+    if (!tx.begun()) return false;
+    std::optional<std::int64_t> rowid;
+    {
+        sqlite::Statement select(conn, kSelectRates);
+        const int rc = select.Step();
+        if (rc == SQLITE_ROW)
+            rowid = select.Int(0);
+        else if (rc != SQLITE_DONE)
+            return false;
+    }
+    if (!rowid) {
+        sqlite::Statement insert(conn,
+                                 "INSERT INTO Rates_M (Rate0to14, Rate15to29, Rate30to44, "
+                                 "Rate45to59) VALUES (?1, ?2, ?3, ?4)");
+        for (int i = 0; i < 4; ++i) {
+            if (numbers[i])
+                insert.Bind(i + 1, *numbers[i]);
+            else
+                insert.BindNull(i + 1);
+        }
+        if (!insert.Run()) return false;
+    } else {
+        // A refused text leaves its column as it was.
+        sqlite::Statement update(conn,
+                                 "UPDATE Rates_M SET "
+                                 "Rate0to14 = CASE WHEN ?1 IS NULL THEN Rate0to14 ELSE ?1 END, "
+                                 "Rate15to29 = CASE WHEN ?2 IS NULL THEN Rate15to29 ELSE ?2 END, "
+                                 "Rate30to44 = CASE WHEN ?3 IS NULL THEN Rate30to44 ELSE ?3 END, "
+                                 "Rate45to59 = CASE WHEN ?4 IS NULL THEN Rate45to59 ELSE ?4 END "
+                                 "WHERE rowid = ?5");
+        for (int i = 0; i < 4; ++i) {
+            if (numbers[i])
+                update.Bind(i + 1, *numbers[i]);
+            else
+                update.BindNull(i + 1);
+        }
+        update.Bind(5, *rowid);
+        if (!update.Run()) return false;
+    }
+    return tx.Commit();
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
+    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+    const std::string_view body = text.substr(begin, end - begin);
+    // Digits, one point, an exponent: nothing strtod would also take as hex, inf or nan.
+    std::size_t pos = 0;
+    if (pos < body.size() && (body[pos] == '+' || body[pos] == '-')) ++pos;
+    bool digits = false, point = false;
+    for (; pos < body.size(); ++pos) {
+        const char c = body[pos];
+        if (c >= '0' && c <= '9') {
+            digits = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits) return std::nullopt;
+    if (pos < body.size() && (body[pos] == 'e' || body[pos] == 'E')) {
+        ++pos;
+        if (pos < body.size() && (body[pos] == '+' || body[pos] == '-')) ++pos;
+        bool exponentDigits = false;
+        while (pos < body.size() && body[pos] >= '0' && body[pos] <= '9') {
+            exponentDigits = true;
+            ++pos;
+        }
+        if (!exponentDigits) return std::nullopt;
+    }
+    if (pos != body.size()) return std::nullopt;
+    const std::string copy(body);
+    const double value = std::strtod(copy.c_str(), nullptr);
+    if (!std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+}  // namespace quorvel::db

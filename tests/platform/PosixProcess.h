@@ -1,0 +1,107 @@
+#pragma once
+// Other processes for the store's tests on Linux: one that holds the store locked,
+// and the admin tool run as a cafe owner runs it.
+#include <fcntl.h>
+#include <sqlcipher/sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+
+namespace quorvel::test {
+
+// Another process that holds the store file locked until this object goes away, as a
+// second program or a backup tool holding a transaction open would.
+class StoreLocker {
+  public:
+    enum class Lock {
+        Exclusive,  // nobody else may read or write (exclusive locking mode)
+        Writer,     // a write transaction is open: others may read, not write
+    };
+
+    StoreLocker(const std::string& path, Lock lock) {
+        int ready[2], release[2];
+        if (pipe(ready) != 0 || pipe(release) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(ready[0]);
+            close(release[1]);
+            sqlite3* db = nullptr;
+            const char* sql = lock == Lock::Exclusive
+                                  ? "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; "
+                                    "SELECT count(*) FROM sqlite_master;"
+                                  : "BEGIN IMMEDIATE;";
+            const bool locked = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE,
+                                                nullptr) == SQLITE_OK &&
+                                sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+            const char answer = locked ? '1' : '0';
+            if (write(ready[1], &answer, 1) != 1) _exit(2);
+            char byte;
+            while (read(release[0], &byte, 1) > 0) {
+            }
+            _exit(0);  // the lock goes with the process
+        }
+        close(ready[1]);
+        close(release[0]);
+        release_ = release[1];
+        char answer = '0';
+        held_ = pid_ > 0 && read(ready[0], &answer, 1) == 1 && answer == '1';
+        close(ready[0]);
+    }
+    StoreLocker(const StoreLocker&) = delete;
+    StoreLocker& operator=(const StoreLocker&) = delete;
+    ~StoreLocker() { Release(); }
+
+    bool held() const { return held_; }
+    void Release() {
+        if (release_ >= 0) close(release_);
+        release_ = -1;
+        if (pid_ > 0) waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int release_ = -1;
+    bool held_ = false;
+};
+
+struct CommandResult {
+    int status = -1;  // exit status, or -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs `program` with `args` and XDG_CONFIG_HOME set to `configHome`.
+inline CommandResult RunWithConfigHome(const std::string& program,
+                                       const std::vector<std::string>& args,
+                                       const std::string& configHome) {
+    TempDir scratch;
+    const std::string outPath = scratch.file("out"), errPath = scratch.file("err");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    CommandResult result;
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        result.status = WEXITSTATUS(status);
+    result.out = ReadFileBytes(outPath);
+    result.err = ReadFileBytes(errPath);
+    return result;
+}
+
+}  // namespace quorvel::test

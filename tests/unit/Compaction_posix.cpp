@@ -1,0 +1,168 @@
+// The start-up compaction: the data file is only ever replaced by a complete
+// compacted copy, and nothing is left behind.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "db/Compaction.h"
+#include "db/Database.h"
+#include "support/TempDir.h"
+
+namespace quorvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using db::Database;
+
+struct Folders {
+    TempDir dir;
+    std::string program = (dir.path() / "Quorvel").string();
+    std::string sysDir = (dir.path() / "state").string();
+    std::string dataFile = db::DataFilePath(program);
+
+    Folders() {
+        fs::create_directories(fs::path(program) / "Data");
+        fs::create_directories(sysDir);
+    }
+
+    // A data file with `days` daily rows, plus as many deleted ones.
+    void Provision(int days) {
+        std::string error;
+        auto file = Database::Create(dataFile, db::kDataFilePassword, error);
+        ASSERT_TRUE(file) << error;
+        ASSERT_TRUE(db::AddLogin(*file, "admin", "a"));
+        ASSERT_TRUE(file->connection().Exec("BEGIN"));
+        for (int i = 0; i < 2 * days; ++i) {
+            sqlite::Statement insert(file->connection(),
+                                     "INSERT INTO Guest_T VALUES (?1, 3, 42.5)");
+            insert.Bind(1, db::DayText(2000 + i / 360, 1 + i / 30 % 12, 1 + i % 28));
+            ASSERT_TRUE(insert.Run());
+        }
+        ASSERT_TRUE(file->connection().Exec("DELETE FROM Guest_T WHERE rowid % 2 = 0; COMMIT"));
+    }
+
+    std::int64_t Rows() const {
+        std::string error;
+        auto file = Database::Open(dataFile, db::kDataFilePassword, error);
+        EXPECT_TRUE(file) << error;
+        if (!file) return -1;
+        sqlite::Statement count(file->connection(), "SELECT count(*) FROM Guest_T");
+        return count.Step() == SQLITE_ROW ? count.Int(0) : -1;
+    }
+
+    ino_t Inode() const {
+        struct stat st {};
+        ::stat(dataFile.c_str(), &st);
+        return st.st_ino;
+    }
+
+    bool NothingLeftBehind() const {
+        return !fs::exists(db::CompactionCopyPath(sysDir)) &&
+               !fs::exists(db::CompactionCopyPath(sysDir) + "-journal") &&
+               !fs::exists(dataFile + ".compacted");
+    }
+};
+
+// What the cafe owner's `sqlcipher` shell prints for the file with this key.
+std::string ShellQuery(const std::string& file, const std::string& key) {
+    const std::string command = "printf \"PRAGMA key='" + key +
+                                "';\\nSELECT count(*) FROM Login_M;\\n\" | sqlcipher '" + file +
+                                "' 2>&1";
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+        ::pclose(pipe);
+    }
+    return output;
+}
+
+TEST(Compaction, ReplacesTheDataFileWithASmallerCopyHoldingEveryRow) {
+    Folders f;
+    f.Provision(2000);
+    const auto sizeBefore = fs::file_size(f.dataFile);
+    const auto inodeBefore = f.Inode();
+
+    EXPECT_TRUE(db::CompactDataFile(f.program, f.sysDir, db::kDataFilePassword).empty());
+
+    EXPECT_NE(f.Inode(), inodeBefore);
+    EXPECT_LT(fs::file_size(f.dataFile), sizeBefore);
+    EXPECT_EQ(f.Rows(), 2000);
+    EXPECT_TRUE(f.NothingLeftBehind());
+    // Still keyed with the data file's password, for the cafe owner's shell too.
+    EXPECT_EQ(ShellQuery(f.dataFile, "quiltmoss"), "1\n");
+    EXPECT_NE(ShellQuery(f.dataFile, "quiltmos"), "1\n");
+    EXPECT_NE(ShellQuery(f.dataFile, "quiltmos").find("not a database"), std::string::npos);
+}
+
+TEST(Compaction, CleansUpWhatAKilledStartLeftBehind) {
+    Folders f;
+    f.Provision(10);
+    WriteFileBytes(db::CompactionCopyPath(f.sysDir), "half a copy");
+    WriteFileBytes(db::CompactionCopyPath(f.sysDir) + "-journal", "a stale journal");
+    WriteFileBytes(f.dataFile + ".compacted", "half a replacement");
+
+    EXPECT_TRUE(db::CompactDataFile(f.program, f.sysDir, db::kDataFilePassword).empty());
+    EXPECT_EQ(f.Rows(), 10);
+    EXPECT_TRUE(f.NothingLeftBehind());
+}
+
+TEST(Compaction, AFailedCompactionLeavesTheDataFileAsItWas) {
+    Folders f;
+    // Missing: one error, and no file is made.
+    auto errors = db::CompactDataFile(f.program, f.sysDir, db::kDataFilePassword);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("Could not find file"), std::string::npos) << errors[0];
+    EXPECT_FALSE(fs::exists(f.dataFile));
+    EXPECT_TRUE(f.NothingLeftBehind());
+
+    // Another password or a damaged file: one error, the bytes untouched.
+    f.Provision(5);
+    const std::string bytes = ReadFileBytes(f.dataFile);
+    errors = db::CompactDataFile(f.program, f.sysDir, "another");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("Not a valid password"), std::string::npos) << errors[0];
+    EXPECT_EQ(ReadFileBytes(f.dataFile), bytes);
+    EXPECT_TRUE(f.NothingLeftBehind());
+
+    std::string damaged = bytes;
+    damaged[200] = static_cast<char>(damaged[200] ^ 1);
+    WriteFileBytes(f.dataFile, damaged);
+    EXPECT_EQ(db::CompactDataFile(f.program, f.sysDir, db::kDataFilePassword).size(), 1u);
+    EXPECT_EQ(ReadFileBytes(f.dataFile), damaged);
+    EXPECT_TRUE(f.NothingLeftBehind());
+}
+
+TEST(Compaction, NeverReplacesAFileThatIsOpenElsewhere) {
+    Folders f;
+    f.Provision(5);
+    std::string error;
+    auto open = Database::Open(f.dataFile, db::kDataFilePassword, error);
+    ASSERT_TRUE(open) << error;
+    const auto inode = f.Inode();
+
+    const auto errors = db::CompactDataFile(f.program, f.sysDir, db::kDataFilePassword);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("in use"), std::string::npos) << errors[0];
+    EXPECT_EQ(f.Inode(), inode);
+    // The connection still writes into the file everybody reads.
+    EXPECT_EQ(db::AddSessionToDailyTotals(*open, "06/01/2026", 5.0, "x"), db::Booking::Booked);
+    open.reset();
+    EXPECT_EQ(f.Rows(), 6);
+}
+
+TEST(Compaction, RefusesASystemDirectoryThatIsTheDataFolder) {
+    Folders f;
+    f.Provision(5);
+    const auto inode = f.Inode();
+    const auto errors = db::CompactDataFile(f.program, (fs::path(f.program) / "Data").string(),
+                                            db::kDataFilePassword);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(f.Inode(), inode);
+    EXPECT_EQ(f.Rows(), 5);
+}
+
+}  // namespace
+}  // namespace quorvel::test
