@@ -25,6 +25,13 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
+// The calls without the 50 ms timer's re-assertions, which land whenever the event
+// loop runs.
+Calls WithoutTicks(Calls calls) {
+    std::erase(calls, "SetTopMost 1");
+    return calls;
+}
+
 struct Shown {
     QString text;
     int flags;
@@ -153,7 +160,7 @@ TEST_F(LoginScreenTest, CoversTheScreenWithTheDesignedControls) {
 
 TEST_F(LoginScreenTest, EveryShowingLocksTheDesktopAndFocusesTheLoginBox) {
     auto& screen = Show();
-    EXPECT_EQ(t.desktop.calls, (Calls{"ShowTaskbar 0", "SetScreenSaverRunning 1 1"}));
+    EXPECT_EQ(WithoutTicks(t.desktop.calls), (Calls{"ShowTaskbar 0", "SetScreenSaverRunning 1 1"}));
     EXPECT_TRUE(Timer()->isActive());
     EXPECT_TRUE(Login()->hasFocus());
 
@@ -161,7 +168,7 @@ TEST_F(LoginScreenTest, EveryShowingLocksTheDesktopAndFocusesTheLoginBox) {
     t.desktop.calls.clear();
     screen.show();
     QApplication::processEvents();
-    EXPECT_EQ(t.desktop.calls, (Calls{"ShowTaskbar 0", "SetScreenSaverRunning 1 1"}));
+    EXPECT_EQ(WithoutTicks(t.desktop.calls), (Calls{"ShowTaskbar 0", "SetScreenSaverRunning 1 1"}));
 }
 
 TEST_F(LoginScreenTest, TimerKeepsTheScreenOnTopAndTheInputHeld) {
@@ -178,15 +185,17 @@ TEST_F(LoginScreenTest, AWindowDestroyedByAnotherProgramIsMadeAgainAsItWas) {
     Type("gue", "");
     Password()->setFocus();
     t.desktop.calls.clear();
+    const WId before = screen.winId();
     t.desktop.windowExists = false;
     screen.stimer1_Timer();
     t.desktop.windowExists = true;
     QApplication::processEvents();
     EXPECT_TRUE(screen.isVisible());
-    EXPECT_TRUE(Password()->hasFocus());
+    EXPECT_NE(screen.winId(), before);
+    EXPECT_EQ(screen.focusWidget(), Password());
     EXPECT_EQ(Login()->text(), "gue");
-    // No new activation: nothing locked again, nothing re-read.
-    EXPECT_EQ(t.desktop.calls, (Calls{"SetTopMost 1"}));
+    // No new activation: nothing locked again.
+    EXPECT_EQ(WithoutTicks(t.desktop.calls), Calls{});
 }
 
 TEST_F(LoginScreenTest, LoginScreenPictureIsShownWhenItLoadsAndLeftOutOtherwise) {
