@@ -1,10 +1,7 @@
 #pragma once
-// The sign-in check of the login screen, without the screen.
+// The sign-in check of the login screen, without the screen or the data file.
+#include <optional>
 #include <string>
-
-namespace quorvel::db {
-class Database;
-}
 
 namespace quorvel::login {
 
@@ -21,12 +18,18 @@ enum class SignIn {
     Nothing,          // a valid login that is neither, as typed: the screen stays
 };
 
-// `login` and `password` are the boxes' texts as typed. The lookup and the password
-// comparison use them with leading and trailing blanks removed (the lookup ignores
-// letter case, as the data file does); the branch is taken on the login exactly as
-// typed, so " admin" or "ADMIN" pass the check and then do nothing.
-SignIn CheckSignIn(const db::Database* conn, const std::string& login,
-                   const std::string& password);
+// What the login lookup found for the trimmed login text.
+struct FoundLogin {
+    bool found = false;                   // false: no such login, or the lookup failed
+    std::optional<std::string> password;  // nullopt: none stored
+};
+
+// `login` and `password` are the boxes' texts as typed; `found` is the lookup of the
+// login with leading and trailing blanks removed (the data file ignores letter case).
+// The password is compared exactly with the typed one, blanks around it removed; the
+// branch is taken on the login exactly as typed, so " admin" or "ADMIN" pass the
+// check and then do nothing.
+SignIn CheckSignIn(const FoundLogin& found, const std::string& login, const std::string& password);
 
 // Leading and trailing blanks removed (blanks only, not tabs).
 std::string TrimBlanks(const std::string& text);

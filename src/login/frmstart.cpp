@@ -333,9 +333,15 @@ void frmstart::Fail(const QString& text, QLineEdit* box) {
 
 void frmstart::cmdsubt_Click() {
     store::publicVar& pv = app_.pv;
+    const std::string typedLogin = txtLog_->text().toStdString();
+    login::FoundLogin found;
+    // Any failure of the lookup, a closed data file included, reads as no such login.
+    if (pv.Conn && pv.Conn->IsOpen()) {
+        if (const auto row = db::FindLogin(*pv.Conn, login::TrimBlanks(typedLogin)))
+            found = {true, row->password};
+    }
     const login::SignIn result =
-        login::CheckSignIn(pv.Conn.get(), txtLog_->text().toStdString(),
-                           txtpas_->text().toStdString());
+        login::CheckSignIn(found, typedLogin, txtpas_->text().toStdString());
     switch (result) {
         case login::SignIn::InvalidLogin:
             Fail("Invalid Login", txtLog_);

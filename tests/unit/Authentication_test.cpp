@@ -1,68 +1,50 @@
-// The sign-in check against a real (keyed) data file.
+// The sign-in decision: which message, which branch.
 #include "login/Authentication.h"
 
 #include <gtest/gtest.h>
 
-#include "db/Database.h"
-#include "support/TempDir.h"
-
 namespace quorvel::test {
 namespace {
 
+using login::CheckSignIn;
+using login::FoundLogin;
 using login::SignIn;
 
-class SignInTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::string error;
-        db_ = db::Database::Create(dir_.file("QuorvelData.mdb"), db::kDataFilePassword, error);
-        ASSERT_TRUE(db_) << error;
-        ASSERT_TRUE(db::AddLogin(*db_, "admin", "Secret1"));
-        ASSERT_TRUE(db::AddLogin(*db_, "guest", "pass"));
-        ASSERT_TRUE(db::AddLogin(*db_, "cashier", "till"));
+const FoundLogin kNotFound{};
+FoundLogin Stored(std::optional<std::string> password) { return {true, std::move(password)}; }
+
+TEST(SignIn, TheTwoLoginsBranchOnTheirRightPasswords) {
+    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin", "Secret1"), SignIn::Admin);
+    EXPECT_EQ(CheckSignIn(Stored("pass"), "guest", "pass"), SignIn::Guest);
+}
+
+TEST(SignIn, ALoginNotFoundIsInvalidWhateverThePassword) {
+    EXPECT_EQ(CheckSignIn(kNotFound, "admin", "Secret1"), SignIn::InvalidLogin);
+    EXPECT_EQ(CheckSignIn(kNotFound, "", ""), SignIn::InvalidLogin);
+}
+
+TEST(SignIn, PasswordIsExactAfterTrimmingWhatWasTyped) {
+    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin", "secret1"), SignIn::InvalidPassword);
+    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin", "Secret"), SignIn::InvalidPassword);
+    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin", "  Secret1  "), SignIn::Admin);
+    EXPECT_EQ(CheckSignIn(Stored("pass"), "guest", "pass\t"), SignIn::InvalidPassword);
+    // The stored value is not trimmed.
+    EXPECT_EQ(CheckSignIn(Stored("pass "), "guest", "pass "), SignIn::InvalidPassword);
+}
+
+TEST(SignIn, AnEmptyStoredPasswordNeverMatches) {
+    for (const auto& stored : {Stored(std::nullopt), Stored("")}) {
+        EXPECT_EQ(CheckSignIn(stored, "guest", ""), SignIn::InvalidPassword);
+        EXPECT_EQ(CheckSignIn(stored, "guest", "   "), SignIn::InvalidPassword);
     }
-    SignIn Check(const std::string& login, const std::string& password) {
-        return login::CheckSignIn(db_.get(), login, password);
-    }
-    TempDir dir_;
-    std::unique_ptr<db::Database> db_;
-};
-
-TEST_F(SignInTest, TheTwoLoginsBranch) {
-    EXPECT_EQ(Check("admin", "Secret1"), SignIn::Admin);
-    EXPECT_EQ(Check("guest", "pass"), SignIn::Guest);
 }
 
-TEST_F(SignInTest, UnknownLoginsAndBrokenConnectionsAreInvalidLogins) {
-    EXPECT_EQ(Check("nobody", "pass"), SignIn::InvalidLogin);
-    EXPECT_EQ(Check("", "pass"), SignIn::InvalidLogin);
-    // Text that would break a spliced statement is only a name that is not there.
-    EXPECT_EQ(Check("o'brien", "pass"), SignIn::InvalidLogin);
-    EXPECT_EQ(Check("x' or '1'='1", "x' or '1'='1"), SignIn::InvalidLogin);
-    EXPECT_EQ(login::CheckSignIn(nullptr, "admin", "Secret1"), SignIn::InvalidLogin);
-    db_->Close();
-    EXPECT_EQ(Check("admin", "Secret1"), SignIn::InvalidLogin);
-}
-
-TEST_F(SignInTest, PasswordIsExactAfterTrimmingWhatWasTyped) {
-    EXPECT_EQ(Check("admin", "secret1"), SignIn::InvalidPassword);
-    EXPECT_EQ(Check("admin", "Secret"), SignIn::InvalidPassword);
-    EXPECT_EQ(Check("admin", "  Secret1  "), SignIn::Admin);
-    EXPECT_EQ(Check("guest", "pass\t"), SignIn::InvalidPassword);
-}
-
-TEST_F(SignInTest, AnEmptyStoredPasswordNeverMatches) {
-    ASSERT_TRUE(db::AddLogin(*db_, "nopass", ""));
-    EXPECT_EQ(Check("nopass", ""), SignIn::InvalidPassword);
-    EXPECT_EQ(Check("nopass", "   "), SignIn::InvalidPassword);
-}
-
-TEST_F(SignInTest, LookupTrimsAndIgnoresCaseButTheBranchTakesTheTextAsTyped) {
-    EXPECT_EQ(Check(" admin", "Secret1"), SignIn::Nothing);
-    EXPECT_EQ(Check("admin ", "Secret1"), SignIn::Nothing);
-    EXPECT_EQ(Check("ADMIN", "Secret1"), SignIn::Nothing);
-    EXPECT_EQ(Check("Guest", "pass"), SignIn::Nothing);
-    EXPECT_EQ(Check("cashier", "till"), SignIn::Nothing);
+TEST(SignIn, TheBranchTakesTheLoginAsTyped) {
+    EXPECT_EQ(CheckSignIn(Stored("Secret1"), " admin", "Secret1"), SignIn::Nothing);
+    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin ", "Secret1"), SignIn::Nothing);
+    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "ADMIN", "Secret1"), SignIn::Nothing);
+    EXPECT_EQ(CheckSignIn(Stored("pass"), "Guest", "pass"), SignIn::Nothing);
+    EXPECT_EQ(CheckSignIn(Stored("till"), "cashier", "till"), SignIn::Nothing);
 }
 
 TEST(TrimBlanks, RemovesOnlyLeadingAndTrailingBlanks) {

@@ -275,12 +275,34 @@ TEST_F(LoginScreenTest, FailuresDropTopMostAroundTheBoxAndSelectTheBoxToCorrect)
     EXPECT_TRUE(Login()->hasFocus());
     EXPECT_EQ(Login()->selectedText(), "nobody");
 
-    Type("guest", "Visitor");
+    // Text that would break a statement built by splicing is only a name not there.
+    for (const char* login : {"o'brien", "x' or '1'='1"}) {
+        Type(login, "x' or '1'='1");
+        Enter()->click();
+        EXPECT_EQ(boxes.shown.back().text, "Invalid Login") << login;
+    }
+    boxes.shown.clear();
+    // A data file that cannot be read: no one gets in.
+    t.pv.Conn->Close();
+    Type("admin", "boss");
     Enter()->click();
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[1].text, "Invalid Password");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Invalid Login");
+    boxes.shown.clear();
+}
+
+TEST_F(LoginScreenTest, WrongPasswordSelectsThePassword) {
+    Show();
+    Type("guest", "Visitor");
+    t.desktop.calls.clear();
+    Enter()->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Invalid Password");
+    EXPECT_EQ(boxes.shown[0].flags, 48);
+    EXPECT_EQ(t.desktop.calls, (Calls{"SetTopMost 0", "SetTopMost 1"}));
     EXPECT_TRUE(Password()->hasFocus());
     EXPECT_EQ(Password()->selectedText(), "Visitor");
+    EXPECT_EQ(Login()->text(), "guest");
     EXPECT_TRUE(forms->Get<ui::frmstart>().isVisible());
 }
 
