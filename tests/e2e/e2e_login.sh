@@ -11,6 +11,7 @@ GUEST_PASSWORD=guest-pw
 
 e2e_home
 e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
+e2e_seed_previous_session
 e2e_start_x 1024x768
 
 # ---- start-up: the splash first, the login screen about 3 s later ----------------

@@ -6,6 +6,7 @@ e2e_require Xvfb openbox xdotool xprop xwininfo import
 
 e2e_home
 e2e_provision Adm1n-pw guest-pw
+e2e_seed_previous_session
 e2e_start_x 1920x1080
 e2e_start_quorvel
 e2e_wait 20 "the login screen" e2e_visible_window '^Login Screen$'

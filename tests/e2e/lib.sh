@@ -103,6 +103,18 @@ e2e_provision() {
         e2e_fail "quorvel-admin init failed: $(cat "$E2E_TMP/provision.log")"
 }
 
+# The figures a long guest session left behind (already booked), so the login screen's
+# "Previous user details:" block shows its widest texts.
+e2e_seed_previous_session() {
+    local admin=$E2E_BUILD/quorvel-admin
+    "$admin" reg add 'Software\Quorvel\Timers' /v UserId /t REG_SZ /d guest >/dev/null
+    "$admin" reg add 'Software\Quorvel\Timers' /v Date /t REG_SZ /d 12/24/2026 >/dev/null
+    "$admin" reg add 'Software\Quorvel\Timers' /v Elapsed /t REG_SZ /d '123 : 59 : 59' >/dev/null
+    "$admin" reg add 'Software\Quorvel\Timers' /v Amount /t REG_SZ /d 32767 >/dev/null
+    "$admin" reg add 'Software\Quorvel\Timers' /v Status /t REG_DWORD /d 0 >/dev/null
+    "$admin" reg add 'Software\Quorvel\Settings' /v Currency /t REG_SZ /d Rs >/dev/null
+}
+
 # e2e_start_x WIDTHxHEIGHT: Xvfb on a free display, openbox, and the dock. The display
 # number is drawn from a high range rather than the first free one, so that a
 # program elsewhere on the machine that assumes :0 or :1 never talks to ours.
