@@ -13,7 +13,9 @@ class RealPlatform {
   public:
     // Builds every backend; nullptr with `error` set when one cannot start. Nothing
     // here touches a file: an instance that must end at once leaves no trace.
-    static std::unique_ptr<RealPlatform> Make(std::string& error);
+    // `nativeDisplay`: on X11 the toolkit's own display connection (the input grab
+    // must belong to the connection whose windows take the keys); unused elsewhere.
+    static std::unique_ptr<RealPlatform> Make(void* nativeDisplay, std::string& error);
     ~RealPlatform();
     RealPlatform(const RealPlatform&) = delete;
     RealPlatform& operator=(const RealPlatform&) = delete;

@@ -1,6 +1,7 @@
 // The program's entry: builds the real platform services and the shared state,
 // then hands over to the start-up window. The program ends when no window is left.
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include "startup/RealPlatform.h"
@@ -32,7 +33,10 @@ int main(int argc, char** argv) {
 
     ui::QtMessageBoxes msg;
     std::string error;
-    std::unique_ptr<startup::RealPlatform> real = startup::RealPlatform::Make(error);
+    void* nativeDisplay = nullptr;
+    if (auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>())
+        nativeDisplay = x11->display();
+    std::unique_ptr<startup::RealPlatform> real = startup::RealPlatform::Make(nativeDisplay, error);
     if (!real) {
         msg.MsgBox(QString::fromStdString(error), ui::kMbCritical, store::kAppTitle);
         return 1;
