@@ -198,11 +198,9 @@ std::unique_ptr<Database> Database::Create(const std::string& path, const std::s
                 return nullptr;
             }
         }
-        platform::FolderLock lock;
-        const std::string folder = std::filesystem::path(path).parent_path().string();
-        if (!lock.Acquire(folder.empty() ? "." : folder, platform::FolderLock::Mode::Shared, error))
-            return nullptr;
-        return std::unique_ptr<Database>(new Database(std::move(conn), std::move(lock), path));
+        // No folder lock: provisioning holds the folder itself while it replaces files.
+        return std::unique_ptr<Database>(
+            new Database(std::move(conn), platform::FolderLock(), path));
     }();
     // A half-made file is of no use to anyone: it goes.
     if (!db) {

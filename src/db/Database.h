@@ -30,7 +30,7 @@ class Database {
     static std::unique_ptr<Database> Open(const std::string& path, const std::string& password,
                                           std::string& error);
     // Creates a new keyed data file with the three tables (provisioning only). Fails
-    // when the file already exists.
+    // when the file already exists. Takes no folder lock.
     static std::unique_ptr<Database> Create(const std::string& path, const std::string& password,
                                             std::string& error);
 

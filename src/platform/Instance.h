@@ -21,6 +21,9 @@ class Instance {
     virtual WindowHandle FirstInZOrder(WindowHandle window) = 0;
     virtual void Restore(WindowHandle window) = 0;       // OpenIcon
     virtual void BringToFront(WindowHandle window) = 0;  // SetForegroundWindow
+    // Ends this process at once: no further event, no unload, no clean-up, but what
+    // was asked of the window system above is delivered first. Returns only in tests.
+    virtual void EndProgram() = 0;
 };
 
 }  // namespace quorvel::platform

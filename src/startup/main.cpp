@@ -1,13 +1,67 @@
 // The program's entry: builds the real platform services and the shared state,
-// then hands over to the start-up window.
+// then hands over to the start-up window. The program ends when no window is left.
 #include <QApplication>
-#include <QWidget>
+#include <QGuiApplication>
+#include <QTimer>
+
+#include "startup/RealPlatform.h"
+#include "startup/frmSplash.h"
+#include "ui/FileDialog.h"
+#include "ui/Forms.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+using namespace quorvel;
+
+// The toolkit's X connection where there is one (see RealPlatform::Make).
+void* ToolkitX11Display(QApplication& application) {
+#if QT_CONFIG(xcb)
+    if (auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>())
+        return x11->display();
+#endif
+    (void)application;
+    return nullptr;
+}
+
+// The windows' App and the Forms that manage them refer to each other.
+struct Program {
+    Program(store::publicVar& pv, ui::MessageBoxes& msg, ui::FileDialogs& files)
+        : app{pv, msg, files, forms}, forms(app) {}
+    ui::App app;
+    ui::Forms forms;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Quorvel (DE)");
-    QWidget window;
-    window.setWindowTitle("Quorvel (DE)");
-    window.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(store::kAppTitle);
+    // Windows come and go (the splash hides before the login screen shows); the
+    // program ends when Forms has none left, not when the last one is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    ui::QtMessageBoxes msg;
+    std::string error;
+    std::unique_ptr<startup::RealPlatform> real =
+        startup::RealPlatform::Make(error, ToolkitX11Display(application));
+    if (!real) {
+        msg.MsgBox(QString::fromStdString(error), ui::kMbCritical, store::kAppTitle);
+        return 1;
+    }
+    store::publicVar pv(real->services());
+    // Every instance owns its hidden main window, titled with the application title,
+    // from the start: that is what a later instance looks for.
+    pv.os.instance.SetMainWindowTitle(pv.AppTitle);
+
+    ui::QtFileDialogs files;
+    Program program(pv, msg, files);
+    program.forms.OnAllUnloaded([] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); });
+
+    program.forms.Get<ui::frmSplash>().show();
+    const int status = application.exec();
+    // The login screen closes the data file when it unloads; make sure of it on
+    // every way out.
+    pv.Conn.reset();
+    return status;
 }

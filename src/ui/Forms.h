@@ -3,6 +3,7 @@
 // and destroyed when unloaded, so every opening starts from fresh controls.
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <typeindex>
@@ -52,14 +53,18 @@ class Forms {
         QPointer<QWidget> window = it->second;
         windows_.erase(it);
         Destroy(window);
+        if (onAllUnloaded_ && !AnyLoaded()) onAllUnloaded_();
     }
     // True while any window is loaded; the program ends when none is.
     bool AnyLoaded() const;
+    // Called when an unload leaves no window loaded (main ends the program there).
+    void OnAllUnloaded(std::function<void()> handler) { onAllUnloaded_ = std::move(handler); }
 
   private:
     static void Destroy(QPointer<QWidget> window);
     App& app_;
     std::map<std::type_index, QPointer<QWidget>> windows_;
+    std::function<void()> onAllUnloaded_;
 };
 
 }  // namespace quorvel::ui

@@ -13,5 +13,7 @@ using Args = std::vector<std::string>;
 std::string SettingsStorePath();
 
 int RegCommand(const Args& args, std::ostream& out, std::ostream& err);
+// init [--admin-password P] [--guest-password P] [--force]
+int InitCommand(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace quorvel::admin

@@ -9,6 +9,8 @@ namespace {
 
 void Usage(std::ostream& out) {
     out << "usage: quorvel-admin COMMAND ...\n"
+           "  init [--admin-password P] [--guest-password P] [--force]\n"
+           "                                                   provision the program folder\n"
            "  reg query KEY [/v NAME | /ve]                    show a key's values\n"
            "  reg add KEY /v NAME /t REG_SZ|REG_DWORD /d DATA  set a value of an existing key\n"
            "  reg addkey KEY                                   create a key\n"
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
     }
     const std::string command = args[0];
     args.erase(args.begin());
+    if (command == "init") return quorvel::admin::InitCommand(args, std::cout, std::cerr);
     if (command == "reg") return quorvel::admin::RegCommand(args, std::cout, std::cerr);
     std::cerr << "quorvel-admin: unknown command '" << command << "'\n";
     Usage(std::cerr);

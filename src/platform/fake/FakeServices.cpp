@@ -9,7 +9,9 @@ void RecordingDesktop::SetScreenSaverRunning(bool running, bool writeProfile) {
     calls.push_back("SetScreenSaverRunning " + std::to_string(running) + " " +
                     std::to_string(writeProfile));
 }
-void RecordingDesktop::RegisterServiceProcess() { calls.push_back("RegisterServiceProcess"); }
+void RecordingDesktop::RegisterServiceProcess() {
+    calls.push_back("RegisterServiceProcess");
+}
 void RecordingDesktop::ShowTrayClock(int showCommand) {
     calls.push_back("ShowTrayClock " + std::to_string(showCommand));
 }
@@ -38,6 +40,10 @@ void FakeInstance::Restore(WindowHandle window) {
 }
 void FakeInstance::BringToFront(WindowHandle window) {
     calls.push_back("BringToFront " + std::to_string(window));
+}
+void FakeInstance::EndProgram() {
+    ended = true;
+    calls.push_back("EndProgram");
 }
 
 bool RecordingShell::StartProgram(const std::string& path, int showState) {

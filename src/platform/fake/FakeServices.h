@@ -37,8 +37,10 @@ class FakeInstance final : public Instance {
     WindowHandle FirstInZOrder(WindowHandle window) override;
     void Restore(WindowHandle window) override;
     void BringToFront(WindowHandle window) override;
+    void EndProgram() override;
 
     bool running = false;
+    bool ended = false;
     std::string ownTitle;
     // (class, title) -> handle of a window "of another instance".
     std::map<std::pair<std::string, std::string>, WindowHandle> windows;

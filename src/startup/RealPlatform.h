@@ -1,0 +1,38 @@
+#pragma once
+// The real operating-system services of this machine, built once by main and
+// owned for the whole run. The one place that chooses between the Windows and the
+// Linux backends.
+#include <memory>
+#include <string>
+
+#include "store/publicVar.h"
+
+namespace quorvel::startup {
+
+class RealPlatform {
+  public:
+    // Builds every backend; nullptr with `error` set when one cannot start. Nothing
+    // here touches a file: an instance that must end at once leaves no trace.
+    // `x11Display` is the toolkit's own X connection (an Xlib Display*, or null): the
+    // X11 desktop services grab the input on it, so that our windows keep their keys
+    // while every other client is shut out. Ignored on Windows.
+    static std::unique_ptr<RealPlatform> Make(std::string& error, void* x11Display);
+    ~RealPlatform();
+    RealPlatform(const RealPlatform&) = delete;
+    RealPlatform& operator=(const RealPlatform&) = delete;
+
+    store::Platform services();
+
+  private:
+    RealPlatform();
+    std::unique_ptr<platform::Registry> registry_;
+    std::unique_ptr<platform::WindowSystem> windows_;
+    std::unique_ptr<platform::Desktop> desktop_;
+    std::unique_ptr<platform::Instance> instance_;
+    std::unique_ptr<platform::Shell> shell_;
+    std::unique_ptr<platform::SystemInfo> systemInfo_;
+    std::unique_ptr<platform::Locale> locale_;
+    std::unique_ptr<platform::Clock> clock_;
+};
+
+}  // namespace quorvel::startup

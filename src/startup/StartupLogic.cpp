@@ -1,0 +1,64 @@
+#include "startup/StartupLogic.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace quorvel::startup {
+
+bool ActivatePrevInstance(platform::Instance& instance, std::string& appTitle) {
+    const std::string kept = appTitle;
+    appTitle = kUnwantedInstanceTitle;
+    instance.SetMainWindowTitle(appTitle);
+
+    platform::WindowHandle found = 0;
+    for (const char* className : {"ThunderRTMain", "ThunderRT5Main", "ThunderRT6Main"}) {
+        found = instance.FindWindow(className, kept);
+        if (found) break;
+    }
+    if (!found) return false;
+
+    const platform::WindowHandle first = instance.FirstInZOrder(found);
+    instance.Restore(first);
+    instance.BringToFront(first);
+    instance.EndProgram();
+    return true;
+}
+
+bool RefuseSecondInstance(store::publicVar& pv) {
+    if (!pv.os.instance.PreviousInstanceRunning()) return false;
+    return ActivatePrevInstance(pv.os.instance, pv.AppTitle);
+}
+
+std::string GetSysDir(const platform::SystemInfo& systemInfo) {
+    std::string dir = systemInfo.SystemDirectory();
+    while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
+    return dir;
+}
+
+std::optional<double> OsVersionNumber(int major, int minor) {
+    // Str() gives a number a leading blank in place of a plus sign.
+    const std::string text =
+        (major >= 0 ? " " : "") + std::to_string(major) + "." + std::to_string(minor);
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size()) return std::nullopt;
+    return value;
+}
+
+void GetOsVersion(store::publicVar& pv) {
+    int major = 0, minor = 0;
+    pv.os.systemInfo.OsVersion(major, minor);
+    if (const auto version = OsVersionNumber(major, minor)) pv.OsVersion = *version;
+}
+
+std::string SessionLogPath(const std::string& sysDir) {
+    return (std::filesystem::path(sysDir) / "ScanregLog.log").string();
+}
+
+void DeleteSessionLog(const std::string& sysDir) {
+    std::error_code ignored;
+    std::filesystem::remove(SessionLogPath(sysDir), ignored);
+}
+
+}  // namespace quorvel::startup

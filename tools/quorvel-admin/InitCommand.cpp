@@ -1,0 +1,167 @@
+// `quorvel-admin init`: provisions the program folder for this user: the keyed data
+// file with its tables and the logins "admin" and "guest", the Systemfiles folder,
+// and the program's four keys in the settings store.
+#include <termios.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "Commands.h"
+#include "db/Database.h"
+#include "platform/posix/FileOps.h"
+#include "platform/posix/HiveRegistry.h"
+#include "platform/posix/XdgPaths.h"
+#include "store/mdlRegistry.h"
+
+namespace quorvel::admin {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Turns terminal echo off while a password is typed, and back on on every path.
+class NoEcho {
+  public:
+    NoEcho() {
+        if (::tcgetattr(STDIN_FILENO, &saved_) == 0) {
+            termios quiet = saved_;
+            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            active_ = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+        }
+    }
+    ~NoEcho() {
+        if (active_) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+    }
+    NoEcho(const NoEcho&) = delete;
+    NoEcho& operator=(const NoEcho&) = delete;
+
+  private:
+    termios saved_{};
+    bool active_ = false;
+};
+
+std::optional<std::string> AskPassword(const std::string& login, std::ostream& err) {
+    if (!::isatty(STDIN_FILENO)) {
+        err << "quorvel-admin: no terminal to ask for the " << login << " password; give it with --"
+            << login << "-password\n";
+        return std::nullopt;
+    }
+    std::string first, second;
+    {
+        NoEcho quiet;
+        err << "Password for " << login << ": " << std::flush;
+        std::getline(std::cin, first);
+        err << "\nAgain: " << std::flush;
+        std::getline(std::cin, second);
+        err << "\n";
+    }
+    if (!std::cin || first != second) {
+        err << "quorvel-admin: the two " << login << " passwords differ\n";
+        return std::nullopt;
+    }
+    return first;
+}
+
+void Usage(std::ostream& err) {
+    err << "usage: quorvel-admin init [--admin-password P] [--guest-password P] [--force]\n";
+}
+
+// The new data file, made beside the old one and renamed over it only when complete.
+bool WriteDataFile(const std::string& path, const std::string& adminPassword,
+                   const std::string& guestPassword, std::string& error) {
+    const std::string fresh = path + ".new";
+    platform::RemoveFile(fresh, error, true);
+    platform::RemoveFile(fresh + "-journal", error, true);
+    {
+        auto file = db::Database::Create(fresh, db::kDataFilePassword, error);
+        if (!file) return false;
+        if (!db::AddLogin(*file, "admin", adminPassword) ||
+            !db::AddLogin(*file, "guest", guestPassword)) {
+            error = file->connection().LastError();
+            file.reset();
+            platform::RemoveFile(fresh, error, true);
+            return false;
+        }
+    }
+    return platform::ReplaceFileAtomically(fresh, path, error);
+}
+
+}  // namespace
+
+int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> adminPassword, guestPassword;
+    bool force = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--force") {
+            force = true;
+        } else if ((args[i] == "--admin-password" || args[i] == "--guest-password") &&
+                   i + 1 < args.size()) {
+            (args[i] == "--admin-password" ? adminPassword : guestPassword) = args[i + 1];
+            ++i;
+        } else {
+            err << "quorvel-admin init: unexpected '" << args[i] << "'\n";
+            Usage(err);
+            return 2;
+        }
+    }
+
+    const std::string program = platform::XdgProgramFolder();
+    const std::string dataFile = db::DataFilePath(program);
+    if (fs::exists(dataFile) && !force) {
+        err << "quorvel-admin: " << dataFile
+            << " already exists; it is left as it is (--force replaces it with an empty one)\n";
+        return 1;
+    }
+    if (!adminPassword) adminPassword = AskPassword("admin", err);
+    if (!adminPassword) return 1;
+    if (!guestPassword) guestPassword = AskPassword("guest", err);
+    if (!guestPassword) return 1;
+    if (adminPassword->empty() || guestPassword->empty()) {
+        err << "quorvel-admin: a password may not be empty\n";
+        return 1;
+    }
+
+    std::error_code ec;
+    fs::create_directories(fs::path(program) / "Data", ec);
+    fs::create_directories(fs::path(program) / "Systemfiles", ec);
+    if (ec) {
+        err << "quorvel-admin: cannot create " << program << ": " << ec.message() << "\n";
+        return 1;
+    }
+
+    // A running program holds the data folder; its file is never replaced under it.
+    std::string error;
+    platform::FolderLock lock;
+    if (!lock.Acquire((fs::path(program) / "Data").string(), platform::FolderLock::Mode::Exclusive,
+                      error)) {
+        err << "quorvel-admin: the data file is in use (is the program running?): " << error
+            << "\n";
+        return 1;
+    }
+    if (!WriteDataFile(dataFile, *adminPassword, *guestPassword, error)) {
+        err << "quorvel-admin: cannot create " << dataFile << ": " << error << "\n";
+        return 1;
+    }
+    lock.Release();
+
+    const std::string storePath = SettingsStorePath();
+    platform::HiveRegistry hive(storePath);
+    if (!hive.ok()) {
+        err << "quorvel-admin: cannot open the settings store " << storePath << ": " << hive.error()
+            << "\n";
+        return 1;
+    }
+    store::mdlRegistry settings(hive);
+    for (const char* key :
+         {store::kSettingsKey, store::kTimersKey, store::kProgramsKey, store::kUrlsKey})
+        settings.CreateSettingsKey(platform::kHkeyCurrentUser, key);
+
+    out << "Program folder: " << program << "\n"
+        << "Data file:      " << dataFile << " (logins admin and guest)\n"
+        << "Settings store: " << storePath << "\n";
+    return 0;
+}
+
+}  // namespace quorvel::admin
