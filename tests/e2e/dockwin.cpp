@@ -26,8 +26,8 @@ int main() {
                     reinterpret_cast<const unsigned char*>(&dockType), 1);
     const long strut[12] = {0, 0, 0, kHeight, 0, 0, 0, 0, 0, 0, 0, width - 1};
     XChangeProperty(display, dock, XInternAtom(display, "_NET_WM_STRUT_PARTIAL", False),
-                    XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(strut), 12);
+                    XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(strut),
+                    12);
     // Where it asked to be: along the bottom edge, as a panel is.
     XSizeHints hints{};
     hints.flags = USPosition | PPosition | PSize;
