@@ -50,14 +50,14 @@ QFont PickFont(const QStringList& families, double points, bool bold) {
 }
 
 QFont BoxFont() {
-    return PickFont({"Arial", "Liberation Sans", "Arimo", "Nimbus Sans", "Helvetica",
-                     "DejaVu Sans"},
-                    8.25, true);
+    return PickFont(
+        {"Arial", "Liberation Sans", "Arimo", "Nimbus Sans", "Helvetica", "DejaVu Sans"}, 8.25,
+        true);
 }
 
 QFont ButtonFont() {
-    QFont font = PickFont({"Impact", "Haettenschweiler", "Anton", "Oswald",
-                           "Nimbus Sans Narrow", "Liberation Sans Narrow", "DejaVu Sans"},
+    QFont font = PickFont({"Impact", "Haettenschweiler", "Anton", "Oswald", "Nimbus Sans Narrow",
+                           "Liberation Sans Narrow", "DejaVu Sans"},
                           9, false);
     // The stand-ins are lighter than the real face: make them as heavy.
     if (font.family() != "Impact") font.setWeight(QFont::Black);
@@ -155,8 +155,8 @@ frmstart::frmstart(App& app) : app_(app) {
     titleFont.setPointSizeF(14);
     Label3_ = MakeLabel(Picture2_, "Label3", "Quorvel (DE)", kWhite, titleFont);
     Label5_ = MakeLabel(Picture2_, "Label5",
-                        "Pay-per-use internet terminal\nAsk at the counter to sign in",
-                        kLightGrey, labelFont);
+                        "Pay-per-use internet terminal\nAsk at the counter to sign in", kLightGrey,
+                        labelFont);
 
     setTabOrder(txtLog_, txtpas_);
     setTabOrder(txtpas_, cmdsubt_);
@@ -182,7 +182,9 @@ frmstart::~frmstart() {
     if (app_.pv.Conn) app_.pv.Conn->Close();
 }
 
-int frmstart::Twips(int twips) const { return qRound(twips * logicalDpiX() / 1440.0); }
+int frmstart::Twips(int twips) const {
+    return qRound(twips * logicalDpiX() / 1440.0);
+}
 
 QRect frmstart::TwipRect(int left, int top, int width, int height) const {
     return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
@@ -255,8 +257,7 @@ void frmstart::Form_Activate() {
 
 void frmstart::ShowLoginPicture() {
     const std::string path =
-        app_.pv.settings
-            .ReadSetting(platform::kHkeyCurrentUser, store::kSettingsKey, "LoginScr")
+        app_.pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kSettingsKey, "LoginScr")
             .ToDisplayText();
     QImage picture;
     if (!path.empty()) {
@@ -274,7 +275,9 @@ void frmstart::ShowLoginPicture() {
         picture.scaled(Image1_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
-std::uintptr_t frmstart::Handle() { return static_cast<std::uintptr_t>(winId()); }
+std::uintptr_t frmstart::Handle() {
+    return static_cast<std::uintptr_t>(winId());
+}
 
 void frmstart::stimer1_Timer() {
     platform::Desktop& desktop = app_.pv.os.desktop;
@@ -312,7 +315,9 @@ bool frmstart::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-void frmstart::txtpas_Change() { cmdsubt_->setEnabled(!txtpas_->text().isEmpty()); }
+void frmstart::txtpas_Change() {
+    cmdsubt_->setEnabled(!txtpas_->text().isEmpty());
+}
 
 void frmstart::cmdcan_Click() {
     txtLog_->clear();

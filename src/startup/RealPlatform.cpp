@@ -70,7 +70,7 @@ class StoreOnFirstUse final : public platform::Registry {
 RealPlatform::RealPlatform() = default;
 RealPlatform::~RealPlatform() = default;
 
-std::unique_ptr<RealPlatform> RealPlatform::Make(void* nativeDisplay, std::string& error) {
+std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Display) {
     std::unique_ptr<RealPlatform> real(new RealPlatform());
 #if defined(__linux__)
     auto instance = std::make_unique<platform::X11Instance>(platform::XdgInstanceLockPath());
@@ -85,16 +85,17 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(void* nativeDisplay, std::strin
     real->windows_ = std::make_unique<platform::X11WindowSystem>();
     real->shell_ = std::make_unique<platform::PosixShell>();
     real->locale_ = std::make_unique<platform::PosixLocale>();
-    if (!nativeDisplay) {
+    if (!x11Display) {
         error = "Cannot open the X display.";
         return nullptr;
     }
-    real->desktop_ = std::make_unique<platform::X11Desktop>(static_cast<Display*>(nativeDisplay));
+    real->desktop_ = std::make_unique<platform::X11Desktop>(static_cast<Display*>(x11Display));
 #elif defined(_WIN32)
+    (void)x11Display;
     real->instance_ = std::make_unique<platform::Win32Instance>();
+    real->desktop_ = std::make_unique<platform::Win32Desktop>();
     real->systemInfo_ = std::make_unique<platform::Win32SystemInfo>();
     real->registry_ = std::make_unique<platform::Win32Registry>();
-    real->desktop_ = std::make_unique<platform::Win32Desktop>();
     real->windows_ = std::make_unique<platform::Win32WindowSystem>();
     // The Windows build carries the core only; its clock, locale and shell come with
     // the Windows windows.

@@ -14,6 +14,16 @@ namespace {
 
 using namespace quorvel;
 
+// The toolkit's X connection where there is one (see RealPlatform::Make).
+void* ToolkitX11Display(QApplication& application) {
+#if QT_CONFIG(xcb)
+    if (auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>())
+        return x11->display();
+#endif
+    (void)application;
+    return nullptr;
+}
+
 // The windows' App and the Forms that manage them refer to each other.
 struct Program {
     Program(store::publicVar& pv, ui::MessageBoxes& msg, ui::FileDialogs& files)
@@ -33,10 +43,8 @@ int main(int argc, char** argv) {
 
     ui::QtMessageBoxes msg;
     std::string error;
-    void* nativeDisplay = nullptr;
-    if (auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>())
-        nativeDisplay = x11->display();
-    std::unique_ptr<startup::RealPlatform> real = startup::RealPlatform::Make(nativeDisplay, error);
+    std::unique_ptr<startup::RealPlatform> real =
+        startup::RealPlatform::Make(error, ToolkitX11Display(application));
     if (!real) {
         msg.MsgBox(QString::fromStdString(error), ui::kMbCritical, store::kAppTitle);
         return 1;

@@ -3,6 +3,7 @@
 // Runs until killed.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <cstdio>
 
@@ -25,8 +26,16 @@ int main() {
                     reinterpret_cast<const unsigned char*>(&dockType), 1);
     const long strut[12] = {0, 0, 0, kHeight, 0, 0, 0, 0, 0, 0, 0, width - 1};
     XChangeProperty(display, dock, XInternAtom(display, "_NET_WM_STRUT_PARTIAL", False),
-                    XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(strut), 12);
+                    XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(strut),
+                    12);
+    // Where it asked to be: along the bottom edge, as a panel is.
+    XSizeHints hints{};
+    hints.flags = USPosition | PPosition | PSize;
+    hints.x = 0;
+    hints.y = height - kHeight;
+    hints.width = width;
+    hints.height = kHeight;
+    XSetWMNormalHints(display, dock, &hints);
     XSelectInput(display, dock, ExposureMask);
     XMapWindow(display, dock);
     XFlush(display);

@@ -21,6 +21,7 @@ e2e_wait 20 "the program's first window" e2e_window_of "$E2E_QUORVEL"
 first=$(e2e_window_of "$E2E_QUORVEL")
 [ "$(xdotool getwindowname "$first")" != "Login Screen" ] ||
     e2e_fail "the login screen came up without the splash"
+e2e_wait 10 "the splash to be drawn" e2e_painted "$first"
 e2e_shot "$E2E_NAME-splash"
 e2e_wait 20 "the login screen" e2e_visible_window '^Login Screen$'
 (( SECONDS - started >= 2 )) || e2e_fail "the login screen came before the splash's 3 s"

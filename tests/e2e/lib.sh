@@ -187,6 +187,13 @@ e2e_input_free() { [ "$(e2e_probe keyboard)" = GrabSuccess ] && [ "$(e2e_probe p
 
 e2e_clipboard_has() { xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null | grep -qF -- "$1"; }
 
+# True once a window shows more than one colour: it has been drawn.
+e2e_painted() {
+    local colours
+    colours=$(import -window "$1" png:- 2>/dev/null | convert png:- -format %k info: 2>/dev/null) || return 1
+    [ "${colours:-0}" -gt 1 ]
+}
+
 # Starts the program; its process id is in E2E_QUORVEL.
 e2e_start_quorvel() {
     e2e_bg quorvel "$E2E_BUILD/quorvel"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+// after windows.h, which it builds on
 #include <shellapi.h>
 
 #include <memory>

@@ -77,8 +77,7 @@ class X11DesktopTest : public ::testing::Test {
     // A mapped top-level window of the other client, a dock if asked.
     Window MakeWindow(bool dock) {
         Display* d = other_.get();
-        const Window w =
-            XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 100, 20, 0, 0, 0);
+        const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 100, 20, 0, 0, 0);
         if (dock) {
             const Atom type = XInternAtom(d, "_NET_WM_WINDOW_TYPE", False);
             const Atom value = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DOCK", False);
@@ -100,8 +99,8 @@ class X11DesktopTest : public ::testing::Test {
         const Window root = DefaultRootWindow(d);
         const int keyboard =
             XGrabKeyboard(d, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-        const int pointer = XGrabPointer(d, root, False, 0, GrabModeAsync, GrabModeAsync, None,
-                                         None, CurrentTime);
+        const int pointer =
+            XGrabPointer(d, root, False, 0, GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
         if (keyboard == GrabSuccess) XUngrabKeyboard(d, CurrentTime);
         if (pointer == GrabSuccess) XUngrabPointer(d, CurrentTime);
         XSync(d, False);
@@ -154,9 +153,9 @@ TEST_F(X11DesktopTest, LockHoldsKeyboardAndPointerUntilCleared) {
 
 TEST_F(X11DesktopTest, GrabIsRetriedUntilItHoldsAndTakenBackWhenLost) {
     Display* d = other_.get();
-    ASSERT_EQ(XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync,
-                            CurrentTime),
-              GrabSuccess);
+    ASSERT_EQ(
+        XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime),
+        GrabSuccess);
     XSync(d, False);
 
     desktop_->SetScreenSaverRunning(true, true);

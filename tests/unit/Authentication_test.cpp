@@ -11,7 +11,9 @@ using login::FoundLogin;
 using login::SignIn;
 
 const FoundLogin kNotFound{};
-FoundLogin Stored(std::optional<std::string> password) { return {true, std::move(password)}; }
+FoundLogin Stored(std::optional<std::string> password) {
+    return {true, std::move(password)};
+}
 
 TEST(SignIn, TheTwoLoginsBranchOnTheirRightPasswords) {
     EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin", "Secret1"), SignIn::Admin);

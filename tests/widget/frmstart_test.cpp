@@ -124,9 +124,12 @@ TEST_F(LoginScreenTest, CoversTheScreenWithTheDesignedControls) {
     EXPECT_EQ(Enter()->text(), "Enter");
     EXPECT_EQ(Child<QPushButton>("cmdcan")->text(), "Cancel");
     EXPECT_EQ(Timer()->interval(), 50);
-    for (auto [name, caption] : {std::pair{"Label1", "Login"}, {"Label2", "Password"},
-                                 {"info_1", "Previous user details:"}, {"Label8", "User :"},
-                                 {"Ldate", "Date :"}, {"lusage", "Usage :"},
+    for (auto [name, caption] : {std::pair{"Label1", "Login"},
+                                 {"Label2", "Password"},
+                                 {"info_1", "Previous user details:"},
+                                 {"Label8", "User :"},
+                                 {"Ldate", "Date :"},
+                                 {"lusage", "Usage :"},
                                  {"lcharges", "Charges :"}}) {
         auto* label = Child<QLabel>(name);
         ASSERT_TRUE(label) << name;

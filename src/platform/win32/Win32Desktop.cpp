@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Desktop.h"
 
 #include <windows.h>
+// after windows.h, which it builds on
 #include <shellapi.h>
 
 #include <cstddef>
@@ -20,7 +21,9 @@ constexpr DWORD kNotifyIconRecordSize = offsetof(NOTIFYICONDATAA, szTip) + 64;
 static_assert(kNotifyIconRecordSize == 88);
 #endif
 
-HWND Taskbar() { return FindWindowA("Shell_TrayWnd", nullptr); }
+HWND Taskbar() {
+    return FindWindowA("Shell_TrayWnd", nullptr);
+}
 
 HICON IconOf(HWND window) {
     auto icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));

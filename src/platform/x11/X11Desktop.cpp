@@ -59,8 +59,8 @@ std::vector<Atom> AtomListProperty(Display* display, Window window, Atom propert
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* raw = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, 64, False, XA_ATOM, &type, &format,
-                           &count, &after, &raw) != Success)
+    if (XGetWindowProperty(display, window, property, 0, 64, False, XA_ATOM, &type, &format, &count,
+                           &after, &raw) != Success)
         return {};
     std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
     if (!data || type != XA_ATOM || format != 32) return {};
@@ -176,9 +176,8 @@ bool X11Desktop::SetTopMost(std::uintptr_t window, bool topMost) {
     const Window target = static_cast<Window>(window);
     if (!XGetWindowAttributes(display_, target, &attributes) || trap.Failed()) return false;
     const Atom above = XInternAtom(display_, "_NET_WM_STATE_ABOVE", False);
-    const bool isAbove =
-        Contains(AtomListProperty(display_, target, XInternAtom(display_, "_NET_WM_STATE", False)),
-                 above);
+    const bool isAbove = Contains(
+        AtomListProperty(display_, target, XInternAtom(display_, "_NET_WM_STATE", False)), above);
     // Asked only when it would change, so the window manager is not kept busy by a
     // 50 ms timer.
     if (isAbove != topMost && attributes.map_state == IsViewable)
