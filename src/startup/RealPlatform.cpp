@@ -4,6 +4,7 @@
 
 #if defined(__linux__)
 #include "platform/posix/HiveRegistry.h"
+#include "platform/posix/PosixLocale.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/PosixSystemInfo.h"
 #include "platform/posix/SystemClock.h"
@@ -112,6 +113,7 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error) {
     real->registry_ = std::make_unique<StoreOnFirstUse>(platform::XdgSettingsStorePath());
     real->systemInfo_ = std::make_unique<platform::PosixSystemInfo>();
     real->clock_ = std::make_unique<platform::SystemClock>();
+    real->locale_ = std::make_unique<platform::PosixLocale>();
     real->windows_ = std::make_unique<platform::X11WindowSystem>();
     real->shell_ = std::make_unique<platform::PosixShell>();
 #elif defined(_WIN32)
@@ -124,7 +126,7 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error) {
 #endif
     // TODO(merge): replace with the real backends when their branches land.
     real->desktop_ = std::make_unique<PendingBackends>();
-    real->locale_ = std::make_unique<PendingBackends>();
+    if (!real->locale_) real->locale_ = std::make_unique<PendingBackends>();
     return real;
 }
 
