@@ -14,6 +14,7 @@
 #include "platform/win32/Win32Instance.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
+#include "platform/win32/Win32WindowSystem.h"
 #endif
 
 namespace quorvel::startup {
@@ -118,6 +119,7 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error) {
     real->instance_ = std::make_unique<platform::Win32Instance>();
     real->systemInfo_ = std::make_unique<platform::Win32SystemInfo>();
     real->registry_ = std::make_unique<platform::Win32Registry>();
+    real->windows_ = std::make_unique<platform::Win32WindowSystem>();
     // TODO(merge): a Win32 system clock; the Windows build carries no windows yet.
     error = "This build has no Windows clock yet.";
     return nullptr;
