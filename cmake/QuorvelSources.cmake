@@ -4,7 +4,8 @@
 #     (quorvel_ui);
 #   - src/platform/fake/**: test doubles (quorvel_fakes);
 #   - src/platform/win32/** only on Windows; posix/** and x11/** only elsewhere;
-#   - src/db/** needs SQLCipher and is left out of the Windows core;
+#   - src/db/** needs SQLCipher and is left out of the Windows core, as are files named
+#     *_db.cpp elsewhere (the parts of a subsystem that reach the data file);
 #   - src/startup/main.cpp is the program's entry;
 #   - everything else under src/ is the Qt-free core (quorvel_core).
 
@@ -36,7 +37,7 @@ function(quorvel_collect_sources core_out ui_out fakes_out)
     if(file MATCHES "/src/platform/x11/" AND QUORVEL_CORE_ONLY)
       continue()
     endif()
-    if(file MATCHES "/src/(db|platform/posix)/" AND QUORVEL_CORE_ONLY)
+    if((file MATCHES "/src/(db|platform/posix)/" OR file MATCHES "_db\\.cpp$") AND QUORVEL_CORE_ONLY)
       continue()
     endif()
     if(file MATCHES "/src/platform/fake/")

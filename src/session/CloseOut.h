@@ -1,8 +1,10 @@
 #pragma once
 // What the login screen does with the last guest session on every activation: show
 // its figures, and book it into the day's totals if it never reached Logout.
+#include <optional>
 #include <string>
 
+#include "session/Takings.h"
 #include "store/publicVar.h"
 
 namespace quorvel::session {
@@ -17,7 +19,14 @@ struct PreviousUser {
 
 // Reads the last session from the Timers key and sets pv.CurrencySymbol.
 PreviousUser ShowPreviousUser(store::publicVar& pv);
-// Books a session whose Status is still 1 (exactly once), then writes Status 0.
+// Books a session whose Status is still 1 (exactly once), then writes Status 0. Uses the
+// shared connection pv.Conn.
 void CloseOutSession(store::publicVar& pv);
+// The same over any takings (tests).
+void CloseOutSession(store::publicVar& pv, Takings& takings);
+
+// A stored amount text as a number: the whole text must be one (blanks around it
+// allowed); anything else gives nullopt, and the session then counts without takings.
+std::optional<double> ParseAmount(const std::string& text);
 
 }  // namespace quorvel::session

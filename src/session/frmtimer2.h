@@ -1,19 +1,84 @@
 #pragma once
+// The session timer window: the one window a guest sees while signed in. It shows the
+// login time, the elapsed time and the amount owed, and its "Logout" label ends the
+// session. The session itself (clock, charge, stored state, log, booking) is
+// GuestSession; this window shows it and forwards its events.
+//
+// Controls carry their design names as object names; the label array `Label1` is named
+// "Label1_0" (Quick Launch) and "Label1_1" (Alarm). The alarm choice, "On Top", the
+// drag handle, "Minimize", "About Quorvel" and the quick-launch list are in place with
+// their captions and tips but do nothing yet; `Timer2` exists, stopped.
 #include <QWidget>
+#include <memory>
 
+#include "session/GuestSession.h"
 #include "ui/Forms.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QTimer;
 
 namespace quorvel::ui {
 
-// Placeholder until this window is built; it keeps the construction contract every
-// window follows: made by Forms with the App, named by its design name.
 class frmtimer2 : public QWidget {
     Q_OBJECT
   public:
+    // Runs the session start (Form_Load).
     explicit frmtimer2(App& app);
+    ~frmtimer2() override;
+
+    // Event handlers, public so tests drive them directly.
+    void Form_Load();
+    void Form_Activate();
+    void Timer1_Timer();
+    void lbltmr2_Click();
+    void RecordProgress();
+    void AddSessionToDailyTotals();
+
+    bool allowUnload() const { return allowUnload_; }
+    const session::GuestSession& session() const { return *session_; }
+    // Replaces the data file the session books into (tests; before activation).
+    void UseTakings(std::unique_ptr<session::Takings> takings);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void BuildControls();
+    // Copies the session's texts into the labels and the title bar.
+    void ShowSession();
+
     App& app_;
+    std::unique_ptr<session::Takings> takings_;
+    std::unique_ptr<session::GuestSession> session_;
+    bool allowUnload_ = false;
+    bool activated_ = false;
+
+    QLabel* lbllogint = nullptr;
+    QLabel* lbltimer = nullptr;
+    QLabel* lbltl = nullptr;
+    QLabel* lbltimer2 = nullptr;
+    QLabel* Lblamountt = nullptr;
+    QLabel* lblamt2 = nullptr;
+    QLabel* lblamt = nullptr;
+    QLabel* lbllogout = nullptr;
+    QLabel* lbltimer3 = nullptr;
+    QLabel* Label1[2] = {nullptr, nullptr};
+    QComboBox* combo1 = nullptr;
+    QListWidget* List1 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* lbltmr2 = nullptr;
+    QLabel* aboutQuorvel = nullptr;
+    QLabel* Label5 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
 };
 
 }  // namespace quorvel::ui

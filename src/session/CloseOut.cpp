@@ -1,0 +1,85 @@
+#include "session/CloseOut.h"
+
+#include <charconv>
+#include <chrono>
+
+namespace quorvel::session {
+
+using platform::kHkeyCurrentUser;
+
+namespace {
+
+std::string ReadTimersText(const store::publicVar& pv, const char* name) {
+    return pv.settings.ReadSetting(kHkeyCurrentUser, store::kTimersKey, name).ToDisplayText();
+}
+
+bool IsCalendarDay(const platform::LocalDateTime& t) {
+    using namespace std::chrono;
+    return year_month_day{year{t.year}, month{static_cast<unsigned>(t.month)},
+                          day{static_cast<unsigned>(t.day)}}
+        .ok();
+}
+
+}  // namespace
+
+std::optional<double> ParseAmount(const std::string& text) {
+    std::size_t begin = text.find_first_not_of(" \t");
+    std::size_t end = text.find_last_not_of(" \t");
+    if (begin == std::string::npos) return std::nullopt;
+    const char* first = text.data() + begin;
+    const char* last = text.data() + end + 1;
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || ptr != last) return std::nullopt;
+    return value;
+}
+
+PreviousUser ShowPreviousUser(store::publicVar& pv) {
+    PreviousUser shown;
+    const std::string user = ReadTimersText(pv, "UserId");
+    const std::string elapsed = ReadTimersText(pv, "Elapsed");
+    const std::string amount = ReadTimersText(pv, "Amount");
+    shown.date = ReadTimersText(pv, "Date");
+    shown.user = user;
+    shown.usage = elapsed + " Hrs.";
+    pv.CurrencySymbol =
+        pv.settings.ReadSetting(kHkeyCurrentUser, store::kSettingsKey, "Currency").ToDisplayText();
+    shown.charges = pv.CurrencySymbol + " " + amount;
+    return shown;
+}
+
+void CloseOutSession(store::publicVar& pv, Takings& takings) {
+    const std::string dateText = ReadTimersText(pv, "Date");
+    const std::string amountText = ReadTimersText(pv, "Amount");
+    if (pv.settings.ReadSetting(kHkeyCurrentUser, store::kTimersKey, "Status").ToNumber() != 1)
+        return;
+
+    const auto writeBooked = [&pv] {
+        pv.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, "Status", std::int32_t{0},
+                                 static_cast<std::int32_t>(platform::kRegDword));
+    };
+
+    // A date that cannot be read names no day: there is nothing to book it into.
+    const auto day = pv.os.locale.ParseShortDate(dateText);
+    if (!day || !IsCalendarDay(*day)) {
+        writeBooked();
+        return;
+    }
+
+    // The identity the session stored at its start. A session without one (its values
+    // written by hand) is named by what it stored, which is just as stable across
+    // repeated close-outs.
+    std::string sessionId = ReadTimersText(pv, "SessionId");
+    if (sessionId.empty())
+        sessionId = "unnamed|" + ReadTimersText(pv, "UserId") + "|" + dateText + "|" +
+                    ReadTimersText(pv, "LoginTime");
+
+    // A session is booked only once whatever happened before: a booking that was made
+    // but whose Status 0 never reached the store is found by its identity and not
+    // added again. A booking the data file refused keeps Status 1 to be tried at the
+    // next activation.
+    if (takings.Book(*day, ParseAmount(amountText), sessionId) != BookingResult::Failed)
+        writeBooked();
+}
+
+}  // namespace quorvel::session

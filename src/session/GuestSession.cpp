@@ -1,0 +1,124 @@
+#include "session/GuestSession.h"
+
+#include <cstdio>
+#include <random>
+
+#include "store/publicVar.h"
+
+namespace quorvel::session {
+
+using platform::kHkeyCurrentUser;
+using platform::kRegDword;
+using platform::kRegSz;
+
+std::string ElapsedText(std::int32_t hours, std::int32_t minutes, std::int32_t seconds) {
+    return std::to_string(hours) + " : " + std::to_string(minutes) + " : " +
+           std::to_string(seconds);
+}
+
+std::string NewSessionId(const platform::LocalDateTime& now) {
+    // The start time keeps identities readable and ordered; the random part keeps two
+    // sessions started in the same second (or a clock set back) apart.
+    std::random_device random;
+    std::uniform_int_distribution<unsigned long long> bits;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d-%016llx", now.year, now.month,
+                  now.day, now.hour, now.minute, now.second, bits(random));
+    return text;
+}
+
+GuestSession::GuestSession(store::publicVar& pv, Takings& takings) : pv_(pv), takings_(&takings) {}
+
+void GuestSession::Store(const char* name, const std::string& text) {
+    pv_.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, name, text,
+                              static_cast<std::int32_t>(kRegSz));
+}
+
+void GuestSession::StoreNumber(const char* name, std::int32_t number) {
+    pv_.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, name, number,
+                              static_cast<std::int32_t>(kRegDword));
+}
+
+void GuestSession::Start() {
+    // One reading of the clock, so the date and the login time agree across midnight.
+    const platform::LocalDateTime now = pv_.os.clock.Now();
+
+    charge_ = Charge{};
+    seconds_ = 0;
+    elapsed_ = ElapsedText(0, 0, 0);
+    caption_ = elapsed_;
+    loginTime_ = pv_.os.locale.TimeOfDay(now);
+    startDate_ = pv_.os.locale.ShortDate(now);
+    amountText_ = "0";
+
+    log_ = std::make_unique<SessionLog>(SessionLogPath(pv_.SysDir));
+
+    logMode_ = LogMode::SessionStart;
+    RecordProgress();
+    logMode_ = LogMode::Running;
+
+    // The identity and the day go in before Status 1: whenever the close-out finds
+    // Status 1, the identity beside it is this session's, never the previous one's.
+    sessionId_ = NewSessionId(now);
+    Store("SessionId", sessionId_);
+    Store("Date", startDate_);
+    Store("UserId", pv_.CurrentUser);
+    StoreNumber("Status", 1);
+    Store("Elapsed", elapsed_);
+    Store("LogoutTime", "");
+    Store("LoginTime", loginTime_);
+
+    minimums_ = ReadMinimums(pv_.settings);
+}
+
+void GuestSession::Activate() {
+    charge_.amount = 0;
+    rates_ = LoadRates(takings_->ReadRates());
+}
+
+void GuestSession::Tick() {
+    seconds_ += 1;
+    // What is stored is what the guest saw during the second that just ended.
+    RecordProgress();
+    elapsed_ = ElapsedText(charge_.hours, charge_.minutes, seconds_);
+    caption_ = elapsed_ + ": Quorvel Timer";
+    // The minute advances in the tick that shows second 59, so the next tick shows
+    // second 0 of the new minute.
+    if (seconds_ >= 59) {
+        charge_.minutes += 1;
+        seconds_ = -1;
+    }
+    ChargeStep(rates_, minimums_, charge_);
+    amountText_ = std::to_string(charge_.amount);
+    amountShown_ = pv_.CurrencySymbol + " " + amountText_;
+}
+
+void GuestSession::RecordProgress() {
+    if (log_) {
+        if (logMode_ == LogMode::SessionStart)
+            log_->WriteStartPart(pv_.CurrentUser, startDate_, loginTime_);
+        else if (logMode_ == LogMode::SessionEnd)
+            log_->WriteEndPart(elapsed_, logoutTime_, amountText_);
+    }
+    Store("Elapsed", elapsed_);
+    Store("Amount", amountText_);
+}
+
+BookingResult GuestSession::AddSessionToDailyTotals() {
+    return takings_->Book(pv_.os.clock.Now(), static_cast<double>(charge_.amount), sessionId_);
+}
+
+void GuestSession::Logout() {
+    logoutTime_ = pv_.os.locale.TimeOfDay(pv_.os.clock.Now());
+    logMode_ = LogMode::SessionEnd;
+    RecordProgress();
+    // Status 0 means "in the daily totals". A booking the data file refused leaves
+    // Status 1, so the login screen's close-out books the session (once, by its
+    // identity) instead of losing it.
+    if (AddSessionToDailyTotals() != BookingResult::Failed) StoreNumber("Status", 0);
+    Store("LogoutTime", logoutTime_);
+    StoreNumber("Continue", 0);
+    Store("TimeLimit", "0");
+}
+
+}  // namespace quorvel::session

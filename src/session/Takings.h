@@ -1,0 +1,40 @@
+#pragma once
+// What a guest session asks of the data file: the rates, and the booking of a session
+// into its day's totals. Kept behind this small interface so the session rules build and
+// run their tests where the data file's library is not available.
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/Clock.h"
+
+namespace quorvel::store {
+class publicVar;
+}
+
+namespace quorvel::session {
+
+enum class BookingResult {
+    Booked,         // the day's row now counts this session
+    AlreadyBooked,  // an earlier booking of the same session stands; nothing was added
+    Failed,         // nothing was added (no data file, or the data file refused)
+};
+
+class Takings {
+  public:
+    virtual ~Takings() = default;
+    // The four rates of the first row of Rates_M as stored; nullopt when there is none
+    // or the data file cannot be read.
+    virtual std::optional<std::array<double, 4>> ReadRates() = 0;
+    // Adds one guest and `amount` (nullopt: the count only) to the row of `day`, at most
+    // once per `sessionId`, in one transaction with the record of that identity.
+    virtual BookingResult Book(const platform::LocalDateTime& day, std::optional<double> amount,
+                               const std::string& sessionId) = 0;
+};
+
+// The takings in the shared connection `Conn` of `pv` (read at each call, so a closed
+// or missing connection simply fails).
+std::unique_ptr<Takings> MakeConnTakings(store::publicVar& pv);
+
+}  // namespace quorvel::session

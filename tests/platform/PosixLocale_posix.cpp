@@ -1,0 +1,134 @@
+// The system's date and time texts under real locales, and the close-out reading back
+// exactly the day a session wrote.
+#include <gtest/gtest.h>
+#include <locale.h>
+
+#include <chrono>
+
+#include "platform/posix/PosixLocale.h"
+#include "session/CloseOut.h"
+#include "session/GuestSession.h"
+#include "support/FakeTakings.h"
+#include "support/TempDir.h"
+#include "support/TestPlatform.h"
+
+namespace quorvel::test {
+namespace {
+
+using platform::LocalDateTime;
+using platform::PosixLocale;
+
+bool Installed(const char* name) {
+    locale_t l = newlocale(LC_TIME_MASK, name, static_cast<locale_t>(0));
+    if (l == static_cast<locale_t>(0)) return false;
+    freelocale(l);
+    return true;
+}
+
+#define REQUIRE_LOCALE(name) \
+    if (!Installed(name)) GTEST_SKIP() << name << " is not installed (scripts/install-deps)"
+
+TEST(PosixLocale, ShortDatesCarryFourDigitYears) {
+    struct Case {
+        const char* locale;
+        const char* date;
+        const char* time;
+    };
+    const LocalDateTime t{2026, 12, 5, 15, 4, 5};
+    for (const Case& c :
+         {Case{"en_US.UTF-8", "12/05/2026", "03:04:05 PM"},
+          Case{"de_DE.UTF-8", "05.12.2026", "15:04:05"},
+          Case{"en_GB.UTF-8", "05/12/2026", "15:04:05"}, Case{"C", "12/05/2026", "15:04:05"}}) {
+        if (!Installed(c.locale)) {
+            ADD_FAILURE() << c.locale << " is not installed (scripts/install-deps)";
+            continue;
+        }
+        PosixLocale locale(c.locale);
+        EXPECT_EQ(locale.ShortDate(t), c.date) << c.locale;
+        EXPECT_EQ(locale.TimeOfDay(t), c.time) << c.locale;
+    }
+}
+
+TEST(PosixLocale, EveryDayReadsBackAsItself) {
+    using namespace std::chrono;
+    for (const char* name : {"en_US.UTF-8", "de_DE.UTF-8", "en_GB.UTF-8", "C", ""}) {
+        if (*name && !Installed(name)) continue;
+        PosixLocale locale(name);
+        // Three years around a century turn and a leap day, and the years a cafe lives in.
+        for (const int first : {1999, 2026}) {
+            for (sys_days d = sys_days{year{first} / January / 1};
+                 d < sys_days{year{first + 3} / January / 1}; d += days{1}) {
+                const year_month_day ymd{d};
+                const LocalDateTime t{
+                    int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())), 0, 0, 0};
+                const std::string text = locale.ShortDate(t);
+                const auto back = locale.ParseShortDate(text);
+                ASSERT_TRUE(back) << name << " " << text;
+                ASSERT_EQ((std::array{back->year, back->month, back->day}),
+                          (std::array{t.year, t.month, t.day}))
+                    << name << " " << text;
+            }
+        }
+    }
+}
+
+TEST(PosixLocale, TextThatIsNotADayIsRefused) {
+    REQUIRE_LOCALE("de_DE.UTF-8");
+    PosixLocale german("de_DE.UTF-8");
+    for (const char* text : {"", "12/05/2026", "31.02.2026", "05.12.2026 x", "heute"})
+        EXPECT_FALSE(german.ParseShortDate(text)) << text;
+    EXPECT_TRUE(german.ParseShortDate("5.12.2026"));
+}
+
+TEST(PosixLocale, UnknownLocaleFallsBackToDefaultFormats) {
+    PosixLocale locale("xx_NOWHERE.UTF-8");
+    const LocalDateTime t{2026, 1, 2, 3, 4, 5};
+    EXPECT_EQ(locale.ShortDate(t), "01/02/2026");
+    EXPECT_TRUE(locale.ParseShortDate("01/02/2026"));
+}
+
+TEST(PosixLocale, WidenYear) {
+    EXPECT_EQ(platform::WidenYear("%d/%m/%y"), "%d/%m/%Y");
+    EXPECT_EQ(platform::WidenYear("%d.%m.%Y"), "%d.%m.%Y");
+    EXPECT_EQ(platform::WidenYear("%D"), "%m/%d/%Y");
+    EXPECT_EQ(platform::WidenYear("%F"), "%Y-%m-%d");
+    EXPECT_EQ(platform::WidenYear("%Ey年%m月%d日"), "%EY年%m月%d日");
+    EXPECT_EQ(platform::WidenYear("%a %b %e"), "%m/%d/%Y");  // no year: cannot read back
+}
+
+// A session started under each locale is booked by the close-out into the day it began.
+TEST(PosixLocale, CloseOutBooksTheDayTheSessionWrote) {
+    for (const char* name : {"en_US.UTF-8", "de_DE.UTF-8", "en_GB.UTF-8"}) {
+        if (!Installed(name)) {
+            ADD_FAILURE() << name << " is not installed";
+            continue;
+        }
+        TestPlatform tp;
+        PosixLocale locale(name);
+        store::publicVar pv(store::Platform{*tp.registry, tp.windows, tp.desktop, tp.instance,
+                                            tp.shell, tp.systemInfo, locale, tp.clock});
+        TempDir dir;
+        pv.SysDir = dir.path().string();
+        pv.CurrentUser = "guest";
+        FakeTakings takings;
+        takings.rates = {{10, 15, 20, 25}};
+        tp.clock.Set({2027, 1, 3, 23, 59, 50});  // day 3 of month 1: order matters
+        {
+            session::GuestSession s(pv, takings);
+            s.Start();
+            s.Activate();
+            for (int i = 0; i < 20; ++i) {  // runs past midnight, then the PC goes off
+                tp.clock.AdvanceSeconds(1);
+                s.Tick();
+            }
+        }
+        session::CloseOutSession(pv, takings);
+        ASSERT_EQ(takings.bookings.size(), 1u) << name;
+        const auto& day = takings.bookings[0].day;
+        EXPECT_EQ((std::array{day.year, day.month, day.day}), (std::array{2027, 1, 3})) << name;
+        EXPECT_EQ(takings.bookings[0].amount, 10.0);
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::test

@@ -1,0 +1,36 @@
+#pragma once
+// Takings in memory: set rates, and a record of every booking made, refusing a second
+// booking of the same session as the data file does.
+#include <set>
+#include <vector>
+
+#include "session/Takings.h"
+
+namespace quorvel::test {
+
+class FakeTakings final : public session::Takings {
+  public:
+    struct Booking {
+        platform::LocalDateTime day;
+        std::optional<double> amount;
+        std::string sessionId;
+    };
+
+    std::optional<std::array<double, 4>> ReadRates() override { return rates; }
+    session::BookingResult Book(const platform::LocalDateTime& day, std::optional<double> amount,
+                                const std::string& sessionId) override {
+        ++calls;
+        if (fail) return session::BookingResult::Failed;
+        if (!ids.insert(sessionId).second) return session::BookingResult::AlreadyBooked;
+        bookings.push_back({day, amount, sessionId});
+        return session::BookingResult::Booked;
+    }
+
+    std::optional<std::array<double, 4>> rates;
+    bool fail = false;
+    int calls = 0;
+    std::set<std::string> ids;
+    std::vector<Booking> bookings;
+};
+
+}  // namespace quorvel::test

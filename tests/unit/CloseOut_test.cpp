@@ -1,0 +1,144 @@
+// The login screen's view of the last session, and the booking of one that never
+// reached Logout.
+#include <gtest/gtest.h>
+
+#include "session/CloseOut.h"
+#include "support/FakeTakings.h"
+#include "support/TestPlatform.h"
+
+namespace quorvel::test {
+namespace {
+
+using platform::kHkeyCurrentUser;
+
+struct CloseOutRig {
+    void Timers(const char* name, const store::Variant& value, int type = 1) {
+        tp.pv.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, name, value, type);
+    }
+    store::Variant Status() const {
+        return tp.pv.settings.ReadSetting(kHkeyCurrentUser, store::kTimersKey, "Status");
+    }
+    // What an interrupted session leaves behind.
+    void Interrupted(const char* date, const char* amount, const char* id = "s-1") {
+        Timers("UserId", "guest");
+        Timers("Date", date);
+        Timers("Amount", amount);
+        Timers("Elapsed", "0 : 31 : 7");
+        Timers("LoginTime", "9:00:00 AM");
+        Timers("SessionId", id);
+        Timers("Status", std::int32_t{1}, 4);
+    }
+    TestPlatform tp;
+    FakeTakings takings;
+};
+
+TEST(CloseOut, InterruptedSessionIsBookedOnceIntoItsOwnDay) {
+    CloseOutRig rig;
+    rig.Interrupted("12/4/2026", "30");
+    session::CloseOutSession(rig.tp.pv, rig.takings);
+    ASSERT_EQ(rig.takings.bookings.size(), 1u);
+    const auto& b = rig.takings.bookings[0];
+    EXPECT_EQ((std::array{b.day.year, b.day.month, b.day.day}), (std::array{2026, 12, 4}));
+    EXPECT_EQ(b.amount, 30.0);
+    EXPECT_EQ(b.sessionId, "s-1");
+    EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{0}));
+
+    session::CloseOutSession(rig.tp.pv, rig.takings);
+    EXPECT_EQ(rig.takings.calls, 1);
+    EXPECT_EQ(rig.takings.bookings.size(), 1u);
+}
+
+TEST(CloseOut, BookingMadeBeforeAStopIsNotMadeAgain) {
+    // Logout booked the session, then the PC lost power before Status 0 was written.
+    CloseOutRig rig;
+    rig.Interrupted("12/4/2026", "30");
+    rig.takings.ids.insert("s-1");
+    session::CloseOutSession(rig.tp.pv, rig.takings);
+    EXPECT_TRUE(rig.takings.bookings.empty());
+    EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{0}));
+}
+
+TEST(CloseOut, LoggedOutSessionIsLeftAlone) {
+    CloseOutRig rig;
+    rig.Interrupted("12/4/2026", "30");
+    rig.Timers("Status", std::int32_t{0}, 4);
+    session::CloseOutSession(rig.tp.pv, rig.takings);
+    EXPECT_EQ(rig.takings.calls, 0);
+
+    CloseOutRig empty;  // nothing stored yet: a fresh installation
+    session::CloseOutSession(empty.tp.pv, empty.takings);
+    EXPECT_EQ(empty.takings.calls, 0);
+}
+
+TEST(CloseOut, AmountThatIsNotANumberCountsTheGuestOnly) {
+    CloseOutRig rig;
+    rig.Interrupted("12/4/2026", "3O");
+    session::CloseOutSession(rig.tp.pv, rig.takings);
+    ASSERT_EQ(rig.takings.bookings.size(), 1u);
+    EXPECT_FALSE(rig.takings.bookings[0].amount.has_value());
+}
+
+TEST(CloseOut, DateThatIsNotADateBooksNothingAndClosesTheSession) {
+    for (const char* date : {"", "yesterday", "13/45/2026", "2/30/2026"}) {
+        CloseOutRig rig;
+        rig.Interrupted(date, "30");
+        session::CloseOutSession(rig.tp.pv, rig.takings);
+        EXPECT_EQ(rig.takings.calls, 0) << date;
+        EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{0})) << date;
+    }
+}
+
+TEST(CloseOut, RefusedBookingIsTriedAgainAtTheNextActivation) {
+    CloseOutRig rig;
+    rig.Interrupted("12/4/2026", "30", "");  // no identity stored: named by its values
+    rig.takings.fail = true;
+    session::CloseOutSession(rig.tp.pv, rig.takings);
+    EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{1}));
+    rig.takings.fail = false;
+    session::CloseOutSession(rig.tp.pv, rig.takings);
+    ASSERT_EQ(rig.takings.bookings.size(), 1u);
+    EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{0}));
+    // The name given to a session without identity is the same at every close-out.
+    rig.Timers("Status", std::int32_t{1}, 4);
+    session::CloseOutSession(rig.tp.pv, rig.takings);
+    EXPECT_EQ(rig.takings.bookings.size(), 1u);
+}
+
+TEST(CloseOut, AmountTexts) {
+    EXPECT_EQ(session::ParseAmount("25"), 25.0);
+    EXPECT_EQ(session::ParseAmount(" 12.5 "), 12.5);
+    EXPECT_EQ(session::ParseAmount("-3"), -3.0);
+    EXPECT_EQ(session::ParseAmount("123456789"), 123456789.0);
+    EXPECT_FALSE(session::ParseAmount(""));
+    EXPECT_FALSE(session::ParseAmount("12abc"));
+    EXPECT_FALSE(session::ParseAmount("Rs 5"));
+}
+
+TEST(ShowPreviousUser, ShowsTheLastSessionWithTheCurrency) {
+    CloseOutRig rig;
+    rig.Interrupted("12/4/2026", "25");
+    rig.Timers("Elapsed", "1 : 5 : 30");
+    rig.tp.pv.settings.WriteSetting(kHkeyCurrentUser, store::kSettingsKey, "Currency", "Rs", 1);
+    const auto shown = session::ShowPreviousUser(rig.tp.pv);
+    EXPECT_EQ(shown.user, "guest");
+    EXPECT_EQ(shown.date, "12/4/2026");
+    EXPECT_EQ(shown.usage, "1 : 5 : 30 Hrs.");
+    EXPECT_EQ(shown.charges, "Rs 25");
+    EXPECT_EQ(rig.tp.pv.CurrencySymbol, "Rs");
+    // Showing never books.
+    EXPECT_EQ(rig.takings.calls, 0);
+}
+
+TEST(ShowPreviousUser, MissingValuesShowEmptyTexts) {
+    CloseOutRig rig;
+    rig.tp.pv.CurrencySymbol = "old";
+    const auto shown = session::ShowPreviousUser(rig.tp.pv);
+    EXPECT_EQ(shown.user, "");
+    EXPECT_EQ(shown.date, "");
+    EXPECT_EQ(shown.usage, " Hrs.");
+    EXPECT_EQ(shown.charges, " ");
+    EXPECT_EQ(rig.tp.pv.CurrencySymbol, "");
+}
+
+}  // namespace
+}  // namespace quorvel::test
