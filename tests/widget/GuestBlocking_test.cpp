@@ -1,0 +1,136 @@
+// A guest session from the login screen with blocking on, then off: the blocker runs
+// from the sign-in to the logout only when the setting asks for it.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include "blocker/frmBlocks.h"
+#include "db/Database.h"
+#include "login/frmstart.h"
+#include "session/frmtimer2.h"
+#include "support/TempDir.h"
+#include "support/TestPlatform.h"
+
+namespace quorvel::test {
+namespace {
+
+using platform::Hwnd;
+
+class OkBoxes final : public ui::MessageBoxes {
+  public:
+    int MsgBox(const QString&, int, const QString&) override { return ui::kIdOk; }
+};
+
+class NoFileDialogs final : public ui::FileDialogs {
+  public:
+    QString Open(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+};
+
+class GuestBlockingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        t.pv.OsVersion = 10.0;
+        t.pv.SysDir = dir.path().string();
+        t.clock.Set({2026, 12, 5, 10, 0, 0});
+        std::string error;
+        auto db = db::Database::Create(dir.file("QuorvelData.mdb"), db::kDataFilePassword, error);
+        ASSERT_TRUE(db) << error;
+        ASSERT_TRUE(db::AddLogin(*db, "guest", "visitor"));
+        ASSERT_TRUE(db::WriteRates(*db, {"10", "15", "20", "25"}));
+        t.pv.Conn = std::move(db);
+
+        platform::ScopedKey urls(*t.registry);
+        ASSERT_EQ(t.registry->OpenKey(platform::kHkeyCurrentUser, store::kUrlsKey, urls.out()),
+                  platform::kErrorSuccess);
+        const std::uint8_t data[] = {'1', 0};
+        t.registry->SetValue(urls.get(), "casino", platform::kRegSz, data, sizeof data);
+
+        const Hwnd frame = t.windows.Add(t.windows.DesktopWindow(), "IEFrame",
+                                         "Casino - Microsoft Internet Explorer");
+        address = t.windows.Add(frame, "Edit", "http://www.casino.example/");
+    }
+    void TearDown() override { forms.reset(); }
+
+    void SetBlocking(std::int32_t on) {
+        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, "Blocking",
+                                   store::Variant(on), platform::kRegDword);
+    }
+    void SignInAsGuest() {
+        auto& screen = forms->Get<ui::frmstart>();
+        screen.show();
+        QApplication::processEvents();
+        screen.findChild<QLineEdit*>("txtLog")->setText("guest");
+        screen.findChild<QLineEdit*>("txtpas")->setText("visitor");
+        screen.findChild<QPushButton*>("cmdsubt")->click();
+        ASSERT_TRUE(forms->IsLoaded<ui::frmtimer2>());
+    }
+    void Logout() {
+        auto* label = forms->Get<ui::frmtimer2>().findChild<QLabel*>("lbltmr2");
+        const QPointF at(label->width() / 2.0, label->height() / 2.0);
+        QMouseEvent press(QEvent::MouseButtonPress, at, label->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, label->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(label, &press);
+        QApplication::sendEvent(label, &release);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_FALSE(forms->IsLoaded<ui::frmtimer2>());
+    }
+    // Runs the event loop until `done` holds or two seconds have passed.
+    template <class Done>
+    bool WaitFor(Done done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 2000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
+
+    TempDir dir;
+    TestPlatform t;
+    OkBoxes boxes;
+    NoFileDialogs files;
+    Hwnd address = 0;
+    std::unique_ptr<ui::Forms> forms;
+    ui::App app{t.pv, boxes, files, *makeForms()};
+
+  private:
+    ui::Forms* makeForms() {
+        forms = std::make_unique<ui::Forms>(app);
+        return forms.get();
+    }
+};
+
+TEST_F(GuestBlockingTest, TheBlockerRunsThroughASessionOnlyWhileBlockingIsOn) {
+    SetBlocking(1);
+    SignInAsGuest();
+    ASSERT_TRUE(forms->IsLoaded<ui::frmBlocks>());
+    QPointer<ui::frmBlocks> blocker = &forms->Get<ui::frmBlocks>();
+    EXPECT_FALSE(blocker->isVisible());
+    ASSERT_TRUE(WaitFor([&] { return t.windows.enterPresses > 0; }));
+    EXPECT_EQ(t.windows.At(address).text, blocker::kBlockedPage);
+
+    Logout();
+    EXPECT_FALSE(forms->IsLoaded<ui::frmBlocks>());
+    EXPECT_TRUE(blocker.isNull()) << "the blocker and its timer are gone at logout";
+
+    // The next guest finds blocking switched off: no blocker, the address stays.
+    SetBlocking(0);
+    t.windows.At(address).text = "http://www.casino.example/";
+    const int pressed = t.windows.enterPresses;
+    SignInAsGuest();
+    EXPECT_FALSE(forms->IsLoaded<ui::frmBlocks>());
+    QApplication::processEvents();
+    EXPECT_EQ(t.windows.At(address).text, "http://www.casino.example/");
+    EXPECT_EQ(t.windows.enterPresses, pressed);
+    Logout();
+}
+
+}  // namespace
+}  // namespace quorvel::test
