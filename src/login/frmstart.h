@@ -1,19 +1,74 @@
 #pragma once
+// The login screen: the full-screen lock shown whenever nobody is signed in. It is
+// the program's home window from the end of start-up until the program ends; a
+// sign-in hides it, and the timer window and the control panel show it again.
+//
+// Controls carry their design names as object names. The label array `info` is
+// named "info_0" to "info_3" (index 1 is the block's heading).
+#include <QPointer>
 #include <QWidget>
+#include <array>
 
 #include "ui/Forms.h"
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
 namespace quorvel::ui {
 
-// Placeholder until this window is built; it keeps the construction contract every
-// window follows: made by Forms with the App, named by its design name.
 class frmstart : public QWidget {
     Q_OBJECT
   public:
     explicit frmstart(App& app);
+    // Unloading the login screen ends the program's use of the data file.
+    ~frmstart() override;
+
+    // Each time the screen is shown: hold the desktop, show the last session, load
+    // the picture, focus the login box.
+    void Form_Activate();
+    void stimer1_Timer();
+    void cmdsubt_Click();
+    void cmdcan_Click();
+    void txtpas_Change();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    int Twips(int twips) const;
+    QRect TwipRect(int left, int top, int width, int height) const;
+    void PlaceControls();
+    void Fail(const QString& text, QLineEdit* box);
+    void ShowLoginPicture();
+    void RemakeNativeWindow();
+    std::uintptr_t Handle();
+
     App& app_;
+    QLineEdit* txtLog_;
+    QLineEdit* txtpas_;
+    QPushButton* cmdsubt_;
+    QPushButton* cmdcan_;
+    QTimer* stimer1_;
+    QLabel* Image1_;
+    QWidget* Picture2_;
+    QLabel* Image2_;
+    QLabel* Label1_;
+    QLabel* Label2_;
+    QLabel* Label4_;
+    QLabel* Label8_;
+    QLabel* Ldate_;
+    QLabel* lusage_;
+    QLabel* lcharges_;
+    QLabel* Label3_;
+    QLabel* Label5_;
+    std::array<QLabel*, 4> info_{};
+    QPointer<QWidget> focusBeforeRemake_;
 };
 
 }  // namespace quorvel::ui

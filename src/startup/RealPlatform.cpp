@@ -1,7 +1,5 @@
 #include "startup/RealPlatform.h"
 
-#include <cstdio>
-
 #if defined(__linux__)
 #include "platform/posix/HiveRegistry.h"
 #include "platform/posix/PosixLocale.h"
@@ -9,12 +7,15 @@
 #include "platform/posix/PosixSystemInfo.h"
 #include "platform/posix/SystemClock.h"
 #include "platform/posix/XdgPaths.h"
+#include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11Instance.h"
 #include "platform/x11/X11WindowSystem.h"
 #elif defined(_WIN32)
+#include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32Instance.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
+#include "platform/win32/Win32WindowSystem.h"
 #endif
 
 namespace quorvel::startup {
@@ -64,44 +65,12 @@ class StoreOnFirstUse final : public platform::Registry {
 };
 #endif
 
-// TODO(merge): the desktop and locale backends are being built on other branches
-// (X11Desktop, PosixLocale and their Win32 twins). Until they are merged here, these
-// slots hold this placeholder, which does nothing, so that start-up and the login
-// screen can run.
-class PendingBackends final : public platform::Desktop, public platform::Locale {
-  public:
-    void ShowTaskbar(int) override {}
-    void SetScreenSaverRunning(bool, bool) override {}
-    void RegisterServiceProcess() override {}
-    void ShowTrayClock(int) override {}
-    void FlashNotifyIcon(std::uintptr_t, std::uintptr_t) override {}
-    void SetTopMost(std::uintptr_t, bool) override {}
-
-    std::string ShortDate(const platform::LocalDateTime& t) const override {
-        return std::to_string(t.month) + "/" + std::to_string(t.day) + "/" + std::to_string(t.year);
-    }
-    std::string TimeOfDay(const platform::LocalDateTime& t) const override {
-        const int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%d:%02d:%02d %s", hour12, t.minute, t.second,
-                      t.hour < 12 ? "AM" : "PM");
-        return buffer;
-    }
-    std::optional<platform::LocalDateTime> ParseShortDate(const std::string& text) const override {
-        platform::LocalDateTime t;
-        char end = 0;
-        if (std::sscanf(text.c_str(), "%d/%d/%d%c", &t.month, &t.day, &t.year, &end) != 3)
-            return std::nullopt;
-        return t;
-    }
-};
-
 }  // namespace
 
 RealPlatform::RealPlatform() = default;
 RealPlatform::~RealPlatform() = default;
 
-std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error) {
+std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Display) {
     std::unique_ptr<RealPlatform> real(new RealPlatform());
 #if defined(__linux__)
     auto instance = std::make_unique<platform::X11Instance>(platform::XdgInstanceLockPath());
@@ -113,20 +82,26 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error) {
     real->registry_ = std::make_unique<StoreOnFirstUse>(platform::XdgSettingsStorePath());
     real->systemInfo_ = std::make_unique<platform::PosixSystemInfo>();
     real->clock_ = std::make_unique<platform::SystemClock>();
-    real->locale_ = std::make_unique<platform::PosixLocale>();
     real->windows_ = std::make_unique<platform::X11WindowSystem>();
     real->shell_ = std::make_unique<platform::PosixShell>();
+    real->locale_ = std::make_unique<platform::PosixLocale>();
+    if (!x11Display) {
+        error = "Cannot open the X display.";
+        return nullptr;
+    }
+    real->desktop_ = std::make_unique<platform::X11Desktop>(static_cast<Display*>(x11Display));
 #elif defined(_WIN32)
+    (void)x11Display;
     real->instance_ = std::make_unique<platform::Win32Instance>();
+    real->desktop_ = std::make_unique<platform::Win32Desktop>();
     real->systemInfo_ = std::make_unique<platform::Win32SystemInfo>();
     real->registry_ = std::make_unique<platform::Win32Registry>();
-    // TODO(merge): a Win32 system clock; the Windows build carries no windows yet.
-    error = "This build has no Windows clock yet.";
+    real->windows_ = std::make_unique<platform::Win32WindowSystem>();
+    // The Windows build carries the core only; its clock, locale and shell come with
+    // the Windows windows.
+    error = "This build has no Windows clock, locale or shell yet.";
     return nullptr;
 #endif
-    // TODO(merge): replace with the real backends when their branches land.
-    real->desktop_ = std::make_unique<PendingBackends>();
-    if (!real->locale_) real->locale_ = std::make_unique<PendingBackends>();
     return real;
 }
 

@@ -13,7 +13,10 @@ class RealPlatform {
   public:
     // Builds every backend; nullptr with `error` set when one cannot start. Nothing
     // here touches a file: an instance that must end at once leaves no trace.
-    static std::unique_ptr<RealPlatform> Make(std::string& error);
+    // `x11Display` is the toolkit's own X connection (an Xlib Display*, or null): the
+    // X11 desktop services grab the input on it, so that our windows keep their keys
+    // while every other client is shut out. Ignored on Windows.
+    static std::unique_ptr<RealPlatform> Make(std::string& error, void* x11Display);
     ~RealPlatform();
     RealPlatform(const RealPlatform&) = delete;
     RealPlatform& operator=(const RealPlatform&) = delete;

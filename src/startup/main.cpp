@@ -1,6 +1,7 @@
 // The program's entry: builds the real platform services and the shared state,
 // then hands over to the start-up window. The program ends when no window is left.
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include "startup/RealPlatform.h"
@@ -12,6 +13,16 @@
 namespace {
 
 using namespace quorvel;
+
+// The toolkit's X connection where there is one (see RealPlatform::Make).
+void* ToolkitX11Display(QApplication& application) {
+#if QT_CONFIG(xcb)
+    if (auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>())
+        return x11->display();
+#endif
+    (void)application;
+    return nullptr;
+}
 
 // The windows' App and the Forms that manage them refer to each other.
 struct Program {
@@ -32,7 +43,8 @@ int main(int argc, char** argv) {
 
     ui::QtMessageBoxes msg;
     std::string error;
-    std::unique_ptr<startup::RealPlatform> real = startup::RealPlatform::Make(error);
+    std::unique_ptr<startup::RealPlatform> real =
+        startup::RealPlatform::Make(error, ToolkitX11Display(application));
     if (!real) {
         msg.MsgBox(QString::fromStdString(error), ui::kMbCritical, store::kAppTitle);
         return 1;

@@ -197,6 +197,22 @@ TYPED_TEST_P(RegistryConformance, EnumerationListsEveryValueOnceInAStableOrder) 
     this->reg().CloseKey(key);
 }
 
+// The list loader reads data into a small scratch buffer: a value whose data does
+// not fit must still be named, with the size its data needs.
+TYPED_TEST_P(RegistryConformance, DataTooLargeForItsBufferStillNamesTheValue) {
+    RegKey key = this->Create("LongData");
+    const std::string address = "http://" + std::string(400, 'a') + "/";
+    this->SetText(key, "site", address);
+    char name[255];
+    std::uint32_t nameLen = sizeof name, dataSize = 255;
+    std::uint8_t data[255];
+    EXPECT_EQ(this->reg().EnumValue(key, 0, name, &nameLen, nullptr, data, &dataSize),
+              kErrorMoreData);
+    EXPECT_EQ(std::string(name, nameLen), "site");
+    EXPECT_EQ(dataSize, address.size() + 1);
+    this->reg().CloseKey(key);
+}
+
 // Awkward names are kept exactly or refused, and never land on another key or value.
 TYPED_TEST_P(RegistryConformance, AwkwardNamesAreKeptExactlyOrRefusedNeverMixedUp) {
     RegKey key = this->Create("Names");
@@ -258,6 +274,7 @@ REGISTER_TYPED_TEST_SUITE_P(RegistryConformance, OpeningAMissingKeyFailsWithHand
                             ValuesOfEveryTypeCodeKeepTheirTypeAndBytes,
                             DeletingRemovesOnlyThatValue,
                             EnumerationListsEveryValueOnceInAStableOrder,
+                            DataTooLargeForItsBufferStillNamesTheValue,
                             AwkwardNamesAreKeptExactlyOrRefusedNeverMixedUp,
                             KeyNamesIgnoreLetterCase);
 

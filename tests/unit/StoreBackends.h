@@ -1,14 +1,20 @@
 #pragma once
 // The stores the settings-store rules are checked over: the in-memory double on
-// every platform, and on Linux the file store itself (kept in memory).
+// every platform, and the real store: on Linux the file store (kept in memory), on
+// Windows the registry itself, below a scratch key standing in for HKEY_CURRENT_USER.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/Registry.h"
 #include "platform/fake/MemoryRegistry.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include "support/ScratchRegistry_win32.h"
+#else
 #include "platform/posix/HiveRegistry.h"
 #endif
 
@@ -27,8 +33,34 @@ struct HiveStore {
 };
 using StoreBackends = ::testing::Types<MemoryStore, HiveStore>;
 #else
-using StoreBackends = ::testing::Types<MemoryStore>;
+struct Win32Store {
+    ScratchRegistry registry;
+    std::optional<std::size_t> openHandles() const { return registry.openHandles(); }
+};
+using StoreBackends = ::testing::Types<MemoryStore, Win32Store>;
 #endif
+
+// `names` in the order the store enumerates them, which is the order the list loader
+// must keep. Stores differ here, legitimately: the file store and the in-memory one
+// keep the order written, Wine sorts by name.
+inline std::vector<std::string> InStoreOrder(platform::Registry& registry, const std::string& path,
+                                             const std::vector<std::string>& names) {
+    std::vector<std::string> ordered;
+    platform::ScopedKey key(registry);
+    if (registry.OpenKey(platform::kHkeyCurrentUser, path, key.out()) != platform::kErrorSuccess)
+        return ordered;
+    for (std::uint32_t index = 0;; ++index) {
+        char name[20000];
+        std::uint32_t nameLen = sizeof name;
+        if (registry.EnumValue(key.get(), index, name, &nameLen, nullptr, nullptr, nullptr) !=
+            platform::kErrorSuccess)
+            break;
+        const std::string found(name, nameLen);
+        if (std::find(names.begin(), names.end(), found) != names.end()) ordered.push_back(found);
+    }
+    EXPECT_EQ(ordered.size(), names.size()) << "the store lost a value";
+    return ordered;
+}
 
 // Forwards to another store, failing the calls a test picks: a store that answers the
 // size query but not the read of the data, or one that fails every enumeration.

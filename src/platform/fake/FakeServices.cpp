@@ -15,11 +15,12 @@ void RecordingDesktop::RegisterServiceProcess() {
 void RecordingDesktop::ShowTrayClock(int showCommand) {
     calls.push_back("ShowTrayClock " + std::to_string(showCommand));
 }
-void RecordingDesktop::FlashNotifyIcon(std::uintptr_t, std::uintptr_t) {
+void RecordingDesktop::FlashNotifyIcon(std::uintptr_t) {
     calls.push_back("FlashNotifyIcon");
 }
-void RecordingDesktop::SetTopMost(std::uintptr_t, bool topMost) {
+bool RecordingDesktop::SetTopMost(std::uintptr_t, bool topMost) {
     calls.push_back("SetTopMost " + std::to_string(topMost));
+    return windowExists;
 }
 
 void FakeInstance::SetMainWindowTitle(const std::string& title) {

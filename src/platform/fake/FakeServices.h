@@ -16,12 +16,17 @@ class RecordingDesktop final : public Desktop {
   public:
     void ShowTaskbar(int showCommand) override;
     void SetScreenSaverRunning(bool running, bool writeProfile) override;
+    void KeepScreenSaverRunning() override { ++keepCalls; }
     void RegisterServiceProcess() override;
     void ShowTrayClock(int showCommand) override;
-    void FlashNotifyIcon(std::uintptr_t window, std::uintptr_t icon) override;
-    void SetTopMost(std::uintptr_t window, bool topMost) override;
+    void FlashNotifyIcon(std::uintptr_t window) override;
+    bool SetTopMost(std::uintptr_t window, bool topMost) override;
 
     std::vector<std::string> calls;
+    // Not in `calls`: the login screen's timer calls it every 50 ms.
+    int keepCalls = 0;
+    // SetTopMost answers this: false plays a window destroyed by another program.
+    bool windowExists = true;
 };
 
 class FakeInstance final : public Instance {

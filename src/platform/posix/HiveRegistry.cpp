@@ -14,8 +14,8 @@ namespace {
 constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
 
-// Predefined roots (HKEY_CLASSES_ROOT .. HKEY_CURRENT_CONFIG) live as rows whose id
-// is the handle value itself, so they can never clash with a key's row id.
+// Predefined roots (HKEY_CLASSES_ROOT .. HKEY_CURRENT_CONFIG) have no row: their
+// handle value is the parent id of their top-level keys, far above any row id.
 bool IsPredefinedRoot(RegKey key) {
     return key >= 0x80000000u && key <= 0x80000005u;
 }

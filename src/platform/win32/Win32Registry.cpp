@@ -158,8 +158,19 @@ std::int32_t Win32Registry::EnumValue(RegKey key, std::uint32_t index, char* nam
     DWORD nameChars = *nameLen;
     DWORD storedType = 0;
     DWORD bytes = dataSize != nullptr ? *dataSize : 0;
-    const LSTATUS rc = RegEnumValueA(native, index, name, &nameChars, nullptr, &storedType, data,
-                                     dataSize != nullptr ? &bytes : nullptr);
+    LSTATUS rc = RegEnumValueA(native, index, name, &nameChars, nullptr, &storedType, data,
+                               dataSize != nullptr ? &bytes : nullptr);
+    // Data too large for its buffer still names the value and reports the size it
+    // needs, as the list loader relies on (a blocked site with a long address stays
+    // listed); Windows may leave the name out of that answer, so it is asked for
+    // again without the data. A name too long for its buffer stays a refusal.
+    if (rc == ERROR_MORE_DATA && data != nullptr && dataSize != nullptr) {
+        nameChars = *nameLen;
+        bytes = 0;
+        const LSTATUS sizeOnly =
+            RegEnumValueA(native, index, name, &nameChars, nullptr, &storedType, nullptr, &bytes);
+        if (sizeOnly != ERROR_SUCCESS) return sizeOnly;
+    }
     if (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
         *nameLen = nameChars;
         if (type != nullptr) *type = storedType;

@@ -66,6 +66,10 @@ class Win32Registry : public Registry {
                            std::uint32_t* dataSize) override;
     std::int32_t CloseKey(RegKey key) override;
 
+    // Handles given out and not yet closed: lets a test see that every open was
+    // paired with a close.
+    std::size_t openHandles() const { return open_.size(); }
+
   private:
     // The Windows key behind a handle this object gave out or a predefined root;
     // nullptr for 0, a closed handle or a stranger, so such a handle can never

@@ -1,0 +1,56 @@
+#pragma once
+// The lockdown services on an X11 desktop.
+//
+// - Taskbar: every top-level window of type _NET_WM_WINDOW_TYPE_DOCK (panels, docks).
+//   Hiding unmaps each mapped one, showing maps each unmapped one again.
+// - Screen-saver-running state: an active keyboard and pointer grab on the root window,
+//   the way X11 screen lockers hold the input. While it is held, the window manager's
+//   key bindings (Alt+Tab, Alt+F4, the Super key) and every other client see no input;
+//   our own windows still get theirs because the grab reports owner events. Taking
+//   the grab is retried by KeepScreenSaverRunning until it holds, and taken again if
+//   something broke it; clearing the state releases it.
+// - Service process, tray clock and notify icon: X11 has no counterpart; they do
+//   nothing.
+// - Top-most: the EWMH _NET_WM_STATE_ABOVE state plus a raise request.
+#include <cstdint>
+#include <vector>
+
+#include "platform/Desktop.h"
+
+typedef struct _XDisplay Display;
+
+namespace quorvel::platform {
+
+class X11Desktop final : public Desktop {
+  public:
+    // The grab must belong to the connection whose windows take the keys, so the
+    // program passes its toolkit's own display connection; it stays the caller's.
+    explicit X11Desktop(Display* display);
+    X11Desktop(const X11Desktop&) = delete;
+    X11Desktop& operator=(const X11Desktop&) = delete;
+    // Releases a grab still held.
+    ~X11Desktop() override;
+
+    void ShowTaskbar(int showCommand) override;
+    void SetScreenSaverRunning(bool running, bool writeProfile) override;
+    void KeepScreenSaverRunning() override;
+    void RegisterServiceProcess() override {}
+    void ShowTrayClock(int) override {}
+    void FlashNotifyIcon(std::uintptr_t) override {}
+    bool SetTopMost(std::uintptr_t window, bool topMost) override;
+
+    // True while both grabs are held (as far as this client knows).
+    bool InputGrabbed() const { return keyboardGrabbed_ && pointerGrabbed_; }
+
+  private:
+    std::vector<unsigned long> DockWindows() const;
+    void TakeGrabs();
+    void ReleaseGrabs();
+
+    Display* display_;
+    bool locked_ = false;
+    bool keyboardGrabbed_ = false;
+    bool pointerGrabbed_ = false;
+};
+
+}  // namespace quorvel::platform

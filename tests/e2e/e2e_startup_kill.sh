@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Start-up killed with SIGKILL at random moments, 30 times, with ten years of daily
+# rows: after every kill the data file opens with its key and holds every row; a
+# compaction copy a kill leaves behind is gone after the next complete start.
+source "$(dirname "$0")/startup_lib.sh"
+
+su_home
+su_provision admin-pw guest-pw
+su_start_x
+
+# Ten years of days, and as many deleted rows, so the compaction has work to do.
+su_sql "BEGIN;
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 7299)
+INSERT INTO Guest_T SELECT printf('%02d/%02d/%04d', 1 + i / 28 % 12, 1 + i % 28, 2016 + i / 730),
+    1 + i % 40, (i % 97) + 0.5 FROM n;
+DELETE FROM Guest_T WHERE rowid % 2 = 0;
+COMMIT;" >/dev/null
+expected=$(su_sql "SELECT count(*), sum(Gnum), sum(Gamt) FROM Guest_T; SELECT count(*) FROM Login_M;" |
+    tr '\n' ' ')
+su_log "data file: $expected"
+
+check_data_file() {
+    local got
+    got=$(su_sql "SELECT count(*), sum(Gnum), sum(Gamt) FROM Guest_T; SELECT count(*) FROM Login_M;" 2>&1 |
+        tr '\n' ' ')
+    [ "$got" = "$expected" ] || su_fail "after kill $1 the data file gives '$got', not '$expected'"
+    [ "$(su_sql 'PRAGMA integrity_check;')" = ok ] || su_fail "after kill $1 the data file is damaged"
+    printf "PRAGMA key='another';\nSELECT count(*) FROM Login_M;\n" | sqlcipher "$SU_DATA" >/dev/null 2>&1 &&
+        su_fail "after kill $1 the data file opens with another key"
+    return 0
+}
+
+leftovers=0
+for i in $(seq 30); do
+    su_start_quorvel "$i"
+    # A moment anywhere from process start to well past the compaction.
+    sleep "0.$(printf '%03d' $((RANDOM % 700)))"
+    kill -9 "$SU_QUORVEL" 2>/dev/null || true
+    wait "$SU_QUORVEL" 2>/dev/null || true
+    check_data_file "$i"
+    if [ -e "$SU_SYSDIR/QuorvelData.mdb" ] || [ -e "$SU_DATA.compacted" ]; then
+        leftovers=$((leftovers + 1))
+    fi
+done
+su_log "30 kills; $leftovers left a compaction copy behind"
+
+# The next complete start cleans up and hands over to the login screen.
+su_start_quorvel final
+su_wait 30 "the login screen" su_visible_window '^Login Screen$'
+[ ! -e "$SU_SYSDIR/QuorvelData.mdb" ] || su_fail "the compaction copy is still there"
+[ ! -e "$SU_SYSDIR/QuorvelData.mdb-journal" ] || su_fail "the compaction copy's journal is still there"
+[ ! -e "$SU_DATA.compacted" ] || su_fail "the replacement file is still there"
+kill "$SU_QUORVEL"
+su_wait 20 "the program to end" su_not_running "$SU_QUORVEL"
+check_data_file final
+su_log "start-up kills: ok"

@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# Shared by the end-to-end scripts: a private X server (Xvfb) with a real window
+# manager (openbox) and a dock standing in for the taskbar, temporary home folders,
+# the program provisioned and started, polling helpers, screenshots, and a cleanup
+# that stops every process started here.
+#
+# Environment: QUORVEL_BUILD (the build folder), QUORVEL_ARTIFACTS (where screenshots
+# go; defaults to $QUORVEL_BUILD/artifacts).
+set -euo pipefail
+
+E2E_NAME=$(basename "$0" .sh)
+E2E_BUILD=$(cd "${QUORVEL_BUILD:?QUORVEL_BUILD must name the build folder}" && pwd)
+E2E_ARTIFACTS=${QUORVEL_ARTIFACTS:-$E2E_BUILD/artifacts}
+E2E_TOOLS=$E2E_BUILD/tests/e2e
+E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-e2e.XXXXXX")
+E2E_PIDS=()
+E2E_LAST_PID=
+mkdir -p "$E2E_ARTIFACTS"
+
+e2e_log() { echo "[$(date +%T.%3N)] $*" >&2; }
+
+e2e_shot() {
+    [ -n "${DISPLAY:-}" ] || return 0
+    import -window root "$E2E_ARTIFACTS/$1.png" 2>/dev/null || true
+    e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
+}
+
+e2e_fail() {
+    e2e_log "FAIL: $*"
+    e2e_shot "$E2E_NAME-failure"
+    for log in "$E2E_TMP"/*.log; do
+        [ -s "$log" ] && { echo "--- $log" >&2; tail -n 30 "$log" >&2; }
+    done
+    exit 1
+}
+
+e2e_skip() {
+    e2e_log "SKIPPED: $*"
+    exit 77
+}
+
+# Stops what was started, newest first, each by its own process id.
+e2e_cleanup() {
+    local i pid
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${E2E_PIDS[i]}
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${E2E_PIDS[@]}"; do
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+# Starts a command in the background with its output in $E2E_TMP/<label>.log;
+# its process id is in E2E_LAST_PID.
+e2e_bg() {
+    local label=$1
+    shift
+    "$@" >"$E2E_TMP/$label.log" 2>&1 &
+    E2E_LAST_PID=$!
+    E2E_PIDS+=("$E2E_LAST_PID")
+}
+
+# e2e_wait SECONDS WHAT COMMAND...: runs COMMAND until it succeeds; fails the test
+# with WHAT when it has not within SECONDS.
+e2e_wait() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        if ((SECONDS >= deadline)); then e2e_fail "timed out after ${seconds}s waiting for: $what"; fi
+        sleep 0.1
+    done
+}
+
+e2e_require() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null 2>&1 || e2e_skip "the tool '$tool' is not installed"
+    done
+}
+
+# Temporary home, data, state, configuration and runtime folders.
+e2e_home() {
+    export HOME=$E2E_TMP/home
+    export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share
+    export XDG_STATE_HOME=$HOME/.local/state XDG_RUNTIME_DIR=$E2E_TMP/run
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_STATE_HOME" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+# e2e_provision ADMIN_PASSWORD GUEST_PASSWORD: the data file, the notes folder and
+# the program's settings keys, as the owner sets up a terminal.
+e2e_provision() {
+    local admin=$E2E_BUILD/quorvel-admin
+    [ -x "$admin" ] || e2e_skip "quorvel-admin is not built"
+    "$admin" --help 2>&1 | grep -q '^ *init' || e2e_skip "quorvel-admin has no init command yet"
+    "$admin" init --admin-password "$1" --guest-password "$2" >"$E2E_TMP/provision.log" 2>&1 ||
+        e2e_fail "quorvel-admin init failed: $(cat "$E2E_TMP/provision.log")"
+}
+
+# The figures a long guest session left behind (already booked), so the login screen's
+# "Previous user details:" block shows its widest texts.
+e2e_seed_previous_session() {
+    local admin=$E2E_BUILD/quorvel-admin
+    "$admin" reg add 'Software\Quorvel\Timers' /v UserId /t REG_SZ /d guest >/dev/null
+    "$admin" reg add 'Software\Quorvel\Timers' /v Date /t REG_SZ /d 12/24/2026 >/dev/null
+    "$admin" reg add 'Software\Quorvel\Timers' /v Elapsed /t REG_SZ /d '123 : 59 : 59' >/dev/null
+    "$admin" reg add 'Software\Quorvel\Timers' /v Amount /t REG_SZ /d 32767 >/dev/null
+    "$admin" reg add 'Software\Quorvel\Timers' /v Status /t REG_DWORD /d 0 >/dev/null
+    "$admin" reg add 'Software\Quorvel\Settings' /v Currency /t REG_SZ /d Rs >/dev/null
+}
+
+# e2e_start_x WIDTHxHEIGHT: Xvfb on a free display, openbox, and the dock. The display
+# number is drawn from a high range rather than the first free one, so that a
+# program elsewhere on the machine that assumes :0 or :1 never talks to ours.
+e2e_start_x() {
+    local size=$1 number attempt
+    for attempt in $(seq 20); do
+        number=$((200 + RANDOM % 700))
+        [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
+        e2e_bg xvfb Xvfb ":$number" -screen 0 "${size}x24" -dpi 96 -nolisten tcp
+        export DISPLAY=:$number
+        local deadline=$((SECONDS + 20))
+        until xprop -root _NET_NOTHING >/dev/null 2>&1; do
+            kill -0 "$E2E_LAST_PID" 2>/dev/null || break
+            ((SECONDS < deadline)) || e2e_fail "Xvfb on $DISPLAY did not come up"
+            sleep 0.1
+        done
+        kill -0 "$E2E_LAST_PID" 2>/dev/null && break
+        e2e_log "display $DISPLAY was taken, trying another"
+    done
+    e2e_bg openbox openbox --sm-disable
+    e2e_wait 20 "openbox to manage the screen" e2e_wm_running
+    e2e_bg dock "$E2E_TOOLS/dockwin"
+    e2e_wait 20 "the dock window" e2e_find_window '^quorvel-e2e-dock$'
+    E2E_DOCK=$(e2e_find_window '^quorvel-e2e-dock$')
+    e2e_wait 20 "the dock to be shown" e2e_map_dock
+    e2e_log "X server $DISPLAY at $size with openbox and dock $E2E_DOCK"
+}
+
+# A map request that reaches openbox while it is still starting can go unanswered:
+# ask again until the dock shows.
+e2e_map_dock() {
+    e2e_viewable "$E2E_DOCK" && return 0
+    xdotool windowmap "$E2E_DOCK" 2>/dev/null
+    e2e_viewable "$E2E_DOCK"
+}
+
+e2e_wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+
+# The first window (viewable or not) whose name matches the pattern.
+e2e_find_window() { xdotool search --name "$1" 2>/dev/null | head -n 1 | grep .; }
+# The first viewable window whose name matches the pattern.
+e2e_visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep .; }
+
+e2e_map_state() { xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *Map State: //p'; }
+e2e_viewable() { [ "$(e2e_map_state "$1")" = IsViewable ]; }
+e2e_unmapped() { [ "$(e2e_map_state "$1")" = IsUnMapped ]; }
+
+# "X Y WIDTH HEIGHT" of a window on the screen.
+e2e_geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print x, y, w, h}'
+}
+e2e_screen_size() { xwininfo -root | awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w, h}'; }
+e2e_covers_screen() { [ "$(e2e_geometry "$1")" = "0 0 $(e2e_screen_size)" ]; }
+
+e2e_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
+# Top-most: the window asks for the "above" layer and is the highest managed window.
+e2e_top_most() {
+    xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || return 1
+    local top
+    top=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*' | tail -n 1)
+    [ -n "$top" ] && [ $((top)) -eq "$1" ]
+}
+
+# What another X client gets when it tries to take the keyboard or the pointer.
+e2e_probe() { "$E2E_TOOLS/grabprobe" "${1:-keyboard}" || true; }
+e2e_input_held() { [ "$(e2e_probe keyboard)" = AlreadyGrabbed ] && [ "$(e2e_probe pointer)" = AlreadyGrabbed ]; }
+e2e_input_free() { [ "$(e2e_probe keyboard)" = GrabSuccess ] && [ "$(e2e_probe pointer)" = GrabSuccess ]; }
+
+e2e_clipboard_has() { xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null | grep -qF -- "$1"; }
+
+# True once a window shows more than one colour: it has been drawn.
+e2e_painted() {
+    local colours
+    colours=$(import -window "$1" png:- 2>/dev/null | convert png:- -format %k info: 2>/dev/null) || return 1
+    [ "${colours:-0}" -gt 1 ]
+}
+
+# Starts the program; its process id is in E2E_QUORVEL.
+e2e_start_quorvel() {
+    e2e_bg quorvel "$E2E_BUILD/quorvel"
+    E2E_QUORVEL=$E2E_LAST_PID
+}
+
+e2e_stop_quorvel() {
+    kill "$E2E_QUORVEL" 2>/dev/null || true
+    e2e_wait 20 "the program to end" e2e_not_running "$E2E_QUORVEL"
+}
+e2e_not_running() { ! kill -0 "$1" 2>/dev/null; }
+# A viewable window of a process (Qt sets _NET_WM_PID).
+e2e_window_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1 | grep .; }
+
+# The lock as a cafe relies on it: the login screen covers the screen, is top-most
+# and focused, the dock is hidden and no other client can take the input. The login
+# screen's window id is left in E2E_LOGIN (it changes if the window had to be made
+# again).
+e2e_lock_in_place() {
+    local window
+    window=$(e2e_visible_window '^Login Screen$') || return 1
+    E2E_LOGIN=$window
+    e2e_covers_screen "$E2E_LOGIN" && e2e_top_most "$E2E_LOGIN" && e2e_focused "$E2E_LOGIN" &&
+        e2e_unmapped "$E2E_DOCK" && e2e_input_held
+}

@@ -1,0 +1,200 @@
+// The X11 lockdown backend against a real X server of its own (Xvfb), with a second
+// client playing "another program": a panel, a screen locker, a key logger.
+#include "platform/x11/X11Desktop.h"
+
+#include <gtest/gtest.h>
+// Xlib's macros (None, Bool, Status) must come after GoogleTest's templates.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace quorvel::test {
+namespace {
+
+// An Xvfb on a display number it picks itself, stopped when the test ends.
+class Xvfb {
+  public:
+    Xvfb() {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24",
+                   "-nolisten", "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        pollfd pfd{fds[0], POLLIN, 0};
+        while (poll(&pfd, 1, 10000) > 0) {
+            char c = 0;
+            if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+            number += c;
+        }
+        close(fds[0]);
+        if (!number.empty()) name_ = ":" + number;
+    }
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+    ~Xvfb() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& name() const { return name_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+struct DisplayCloser {
+    void operator()(Display* d) const {
+        if (d) XCloseDisplay(d);
+    }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+class X11DesktopTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (server_.name().empty()) GTEST_SKIP() << "Xvfb did not start";
+        ours_.reset(XOpenDisplay(server_.name().c_str()));
+        other_.reset(XOpenDisplay(server_.name().c_str()));
+        ASSERT_TRUE(ours_ && other_);
+        desktop_ = std::make_unique<platform::X11Desktop>(ours_.get());
+    }
+    void TearDown() override { desktop_.reset(); }
+
+    // A mapped top-level window of the other client, a dock if asked.
+    Window MakeWindow(bool dock) {
+        Display* d = other_.get();
+        const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 100, 20, 0, 0, 0);
+        if (dock) {
+            const Atom type = XInternAtom(d, "_NET_WM_WINDOW_TYPE", False);
+            const Atom value = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DOCK", False);
+            XChangeProperty(d, w, type, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&value), 1);
+        }
+        XMapWindow(d, w);
+        XSync(d, False);
+        return w;
+    }
+    bool Mapped(Window w) {
+        XWindowAttributes a{};
+        XSync(other_.get(), False);
+        return XGetWindowAttributes(other_.get(), w, &a) && a.map_state != IsUnmapped;
+    }
+    // What another program gets when it tries to take the keyboard and the pointer.
+    std::pair<int, int> OtherClientGrabs() {
+        Display* d = other_.get();
+        const Window root = DefaultRootWindow(d);
+        const int keyboard =
+            XGrabKeyboard(d, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        const int pointer =
+            XGrabPointer(d, root, False, 0, GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+        if (keyboard == GrabSuccess) XUngrabKeyboard(d, CurrentTime);
+        if (pointer == GrabSuccess) XUngrabPointer(d, CurrentTime);
+        XSync(d, False);
+        return {keyboard, pointer};
+    }
+
+    Xvfb server_;
+    DisplayPtr ours_;
+    DisplayPtr other_;
+    std::unique_ptr<platform::X11Desktop> desktop_;
+};
+
+TEST_F(X11DesktopTest, HidesAndShowsEveryDockButNoOtherWindow) {
+    const Window panel = MakeWindow(true);
+    const Window secondPanel = MakeWindow(true);
+    const Window browser = MakeWindow(false);
+
+    desktop_->ShowTaskbar(0);
+    EXPECT_FALSE(Mapped(panel));
+    EXPECT_FALSE(Mapped(secondPanel));
+    EXPECT_TRUE(Mapped(browser));
+
+    desktop_->ShowTaskbar(0);  // locking twice is harmless
+    EXPECT_FALSE(Mapped(panel));
+
+    desktop_->ShowTaskbar(1);
+    EXPECT_TRUE(Mapped(panel));
+    EXPECT_TRUE(Mapped(secondPanel));
+    EXPECT_TRUE(Mapped(browser));
+}
+
+TEST_F(X11DesktopTest, LockHoldsKeyboardAndPointerUntilCleared) {
+    EXPECT_EQ(OtherClientGrabs(), std::make_pair(GrabSuccess, GrabSuccess));
+
+    desktop_->SetScreenSaverRunning(true, true);
+    EXPECT_TRUE(desktop_->InputGrabbed());
+    EXPECT_EQ(OtherClientGrabs(), std::make_pair(AlreadyGrabbed, AlreadyGrabbed));
+
+    desktop_->SetScreenSaverRunning(true, true);  // locking twice is harmless
+    EXPECT_EQ(OtherClientGrabs(), std::make_pair(AlreadyGrabbed, AlreadyGrabbed));
+
+    desktop_->SetScreenSaverRunning(false, false);
+    EXPECT_FALSE(desktop_->InputGrabbed());
+    EXPECT_EQ(OtherClientGrabs(), std::make_pair(GrabSuccess, GrabSuccess));
+
+    // Once released, keeping the state does not take the input again.
+    desktop_->KeepScreenSaverRunning();
+    EXPECT_EQ(OtherClientGrabs(), std::make_pair(GrabSuccess, GrabSuccess));
+}
+
+TEST_F(X11DesktopTest, GrabIsRetriedUntilItHoldsAndTakenBackWhenLost) {
+    Display* d = other_.get();
+    ASSERT_EQ(
+        XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime),
+        GrabSuccess);
+    XSync(d, False);
+
+    desktop_->SetScreenSaverRunning(true, true);
+    EXPECT_FALSE(desktop_->InputGrabbed()) << "another client held the keyboard";
+    desktop_->KeepScreenSaverRunning();
+    EXPECT_FALSE(desktop_->InputGrabbed());
+
+    XUngrabKeyboard(d, CurrentTime);
+    XSync(d, False);
+    desktop_->KeepScreenSaverRunning();
+    EXPECT_TRUE(desktop_->InputGrabbed());
+    EXPECT_EQ(OtherClientGrabs(), std::make_pair(AlreadyGrabbed, AlreadyGrabbed));
+
+    // One of our own popups ends its grab: the next tick takes the input back.
+    XUngrabKeyboard(ours_.get(), CurrentTime);
+    XUngrabPointer(ours_.get(), CurrentTime);
+    XSync(ours_.get(), False);
+    EXPECT_EQ(OtherClientGrabs().first, GrabSuccess);
+    desktop_->KeepScreenSaverRunning();
+    EXPECT_EQ(OtherClientGrabs(), std::make_pair(AlreadyGrabbed, AlreadyGrabbed));
+}
+
+TEST_F(X11DesktopTest, TopMostReportsAWindowAnotherClientDestroyed) {
+    const Window w = MakeWindow(false);
+    EXPECT_TRUE(desktop_->SetTopMost(w, true));
+    EXPECT_TRUE(desktop_->SetTopMost(w, false));
+    XDestroyWindow(other_.get(), w);
+    XSync(other_.get(), False);
+    EXPECT_FALSE(desktop_->SetTopMost(w, true));
+    // The error was caught, the connection still works.
+    EXPECT_TRUE(desktop_->SetTopMost(MakeWindow(false), true));
+}
+
+TEST_F(X11DesktopTest, ReleasesTheGrabWhenDestroyed) {
+    desktop_->SetScreenSaverRunning(true, true);
+    desktop_.reset();
+    XSync(ours_.get(), False);
+    EXPECT_EQ(OtherClientGrabs(), std::make_pair(GrabSuccess, GrabSuccess));
+}
+
+}  // namespace
+}  // namespace quorvel::test

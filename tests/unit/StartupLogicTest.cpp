@@ -1,0 +1,113 @@
+// The start-up rules that need no window: the single-instance search, the version
+// number and the session log.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/fake/FakeServices.h"
+#include "startup/StartupLogic.h"
+#include "support/TempDir.h"
+#include "support/TestPlatform.h"
+
+namespace quorvel::test {
+namespace {
+
+using platform::FakeInstance;
+
+std::string Calls(const FakeInstance& instance) {
+    std::string joined;
+    for (const auto& call : instance.calls) joined += call + "\n";
+    return joined;
+}
+
+TEST(ActivatePrevInstance, SwapsTitleSearchesThreeClassesAndBringsTheFirstWindowForward) {
+    FakeInstance instance;
+    instance.windows[{"ThunderRT6Main", "Quorvel (DE)"}] = 42;
+    instance.firstInZOrder[42] = 7;
+    std::string title = "Quorvel (DE)";
+
+    EXPECT_TRUE(startup::ActivatePrevInstance(instance, title));
+    EXPECT_EQ(title, "unwanted instance");
+    EXPECT_EQ(Calls(instance),
+              "SetMainWindowTitle unwanted instance\n"
+              "FindWindow ThunderRTMain Quorvel (DE)\n"
+              "FindWindow ThunderRT5Main Quorvel (DE)\n"
+              "FindWindow ThunderRT6Main Quorvel (DE)\n"
+              "FirstInZOrder 42\n"
+              "Restore 7\n"
+              "BringToFront 7\n"
+              "EndProgram\n");
+}
+
+TEST(ActivatePrevInstance, StopsAtTheFirstClassFound) {
+    FakeInstance instance;
+    instance.windows[{"ThunderRT5Main", "Quorvel (DE)"}] = 5;
+    instance.windows[{"ThunderRT6Main", "Quorvel (DE)"}] = 6;
+    std::string title = "Quorvel (DE)";
+    EXPECT_TRUE(startup::ActivatePrevInstance(instance, title));
+    EXPECT_EQ(instance.calls[2], "FindWindow ThunderRT5Main Quorvel (DE)");
+    EXPECT_EQ(instance.calls[3], "FirstInZOrder 5");
+    EXPECT_TRUE(instance.ended);
+}
+
+TEST(ActivatePrevInstance, NothingFoundRunsOnAsUnwantedInstance) {
+    TestPlatform platform;
+    platform.instance.running = true;
+    // A window of another title is not the earlier instance's.
+    platform.instance.windows[{"ThunderRT6Main", "Something else"}] = 9;
+
+    EXPECT_FALSE(startup::RefuseSecondInstance(platform.pv));
+    EXPECT_EQ(platform.pv.AppTitle, "unwanted instance");
+    EXPECT_EQ(platform.instance.ownTitle, "unwanted instance");
+    EXPECT_FALSE(platform.instance.ended);
+    EXPECT_EQ(platform.instance.calls.size(), 4u);  // the swap and three searches
+}
+
+TEST(ActivatePrevInstance, OnlyRunsWhenAnotherInstanceIsRunning) {
+    TestPlatform platform;
+    platform.instance.windows[{"ThunderRT6Main", "Quorvel (DE)"}] = 42;
+    EXPECT_FALSE(startup::RefuseSecondInstance(platform.pv));
+    EXPECT_TRUE(platform.instance.calls.empty());
+    EXPECT_EQ(platform.pv.AppTitle, "Quorvel (DE)");
+}
+
+TEST(GetOsVersion, MajorWithItsSignBlankThenMinorReadAsANumber) {
+    EXPECT_EQ(startup::OsVersionNumber(4, 0), 4.0);   // Windows 95
+    EXPECT_EQ(startup::OsVersionNumber(4, 10), 4.1);  // 98: " 4.10"
+    EXPECT_EQ(startup::OsVersionNumber(4, 90), 4.9);  // Me
+    EXPECT_EQ(startup::OsVersionNumber(5, 0), 5.0);   // 2000
+    EXPECT_EQ(startup::OsVersionNumber(5, 1), 5.1);   // XP
+    EXPECT_EQ(startup::OsVersionNumber(6, 1), 6.1);
+    EXPECT_EQ(startup::OsVersionNumber(10, 0), 10.0);
+    EXPECT_EQ(startup::OsVersionNumber(-1, 5), -1.5);  // no blank before a minus
+    EXPECT_FALSE(startup::OsVersionNumber(4, -1));     // "4.-1" is no number
+
+    TestPlatform platform;
+    platform.pv.OsVersion = 3.5;
+    platform.systemInfo.major = 4;
+    platform.systemInfo.minor = -1;
+    startup::GetOsVersion(platform.pv);
+    EXPECT_EQ(platform.pv.OsVersion, 3.5);  // the failing conversion changes nothing
+    platform.systemInfo.minor = 10;
+    startup::GetOsVersion(platform.pv);
+    EXPECT_EQ(platform.pv.OsVersion, 4.1);
+}
+
+TEST(SessionLog, DeletedFromTheSystemDirectoryMissingIsNoError) {
+    TempDir dir;
+    const std::string log = startup::SessionLogPath(dir.path().string());
+    EXPECT_EQ(std::filesystem::path(log).filename(), "ScanregLog.log");
+    WriteFileBytes(log, "guest 1/1/2026 ...\n");
+    WriteFileBytes(dir.file("other.log"), "x");
+    startup::DeleteSessionLog(dir.path().string());
+    EXPECT_FALSE(std::filesystem::exists(log));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("other.log")));
+    startup::DeleteSessionLog(dir.path().string());  // again: nothing there, no error
+
+    platform::FakeSystemInfo info;
+    info.systemDirectory = dir.path().string() + "/";
+    EXPECT_EQ(startup::GetSysDir(info), dir.path().string());
+}
+
+}  // namespace
+}  // namespace quorvel::test

@@ -1,0 +1,233 @@
+// The splash: start-up order, the data file's messages and the hand-over, with fake
+// platform services, scripted message boxes and real data files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTimer>
+#include <filesystem>
+
+#include "db/Compaction.h"
+#include "db/Database.h"
+#include "login/frmstart.h"
+#include "startup/frmSplash.h"
+#include "support/TempDir.h"
+#include "support/TestPlatform.h"
+#include "ui/Forms.h"
+
+namespace quorvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ui::frmSplash;
+using ui::frmstart;
+
+// Records every box with what the status label read while it was up.
+class ScriptedBoxes final : public ui::MessageBoxes {
+  public:
+    int MsgBox(const QString& text, int flags, const QString& title) override {
+        QString status;
+        if (splash)
+            if (auto* label = splash->findChild<QLabel*>("lblStatus")) status = label->text();
+        shown.push_back({text.toStdString(), flags, title.toStdString(), status.toStdString()});
+        return ui::kIdOk;
+    }
+    struct Box {
+        std::string text;
+        int flags;
+        std::string title;
+        std::string statusWhileShown;
+    };
+    std::vector<Box> shown;
+    QWidget* splash = nullptr;
+};
+
+class NoDialogs final : public ui::FileDialogs {
+  public:
+    QString Open(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+};
+
+struct SplashFixture : ::testing::Test {
+    TempDir dir;
+    TestPlatform platform;
+    ScriptedBoxes boxes;
+    NoDialogs files;
+    ui::App app{platform.pv, boxes, files, forms};
+    ui::Forms forms{app};
+    bool allUnloaded = false;
+
+    std::string program() const { return (dir.path() / "Quorvel").string(); }
+    std::string sysDir() const { return (dir.path() / "state").string(); }
+    std::string dataFile() const { return db::DataFilePath(program()); }
+    std::string sessionLog() const { return (fs::path(sysDir()) / "ScanregLog.log").string(); }
+
+    void SetUp() override {
+        fs::create_directories(fs::path(program()) / "Data");
+        fs::create_directories(sysDir());
+        platform.systemInfo.programFolder = program();
+        platform.systemInfo.systemDirectory = sysDir();
+        platform.systemInfo.major = 4;
+        platform.systemInfo.minor = 10;
+        WriteFileBytes(sessionLog(), "the previous run's sessions\n");
+        forms.OnAllUnloaded([this] { allUnloaded = true; });
+    }
+
+    void Provision(const char* password = db::kDataFilePassword) {
+        std::string error;
+        auto file = db::Database::Create(dataFile(), password, error);
+        ASSERT_TRUE(file) << error;
+        ASSERT_TRUE(db::AddLogin(*file, "admin", "a"));
+        ASSERT_TRUE(db::AddLogin(*file, "guest", "g"));
+    }
+
+    frmSplash& Splash() {
+        frmSplash& splash = forms.Get<frmSplash>();
+        boxes.splash = &splash;
+        return splash;
+    }
+
+    std::string Status(frmSplash& splash) {
+        return splash.findChild<QLabel*>("lblStatus")->text().toStdString();
+    }
+
+    ino_t Inode() const {
+        struct stat st {};
+        ::stat(dataFile().c_str(), &st);
+        return st.st_ino;
+    }
+};
+
+TEST_F(SplashFixture, StartsUpInOrderAndHandsOverToTheLoginScreen) {
+    Provision();
+    const ino_t before = Inode();
+    frmSplash& splash = Splash();
+    EXPECT_EQ(splash.objectName(), "frmSplash");
+    EXPECT_EQ(splash.size(), QSize(400, 249));  // 6000 x 3735 twips
+    auto* timer = splash.findChild<QTimer*>("Timer1");
+    ASSERT_TRUE(timer);
+    EXPECT_FALSE(timer->isActive());
+
+    splash.Form_Activate();
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(Status(splash), "Intialized");
+    EXPECT_EQ(platform.pv.SysDir, sysDir());
+    ASSERT_TRUE(platform.pv.Conn);
+    EXPECT_TRUE(db::FindLogin(*platform.pv.Conn, "guest"));
+    EXPECT_NE(Inode(), before);  // compacted: a new file took the old one's place
+    EXPECT_FALSE(fs::exists(db::CompactionCopyPath(sysDir())));
+    // The timer is armed: 3000 ms, once. Until it fires, the old log stays.
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 3000);
+    EXPECT_TRUE(timer->isSingleShot());
+    EXPECT_TRUE(fs::exists(sessionLog()));
+    EXPECT_EQ(platform.pv.OsVersion, 0.0);
+
+    splash.Timer1_Timer();
+    EXPECT_EQ(platform.pv.OsVersion, 4.1);
+    EXPECT_FALSE(fs::exists(sessionLog()));
+    ASSERT_TRUE(forms.IsLoaded<frmstart>());
+    EXPECT_TRUE(forms.Get<frmstart>().isVisible());
+    EXPECT_FALSE(forms.IsLoaded<frmSplash>());
+    EXPECT_FALSE(allUnloaded);
+}
+
+TEST_F(SplashFixture, AMissingDataFileShowsTheBoxesAndEndsTheProgram) {
+    Splash().Form_Activate();
+    const std::string missing = "Could not find file '" + dataFile() + "'.";
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    // The compaction's box, then the open's critical box; both while initialising.
+    EXPECT_EQ(boxes.shown[0].text, missing);
+    EXPECT_EQ(boxes.shown[0].flags, ui::kMbOk);
+    EXPECT_EQ(boxes.shown[0].title, "Quorvel (DE)");
+    EXPECT_EQ(boxes.shown[0].statusWhileShown, "Intializing...");
+    EXPECT_EQ(boxes.shown[1].text, missing);
+    EXPECT_EQ(boxes.shown[1].flags, ui::kMbCritical);
+    EXPECT_EQ(boxes.shown[1].title, "Quorvel (DE)");
+    EXPECT_EQ(boxes.shown[1].statusWhileShown, "Intializing...");
+
+    EXPECT_FALSE(platform.pv.Conn);
+    EXPECT_FALSE(forms.IsLoaded<frmSplash>());
+    EXPECT_TRUE(allUnloaded);
+    EXPECT_FALSE(forms.IsLoaded<frmstart>());
+    // Never a new empty file in its place, and the old session log is kept.
+    EXPECT_FALSE(fs::exists(dataFile()));
+    EXPECT_TRUE(fs::exists(sessionLog()));
+}
+
+TEST_F(SplashFixture, ADifferentlyKeyedDataFileIsLeftAsItIs) {
+    Provision("not the password");
+    const std::string bytes = ReadFileBytes(dataFile());
+    Splash().Form_Activate();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].flags, ui::kMbOk);
+    EXPECT_EQ(boxes.shown[1].flags, ui::kMbCritical);
+    EXPECT_NE(boxes.shown[1].text.find("Not a valid password"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dataFile()), bytes);
+    EXPECT_TRUE(allUnloaded);
+}
+
+TEST_F(SplashFixture, AFailedCompactionStillOpensTheDataFile) {
+    Provision();
+    // Another program holds the data file: the compaction says so and start-up goes on.
+    std::string error;
+    auto holder = db::Database::Open(dataFile(), db::kDataFilePassword, error);
+    ASSERT_TRUE(holder) << error;
+    frmSplash& splash = Splash();
+    splash.Form_Activate();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].flags, ui::kMbOk);
+    EXPECT_NE(boxes.shown[0].text.find("in use"), std::string::npos);
+    EXPECT_TRUE(platform.pv.Conn);
+    EXPECT_EQ(Status(splash), "Intialized");
+}
+
+TEST_F(SplashFixture, ALeftoverCopyFromAKilledStartIsCleanedUp) {
+    Provision();
+    WriteFileBytes(db::CompactionCopyPath(sysDir()), "half a copy");
+    Splash().Form_Activate();
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_FALSE(fs::exists(db::CompactionCopyPath(sysDir())));
+    EXPECT_TRUE(platform.pv.Conn);
+}
+
+TEST_F(SplashFixture, AnEarlierInstanceEndsThisOneBeforeAnyFileWork) {
+    Provision();
+    const ino_t before = Inode();
+    platform.instance.running = true;
+    platform.instance.windows[{"ThunderRT6Main", "Quorvel (DE)"}] = 42;
+    Splash();
+    EXPECT_TRUE(platform.instance.ended);
+    EXPECT_EQ(platform.instance.calls.back(), "EndProgram");
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(Inode(), before);
+    EXPECT_TRUE(fs::exists(sessionLog()));
+}
+
+TEST_F(SplashFixture, AnUnwantedInstanceTitlesItsBoxesSo) {
+    platform.instance.running = true;  // an earlier one runs, but its window is not found
+    frmSplash& splash = Splash();
+    EXPECT_FALSE(platform.instance.ended);
+    splash.Form_Activate();  // no data file
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].title, "unwanted instance");
+    EXPECT_EQ(boxes.shown[1].title, "unwanted instance");
+}
+
+TEST_F(SplashFixture, ShowingTheSplashRunsTheActivationOnce) {
+    Provision();
+    frmSplash& splash = Splash();
+    splash.show();
+    for (int i = 0; i < 50 && !platform.pv.Conn; ++i) QCoreApplication::processEvents();
+    ASSERT_TRUE(platform.pv.Conn);
+    const db::Database* opened = platform.pv.Conn.get();
+    splash.hide();
+    splash.show();
+    QCoreApplication::processEvents();
+    splash.Form_Activate();
+    EXPECT_EQ(platform.pv.Conn.get(), opened);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+}  // namespace
+}  // namespace quorvel::test
