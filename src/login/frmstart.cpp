@@ -18,6 +18,7 @@
 #include "login/Authentication.h"
 #include "login/frmstartArtwork.h"
 #include "panel/frmCtrlpnl.h"
+#include "session/CloseOut.h"
 #include "session/frmtimer2.h"
 #include "startup/publicFunc.h"
 
@@ -199,8 +200,9 @@ void frmstart::PlaceControls() {
 
     info_[1]->setGeometry(TwipRect(120, 0, 2700, 255));
     Label8_->setGeometry(TwipRect(120, 285, 840, 255));
-    Label4_->move(Twips(960), Twips(270));
-    Label4_->adjustSize();
+    // Level with its caption "User :" (the design puts it a little higher); sized to
+    // its text.
+    Label4_->setGeometry(Twips(960), Twips(285), Label4_->sizeHint().width(), Twips(255));
     Ldate_->setGeometry(TwipRect(120, 600, 840, 255));
     lusage_->setGeometry(TwipRect(120, 900, 840, 255));
     lcharges_->setGeometry(TwipRect(120, 1200, 840, 255));
@@ -249,10 +251,20 @@ void frmstart::closeEvent(QCloseEvent* event) {
 void frmstart::Form_Activate() {
     stimer1_->start();
     startup::LockDesktop(app_.pv, startup::kLock);
+    ShowPreviousSession(session::ShowPreviousUser(app_.pv));
+    session::CloseOutSession(app_.pv);
     ShowLoginPicture();
     activateWindow();
     raise();
     txtLog_->setFocus(Qt::OtherFocusReason);
+}
+
+void frmstart::ShowPreviousSession(const session::PreviousUser& previous) {
+    Label4_->setText(QString::fromStdString(previous.user));
+    Label4_->resize(Label4_->sizeHint().width(), Label4_->height());  // sized to its text
+    info_[0]->setText(QString::fromStdString(previous.date));
+    info_[2]->setText(QString::fromStdString(previous.usage));
+    info_[3]->setText(QString::fromStdString(previous.charges));
 }
 
 void frmstart::ShowLoginPicture() {

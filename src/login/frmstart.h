@@ -16,6 +16,10 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 
+namespace quorvel::session {
+struct PreviousUser;
+}
+
 namespace quorvel::ui {
 
 class frmstart : public QWidget {
@@ -25,8 +29,8 @@ class frmstart : public QWidget {
     // Unloading the login screen ends the program's use of the data file.
     ~frmstart() override;
 
-    // Each time the screen is shown: hold the desktop, show the last session, load
-    // the picture, focus the login box.
+    // Each time the screen is shown: hold the desktop, show the last session and book
+    // it if it never was, load the picture, focus the login box.
     void Form_Activate();
     void stimer1_Timer();
     void cmdsubt_Click();
@@ -45,6 +49,7 @@ class frmstart : public QWidget {
     QRect TwipRect(int left, int top, int width, int height) const;
     void PlaceControls();
     void Fail(const QString& text, QLineEdit* box);
+    void ShowPreviousSession(const session::PreviousUser& previous);
     void ShowLoginPicture();
     void RemakeNativeWindow();
     std::uintptr_t Handle();

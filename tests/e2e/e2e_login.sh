@@ -17,15 +17,15 @@ e2e_start_x 1024x768
 # ---- start-up: the splash first, the login screen about 3 s later ----------------
 started=$SECONDS
 e2e_start_quorvel
-e2e_wait 20 "the program's first window" e2e_window_of "$E2E_QUORVEL"
+e2e_wait 60 "the program's first window" e2e_window_of "$E2E_QUORVEL"
 first=$(e2e_window_of "$E2E_QUORVEL")
 [ "$(xdotool getwindowname "$first")" != "Login Screen" ] ||
     e2e_fail "the login screen came up without the splash"
-e2e_wait 10 "the splash to be drawn" e2e_painted "$first"
+e2e_wait 30 "the splash to be drawn" e2e_painted "$first"
 e2e_shot "$E2E_NAME-splash"
-e2e_wait 20 "the login screen" e2e_visible_window '^Login Screen$'
+e2e_wait 60 "the login screen" e2e_visible_window '^Login Screen$'
 (( SECONDS - started >= 2 )) || e2e_fail "the login screen came before the splash's 3 s"
-e2e_wait 10 "the lock: screen covered, top-most, focused, dock hidden, input held" e2e_lock_in_place
+e2e_wait 30 "the lock: screen covered, top-most, focused, dock hidden, input held" e2e_lock_in_place
 [ "$(e2e_probe keyboard)" = AlreadyGrabbed ] || e2e_fail "another client could take the keyboard"
 e2e_shot "$E2E_NAME-login-1024x768"
 e2e_log "lock in place: window $E2E_LOGIN"
@@ -36,13 +36,13 @@ box_gone() { ! e2e_visible_window '^Quorvel \(DE\)$' >/dev/null; }
 
 # Reads the message box's text the way a person can: Ctrl+C copies a message box.
 expect_box() {
-    e2e_wait 10 "the message box \"$1\"" box_up
+    e2e_wait 30 "the message box \"$1\"" box_up
     e2e_shot "$E2E_NAME-$2"
     xdotool key ctrl+c
-    e2e_wait 10 "the box's text \"$1\"" e2e_clipboard_has "$1"
+    e2e_wait 30 "the box's text \"$1\"" e2e_clipboard_has "$1"
     xdotool key Return
-    e2e_wait 10 "the box to close" box_gone
-    e2e_wait 10 "the lock back in place after the box" e2e_lock_in_place
+    e2e_wait 30 "the box to close" box_gone
+    e2e_wait 30 "the lock back in place after the box" e2e_lock_in_place
 }
 
 xdotool type --delay 30 nobody
@@ -65,16 +65,16 @@ xdotool key Escape
 xdotool key super
 xdotool key Super_L
 wmctrl -c "Login Screen" || true
-e2e_wait 10 "the lock after Alt+F4, Alt+Tab, Escape, Super, wmctrl -c" e2e_lock_in_place
+e2e_wait 30 "the lock after Alt+F4, Alt+Tab, Escape, Super, wmctrl -c" e2e_lock_in_place
 xdotool windowclose "$E2E_LOGIN" 2>/dev/null || true
-e2e_wait 10 "the lock after xdotool windowclose" e2e_lock_in_place
+e2e_wait 30 "the lock after xdotool windowclose" e2e_lock_in_place
 
 # The screen still takes keys: Cancel (Tab, Tab, Enter from the password box) clears
 # the boxes and puts the focus into the login box, whose text then copies.
 xdotool key Tab Tab Return
 xdotool type --delay 30 probe
 xdotool key ctrl+a ctrl+c
-e2e_wait 10 "the login box to take keys" e2e_clipboard_has probe
+e2e_wait 30 "the login box to take keys" e2e_clipboard_has probe
 e2e_shot "$E2E_NAME-after-close-attempts"
 
 # ---- guest ------------------------------------------------------------------------
@@ -86,20 +86,20 @@ xdotool key Return
 released() {
     ! e2e_visible_window '^Login Screen$' >/dev/null && e2e_viewable "$E2E_DOCK" && e2e_input_free
 }
-e2e_wait 10 "the guest's desktop: dock shown, input free" released
-e2e_wait 10 "the session's window" e2e_window_of "$E2E_QUORVEL"
+e2e_wait 30 "the guest's desktop: dock shown, input free" released
+e2e_wait 30 "the session's window" e2e_window_of "$E2E_QUORVEL"
 e2e_shot "$E2E_NAME-guest"
 
 # ---- administrator (a fresh start: the guest's session has no way back yet) -------
 e2e_stop_quorvel
 e2e_start_quorvel
-e2e_wait 20 "the login screen again" e2e_visible_window '^Login Screen$'
-e2e_wait 10 "the lock again" e2e_lock_in_place
+e2e_wait 60 "the login screen again" e2e_visible_window '^Login Screen$'
+e2e_wait 30 "the lock again" e2e_lock_in_place
 xdotool type --delay 30 admin
 xdotool key Tab
 xdotool type --delay 30 "$ADMIN_PASSWORD"
 xdotool key Return
-e2e_wait 10 "the administrator's desktop: dock shown, input free" released
-e2e_wait 10 "the control panel" e2e_window_of "$E2E_QUORVEL"
+e2e_wait 30 "the administrator's desktop: dock shown, input free" released
+e2e_wait 30 "the control panel" e2e_window_of "$E2E_QUORVEL"
 e2e_shot "$E2E_NAME-admin"
 e2e_log "passed"

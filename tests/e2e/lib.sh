@@ -16,6 +16,8 @@ E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-e2e.XXXXXX")
 E2E_PIDS=()
 E2E_LAST_PID=
 mkdir -p "$E2E_ARTIFACTS"
+# Never the desktop of whoever runs the tests: the scripts start their own server.
+unset DISPLAY
 
 e2e_log() { echo "[$(date +%T.%3N)] $*" >&2; }
 
@@ -28,9 +30,13 @@ e2e_shot() {
 e2e_fail() {
     e2e_log "FAIL: $*"
     e2e_shot "$E2E_NAME-failure"
-    for log in "$E2E_TMP"/*.log; do
-        [ -s "$log" ] && { echo "--- $log" >&2; tail -n 30 "$log" >&2; }
-    done
+    {
+        echo "FAIL: $*"
+        [ -n "${DISPLAY:-}" ] && xwininfo -root -children 2>&1 | head -n 20
+        for log in "$E2E_TMP"/*.log; do
+            [ -s "$log" ] && { echo "--- $log"; tail -n 30 "$log"; }
+        done
+    } | tee "$E2E_ARTIFACTS/$E2E_NAME-failure.txt" >&2
     exit 1
 }
 
@@ -119,27 +125,33 @@ e2e_seed_previous_session() {
 # number is drawn from a high range rather than the first free one, so that a
 # program elsewhere on the machine that assumes :0 or :1 never talks to ours.
 e2e_start_x() {
-    local size=$1 number attempt
+    local size=$1 number attempt ready=$E2E_TMP/display-ready
     for attempt in $(seq 20); do
         number=$((200 + RANDOM % 700))
         [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
-        e2e_bg xvfb Xvfb ":$number" -screen 0 "${size}x24" -dpi 96 -nolisten tcp
-        export DISPLAY=:$number
-        local deadline=$((SECONDS + 20))
-        until xprop -root _NET_NOTHING >/dev/null 2>&1; do
+        # With -displayfd the server writes its number only once it listens: then it
+        # is ours and not one that another program started at the same moment.
+        : >"$ready"
+        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp 3>"$ready"
+        local deadline=$((SECONDS + 60))
+        until grep -q . "$ready"; do
             kill -0 "$E2E_LAST_PID" 2>/dev/null || break
-            ((SECONDS < deadline)) || e2e_fail "Xvfb on $DISPLAY did not come up"
+            ((SECONDS < deadline)) || e2e_fail "Xvfb on :$number did not come up"
             sleep 0.1
         done
-        kill -0 "$E2E_LAST_PID" 2>/dev/null && break
-        e2e_log "display $DISPLAY was taken, trying another"
+        if grep -q . "$ready" && kill -0 "$E2E_LAST_PID" 2>/dev/null; then
+            export DISPLAY=:$number
+            break
+        fi
+        e2e_log "display :$number was taken, trying another"
     done
+    [ -n "${DISPLAY:-}" ] || e2e_fail "no free display for Xvfb"
     e2e_bg openbox openbox --sm-disable
-    e2e_wait 20 "openbox to manage the screen" e2e_wm_running
+    e2e_wait 60 "openbox to manage the screen" e2e_wm_running
     e2e_bg dock "$E2E_TOOLS/dockwin"
-    e2e_wait 20 "the dock window" e2e_find_window '^quorvel-e2e-dock$'
+    e2e_wait 60 "the dock window" e2e_find_window '^quorvel-e2e-dock$'
     E2E_DOCK=$(e2e_find_window '^quorvel-e2e-dock$')
-    e2e_wait 20 "the dock to be shown" e2e_map_dock
+    e2e_wait 60 "the dock to be shown" e2e_map_dock
     e2e_log "X server $DISPLAY at $size with openbox and dock $E2E_DOCK"
 }
 
@@ -202,7 +214,7 @@ e2e_start_quorvel() {
 
 e2e_stop_quorvel() {
     kill "$E2E_QUORVEL" 2>/dev/null || true
-    e2e_wait 20 "the program to end" e2e_not_running "$E2E_QUORVEL"
+    e2e_wait 60 "the program to end" e2e_not_running "$E2E_QUORVEL"
 }
 e2e_not_running() { ! kill -0 "$1" 2>/dev/null; }
 # A viewable window of a process (Qt sets _NET_WM_PID).

@@ -174,6 +174,47 @@ TEST_F(LoginScreenTest, EveryShowingLocksTheDesktopAndFocusesTheLoginBox) {
     EXPECT_EQ(WithoutTicks(t.desktop.calls), (Calls{"ShowTaskbar 0", "SetScreenSaverRunning 1 1"}));
 }
 
+TEST_F(LoginScreenTest, ShowsTheLastSessionAndBooksItOnceIfItNeverReachedLogout) {
+    auto timers = [&](const char* name, const store::Variant& value, int type) {
+        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kTimersKey, name, value,
+                                   type);
+    };
+    timers("UserId", "guest", 1);
+    timers("Date", "12/04/2026", 1);
+    timers("Elapsed", "1 : 5 : 30", 1);
+    timers("Amount", "30", 1);
+    timers("Status", std::int32_t{1}, 4);
+    SetSetting("Currency", "Rs", 1);
+
+    auto& screen = Show();
+    EXPECT_EQ(Child<QLabel>("Label4")->text(), "guest");
+    EXPECT_EQ(Child<QLabel>("info_0")->text(), "12/04/2026");
+    EXPECT_EQ(Child<QLabel>("info_2")->text(), "1 : 5 : 30 Hrs.");
+    EXPECT_EQ(Child<QLabel>("info_3")->text(), "Rs 30");
+    EXPECT_EQ(t.pv.CurrencySymbol, "Rs");
+    const auto booked = db::FindDay(*t.pv.Conn, "12/04/2026");
+    ASSERT_TRUE(booked);
+    EXPECT_EQ(booked->gnum, 1);
+    EXPECT_EQ(booked->gamt, 30.0);
+    EXPECT_EQ(t.pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kTimersKey, "Status")
+                  .ToNumber(),
+              0);
+
+    // The next showing books nothing more (a long session's figures shown this time).
+    timers("Elapsed", "123 : 59 : 59", 1);
+    timers("Amount", "32767", 1);
+    screen.hide();
+    screen.show();
+    QApplication::processEvents();
+    EXPECT_EQ(Child<QLabel>("info_3")->text(), "Rs 32767");
+    EXPECT_EQ(db::FindDay(*t.pv.Conn, "12/04/2026")->gnum, 1);
+    // The widest texts fit where they are shown.
+    for (const char* name : {"Label4", "info_0", "info_2", "info_3"}) {
+        auto* label = Child<QLabel>(name);
+        EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+    }
+}
+
 TEST_F(LoginScreenTest, TimerKeepsTheScreenOnTopAndTheInputHeld) {
     Show();
     t.desktop.calls.clear();

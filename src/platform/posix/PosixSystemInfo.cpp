@@ -24,11 +24,21 @@ void ParseKernelRelease(const char* release, int& major, int& minor) {
 
 void PosixSystemInfo::OsVersion(int& major, int& minor) const {
     struct utsname name {};
-    if (::uname(&name) != 0) {
+    if (::uname(&name) == 0)
+        ParseKernelRelease(name.release, major, minor);
+    else
         major = minor = 0;
-        return;
+    KeepOutOfWindows9x(major, minor);
+}
+
+void KeepOutOfWindows9x(int& major, int& minor) {
+    // Versions up to 4.9 are the Windows 9x family (and NT 4), which the program treats
+    // specially; Linux is none of them, whatever its kernel (4.19, 3.10) or an
+    // unreadable release says.
+    if (major < 5) {
+        major = 5;
+        minor = 0;
     }
-    ParseKernelRelease(name.release, major, minor);
 }
 
 std::string PosixSystemInfo::SystemDirectory() const {

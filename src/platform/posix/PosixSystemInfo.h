@@ -7,7 +7,8 @@ namespace quorvel::platform {
 // the per-user state folder for the system directory.
 class PosixSystemInfo final : public SystemInfo {
   public:
-    // The kernel release's first two numbers ("6.1.0-18-amd64" gives 6 and 1).
+    // The kernel release's first two numbers ("6.1.0-18-amd64" gives 6 and 1), never
+    // below 5.0: see KeepOutOfWindows9x.
     void OsVersion(int& major, int& minor) const override;
     // The state folder, made on first use: Windows' system folder always exists.
     std::string SystemDirectory() const override;
@@ -16,5 +17,7 @@ class PosixSystemInfo final : public SystemInfo {
 
 // The first two numbers of a kernel release text; 0 where there is none.
 void ParseKernelRelease(const char* release, int& major, int& minor);
+// Raises a version below 5.0 (the Windows 9x range, and NT 4) to 5.0.
+void KeepOutOfWindows9x(int& major, int& minor);
 
 }  // namespace quorvel::platform
