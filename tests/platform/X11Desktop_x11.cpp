@@ -3,58 +3,18 @@
 #include "platform/x11/X11Desktop.h"
 
 #include <gtest/gtest.h>
+
+#include "support/Xvfb_x11.h"
+
 // Xlib's macros (None, Bool, Status) must come after GoogleTest's templates.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <memory>
 #include <string>
 
 namespace quorvel::test {
 namespace {
-
-// An Xvfb on a display number it picks itself, stopped when the test ends.
-class Xvfb {
-  public:
-    Xvfb() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        pollfd pfd{fds[0], POLLIN, 0};
-        while (poll(&pfd, 1, 10000) > 0) {
-            char c = 0;
-            if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-            number += c;
-        }
-        close(fds[0]);
-        if (!number.empty()) name_ = ":" + number;
-    }
-    Xvfb(const Xvfb&) = delete;
-    Xvfb& operator=(const Xvfb&) = delete;
-    ~Xvfb() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& name() const { return name_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::string name_;
-};
 
 struct DisplayCloser {
     void operator()(Display* d) const {

@@ -4,7 +4,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,46 +14,13 @@
 
 #include "platform/x11/X11Instance.h"
 #include "support/TempDir.h"
+#include "support/Xvfb_x11.h"
 
 namespace quorvel::test {
 namespace {
 
 using platform::WindowHandle;
 using platform::X11Instance;
-
-// An Xvfb on a display number it picks itself, ended with the suite.
-class Xvfb {
-  public:
-    Xvfb() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (!number.empty()) name_ = ":" + number;
-    }
-    ~Xvfb() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& name() const { return name_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::string name_;
-};
 
 class X11InstanceTest : public ::testing::Test {
   protected:

@@ -9,57 +9,19 @@
 
 #include "blocker/Blocker.h"
 #include "store/ienann.h"
+#include "support/Xvfb_x11.h"
 
 // Xlib's macros (None, Status ...) clash with names in GoogleTest: included last.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace quorvel::platform {
 namespace {
 
-// An Xvfb of our own; it picks a free display number and tells us through a pipe.
-class Xvfb {
-  public:
-    Xvfb() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24",
-                   "-nolisten", "tcp", nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        pollfd pfd{fds[0], POLLIN, 0};
-        char c = 0;
-        while (poll(&pfd, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (!number.empty()) name_ = ":" + number;
-    }
-    ~Xvfb() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    const std::string& name() const { return name_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::string name_;
-};
+using test::Xvfb;
 
 struct X11WindowSystemTest : ::testing::Test {
     Xvfb xvfb;
