@@ -14,8 +14,7 @@
 #include "db/Database.h"
 #include "login/frmstart.h"
 #include "session/frmtimer2.h"
-#include "support/TempDir.h"
-#include "support/TestPlatform.h"
+#include "widget/WidgetRig.h"
 
 namespace quorvel::test {
 namespace {
@@ -27,12 +26,7 @@ class OkBoxes final : public ui::MessageBoxes {
     int MsgBox(const QString&, int, const QString&) override { return ui::kIdOk; }
 };
 
-class NoFileDialogs final : public ui::FileDialogs {
-  public:
-    QString Open(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-};
-
-class GuestBlockingTest : public ::testing::Test {
+class GuestBlockingTest : public WidgetRig<OkBoxes> {
   protected:
     void SetUp() override {
         t.pv.OsVersion = 10.0;
@@ -55,11 +49,8 @@ class GuestBlockingTest : public ::testing::Test {
                                          "Casino - Microsoft Internet Explorer");
         address = t.windows.Add(frame, "Edit", "http://www.casino.example/");
     }
-    void TearDown() override { forms.reset(); }
-
     void SetBlocking(std::int32_t on) {
-        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, "Blocking",
-                                   store::Variant(on), platform::kRegDword);
+        SetSetting("Blocking", store::Variant(on), platform::kRegDword);
     }
     void SignInAsGuest() {
         auto& screen = forms->Get<ui::frmstart>();
@@ -72,39 +63,12 @@ class GuestBlockingTest : public ::testing::Test {
     }
     void Logout() {
         auto* label = forms->Get<ui::frmtimer2>().findChild<QLabel*>("lbltmr2");
-        const QPointF at(label->width() / 2.0, label->height() / 2.0);
-        QMouseEvent press(QEvent::MouseButtonPress, at, label->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, label->mapToGlobal(at), Qt::LeftButton,
-                            Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(label, &press);
-        QApplication::sendEvent(label, &release);
+        ClickLabel(label);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         ASSERT_FALSE(forms->IsLoaded<ui::frmtimer2>());
     }
-    // Runs the event loop until `done` holds or two seconds have passed.
-    template <class Done>
-    bool WaitFor(Done done) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 2000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        return done();
-    }
 
-    TempDir dir;
-    TestPlatform t;
-    OkBoxes boxes;
-    NoFileDialogs files;
     Hwnd address = 0;
-    std::unique_ptr<ui::Forms> forms;
-    ui::App app{t.pv, boxes, files, *makeForms()};
-
-  private:
-    ui::Forms* makeForms() {
-        forms = std::make_unique<ui::Forms>(app);
-        return forms.get();
-    }
 };
 
 TEST_F(GuestBlockingTest, TheBlockerRunsThroughASessionOnlyWhileBlockingIsOn) {

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QPointer>
 
-#include "support/TestPlatform.h"
+#include "widget/WidgetRig.h"
 
 namespace quorvel::ui {
 namespace {
@@ -21,44 +20,25 @@ struct NoMessages final : MessageBoxes {
         return kIdOk;
     }
 };
-struct NoFiles final : FileDialogs {
-    QString Open(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-};
-
-struct FrmBlocksTest : ::testing::Test {
-    test::TestPlatform tp;
-    NoMessages msg;
-    NoFiles files;
-    App app{tp.pv, msg, files, forms};
-    Forms forms{app};
-
+struct FrmBlocksTest : test::WidgetRig<NoMessages> {
     void BlockSite(const std::string& keyword) {
-        platform::ScopedKey key(*tp.registry);
-        ASSERT_EQ(tp.registry->OpenKey(platform::kHkeyCurrentUser, store::kUrlsKey, key.out()),
+        platform::ScopedKey key(*t.registry);
+        ASSERT_EQ(t.registry->OpenKey(platform::kHkeyCurrentUser, store::kUrlsKey, key.out()),
                   platform::kErrorSuccess);
         const std::uint8_t data[] = {'1', 0};
-        tp.registry->SetValue(key.get(), keyword, platform::kRegSz, data, sizeof data);
+        t.registry->SetValue(key.get(), keyword, platform::kRegSz, data, sizeof data);
     }
     Hwnd Browser(const std::string& address) {
-        const Hwnd frame = tp.windows.Add(tp.windows.DesktopWindow(), "IEFrame",
-                                          "Example - Microsoft Internet Explorer");
-        return tp.windows.Add(frame, "Edit", address);
-    }
-    // Runs the event loop until `done` holds or two seconds have passed.
-    template <class Done>
-    bool WaitFor(Done done) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 2000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return done();
+        const Hwnd frame = t.windows.Add(t.windows.DesktopWindow(), "IEFrame",
+                                         "Example - Microsoft Internet Explorer");
+        return t.windows.Add(frame, "Edit", address);
     }
 };
 
 TEST_F(FrmBlocksTest, LoadReadsTheBlockedSitesAndStartsTheTenMillisecondTimer) {
     BlockSite("casino");
     BlockSite("poker");
-    frmBlocks& form = forms.Get<frmBlocks>();
+    frmBlocks& form = forms->Get<frmBlocks>();
     EXPECT_EQ(form.objectName(), "frmBlocks");
     EXPECT_EQ(form.blocker().lstwindows4(), (store::NameList{"casino", "poker"}));
     ASSERT_EQ(form.findChild<QTimer*>("Timer1"), form.Timer1);
@@ -73,22 +53,23 @@ TEST_F(FrmBlocksTest, LoadReadsTheBlockedSitesAndStartsTheTenMillisecondTimer) {
 TEST_F(FrmBlocksTest, TheTimerSendsABlockedAddressToTheBlockedPage) {
     BlockSite("casino");
     const Hwnd edit = Browser("http://casino.example/");
-    forms.Get<frmBlocks>();
-    ASSERT_TRUE(WaitFor([&] { return tp.windows.enterPresses > 0; }));
-    EXPECT_EQ(tp.windows.At(edit).text, blocker::kBlockedPage);
+    forms->Get<frmBlocks>();
+    ASSERT_TRUE(test::WaitFor([&] { return t.windows.enterPresses > 0; }));
+    EXPECT_EQ(t.windows.At(edit).text, blocker::kBlockedPage);
 }
 
 TEST_F(FrmBlocksTest, UnloadStopsBlockingAndTheNextLoadReadsTheSitesAfresh) {
     BlockSite("casino");
-    QPointer<frmBlocks> first = &forms.Get<frmBlocks>();
-    forms.Unload<frmBlocks>();
+    QPointer<frmBlocks> first = &forms->Get<frmBlocks>();
+    forms->Unload<frmBlocks>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
-    EXPECT_FALSE(forms.IsLoaded<frmBlocks>());
+    EXPECT_FALSE(forms->IsLoaded<frmBlocks>());
 
     // Sites blocked meanwhile count from the next load on; the list is not doubled.
     BlockSite("poker");
-    EXPECT_EQ(forms.Get<frmBlocks>().blocker().lstwindows4(), (store::NameList{"casino", "poker"}));
+    EXPECT_EQ(forms->Get<frmBlocks>().blocker().lstwindows4(),
+              (store::NameList{"casino", "poker"}));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "support/TempDir.h"
 #include "support/TestPlatform.h"
 #include "ui/Forms.h"
+#include "widget/WidgetRig.h"
 
 namespace quorvel::test {
 namespace {
@@ -43,16 +44,11 @@ class ScriptedBoxes final : public ui::MessageBoxes {
     QWidget* splash = nullptr;
 };
 
-class NoDialogs final : public ui::FileDialogs {
-  public:
-    QString Open(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-};
-
 struct SplashFixture : ::testing::Test {
     TempDir dir;
     TestPlatform platform;
     ScriptedBoxes boxes;
-    NoDialogs files;
+    NoFileDialogs files;
     ui::App app{platform.pv, boxes, files, forms};
     ui::Forms forms{app};
     bool allUnloaded = false;

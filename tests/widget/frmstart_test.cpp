@@ -17,8 +17,7 @@
 #include "db/Database.h"
 #include "panel/frmCtrlpnl.h"
 #include "session/frmtimer2.h"
-#include "support/TempDir.h"
-#include "support/TestPlatform.h"
+#include "widget/WidgetRig.h"
 
 namespace quorvel::test {
 namespace {
@@ -50,12 +49,7 @@ class ScriptedMessageBoxes final : public ui::MessageBoxes {
     std::function<void()> during;
 };
 
-class NoFileDialogs final : public ui::FileDialogs {
-  public:
-    QString Open(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-};
-
-class LoginScreenTest : public ::testing::Test {
+class LoginScreenTest : public WidgetRig<ScriptedMessageBoxes> {
   protected:
     void SetUp() override {
         t.pv.OsVersion = 10.0;
@@ -66,7 +60,6 @@ class LoginScreenTest : public ::testing::Test {
         ASSERT_TRUE(db::AddLogin(*db, "guest", "visitor"));
         t.pv.Conn = std::move(db);
     }
-    void TearDown() override { forms.reset(); }
 
     ui::frmstart& Show() {
         auto& screen = forms->Get<ui::frmstart>();
@@ -82,30 +75,9 @@ class LoginScreenTest : public ::testing::Test {
     QLineEdit* Password() { return Child<QLineEdit>("txtpas"); }
     QPushButton* Enter() { return Child<QPushButton>("cmdsubt"); }
     QTimer* Timer() { return Child<QTimer>("stimer1"); }
-    void PressEnter(QWidget* target) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
-        QApplication::sendEvent(target, &press);
-    }
     void Type(const QString& login, const QString& password) {
         Login()->setText(login);
         Password()->setText(password);
-    }
-    void SetSetting(const char* name, const store::Variant& value, int type) {
-        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, name, value,
-                                   type);
-    }
-
-    TempDir dir;
-    TestPlatform t;
-    ScriptedMessageBoxes boxes;
-    NoFileDialogs files;
-    std::unique_ptr<ui::Forms> forms;
-    ui::App app{t.pv, boxes, files, *makeForms()};
-
-  private:
-    ui::Forms* makeForms() {
-        forms = std::make_unique<ui::Forms>(app);
-        return forms.get();
     }
 };
 

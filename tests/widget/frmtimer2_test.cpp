@@ -15,8 +15,7 @@
 #include "blocker/frmBlocks.h"
 #include "db/Database.h"
 #include "login/frmstart.h"
-#include "support/TempDir.h"
-#include "support/TestPlatform.h"
+#include "widget/WidgetRig.h"
 
 namespace quorvel::test {
 namespace {
@@ -30,12 +29,7 @@ class SilentMessageBoxes final : public ui::MessageBoxes {
     int shown = 0;
 };
 
-class NoFileDialogs final : public ui::FileDialogs {
-  public:
-    QString Open(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-};
-
-class TimerWindowTest : public ::testing::Test {
+class TimerWindowTest : public WidgetRig<SilentMessageBoxes> {
   protected:
     void SetUp() override {
         t.pv.OsVersion = 10.0;
@@ -51,7 +45,6 @@ class TimerWindowTest : public ::testing::Test {
         ASSERT_TRUE(db::WriteRates(*db, {"10", "15", "20", "25"}));
         t.pv.Conn = std::move(db);
     }
-    void TearDown() override { forms.reset(); }
 
     // Sign-in: the window is made and shown, which starts its clock.
     ui::frmtimer2& SignIn() {
@@ -72,30 +65,9 @@ class TimerWindowTest : public ::testing::Test {
             Window().Timer1_Timer();
         }
     }
-    void Click(QLabel* label) {
-        const QPointF at(label->width() / 2.0, label->height() / 2.0);
-        QMouseEvent press(QEvent::MouseButtonPress, at, label->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, label->mapToGlobal(at), Qt::LeftButton,
-                            Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(label, &press);
-        QApplication::sendEvent(label, &release);
-    }
+    void Click(QLabel* label) { ClickLabel(label); }
     store::Variant Timers(const char* name) {
         return t.pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kTimersKey, name);
-    }
-
-    TempDir dir;
-    TestPlatform t;
-    SilentMessageBoxes boxes;
-    NoFileDialogs files;
-    std::unique_ptr<ui::Forms> forms;
-    ui::App app{t.pv, boxes, files, *makeForms()};
-
-  private:
-    ui::Forms* makeForms() {
-        forms = std::make_unique<ui::Forms>(app);
-        return forms.get();
     }
 };
 
