@@ -121,10 +121,10 @@ e2e_seed_previous_session() {
     "$admin" reg add 'Software\Quorvel\Settings' /v Currency /t REG_SZ /d Rs >/dev/null
 }
 
-# e2e_start_x WIDTHxHEIGHT: Xvfb on a free display, openbox, and the dock. The display
+# e2e_start_xvfb WIDTHxHEIGHT: Xvfb on a free display, DISPLAY exported. The display
 # number is drawn from a high range rather than the first free one, so that a
 # program elsewhere on the machine that assumes :0 or :1 never talks to ours.
-e2e_start_x() {
+e2e_start_xvfb() {
     local size=$1 number attempt ready=$E2E_TMP/display-ready
     for attempt in $(seq 20); do
         number=$((200 + RANDOM % 700))
@@ -146,8 +146,18 @@ e2e_start_x() {
         e2e_log "display :$number was taken, trying another"
     done
     [ -n "${DISPLAY:-}" ] || e2e_fail "no free display for Xvfb"
+}
+
+e2e_start_openbox() {
     e2e_bg openbox openbox --sm-disable
     e2e_wait 60 "openbox to manage the screen" e2e_wm_running
+}
+
+# e2e_start_x WIDTHxHEIGHT: Xvfb, openbox, and the dock standing in for the taskbar.
+e2e_start_x() {
+    local size=$1
+    e2e_start_xvfb "$size"
+    e2e_start_openbox
     e2e_bg dock "$E2E_TOOLS/dockwin"
     e2e_wait 60 "the dock window" e2e_find_window '^quorvel-e2e-dock$'
     E2E_DOCK=$(e2e_find_window '^quorvel-e2e-dock$')
