@@ -8,10 +8,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <benchmark/benchmark.h>
 #include <QSettings>
 #include <QString>
 #include <algorithm>
-#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>

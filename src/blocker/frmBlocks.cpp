@@ -1,10 +1,49 @@
 #include "blocker/frmBlocks.h"
 
+#include <exception>
+
 namespace quorvel::ui {
 
-frmBlocks::frmBlocks(App& app) : app_(app) {
+namespace {
+constexpr int kTimer1Interval = 10;  // ms
+}
+
+frmBlocks::frmBlocks(App& app) : Timer1(new QTimer(this)), app_(app), blocker_(app.pv.os.windows) {
     setObjectName("frmBlocks");
     setWindowTitle("Blocks");
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(kTimer1Interval);
+    connect(Timer1, &QTimer::timeout, this, &frmBlocks::Timer1_Timer);
+    Form_Load();
+}
+
+frmBlocks::~frmBlocks() {
+    Timer1->stop();
+}
+
+void frmBlocks::Form_Load() {
+    // A step that fails is passed over: blocking starts even without keywords.
+    try {
+        LoadBlockedKeywords();
+    } catch (const std::exception&) {
+    }
+    Timer1->start();
+}
+
+void frmBlocks::LoadBlockedKeywords() {
+    blocker_.LoadBlockedKeywords(app_.pv);
+}
+
+void frmBlocks::Timer1_Timer() {
+    // A tick that fails is simply over; the next one starts afresh.
+    try {
+        blocker_.Tick();
+    } catch (const std::exception&) {
+    }
+}
+
+void frmBlocks::setVisible(bool visible) {
+    if (!visible) QWidget::setVisible(false);
 }
 
 }  // namespace quorvel::ui

@@ -54,7 +54,9 @@ class Registry {
     // RegEnumValueA: the value at `index` in a stable order. `nameLen` is the name
     // buffer's size in characters on entry (room for the NUL included) and the name's
     // length without NUL on return; `dataSize` likewise in bytes. `type`, `data` and
-    // `dataSize` may be nullptr. kErrorNoMoreItems past the last value.
+    // `dataSize` may be nullptr; with `data` nullptr and `dataSize` given, only the
+    // size is reported. A name that does not fit gives kErrorMoreData and is not
+    // delivered. kErrorNoMoreItems past the last value.
     virtual std::int32_t EnumValue(RegKey key, std::uint32_t index, char* name,
                                    std::uint32_t* nameLen, std::uint32_t* type, std::uint8_t* data,
                                    std::uint32_t* dataSize) = 0;

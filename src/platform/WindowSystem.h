@@ -1,31 +1,47 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
-#include <vector>
 
 namespace quorvel::platform {
 
+// A window handle. Win32 handles are significant in their low 32 bits (sign-extended
+// on 64-bit Windows); X11 window ids fit in 29 bits.
 using Hwnd = std::uintptr_t;
 
-// What the website blocker needs of the window system.
+// The EnumChildWindows callback: called once per descendant with the caller's
+// parameter; returning false stops the enumeration.
+using EnumChildProc = std::function<bool(Hwnd window, std::intptr_t param)>;
+
+// What the website blocker needs of the window system: the six user32 operations it
+// makes on other programs' windows. Every call on a window that is gone (or never
+// was) fails quietly: empty text, empty class name, length 0, nothing replaced.
 class WindowSystem {
   public:
     virtual ~WindowSystem() = default;
-    // The desktop window (GetDesktopWindow).
+    // False where no program's edit controls can be read (X11): there no address can
+    // ever be found, so a blocker tick could never act.
+    virtual bool HasEditControls() const = 0;
+    // GetDesktopWindow: the window every top-level window sits under.
     virtual Hwnd DesktopWindow() = 0;
-    // Every descendant of `parent`, depth first, as EnumChildWindows gives them.
-    virtual std::vector<Hwnd> ChildWindows(Hwnd parent) = 0;
-    // GetWindowTextA into a buffer of `bufferSize` characters (NUL included).
-    virtual std::string WindowText(Hwnd window, int bufferSize) = 0;
-    // GetClassNameA into a buffer of `bufferSize` characters.
-    virtual std::string ClassName(Hwnd window, int bufferSize) = 0;
-    // WM_GETTEXTLENGTH (14).
+    // EnumChildWindows: calls `proc` for every descendant of `parent` (children,
+    // their children and so on; each child before its own children), on the calling
+    // thread, before returning.
+    virtual void EnumChildWindows(Hwnd parent, const EnumChildProc& proc, std::intptr_t param) = 0;
+    // GetWindowTextA with a maximum count of `maxCount` characters (NUL included):
+    // at most maxCount - 1 characters of the window's text.
+    virtual std::string WindowText(Hwnd window, int maxCount) = 0;
+    // GetClassNameA with a maximum count of `maxCount` characters (NUL included).
+    virtual std::string ClassName(Hwnd window, int maxCount) = 0;
+    // SendMessageA WM_GETTEXTLENGTH (14): the length of an edit control's text.
     virtual int TextLength(Hwnd window) = 0;
-    // WM_GETTEXT (13) into a buffer of `bufferSize` characters.
+    // SendMessageA WM_GETTEXT (13) into a buffer of `bufferSize` characters (NUL
+    // included): at most bufferSize - 1 characters of the control's text.
     virtual std::string GetText(Hwnd window, int bufferSize) = 0;
-    // WM_SETTEXT (12).
+    // SendMessageA WM_SETTEXT (12): replaces the control's text.
     virtual void SetText(Hwnd window, const std::string& text) = 0;
-    // keybd_event: Enter key-down (virtual key 13, scan code 1).
+    // keybd_event: one Enter key-down (virtual key 13, scan code 1), delivered to
+    // whatever window has the keyboard focus.
     virtual void PressEnter() = 0;
 };
 

@@ -4,12 +4,15 @@
 
 #if defined(__linux__)
 #include "platform/posix/HiveRegistry.h"
+#include "platform/posix/PosixShell.h"
 #include "platform/posix/PosixSystemInfo.h"
 #include "platform/posix/SystemClock.h"
 #include "platform/posix/XdgPaths.h"
 #include "platform/x11/X11Instance.h"
+#include "platform/x11/X11WindowSystem.h"
 #elif defined(_WIN32)
 #include "platform/win32/Win32Instance.h"
+#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
 #endif
 
@@ -60,14 +63,11 @@ class StoreOnFirstUse final : public platform::Registry {
 };
 #endif
 
-// TODO(merge): the desktop, window-system, shell and locale backends are being
-// built on other branches (X11Desktop, X11WindowSystem, PosixShell, PosixLocale and
-// their Win32 twins). Until they are merged here, these slots hold this
-// placeholder, which does nothing, so that start-up and the login screen can run.
-class PendingBackends final : public platform::Desktop,
-                              public platform::WindowSystem,
-                              public platform::Shell,
-                              public platform::Locale {
+// TODO(merge): the desktop and locale backends are being built on other branches
+// (X11Desktop, PosixLocale and their Win32 twins). Until they are merged here, these
+// slots hold this placeholder, which does nothing, so that start-up and the login
+// screen can run.
+class PendingBackends final : public platform::Desktop, public platform::Locale {
   public:
     void ShowTaskbar(int) override {}
     void SetScreenSaverRunning(bool, bool) override {}
@@ -75,18 +75,6 @@ class PendingBackends final : public platform::Desktop,
     void ShowTrayClock(int) override {}
     void FlashNotifyIcon(std::uintptr_t, std::uintptr_t) override {}
     void SetTopMost(std::uintptr_t, bool) override {}
-
-    platform::Hwnd DesktopWindow() override { return 0; }
-    std::vector<platform::Hwnd> ChildWindows(platform::Hwnd) override { return {}; }
-    std::string WindowText(platform::Hwnd, int) override { return {}; }
-    std::string ClassName(platform::Hwnd, int) override { return {}; }
-    int TextLength(platform::Hwnd) override { return 0; }
-    std::string GetText(platform::Hwnd, int) override { return {}; }
-    void SetText(platform::Hwnd, const std::string&) override {}
-    void PressEnter() override {}
-
-    bool StartProgram(const std::string&, int) override { return false; }
-    bool OpenAddress(const std::string&) override { return false; }
 
     std::string ShortDate(const platform::LocalDateTime& t) const override {
         return std::to_string(t.month) + "/" + std::to_string(t.day) + "/" + std::to_string(t.year);
@@ -124,17 +112,18 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error) {
     real->registry_ = std::make_unique<StoreOnFirstUse>(platform::XdgSettingsStorePath());
     real->systemInfo_ = std::make_unique<platform::PosixSystemInfo>();
     real->clock_ = std::make_unique<platform::SystemClock>();
+    real->windows_ = std::make_unique<platform::X11WindowSystem>();
+    real->shell_ = std::make_unique<platform::PosixShell>();
 #elif defined(_WIN32)
     real->instance_ = std::make_unique<platform::Win32Instance>();
     real->systemInfo_ = std::make_unique<platform::Win32SystemInfo>();
-    // TODO(merge): Win32Registry (its own branch) and a Win32 system clock.
-    error = "This build has no Windows settings store yet.";
+    real->registry_ = std::make_unique<platform::Win32Registry>();
+    // TODO(merge): a Win32 system clock; the Windows build carries no windows yet.
+    error = "This build has no Windows clock yet.";
     return nullptr;
 #endif
     // TODO(merge): replace with the real backends when their branches land.
-    real->windows_ = std::make_unique<PendingBackends>();
     real->desktop_ = std::make_unique<PendingBackends>();
-    real->shell_ = std::make_unique<PendingBackends>();
     real->locale_ = std::make_unique<PendingBackends>();
     return real;
 }

@@ -62,8 +62,7 @@ std::int32_t mdlRegistry::ReadKeyValue(RegKey key, const std::string& name, Vari
     if (status != kErrorSuccess) return status;
     if (type == kRegSz) {
         std::vector<std::uint8_t> buffer(size, 0);
-        const std::int32_t second =
-            registry_.QueryValue(key, name, &type, buffer.data(), &size);
+        const std::int32_t second = registry_.QueryValue(key, name, &type, buffer.data(), &size);
         if (second == kErrorSuccess)
             out = Variant(std::string(reinterpret_cast<const char*>(buffer.data()),
                                       std::min<std::size_t>(size, buffer.size())));

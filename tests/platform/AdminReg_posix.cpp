@@ -72,18 +72,18 @@ TEST_F(AdminReg, ValuesGoIntoExistingKeysOnlyAndReadBackAsTheProgramReadsThem) {
 
     const auto all = Reg({"query", kSettings});
     EXPECT_EQ(all.status, 0);
-    EXPECT_EQ(all.out,
-              "\nHKEY_CURRENT_USER\\" + kSettings +
-                  "\n"
-                  "    Currency    REG_SZ    Rs\n"
-                  "    Blocking    REG_DWORD    0x1\n"
-                  "    MinimumT    REG_SZ    010\n"
-                  "    Wide    REG_DWORD    0xffffffff\n"
-                  "    Ten    REG_DWORD    0xa\n"
-                  "    (Default)    REG_SZ    default\n");
+    EXPECT_EQ(all.out, "\nHKEY_CURRENT_USER\\" + kSettings +
+                           "\n"
+                           "    Currency    REG_SZ    Rs\n"
+                           "    Blocking    REG_DWORD    0x1\n"
+                           "    MinimumT    REG_SZ    010\n"
+                           "    Wide    REG_DWORD    0xffffffff\n"
+                           "    Ten    REG_DWORD    0xa\n"
+                           "    (Default)    REG_SZ    default\n");
     const auto one = Reg({"query", kSettings, "/v", "Blocking"});
     EXPECT_EQ(one.status, 0);
-    EXPECT_EQ(one.out, "\nHKEY_CURRENT_USER\\" + kSettings + "\n    Blocking    REG_DWORD    0x1\n");
+    EXPECT_EQ(one.out,
+              "\nHKEY_CURRENT_USER\\" + kSettings + "\n    Blocking    REG_DWORD    0x1\n");
     ExpectOneLineError(Reg({"query", kSettings, "/v", "LoginScr"}), 1, "LoginScr");
 
     // A key below an existing one is still a missing key for add.
@@ -120,12 +120,13 @@ TEST_F(AdminReg, AnUnreadableStoreIsReportedAndLeftAsItIs) {
     std::filesystem::create_directories(home.path() / "Quorvel");
     const std::string junk(5000, 'j');
     WriteFileBytes(store, junk);
-    const std::string expected = "settings store unreadable: " + store + ": file is not a database\n";
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"query", kSettings},
-             {"add", kSettings, "/v", "Currency", "/d", "Rs"},
-             {"addkey", kSettings},
-             {"delete", kSettings, "/v", "Currency"}}) {
+    const std::string expected =
+        "settings store unreadable: " + store + ": file is not a database\n";
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"query", kSettings},
+                                               {"add", kSettings, "/v", "Currency", "/d", "Rs"},
+                                               {"addkey", kSettings},
+                                               {"delete", kSettings, "/v", "Currency"}}) {
         const auto result = Reg(args);
         EXPECT_EQ(result.status, 1) << args[0];
         EXPECT_EQ(result.err, expected) << args[0];

@@ -71,7 +71,8 @@ class HiveBadInput : public ::testing::Test {
 TEST_F(HiveBadInput, AFileThatIsNotADatabaseIsLeftAsItIs) {
     std::filesystem::create_directories(dir.path() / "Quorvel");
     std::string junk;
-    for (int i = 0; i < 300; ++i) junk += "these are a cafe owner's notes, line " + std::to_string(i) + "\n";
+    for (int i = 0; i < 300; ++i)
+        junk += "these are a cafe owner's notes, line " + std::to_string(i) + "\n";
     WriteFileBytes(path, junk);
     {
         HiveRegistry hive(path);

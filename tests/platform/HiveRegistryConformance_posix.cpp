@@ -1,5 +1,5 @@
-#include "platform/posix/HiveRegistry.h"
 #include "RegistryConformance.h"
+#include "platform/posix/HiveRegistry.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {

@@ -35,9 +35,9 @@ class StoreLocker {
                                   ? "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; "
                                     "SELECT count(*) FROM sqlite_master;"
                                   : "BEGIN IMMEDIATE;";
-            const bool locked = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE,
-                                                nullptr) == SQLITE_OK &&
-                                sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+            const bool locked =
+                sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+                sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
             const char answer = locked ? '1' : '0';
             if (write(ready[1], &answer, 1) != 1) _exit(2);
             char byte;

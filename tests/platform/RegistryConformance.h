@@ -4,6 +4,7 @@
 // and a fresh base path under HKEY_CURRENT_USER to work in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -28,18 +29,17 @@ class RegistryConformance : public ::testing::Test {
         return key;
     }
     void SetText(RegKey key, const std::string& name, const std::string& text) {
-        ASSERT_EQ(reg().SetValue(key, name, kRegSz,
-                                 reinterpret_cast<const std::uint8_t*>(text.data()),
-                                 static_cast<std::uint32_t>(text.size())),
-                  kErrorSuccess);
+        ASSERT_EQ(
+            reg().SetValue(key, name, kRegSz, reinterpret_cast<const std::uint8_t*>(text.data()),
+                           static_cast<std::uint32_t>(text.size())),
+            kErrorSuccess);
     }
     // The stored bytes of a value, as a query with a large enough buffer gives them.
     bool Query(RegKey key, const std::string& name, std::uint32_t& type, std::string& bytes) {
         std::uint32_t size = 0;
         if (reg().QueryValue(key, name, &type, nullptr, &size) != kErrorSuccess) return false;
         std::vector<std::uint8_t> buffer(size + 1, 0xEE);
-        if (reg().QueryValue(key, name, &type, buffer.data(), &size) != kErrorSuccess)
-            return false;
+        if (reg().QueryValue(key, name, &type, buffer.data(), &size) != kErrorSuccess) return false;
         bytes.assign(reinterpret_cast<const char*>(buffer.data()), size);
         return true;
     }
@@ -81,7 +81,8 @@ TYPED_TEST_P(RegistryConformance, CreateMakesEveryMissingKeyAndReopensExistingOn
     this->reg().CloseKey(deep);
     for (const char* sub : {"A", "A\\B", "A\\B\\C"}) {
         RegKey key = 0;
-        EXPECT_EQ(this->reg().OpenKey(kHkeyCurrentUser, this->Path(sub), key), kErrorSuccess) << sub;
+        EXPECT_EQ(this->reg().OpenKey(kHkeyCurrentUser, this->Path(sub), key), kErrorSuccess)
+            << sub;
         this->reg().CloseKey(key);
     }
     // Creating an existing key opens it with its values intact.
@@ -174,10 +175,20 @@ TYPED_TEST_P(RegistryConformance, EnumerationListsEveryValueOnceInAStableOrder) 
     ASSERT_EQ(this->reg().EnumValue(key, 0, name, &nameLen, &type, data, &dataSize), kErrorSuccess);
     EXPECT_EQ(type, kRegSz);
     EXPECT_EQ(dataSize, std::strlen(reinterpret_cast<char*>(data)) + 1);
+    // Without a data buffer the size alone is reported, whatever the data's length.
+    const std::string longData(600, 'd');
+    this->SetText(key, "zeta", longData);
+    const auto zetaIndex = std::find(first.begin(), first.end(), "zeta") - first.begin();
+    nameLen = sizeof name;
+    dataSize = 0;
+    ASSERT_EQ(this->reg().EnumValue(key, static_cast<std::uint32_t>(zetaIndex), name, &nameLen,
+                                    nullptr, nullptr, &dataSize),
+              kErrorSuccess);
+    EXPECT_EQ(std::string(name, nameLen), "zeta");
+    EXPECT_EQ(dataSize, longData.size() + 1);
     char tiny[2];
     nameLen = sizeof tiny;
-    const auto longIndex = std::find(first.begin(), first.end(), "zeta") - first.begin();
-    EXPECT_EQ(this->reg().EnumValue(key, static_cast<std::uint32_t>(longIndex), tiny, &nameLen,
+    EXPECT_EQ(this->reg().EnumValue(key, static_cast<std::uint32_t>(zetaIndex), tiny, &nameLen,
                                     nullptr, nullptr, nullptr),
               kErrorMoreData);
     nameLen = sizeof name;
@@ -190,8 +201,8 @@ TYPED_TEST_P(RegistryConformance, EnumerationListsEveryValueOnceInAStableOrder) 
 TYPED_TEST_P(RegistryConformance, AwkwardNamesAreKeptExactlyOrRefusedNeverMixedUp) {
     RegKey key = this->Create("Names");
     const std::string longName(300, 'n');
-    const std::vector<std::string> names = {"plain", "it's \"quoted\"", "\\lead", "trail\\",
-                                            "caf\xE9 \xFC", longName};
+    const std::vector<std::string> names = {"plain",   "it's \"quoted\"", "\\lead",
+                                            "trail\\", "caf\xE9 \xFC",    longName};
     for (const auto& name : names) this->SetText(key, name, "data of " + name);
     for (const auto& name : names) {
         std::uint32_t type = 0;

@@ -26,6 +26,7 @@ std::unique_ptr<platform::Registry> MakeProvisionedMemoryRegistry() {
 
 TestPlatform::TestPlatform(std::unique_ptr<platform::Registry> reg)
     : registry(reg ? std::move(reg) : MakeProvisionedMemoryRegistry()),
-      pv(store::Platform{*registry, windows, desktop, instance, shell, systemInfo, locale, clock}) {}
+      pv(store::Platform{*registry, windows, desktop, instance, shell, systemInfo, locale, clock}) {
+}
 
 }  // namespace quorvel::test

@@ -10,7 +10,9 @@ namespace {
 using namespace std::string_literals;
 
 // Text as a read gives it: the characters and one trailing NUL.
-Variant Read(const std::string& text) { return Variant(text + '\0'); }
+Variant Read(const std::string& text) {
+    return Variant(text + '\0');
+}
 
 TEST(Variant, EmptyIsEmptyTextZeroAndFalse) {
     const Variant empty;
@@ -31,7 +33,10 @@ TEST(Variant, TheNulOfAReadEndsANumberAndIsDroppedForShowing) {
     EXPECT_EQ(Read("Rs").ToDisplayText(), "Rs");
     // Anything after the NUL (a value written with one in the middle) is not shown.
     EXPECT_EQ(Variant("ab\0cd"s).ToDisplayText(), "ab");
-    EXPECT_EQ(Variant("7\0" "9"s).ToInt32(), 7);
+    EXPECT_EQ(Variant("7\0"
+                      "9"s)
+                  .ToInt32(),
+              7);
 }
 
 TEST(Variant, TextThatIsNotANumberGivesZeroAndALeadingNumberIsTaken) {

@@ -68,7 +68,7 @@ TYPED_TEST(NameLists, AMissingKeyOrAKeyWithoutValuesGivesAnEmptyList) {
     }
 }
 
-TYPED_TEST(NameLists, DataLargerThanTheScratchBufferIsStillListed) {
+TYPED_TEST(NameLists, LongDataIsStillListed) {
     this->Put("long-address", 1, "http://" + std::string(400, 'a') + "/");
     this->Put("after", 1, "x");
     EXPECT_EQ(this->Load(), (NameList{"long-address", "after"}));

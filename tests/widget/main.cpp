@@ -1,9 +1,10 @@
-// The widget tests run under one QApplication on Qt's offscreen platform.
-#include <QApplication>
+// The windows' tests run inside one QApplication on Qt's offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -59,7 +59,9 @@ std::optional<std::string> ValueName(const Args& args) {
     return Option(args, "/v");
 }
 
-std::string Shown(const std::string& name) { return name.empty() ? "(Default)" : name; }
+std::string Shown(const std::string& name) {
+    return name.empty() ? "(Default)" : name;
+}
 
 // REG_DWORD data as reg.exe takes it: decimal, or hexadecimal after 0x. A leading
 // zero does not make it octal.
@@ -79,13 +81,20 @@ std::optional<std::uint32_t> ParseDword(const std::string& text) {
 
 std::string TypeName(std::uint32_t type) {
     switch (type) {
-        case kRegNone: return "REG_NONE";
-        case kRegSz: return "REG_SZ";
-        case kRegExpandSz: return "REG_EXPAND_SZ";
-        case kRegBinary: return "REG_BINARY";
-        case kRegDword: return "REG_DWORD";
-        case kRegMultiSz: return "REG_MULTI_SZ";
-        default: return "REG_TYPE_" + std::to_string(type);
+        case kRegNone:
+            return "REG_NONE";
+        case kRegSz:
+            return "REG_SZ";
+        case kRegExpandSz:
+            return "REG_EXPAND_SZ";
+        case kRegBinary:
+            return "REG_BINARY";
+        case kRegDword:
+            return "REG_DWORD";
+        case kRegMultiSz:
+            return "REG_MULTI_SZ";
+        default:
+            return "REG_TYPE_" + std::to_string(type);
     }
 }
 
@@ -183,8 +192,8 @@ int Add(HiveRegistry& hive, const std::string& key, const Args& args, std::ostre
         typeCode = kRegDword;
         const auto number = ParseDword(data);
         if (!number) {
-            err << "ERROR: REG_DWORD data must be a 32-bit number (decimal or 0x...), not '"
-                << data << "'\n";
+            err << "ERROR: REG_DWORD data must be a 32-bit number (decimal or 0x...), not '" << data
+                << "'\n";
             return 2;
         }
         value = store::Variant(static_cast<std::int32_t>(*number));

@@ -1,8 +1,10 @@
 #pragma once
 // A simulated desktop: a tree of windows with class, text and edit contents that
 // records every rewrite and key-down.
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/WindowSystem.h"
@@ -19,18 +21,32 @@ class FakeWindowSystem final : public WindowSystem {
     };
 
     FakeWindowSystem();
-    // Adds a window under `parent` (DesktopWindow() for a top-level one).
+    // Adds a window under `parent` (DesktopWindow() for a top-level one) as its last
+    // child and returns the new handle.
     Hwnd Add(Hwnd parent, std::string className, std::string text);
+    // The same with a handle of the caller's choice (e.g. one whose low 32 bits read
+    // as a negative number).
+    Hwnd AddWithHandle(Hwnd handle, Hwnd parent, std::string className, std::string text);
+    // Destroys a window and everything under it, as when a program closes it.
+    void Remove(Hwnd window);
+    bool Exists(Hwnd window) const { return windows_.count(window) != 0; }
     Window& At(Hwnd window) { return windows_.at(window); }
+    std::size_t WindowCount() const { return windows_.size() - 1; }
 
+    bool HasEditControls() const override { return editControls; }
     Hwnd DesktopWindow() override { return kDesktop; }
-    std::vector<Hwnd> ChildWindows(Hwnd parent) override;
-    std::string WindowText(Hwnd window, int bufferSize) override;
-    std::string ClassName(Hwnd window, int bufferSize) override;
+    void EnumChildWindows(Hwnd parent, const EnumChildProc& proc, std::intptr_t param) override;
+    std::string WindowText(Hwnd window, int maxCount) override;
+    std::string ClassName(Hwnd window, int maxCount) override;
     int TextLength(Hwnd window) override;
     std::string GetText(Hwnd window, int bufferSize) override;
     void SetText(Hwnd window, const std::string& text) override;
-    void PressEnter() override { ++enterPresses; }
+    void PressEnter() override;
+
+    // Called at the start of every operation with its name ("EnumChildWindows",
+    // "WindowText", "ClassName", "TextLength", "GetText", "SetText", "PressEnter")
+    // and the window it is about, so a test can change the desktop mid-tick.
+    std::function<void(std::string_view call, Hwnd window)> onCall;
 
     struct Rewrite {
         Hwnd window;
@@ -38,10 +54,15 @@ class FakeWindowSystem final : public WindowSystem {
     };
     std::vector<Rewrite> rewrites;
     int enterPresses = 0;
+    // Whether this desktop lets edit controls be read, as Windows does and X11 does not.
+    bool editControls = true;
+    // Rewrites and key-downs in the order they happened: "SetText <handle>" or "Enter".
+    std::vector<std::string> events;
 
   private:
     static constexpr Hwnd kDesktop = 0x10010;
-    void Collect(Hwnd parent, std::vector<Hwnd>& out) const;
+    void Notify(std::string_view call, Hwnd window);
+    bool Enumerate(Hwnd parent, const EnumChildProc& proc, std::intptr_t param);
     std::map<Hwnd, Window> windows_;
     Hwnd next_ = 0x20000;
 };

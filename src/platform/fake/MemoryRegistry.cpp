@@ -27,7 +27,7 @@ struct MemoryRegistry::Node {
         std::vector<std::uint8_t> data;
     };
     std::map<std::string, std::unique_ptr<Node>> children;  // by folded name
-    std::vector<Value> values;                               // in order of first write
+    std::vector<Value> values;                              // in order of first write
 
     Value* FindValue(std::string_view name) {
         const std::string folded = Fold(name);

@@ -16,7 +16,9 @@ constexpr std::size_t kMaxValueNameLength = 16383;
 
 // Predefined roots (HKEY_CLASSES_ROOT .. HKEY_CURRENT_CONFIG) live as rows whose id
 // is the handle value itself, so they can never clash with a key's row id.
-bool IsPredefinedRoot(RegKey key) { return key >= 0x80000000u && key <= 0x80000005u; }
+bool IsPredefinedRoot(RegKey key) {
+    return key >= 0x80000000u && key <= 0x80000005u;
+}
 
 constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS keys(

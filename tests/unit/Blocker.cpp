@@ -1,0 +1,211 @@
+// One tick of the website blocker on a simulated desktop.
+#include "blocker/Blocker.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/FakeWindowSystem.h"
+
+namespace quorvel::blocker {
+namespace {
+
+using platform::FakeWindowSystem;
+using platform::Hwnd;
+
+struct BlockerTest : ::testing::Test {
+    FakeWindowSystem desktop;
+    Blocker blocker{desktop};
+
+    // A browser frame as Internet Explorer builds it, the address edit nested in the
+    // address bar's combo box. Returns the edit; `frameOut` receives the frame.
+    Hwnd Browser(const std::string& title, const std::string& address, Hwnd* frameOut = nullptr) {
+        const Hwnd frame = desktop.Add(desktop.DesktopWindow(), "IEFrame",
+                                       title + " - Microsoft Internet Explorer");
+        const Hwnd rebar = desktop.Add(desktop.Add(frame, "WorkerW", ""), "ReBarWindow32", "");
+        const Hwnd combo = desktop.Add(desktop.Add(rebar, "ComboBoxEx32", ""), "ComboBox", "");
+        desktop.Add(frame, "Shell DocObject View", "");
+        if (frameOut != nullptr) *frameOut = frame;
+        return desktop.Add(combo, "Edit", address);
+    }
+    std::string Text(Hwnd window) { return desktop.At(window).text; }
+};
+
+TEST_F(BlockerTest, KeywordsAreCaseSensitiveSubstringsOfTheAddress) {
+    const Hwnd edit = Browser("Example", "http://www.Example.org/");
+    blocker.AddKeywords({"example", "EXAMPLE", "org/x"});
+    blocker.Tick();
+    EXPECT_EQ(Text(edit), "http://www.Example.org/");
+    EXPECT_EQ(desktop.enterPresses, 0);
+
+    for (const char* keyword : {"Example", "ample"}) {
+        FakeWindowSystem fresh;
+        Blocker other(fresh);
+        const Hwnd frame =
+            fresh.Add(fresh.DesktopWindow(), "IEFrame", "Microsoft Internet Explorer");
+        const Hwnd address = fresh.Add(frame, "Edit", "http://www.Example.org/");
+        other.AddKeywords({"nothing", keyword});
+        other.Tick();
+        EXPECT_EQ(fresh.At(address).text, kBlockedPage) << keyword;
+        EXPECT_EQ(fresh.events,
+                  (std::vector<std::string>{"SetText " + std::to_string(address), "Enter"}));
+    }
+}
+
+TEST_F(BlockerTest, EveryMatchingKeywordRewritesAndPressesEnterOnce) {
+    const Hwnd edit = Browser("Games", "http://games.example.com/poker");
+    blocker.AddKeywords({"poker", "casino", "games"});
+    blocker.Tick();
+    const std::string rewrite = "SetText " + std::to_string(edit);
+    EXPECT_EQ(desktop.events, (std::vector<std::string>{rewrite, "Enter", rewrite, "Enter"}));
+    EXPECT_EQ(Text(edit), kBlockedPage);
+}
+
+TEST_F(BlockerTest, AKeywordInTheBlockedPageAddressRewritesItAgainEveryTick) {
+    const Hwnd edit = Browser("Example", "http://casino.example/");
+    blocker.AddKeywords({"casino", "blocked"});
+    blocker.Tick();
+    EXPECT_EQ(desktop.enterPresses, 1);
+    blocker.Tick();
+    blocker.Tick();
+    EXPECT_EQ(desktop.enterPresses, 3);
+    EXPECT_EQ(Text(edit), kBlockedPage);
+
+    // Without such a keyword the blocked page, once shown, is left alone.
+    FakeWindowSystem fresh;
+    Blocker other(fresh);
+    const Hwnd frame = fresh.Add(fresh.DesktopWindow(), "IEFrame", "Microsoft Internet Explorer");
+    fresh.Add(frame, "Edit", "http://casino.example/");
+    other.AddKeywords({"casino"});
+    other.Tick();
+    other.Tick();
+    EXPECT_EQ(fresh.enterPresses, 1);
+}
+
+TEST_F(BlockerTest, AnEmptyKeywordEndsTheTickWhenReached) {
+    const Hwnd first = Browser("One", "http://poker.example/casino");
+    const Hwnd second = Browser("Two", "http://poker.example/");
+    blocker.AddKeywords({"casino", "", "poker"});
+    blocker.Tick();
+    // "casino" applies; "poker" after the empty keyword never does, in this window or
+    // in any window examined after it.
+    EXPECT_EQ(desktop.events,
+              (std::vector<std::string>{"SetText " + std::to_string(first), "Enter"}));
+    EXPECT_EQ(Text(second), "http://poker.example/");
+}
+
+TEST_F(BlockerTest, AnEmptyKeywordFirstOrAnEmptyListNeverRewrites) {
+    const Hwnd edit = Browser("Example", "http://example.org/");
+    blocker.Tick();
+    blocker.AddKeywords({"", "example"});
+    blocker.Tick();
+    EXPECT_EQ(Text(edit), "http://example.org/");
+    EXPECT_TRUE(desktop.events.empty());
+}
+
+TEST_F(BlockerTest, AnEmptyListEndsTheTickAtTheFirstEditWithoutReadingOthers) {
+    Browser("One", "http://a/");
+    Browser("Two", "http://b/");
+    int addressReads = 0;
+    desktop.onCall = [&](std::string_view call, Hwnd) { addressReads += call == "GetText"; };
+    blocker.Tick();
+    EXPECT_EQ(addressReads, 1);
+}
+
+TEST_F(BlockerTest, EveryWindowNamingTheBrowserIsSearchedWhateverItIs) {
+    // A text editor showing a file whose name holds the phrase, a browser frame nested
+    // in another window, and edits of any class holding "Edit" at any depth.
+    const Hwnd notepad = desktop.Add(desktop.DesktopWindow(), "Notepad",
+                                     "Microsoft Internet Explorer notes.txt - Notepad");
+    const Hwnd notes = desktop.Add(notepad, "Edit", "visit casino.example tonight");
+    const Hwnd host = desktop.Add(desktop.DesktopWindow(), "Host", "Container");
+    const Hwnd inner = desktop.Add(host, "Pane", "Microsoft Internet Explorer");
+    const Hwnd rich = desktop.Add(desktop.Add(inner, "Pane", ""), "RichEdit20A", "casino");
+    const Hwnd lower = desktop.Add(inner, "edit", "casino");
+    const Hwnd label = desktop.Add(inner, "Static", "casino");
+    blocker.AddKeywords({"casino"});
+    blocker.Tick();
+    EXPECT_EQ(Text(notes), kBlockedPage);
+    EXPECT_EQ(Text(rich), kBlockedPage);
+    EXPECT_EQ(Text(lower), "casino");
+    EXPECT_EQ(Text(label), "casino");
+    EXPECT_EQ(desktop.enterPresses, 2);
+}
+
+TEST_F(BlockerTest, TheBrowserTestIsCaseSensitiveAndSeesOnlyThe253CharactersListed) {
+    const Hwnd lowerFrame =
+        desktop.Add(desktop.DesktopWindow(), "IEFrame", "Example - microsoft internet explorer");
+    const Hwnd lowerEdit = desktop.Add(lowerFrame, "Edit", "casino");
+    // The phrase starts at character 240 and so is cut off in the list.
+    const Hwnd longFrame = desktop.Add(desktop.DesktopWindow(), "IEFrame",
+                                       std::string(237, 'T') + " - Microsoft Internet Explorer");
+    const Hwnd longEdit = desktop.Add(longFrame, "Edit", "casino");
+    blocker.AddKeywords({"casino"});
+    blocker.Tick();
+    EXPECT_EQ(Text(lowerEdit), "casino");
+    EXPECT_EQ(Text(longEdit), "casino");
+    EXPECT_TRUE(desktop.events.empty());
+}
+
+TEST_F(BlockerTest, ANegativeHandleIsExaminedLikeAnyOther) {
+    const Hwnd frame = desktop.AddWithHandle(static_cast<Hwnd>(static_cast<std::intptr_t>(-1000)),
+                                             desktop.DesktopWindow(), "IEFrame",
+                                             "Example - Microsoft Internet Explorer");
+    const Hwnd edit = desktop.AddWithHandle(static_cast<Hwnd>(static_cast<std::intptr_t>(-996)),
+                                            frame, "Edit", "casino");
+    blocker.AddKeywords({"casino"});
+    blocker.Tick();
+    EXPECT_EQ(Text(edit), kBlockedPage);
+}
+
+TEST_F(BlockerTest, TheAddressIsTheFirstTextLengthCharacters) {
+    // The page grows the address between the length and the text being read: only
+    // the first n characters are the address.
+    const Hwnd edit = Browser("Example", "http://example.org/");
+    desktop.onCall = [&](std::string_view call, Hwnd window) {
+        if (call == "GetText" && window == edit) desktop.At(edit).text += "casino";
+    };
+    blocker.AddKeywords({"casino"});
+    blocker.Tick();
+    EXPECT_TRUE(desktop.events.empty());
+}
+
+TEST_F(BlockerTest, AWindowThatVanishesMidTickIsPassedOver) {
+    Hwnd goneFrame = 0;
+    Browser("Gone", "http://casino.example/", &goneFrame);
+    const Hwnd stays = Browser("Stays", "http://casino.example/");
+    bool closed = false;
+    desktop.onCall = [&](std::string_view call, Hwnd window) {
+        // The first browser closes after the desktop was listed, before it is searched.
+        if (call == "EnumChildWindows" && window == goneFrame && !closed) {
+            closed = true;
+            desktop.Remove(goneFrame);
+        }
+    };
+    blocker.AddKeywords({"casino"});
+    blocker.Tick();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(desktop.events,
+              (std::vector<std::string>{"SetText " + std::to_string(stays), "Enter"}));
+}
+
+TEST_F(BlockerTest, WithoutReadableEditControlsATickDoesNothing) {
+    const Hwnd edit = Browser("Example", "http://casino.example/");
+    desktop.editControls = false;
+    int calls = 0;
+    desktop.onCall = [&](std::string_view, Hwnd) { ++calls; };
+    blocker.AddKeywords({"casino"});
+    blocker.Tick();
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(Text(edit), "http://casino.example/");
+}
+
+TEST_F(BlockerTest, KeywordsAreAppendedNotReplaced) {
+    blocker.AddKeywords({"a", "b"});
+    blocker.AddKeywords({"", "c"});
+    EXPECT_EQ(blocker.lstwindows4(), (store::NameList{"a", "b", "", "c"}));
+    const Hwnd edit = Browser("X", "c");
+    blocker.Tick();
+    EXPECT_EQ(Text(edit), "c");
+}
+
+}  // namespace
+}  // namespace quorvel::blocker
