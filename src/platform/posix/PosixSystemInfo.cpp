@@ -9,26 +9,28 @@
 
 namespace quorvel::platform {
 
-void ParseKernelRelease(const char* release, int& major, int& minor) {
+void VersionOfKernelRelease(const char* release, int& major, int& minor) {
     major = 0;
     minor = 0;
     char* end = nullptr;
     const long first = std::strtol(release, &end, 10);
-    if (end == release) return;
-    major = static_cast<int>(first);
-    if (*end != '.') return;
-    const char* next = end + 1;
-    const long second = std::strtol(next, &end, 10);
-    if (end != next) minor = static_cast<int>(second);
+    if (end != release) {
+        major = static_cast<int>(first);
+        if (*end == '.') {
+            const char* next = end + 1;
+            const long second = std::strtol(next, &end, 10);
+            if (end != next) minor = static_cast<int>(second);
+        }
+    }
+    if (major < 5) {
+        major = 5;
+        minor = 0;
+    }
 }
 
 void PosixSystemInfo::OsVersion(int& major, int& minor) const {
     struct utsname name {};
-    if (::uname(&name) != 0) {
-        major = minor = 0;
-        return;
-    }
-    ParseKernelRelease(name.release, major, minor);
+    VersionOfKernelRelease(::uname(&name) == 0 ? name.release : "", major, minor);
 }
 
 std::string PosixSystemInfo::SystemDirectory() const {
