@@ -17,10 +17,28 @@ namespace quorvel::platform {
 namespace {
 
 // A window may vanish between listing and asking about it; that is no reason to
-// end the program, which is what Xlib's default handler would do.
+// end the program, which is what Xlib's default handler would do. The handler is the
+// process's, so it is only in place while this backend talks to the server, and the
+// errors of its requests are collected (XSync) before the previous one returns.
 int IgnoreXErrors(Display*, XErrorEvent*) {
     return 0;
 }
+
+class IgnoringXErrors {
+  public:
+    explicit IgnoringXErrors(Display* display)
+        : display_(display), previous_(XSetErrorHandler(IgnoreXErrors)) {}
+    ~IgnoringXErrors() {
+        XSync(display_, False);
+        XSetErrorHandler(previous_);
+    }
+    IgnoringXErrors(const IgnoringXErrors&) = delete;
+    IgnoringXErrors& operator=(const IgnoringXErrors&) = delete;
+
+  private:
+    Display* display_;
+    XErrorHandler previous_;
+};
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -119,12 +137,12 @@ void X11Instance::DisplayCloser::operator()(_XDisplay* display) const {
 }
 
 X11Instance::X11Instance(std::string lockPath, const char* displayName)
-    : lockPath_(std::move(lockPath)), display_(XOpenDisplay(displayName)) {
-    if (display_) XSetErrorHandler(IgnoreXErrors);
-}
+    : lockPath_(std::move(lockPath)), display_(XOpenDisplay(displayName)) {}
 
 X11Instance::~X11Instance() {
-    if (display_ && mainWindow_) XDestroyWindow(display_.get(), mainWindow_);
+    if (!display_ || !mainWindow_) return;
+    IgnoringXErrors guard(display_.get());
+    XDestroyWindow(display_.get(), mainWindow_);
 }
 
 bool X11Instance::PreviousInstanceRunning() {
@@ -145,6 +163,7 @@ bool X11Instance::PreviousInstanceRunning() {
 void X11Instance::SetMainWindowTitle(const std::string& title) {
     Display* display = display_.get();
     if (!display) return;
+    IgnoringXErrors guard(display);
     if (!mainWindow_) {
         // Input-only and never mapped: it exists to be found, never to be seen.
         XSetWindowAttributes attributes{};
@@ -171,6 +190,7 @@ void X11Instance::SetMainWindowTitle(const std::string& title) {
 WindowHandle X11Instance::FindWindow(const std::string& className, const std::string& title) {
     Display* display = display_.get();
     if (!display) return 0;
+    IgnoringXErrors guard(display);
     const auto children = Children(display, DefaultRootWindow(display));
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         const auto windowClass = ClassOf(display, *it);
@@ -184,6 +204,7 @@ WindowHandle X11Instance::FindWindow(const std::string& className, const std::st
 WindowHandle X11Instance::FirstInZOrder(WindowHandle window) {
     Display* display = display_.get();
     if (!display || !window) return 0;
+    IgnoringXErrors guard(display);
     Window parent = 0;
     Children(display, static_cast<Window>(window), &parent);
     if (!parent) return 0;
@@ -200,6 +221,7 @@ WindowHandle X11Instance::FirstInZOrder(WindowHandle window) {
 void X11Instance::Restore(WindowHandle window) {
     Display* display = display_.get();
     if (!display || !window) return;
+    IgnoringXErrors guard(display);
     const auto client = ClientOf(display, static_cast<Window>(window));
     if (!client) return;
     const auto state = WmState(display, *client);
@@ -212,6 +234,7 @@ void X11Instance::Restore(WindowHandle window) {
 void X11Instance::BringToFront(WindowHandle window) {
     Display* display = display_.get();
     if (!display || !window) return;
+    IgnoringXErrors guard(display);
     const Window root = DefaultRootWindow(display);
     const auto client = ClientOf(display, static_cast<Window>(window));
     if (client) {
