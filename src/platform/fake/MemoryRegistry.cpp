@@ -7,7 +7,6 @@ namespace quorvel::platform {
 
 namespace {
 
-constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
 
 // Key and value names ignore the case of ASCII letters, as the registry does.
@@ -55,19 +54,7 @@ std::int32_t MemoryRegistry::Walk(RegKey root, std::string_view path, bool creat
     Node* node = Find(root);
     if (!node) return kErrorInvalidHandle;
     std::vector<std::string_view> parts;
-    if (!path.empty()) {
-        std::size_t start = 0;
-        while (true) {
-            const std::size_t end = path.find('\\', start);
-            parts.push_back(path.substr(start, end == std::string_view::npos ? end : end - start));
-            if (end == std::string_view::npos) break;
-            start = end + 1;
-        }
-    }
-    for (const auto part : parts) {
-        if (part.empty()) return kErrorBadPathname;
-        if (part.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
-    }
+    if (const auto rc = SplitKeyPath(path, parts); rc != kErrorSuccess) return rc;
     for (const auto part : parts) {
         auto& child = node->children[Fold(part)];
         if (!child) {

@@ -11,7 +11,6 @@ namespace quorvel::platform {
 
 namespace {
 
-constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
 
 // Predefined roots (HKEY_CLASSES_ROOT .. HKEY_CURRENT_CONFIG) have no row: their
@@ -196,21 +195,7 @@ std::int32_t HiveRegistry::Walk(RegKey root, std::string_view path, bool create,
     if (const auto rc = Resolve(root, id); rc != kErrorSuccess) return rc;
 
     std::vector<std::string_view> parts;
-    if (!path.empty()) {
-        std::size_t start = 0;
-        while (true) {
-            const std::size_t end = path.find('\\', start);
-            parts.push_back(path.substr(start, end == std::string_view::npos ? end : end - start));
-            if (end == std::string_view::npos) break;
-            start = end + 1;
-        }
-    }
-    for (const auto part : parts) {
-        // An empty component (a backslash at either end or doubled) would make two
-        // spellings name one key, or a key with no name: refuse it.
-        if (part.empty()) return kErrorBadPathname;
-        if (part.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
-    }
+    if (const auto rc = SplitKeyPath(path, parts); rc != kErrorSuccess) return rc;
 
     // Only a create writes; an open reads without taking the write lock.
     std::optional<sqlite::Transaction> tx;
