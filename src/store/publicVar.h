@@ -54,6 +54,10 @@ class publicVar {
     // The application title; a second instance that found no earlier one runs on as
     // "unwanted instance".
     std::string AppTitle = kAppTitle;
+    // Set by the control panel's "Quit" answered Yes, before the login screen unloads:
+    // the program then ends because the owner asked it to, which main reports with an
+    // exit status of its own.
+    bool QuitConfirmed = false;
 
     void LoadProgramList(platform::RegKey root, const std::string& path) {
         LoadNameList(os.registry, root, path, ProgramList);

@@ -1,0 +1,7 @@
+#include "panel/PasswordsPage.h"
+
+namespace quorvel::ui {
+
+PasswordsPage::PasswordsPage(App& app) : PanelPage(app, "fMp") {}
+
+}  // namespace quorvel::ui
