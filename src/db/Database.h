@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/FileOps.h"
-#include "platform/posix/Sqlite.h"
+#include "storage/FileOps.h"
+#include "storage/Sqlite.h"
 
 namespace quorvel::db {
 
@@ -43,10 +43,10 @@ class Database {
     }
 
   private:
-    Database(sqlite::Connection conn, platform::FolderLock lock, std::string path)
+    Database(sqlite::Connection conn, storage::FolderLock lock, std::string path)
         : conn_(std::move(conn)), lock_(std::move(lock)), path_(std::move(path)) {}
     sqlite::Connection conn_;
-    platform::FolderLock lock_;
+    storage::FolderLock lock_;
     std::string path_;
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/Instance.h"
-#include "platform/posix/FileOps.h"
+#include "platform/posix/UniqueFd.h"
 
 struct _XDisplay;
 
