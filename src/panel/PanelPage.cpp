@@ -17,11 +17,19 @@ PanelPage::PanelPage(App& app, const char* frameName) : app_(app) {
     // Screen readers name the page by its tab.
     for (const panel::Tab& tab : panel::kTabs)
         if (std::string_view(tab.frame) == frameName) setAccessibleName(tab.caption);
-    setMinimumSize(Twips(this, kFrameWidth), Twips(this, kFrameHeight));
     // All eight share one place; the hidden ones still count for the panel's size.
     QSizePolicy policy = sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     setSizePolicy(policy);
+}
+
+QSize PanelPage::sizeHint() const {
+    return QWidget::sizeHint().expandedTo(minimumSizeHint());
+}
+
+QSize PanelPage::minimumSizeHint() const {
+    return QWidget::minimumSizeHint().expandedTo(
+        QSize(Twips(this, kFrameWidth), Twips(this, kFrameHeight)));
 }
 
 }  // namespace quorvel::ui

@@ -14,6 +14,10 @@ class PanelPage : public QWidget {
     // `frameName` is the frame's design name (fSo, fDr, ...).
     PanelPage(App& app, const char* frameName);
 
+    // At least the designed frame's size, more when the page's contents need it.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
   protected:
     App& app_;
 };

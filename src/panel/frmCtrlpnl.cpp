@@ -22,6 +22,7 @@
 #include "panel/TimerProgramsPage.h"
 #include "ui/Controls.h"
 #include "ui/MessageBox.h"
+#include "ui/Text.h"
 
 namespace quorvel::ui {
 
@@ -83,9 +84,9 @@ frmCtrlpnl::frmCtrlpnl(App& app) : app_(app) {
 
     // The tab strip opens on its first tab, "Security": its page shows.
     ShowFrame("fSo");
-    setMinimumSize(QSize(Twips(this, kDesignWidth), Twips(this, kDesignHeight))
-                       .expandedTo(outer->minimumSize()));
-    resize(minimumSize());
+    // The layout keeps the window at least as large as its contents need; the
+    // designed client area is the least it opens with.
+    resize(sizeHint().expandedTo(QSize(Twips(this, kDesignWidth), Twips(this, kDesignHeight))));
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(0, 0), size());
         frame.moveCenter(screen->availableGeometry().center());
@@ -144,7 +145,7 @@ void frmCtrlpnl::ShowFrame(std::string_view frame) {
 
 void frmCtrlpnl::tbrOptions_Click() {
     const QString key = tbrOptions->tabData(tbrOptions->currentIndex()).toString();
-    if (const auto frame = panel::FrameForKey(key.toStdString())) ShowFrame(*frame);
+    if (const auto frame = panel::FrameForKey(ToStored(key))) ShowFrame(*frame);
 }
 
 void frmCtrlpnl::StatusBar1_PanelClick(panel::StatusPanel which) {
@@ -155,7 +156,7 @@ void frmCtrlpnl::StatusBar1_PanelClick(panel::StatusPanel which) {
             return;
         case panel::StatusPanel::Quit:
             if (app_.msg.MsgBox(panel::kQuitQuestion, kMbYesNoQuestion,
-                                QString::fromStdString(app_.pv.AppTitle)) != kIdYes)
+                                FromStored(app_.pv.AppTitle)) != kIdYes)
                 return;
             exitMode_ = panel::ExitMode::EndProgram;
             Unload();

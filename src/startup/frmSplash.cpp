@@ -13,6 +13,7 @@
 #include "db/Database.h"
 #include "login/frmstart.h"
 #include "startup/StartupLogic.h"
+#include "ui/Text.h"
 
 namespace quorvel::ui {
 
@@ -105,7 +106,7 @@ class SplashArt : public QWidget {
 
 frmSplash::frmSplash(App& app) : app_(app) {
     setObjectName("frmSplash");
-    setWindowTitle(QString::fromStdString(app_.pv.AppTitle));
+    setWindowTitle(FromStored(app_.pv.AppTitle));
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     setFixedSize(Px(6000), Px(3735));
 
@@ -145,7 +146,7 @@ void frmSplash::Form_Activate() {
     if (activated_) return;
     activated_ = true;
     store::publicVar& pv = app_.pv;
-    const QString title = QString::fromStdString(pv.AppTitle);
+    const QString title = FromStored(pv.AppTitle);
 
     lblStatus->setText("Intializing...");
     lblStatus->repaint();
@@ -155,14 +156,14 @@ void frmSplash::Form_Activate() {
     // A failing compaction step is reported and start-up goes on with the open.
     for (const std::string& error :
          db::CompactDataFile(programFolder, pv.SysDir, db::kDataFilePassword))
-        app_.msg.MsgBox(QString::fromStdString(error), kMbOk, title);
+        app_.msg.MsgBox(FromStored(error), kMbOk, title);
 
     std::string error;
     std::unique_ptr<db::Database> conn =
         db::Database::Open(db::DataFilePath(programFolder), db::kDataFilePassword, error);
     if (!conn) {
         // Without the data file the program cannot run: say why, and end.
-        app_.msg.MsgBox(QString::fromStdString(error), kMbCritical, title);
+        app_.msg.MsgBox(FromStored(error), kMbCritical, title);
         pv.Conn.reset();
         app_.forms.Unload<frmSplash>();
         return;

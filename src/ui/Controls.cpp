@@ -1,6 +1,8 @@
 #include "ui/Controls.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace quorvel::ui {
@@ -22,6 +24,9 @@ void NameByCaption(QLabel* caption, QWidget* input) {
     name = name.trimmed();
     if (name.endsWith(':')) name.chop(1);
     input->setAccessibleName(name.trimmed());
+    // An editable combo box is read through its text part too.
+    if (auto* combo = qobject_cast<QComboBox*>(input); combo && combo->lineEdit())
+        combo->lineEdit()->setAccessibleName(name.trimmed());
 }
 
 }  // namespace quorvel::ui

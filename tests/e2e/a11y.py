@@ -17,8 +17,9 @@ Commands:
     tree                    print the program's tree (for writing a test)
 
 ROLE is the AT-SPI role name ("push button", "text", "password text", "spin button",
-"check box", "combo box", "page tab", "label", ...). NAME is matched whole; a NAME
-starting with "~" is a regular expression searched in the name instead. --within
+"check box", "combo box", "page tab", "label", ...). NAME is matched whole, against the control's name and
+the captions it is labelled by; a NAME starting with "~" is a regular expression
+searched in them instead. --within
 limits the search to the controls inside a container (a frame, a dialog) of that
 name. --app picks the application by name (default: "Quorvel (DE)").
 
@@ -68,11 +69,26 @@ def walk(obj, depth=0):
             yield from walk(child, depth + 1)
 
 
+def names_of(obj):
+    """What a screen reader may call the object: its name, and the names of the
+    captions it is labelled by (a combo box is named by its current text and labelled
+    by its caption)."""
+    names = [obj.get_name() or ""]
+    for relation in obj.get_relation_set() or []:
+        if relation.get_relation_type() == Atspi.RelationType.LABELLED_BY:
+            for i in range(relation.get_n_targets()):
+                names.append(relation.get_target(i).get_name() or "")
+    return names
+
+
 def name_matches(obj, pattern):
-    name = obj.get_name() or ""
-    if pattern.startswith("~"):
-        return re.search(pattern[1:], name) is not None
-    return name == pattern
+    for name in names_of(obj):
+        if pattern.startswith("~"):
+            if re.search(pattern[1:], name) is not None:
+                return True
+        elif name == pattern:
+            return True
+    return False
 
 
 def find_all(root, role, pattern):

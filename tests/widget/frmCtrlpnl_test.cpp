@@ -1,6 +1,7 @@
 // The control panel's shell: which page shows, and every way the window goes away.
 #include "panel/frmCtrlpnl.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QCloseEvent>
 #include <QLabel>
@@ -194,6 +195,25 @@ TEST_F(ControlPanelTest, EveryControlOnEveryPageHasTheNameAScreenReaderAnnounces
             text.remove('&');
             EXPECT_EQ(accessible->text(QAccessible::Name), text.trimmed())
                 << caption->objectName().toStdString();
+        }
+    }
+}
+
+// Captions whole on every page: no label, check box or button is narrower than its text
+// needs, and the tab strip shows every tab's caption.
+TEST_F(ControlPanelTest, EveryCaptionFitsOnEveryPage) {
+    Panel();
+    auto* tabs = Control<QTabBar>("tbrOptions");
+    EXPECT_GE(tabs->width(), tabs->sizeHint().width());
+    for (int tab = 0; tab < static_cast<int>(panel::kTabs.size()); ++tab) {
+        SelectTab(tab);
+        for (QWidget* control : Panel().findChildren<QWidget*>()) {
+            if (!control->isVisible()) continue;
+            auto* label = qobject_cast<QLabel*>(control);
+            if (!label && !qobject_cast<QAbstractButton*>(control)) continue;
+            if (label && label->wordWrap()) continue;
+            EXPECT_GE(control->width(), control->sizeHint().width())
+                << panel::kTabs[tab].caption << ": " << control->objectName().toStdString();
         }
     }
 }

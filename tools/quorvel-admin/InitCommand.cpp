@@ -10,6 +10,7 @@
 
 #include "Commands.h"
 #include "db/Database.h"
+#include "panel/Configuration.h"
 #include "platform/posix/HiveRegistry.h"
 #include "platform/posix/XdgPaths.h"
 #include "storage/FileOps.h"
@@ -154,8 +155,11 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
         return 1;
     }
     store::mdlRegistry settings(hive);
-    for (const char* key :
-         {store::kSettingsKey, store::kTimersKey, store::kProgramsKey, store::kUrlsKey})
+    // The program's own keys, and the browser settings keys the control panel's
+    // Internet options write into (on Windows the browser has made them; the program
+    // itself never creates a key it writes).
+    for (const char* key : {store::kSettingsKey, store::kTimersKey, store::kProgramsKey,
+                            store::kUrlsKey, panel::kBrowserMainKey, panel::kBrowserCacheKey})
         settings.CreateSettingsKey(platform::kHkeyCurrentUser, key);
 
     out << "Program folder: " << program << "\n"
