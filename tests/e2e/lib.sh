@@ -121,18 +121,20 @@ e2e_seed_previous_session() {
     "$admin" reg add 'Software\Quorvel\Settings' /v Currency /t REG_SZ /d Rs >/dev/null
 }
 
-# e2e_start_xvfb WIDTHxHEIGHT: Xvfb on a free display, DISPLAY exported. The display
-# number is drawn from a high range rather than the first free one, so that a
-# program elsewhere on the machine that assumes :0 or :1 never talks to ours.
+# e2e_start_xvfb WIDTHxHEIGHT [XVFB_OPTION...]: Xvfb on a free display, DISPLAY
+# exported. The display number is drawn from a high range rather than the first free
+# one, so that a program elsewhere on the machine that assumes :0 or :1 never talks to
+# ours.
 e2e_start_xvfb() {
     local size=$1 number attempt ready=$E2E_TMP/display-ready
+    shift
     for attempt in $(seq 20); do
         number=$((200 + RANDOM % 700))
         [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
         # With -displayfd the server writes its number only once it listens: then it
         # is ours and not one that another program started at the same moment.
         : >"$ready"
-        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp 3>"$ready"
+        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp "$@" 3>"$ready"
         local deadline=$((SECONDS + 60))
         until grep -q . "$ready"; do
             kill -0 "$E2E_LAST_PID" 2>/dev/null || break
