@@ -6,9 +6,10 @@
 #   /usr/bin/quorvel, /usr/bin/quorvel-admin
 #   /lib/systemd/system/quorvel.service, quorvel-wm.service (installed, not enabled)
 #   /usr/libexec/quorvel/       the display manager's hooks
-#   /usr/share/quorvel/         the program's data files; kiosk/ holds the templates
-#                               the owner's guide copies into /etc
-#   /etc/quorvel/kiosk.conf     the accounts the hooks use (a conffile)
+#   /usr/share/quorvel/         the program's data files; kiosk/ holds the accounts
+#                               the hooks use and the templates the owner's guide
+#                               copies into /etc (the package itself puts nothing
+#                               in /etc: removing it leaves no file behind)
 #   /usr/share/doc/quorvel/     README, owner's guide, changelog, copyright
 #   desktop entry, icon, man pages
 set(pkg "${PROJECT_SOURCE_DIR}/packaging")
@@ -40,8 +41,7 @@ install(FILES "${pkg}/quorvel.service" "${pkg}/quorvel-wm.service" DESTINATION /
 install(PROGRAMS "${pkg}/kiosk/display-setup" "${pkg}/kiosk/session-wrapper" "${pkg}/kiosk/session-cleanup"
   DESTINATION libexec/quorvel)
 install(FILES "${pkg}/kiosk/lightdm.conf" "${pkg}/kiosk/xorg-kiosk.conf" "${pkg}/kiosk/openbox-rc.xml"
-  DESTINATION share/quorvel/kiosk)
-install(FILES "${pkg}/kiosk/kiosk.conf" DESTINATION /etc/quorvel)
+  "${pkg}/kiosk/kiosk.conf" DESTINATION share/quorvel/kiosk)
 # Whatever the program's data folder holds (pages, pictures) goes with it.
 if(EXISTS "${PROJECT_SOURCE_DIR}/data")
   install(DIRECTORY data/ DESTINATION share/quorvel)
@@ -53,15 +53,16 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_CONTACT "Quorvel (DE) developers <maintainers@quorvel.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "pay-per-use internet-cafe terminal")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "pay-per-use internet-cafe terminal
- Quorvel (DE) turns a PC into a pay-per-use terminal: a full-screen login
- screen locks it, the shared login \"guest\" starts a timed, billed session
- and the login \"admin\" opens the control panel.
- .
- The package holds the program, its command-line tool quorvel-admin, a
- systemd service that runs the program under an account of its own and
- brings it back whenever it ends, and the display manager's hooks that
- keep the guest's desktop away from it.")
+# The long description: CPack puts the summary above it and indents it for the control
+# file; an empty line separates paragraphs.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quorvel (DE) turns a PC into a pay-per-use terminal: a full-screen login
+screen locks it, the shared login guest starts a timed, billed session and
+the login admin opens the control panel.
+
+The package holds the program, its command-line tool quorvel-admin, a
+systemd service that runs the program under an account of its own and
+brings it back whenever it ends, and the display manager's hooks that keep
+the guest's desktop away from it.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -71,7 +72,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser, xauth, x11-xserver-utils, procps")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "lightdm, openbox")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
-  "${pkg}/debian/postinst;${pkg}/debian/prerm;${pkg}/debian/postrm;${pkg}/debian/conffiles")
+  "${pkg}/debian/postinst;${pkg}/debian/prerm;${pkg}/debian/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CPACK_STRIP_FILES TRUE)
 set(CPACK_WARN_ON_ABSOLUTE_INSTALL_DESTINATION OFF)

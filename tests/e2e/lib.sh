@@ -122,7 +122,7 @@ e2e_seed_previous_session() {
 }
 
 # e2e_start_xvfb WIDTHxHEIGHT [XVFB_OPTION...]: Xvfb on a free display, DISPLAY
-# exported. The display number is drawn from a high range rather than the first free
+# exported, the server's process id in E2E_XVFB. The display number is drawn from a high range rather than the first free
 # one, so that a program elsewhere on the machine that assumes :0 or :1 never talks to
 # ours.
 e2e_start_xvfb() {
@@ -143,6 +143,7 @@ e2e_start_xvfb() {
         done
         if grep -q . "$ready" && kill -0 "$E2E_LAST_PID" 2>/dev/null; then
             export DISPLAY=:$number
+            E2E_XVFB=$E2E_LAST_PID
             break
         fi
         e2e_log "display :$number was taken, trying another"
