@@ -67,6 +67,9 @@ e2e_not_running "$E2E_QUORVEL" && e2e_fail "the program gave up on a display tha
 # The display manager's display-setup hook grants the account.
 xhost +SI:localuser:"$(id -un)" >/dev/null
 e2e_wait 60 "the lock once the display lets the program in" e2e_lock_in_place
+# One line in the service's journal for the whole wait, not one per try.
+[ "$(grep -c . "$E2E_TMP/quorvel-first.log")" = 1 ] ||
+    e2e_fail "while waiting the program said: $(cat "$E2E_TMP/quorvel-first.log")"
 
 # end_and_restart WHAT EXPECTED_END COMMAND...: ends the program with COMMAND, checks
 # how it ended, and starts it again as the service would; logs how long the lock took

@@ -1,13 +1,48 @@
 #include "platform/x11/X11Display.h"
 
+#include "platform/posix/FileOps.h"
+
 #include <X11/Xlib.h>
+#include <fcntl.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <thread>
 
 namespace quorvel::platform {
+
+namespace {
+
+// Sends this process's stderr to /dev/null while it lives. The X libraries print the
+// server's reason for every refused connection: four lines a second into the service's
+// journal while the program waits. Only used before the program starts any thread.
+class QuietStderr {
+  public:
+    QuietStderr() : saved_(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0)) {
+        UniqueFd null(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+        if (saved_ && null) ::dup2(null.get(), STDERR_FILENO);
+    }
+    ~QuietStderr() {
+        if (saved_) ::dup2(saved_.get(), STDERR_FILENO);
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+  private:
+    UniqueFd saved_;
+};
+
+bool DisplayAcceptsUs(const std::string& displayName) {
+    QuietStderr quiet;
+    xcb_connection_t* probe = xcb_connect(displayName.c_str(), nullptr);
+    const bool accepted = xcb_connection_has_error(probe) == 0;
+    xcb_disconnect(probe);
+    return accepted;
+}
+
+}  // namespace
 
 std::string DisplayName() {
     const char* name = std::getenv("DISPLAY");
@@ -22,10 +57,7 @@ bool WaitForDisplay(const std::string& displayName, int pollMs,
     }
     bool told = false;
     for (;;) {
-        if (Display* display = XOpenDisplay(displayName.c_str())) {
-            XCloseDisplay(display);
-            return true;
-        }
+        if (DisplayAcceptsUs(displayName)) return true;
         if (!told && waiting) {
             waiting("Waiting for the X display " + displayName +
                     " (not running yet, or not letting this account in)...");
