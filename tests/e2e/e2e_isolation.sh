@@ -10,7 +10,7 @@
 #
 # Needs root: it makes two accounts for the test and removes them afterwards.
 source "$(dirname "$0")/lib.sh"
-e2e_require Xvfb openbox xdotool xprop xwininfo xauth xhost xkill import sqlcipher setpriv useradd userdel
+e2e_require Xvfb openbox xdotool xprop xwininfo xdpyinfo xclip xauth xhost xkill import mcookie setpriv useradd userdel pgrep pkill
 [ "$(id -u)" -eq 0 ] || e2e_fail "this test makes two accounts and must run as root"
 
 SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
@@ -70,21 +70,10 @@ STORE=$PROGRAM_HOME/.config/Quorvel/registry.db
 [ "$(stat -c %a "$PROGRAM_HOME")" = 700 ] || e2e_fail "the program's home is not 0700"
 
 # ---- The X server as LightDM starts it: access only with the server's cookie ----------
-SERVER_AUTHORITY=$E2E_TMP/server.auth
-cookie=$(mcookie 2>/dev/null || od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
-: >"$SERVER_AUTHORITY"
-xauth -q -f "$SERVER_AUTHORITY" add :0 . "$cookie"
-e2e_start_xvfb 1024x768 -auth "$SERVER_AUTHORITY"
-# Root's own clients (the window manager, the test's checks) hold the server's cookie,
-# as LightDM's scripts and the trusted window manager account do.
-export XAUTHORITY=$E2E_TMP/root.auth
-: >"$XAUTHORITY"
-xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
-e2e_start_openbox
-e2e_bg dock "$E2E_TOOLS/dockwin"
-e2e_wait 60 "the dock window" e2e_find_window '^quorvel-e2e-dock$'
-E2E_DOCK=$(e2e_find_window '^quorvel-e2e-dock$')
-e2e_wait 60 "the dock to be shown" e2e_map_dock
+# Root's own clients (the window manager, the test's checks) hold that cookie, as
+# LightDM's scripts and the trusted window manager's account do.
+e2e_start_x_as_deployed 1024x768
+cookie=$E2E_COOKIE
 
 # display-setup, as LightDM runs it: root, the server's cookie, the accounts file.
 cat >"$E2E_TMP/kiosk.conf" <<EOF

@@ -8,7 +8,7 @@
 # listed status. Each time the program is started again, as the service would, the
 # lock comes back.
 source "$(dirname "$0")/lib.sh"
-e2e_require Xvfb openbox xdotool xkill xauth xhost
+e2e_require Xvfb openbox xdotool xkill xauth xhost mcookie
 SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
 UNIT=$SOURCE/packaging/quorvel.service
 
@@ -40,19 +40,7 @@ e2e_provision admin-pw guest-pw
 
 # The display as the deployment has it: only clients with the server's cookie, or
 # accounts the display manager's hook lets in, may connect.
-SERVER_AUTHORITY=$E2E_TMP/server.auth
-cookie=$(mcookie)
-: >"$SERVER_AUTHORITY"
-xauth -q -f "$SERVER_AUTHORITY" add :0 . "$cookie"
-e2e_start_xvfb 1024x768 -auth "$SERVER_AUTHORITY"
-export XAUTHORITY=$E2E_TMP/root.auth
-: >"$XAUTHORITY"
-xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
-e2e_start_openbox
-e2e_bg dock "$E2E_TOOLS/dockwin"
-e2e_wait 60 "the dock window" e2e_find_window '^quorvel-e2e-dock$'
-E2E_DOCK=$(e2e_find_window '^quorvel-e2e-dock$')
-e2e_wait 60 "the dock to be shown" e2e_map_dock
+e2e_start_x_as_deployed 1024x768
 
 # The program, as the service starts it: no cookie, only the account's grant.
 start_program() {

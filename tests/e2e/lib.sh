@@ -161,11 +161,33 @@ e2e_start_x() {
     local size=$1
     e2e_start_xvfb "$size"
     e2e_start_openbox
+    e2e_start_dock
+    e2e_log "X server $DISPLAY at $size with openbox and dock $E2E_DOCK"
+}
+
+# e2e_start_x_as_deployed WIDTHxHEIGHT: the X server as the display manager starts it
+# on a cafe PC: only a client holding the server's cookie (E2E_COOKIE), or running as
+# an account that an `xhost +SI:localuser:` grant lets in, may connect. This script's
+# own clients, openbox and the dock among them, hold the cookie through XAUTHORITY.
+e2e_start_x_as_deployed() {
+    local server=$E2E_TMP/server.auth
+    E2E_COOKIE=$(mcookie)
+    : >"$server"
+    xauth -q -f "$server" add :0 . "$E2E_COOKIE"
+    e2e_start_xvfb "$1" -auth "$server"
+    export XAUTHORITY=$E2E_TMP/root.auth
+    : >"$XAUTHORITY"
+    xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$E2E_COOKIE"
+    e2e_start_openbox
+    e2e_start_dock
+    e2e_log "X server $DISPLAY at $1 with access control, openbox and dock $E2E_DOCK"
+}
+
+e2e_start_dock() {
     e2e_bg dock "$E2E_TOOLS/dockwin"
     e2e_wait 60 "the dock window" e2e_find_window '^quorvel-e2e-dock$'
     E2E_DOCK=$(e2e_find_window '^quorvel-e2e-dock$')
     e2e_wait 60 "the dock to be shown" e2e_map_dock
-    e2e_log "X server $DISPLAY at $size with openbox and dock $E2E_DOCK"
 }
 
 # A map request that reaches openbox while it is still starting can go unanswered:
