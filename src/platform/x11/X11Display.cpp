@@ -1,6 +1,6 @@
 #include "platform/x11/X11Display.h"
 
-#include "platform/posix/FileOps.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <X11/Xlib.h>
 #include <fcntl.h>
