@@ -76,7 +76,7 @@ TEST(SessionBooking, StopBetweenTheBookingAndStatusZeroBooksNothingMore) {
     BookingRig rig;
     auto& s = rig.Begin();
     rig.Ticks(100);
-    EXPECT_EQ(s.AddSessionToDailyTotals(), session::BookingResult::Booked);
+    EXPECT_EQ(s.AddSessionToDailyTotals(), db::Booking::Booked);
     rig.PowerCut();  // Status 0 never written
     EXPECT_EQ(rig.TimersValue("Status"), store::Variant(std::int32_t{1}));
     session::CloseOutSession(rig.tp.pv);
