@@ -1,11 +1,11 @@
 #include "platform/x11/X11Display.h"
 
 #include "platform/posix/UniqueFd.h"
+#include "platform/x11/X11Util.h"
 
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -36,10 +36,8 @@ class QuietStderr {
 
 bool DisplayAcceptsUs(const std::string& displayName) {
     QuietStderr quiet;
-    xcb_connection_t* probe = xcb_connect(displayName.c_str(), nullptr);
-    const bool accepted = xcb_connection_has_error(probe) == 0;
-    xcb_disconnect(probe);
-    return accepted;
+    const x11::UniqueConnection probe(xcb_connect(displayName.c_str(), nullptr));
+    return xcb_connection_has_error(probe.get()) == 0;
 }
 
 }  // namespace
