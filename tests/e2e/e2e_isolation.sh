@@ -23,14 +23,18 @@ suffix=$(printf '%04x%04x' $RANDOM $RANDOM)
 PROGRAM_USER=qvp-$suffix
 GUEST_USER=qvg-$suffix
 ACCOUNTS=()
+# The accounts go once their last process has: userdel refuses an account in use.
 isolation_cleanup() {
-    local user
+    local user status=$? left=0
     for user in "${ACCOUNTS[@]}"; do
         pkill -KILL -u "$user" 2>/dev/null || true
-        userdel "$user" 2>/dev/null || true
+        for _ in $(seq 100); do pgrep -u "$user" >/dev/null || break; sleep 0.1; done
+        userdel "$user" || { e2e_log "the test account $user could not be removed"; left=1; }
     done
+    e2e_cleanup
+    ((status != 0 || left == 0)) || exit 1
 }
-trap 'isolation_cleanup; e2e_cleanup' EXIT
+trap isolation_cleanup EXIT
 
 # Other accounts may pass through the test folder, not read it.
 chmod 711 "$E2E_TMP"
