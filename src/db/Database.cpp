@@ -131,21 +131,24 @@ std::string DataFilePath(const std::string& programFolder) {
 }
 
 sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& password,
-                                 std::string& error) {
+                                 std::string& error, Database::Access access) {
+    const bool readOnly = access == Database::Access::ReadOnly;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         error = std::filesystem::exists(path, ec) ? "'" + path + "' is not a file."
                                                   : "Could not find file '" + path + "'.";
         return {};
     }
-    // Read-write only: opening never creates a file in place of a missing one.
+    // Never with SQLITE_OPEN_CREATE: opening never creates a file in place of a missing
+    // one.
     std::string openError;
-    sqlite::Connection conn = sqlite::Connection::Open(path, SQLITE_OPEN_READWRITE, openError);
+    sqlite::Connection conn = sqlite::Connection::Open(
+        path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, openError);
     if (!conn) {
         error = "Cannot open '" + path + "': " + openError + ".";
         return {};
     }
-    if (sqlite3_db_readonly(conn.get(), "main") == 1) {
+    if (!readOnly && sqlite3_db_readonly(conn.get(), "main") == 1) {
         error = "The data file '" + path + "' is read-only.";
         return {};
     }
@@ -153,6 +156,7 @@ sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& pas
     if (!ApplyKey(conn, password, error) || !RegisterFunctions(conn, error) ||
         !VerifyDataFile(conn, path, error))
         return {};
+    if (readOnly) return conn;
     std::string schemaError;
     if (!conn.Exec(kBookedSchema, &schemaError)) {
         error = "Cannot prepare '" + path + "': " + schemaError + ".";
@@ -162,7 +166,7 @@ sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& pas
 }
 
 std::unique_ptr<Database> Database::Open(const std::string& path, const std::string& password,
-                                         std::string& error) {
+                                         std::string& error, Access access) {
     storage::FolderLock lock;
     bool busy = false;
     const std::string folder = std::filesystem::path(path).parent_path().string();
@@ -174,7 +178,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
             error = "Could not find file '" + path + "'.";
         return nullptr;
     }
-    sqlite::Connection conn = OpenKeyedFile(path, password, error);
+    sqlite::Connection conn = OpenKeyedFile(path, password, error, access);
     if (!conn) return nullptr;
     return std::unique_ptr<Database>(new Database(std::move(conn), std::move(lock), path));
 }
@@ -372,8 +376,8 @@ std::optional<DayRow> FindDay(const Database& db, const std::string& dayText) {
     return ReadDayRow(select, 1);
 }
 
-std::vector<DayRow> SelectDays(const Database& db, const std::string& fromDay,
-                               const std::string& tillDay) {
+std::optional<std::vector<DayRow>> SelectDays(const Database& db, const std::string& fromDay,
+                                              const std::string& tillDay) {
     std::vector<DayRow> rows;
     const auto from = DateValue(fromDay);
     const auto till = DateValue(tillDay);
@@ -383,7 +387,9 @@ std::vector<DayRow> SelectDays(const Database& db, const std::string& fromDay,
                              "WHERE DateValue(rtrim(Gdate)) BETWEEN ?1 AND ?2 "
                              "ORDER BY DateValue(rtrim(Gdate)), rowid");
     select.Bind(1, static_cast<std::int64_t>(*from)).Bind(2, static_cast<std::int64_t>(*till));
-    while (select.Step() == SQLITE_ROW) rows.push_back(ReadDayRow(select, 0));
+    int rc;
+    while ((rc = select.Step()) == SQLITE_ROW) rows.push_back(ReadDayRow(select, 0));
+    if (rc != SQLITE_DONE) return std::nullopt;
     return rows;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/Booking.h"
+#include "db/DayRow.h"
 #include "storage/FileOps.h"
 #include "storage/Sqlite.h"
 
@@ -24,12 +25,15 @@ std::string DataFilePath(const std::string& programFolder);
 
 class Database {
   public:
+    enum class Access { ReadWrite, ReadOnly };
     // Opens an existing keyed data file. Never creates one: a missing, damaged or
     // differently keyed file, or one without the three tables, fails with the reason
     // in `error`. While open, the data file's folder holds a shared lock, so a
-    // compaction elsewhere never replaces the file under this connection.
+    // compaction elsewhere never replaces the file under this connection. ReadOnly
+    // never writes a byte of the file (no table is added to an older file either):
+    // for readers beside the running program, such as the takings report.
     static std::unique_ptr<Database> Open(const std::string& path, const std::string& password,
-                                          std::string& error);
+                                          std::string& error, Access access = Access::ReadWrite);
     // Creates a new keyed data file with the three tables (provisioning only). Fails
     // when the file already exists. Takes no folder lock.
     static std::unique_ptr<Database> Create(const std::string& path, const std::string& password,
@@ -54,7 +58,8 @@ class Database {
 // Opens the keyed file and checks that the key fits and the three tables are there,
 // with `DateValue` registered; no lock is taken (the compaction holds its own).
 sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& password,
-                                 std::string& error);
+                                 std::string& error,
+                                 Database::Access access = Database::Access::ReadWrite);
 
 // CloseDatabase: errors ignored; `Close` on Conn, then Conn is released.
 void CloseDatabase(std::shared_ptr<Database>& conn);
@@ -89,12 +94,6 @@ bool AddLogin(const Database& db, const std::string& login, const std::string& p
 
 // ---- Guest_T ------------------------------------------------------------------
 
-struct DayRow {
-    std::string gdate;  // as stored, "mm/dd/yyyy"
-    std::int16_t gnum = 0;
-    std::optional<double> gamt;  // nullopt when the day's first amount was not a number
-};
-
 // The daily totals update, booked at most once per session identity: in one
 // transaction the day's row is added (Gnum 1, the day stored as "mm/dd/yyyy") or its
 // first row updated (Gnum + 1 unless it is at 32767; Gamt + amount), and the identity
@@ -106,10 +105,12 @@ Booking AddSessionToDailyTotals(const Database& db, const std::string& dayText,
 bool IsSessionBooked(const Database& db, const std::string& sessionId);
 // The first row of the day; nullopt when there is none or the text is not a date.
 std::optional<DayRow> FindDay(const Database& db, const std::string& dayText);
-// Rows whose day lies between the two days, both included, in date order. Empty when
-// either text is not a date.
-std::vector<DayRow> SelectDays(const Database& db, const std::string& fromDay,
-                               const std::string& tillDay);
+// Rows whose day lies between the two days, both included, in date order (rows of one
+// day in the order they were added). Empty when either text is not a date or From lies
+// after Till; nullopt when the data file could not be read to the end, so that a
+// failure never passes for a range without takings.
+std::optional<std::vector<DayRow>> SelectDays(const Database& db, const std::string& fromDay,
+                                              const std::string& tillDay);
 
 // ---- Rates_M ------------------------------------------------------------------
 

@@ -13,6 +13,15 @@ bool RemoveFile(const std::string& path, std::string& error, bool missingOk) {
     return false;
 }
 
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error) {
+    const std::string fresh = path + ".new";
+    if (WriteFileDurably(fresh, bytes, error) && ReplaceFileAtomically(fresh, path, error))
+        return true;
+    std::string ignored;
+    RemoveFile(fresh, ignored, true);
+    return false;
+}
+
 bool FileExists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(path, ec);

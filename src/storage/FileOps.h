@@ -5,6 +5,7 @@
 // FileOps.cpp are the same everywhere.
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace quorvel::storage {
 
@@ -34,6 +35,14 @@ class FolderLock {
 bool CreateNewEmptyFile(const std::string& path, std::string& error);
 // Copies `from` to `to` (created or truncated) and flushes it to the disk.
 bool CopyFileDurably(const std::string& from, const std::string& to, std::string& error);
+// Writes `bytes` as the whole content of `path` (created or truncated) and flushes it
+// to the disk.
+bool WriteFileDurably(const std::string& path, std::string_view bytes, std::string& error);
+// Gives `path` the new content `bytes` so that after any crash it holds either its old
+// content or the new one, whole: the bytes go into `path` + ".new" beside it, flushed,
+// which is then renamed over `path`. On failure `path` is untouched and nothing is
+// left beside it.
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error);
 // Renames `from` over `to` in one step and flushes the folder entry, so that `to`
 // names either its old or its new content after any crash.
 bool ReplaceFileAtomically(const std::string& from, const std::string& to, std::string& error);

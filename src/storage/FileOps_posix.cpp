@@ -118,6 +118,23 @@ bool CopyFileDurably(const std::string& from, const std::string& to, std::string
     return true;
 }
 
+bool WriteFileDurably(const std::string& path, std::string_view bytes, std::string& error) {
+    UniqueFd out(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (!out) {
+        error = Describe("Cannot write", path, errno);
+        return false;
+    }
+    if (!WriteAll(out.get(), bytes.data(), bytes.size())) {
+        error = Describe("Cannot write", path, errno);
+        return false;
+    }
+    if (::fsync(out.get()) != 0) {
+        error = Describe("Cannot flush", path, errno);
+        return false;
+    }
+    return true;
+}
+
 bool ReplaceFileAtomically(const std::string& from, const std::string& to, std::string& error) {
     if (::rename(from.c_str(), to.c_str()) != 0) {
         error = Describe("Cannot replace", to, errno);

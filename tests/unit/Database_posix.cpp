@@ -285,7 +285,9 @@ TEST(GuestT, DayRangesCompareCalendarDaysAcrossMonthsAndYears) {
 
     auto days = [&](const std::string& from, const std::string& till) {
         std::string joined;
-        for (const auto& row : db::SelectDays(*file, from, till)) joined += row.gdate + " ";
+        const auto rows = db::SelectDays(*file, from, till);
+        EXPECT_TRUE(rows) << from << " " << till;
+        for (const auto& row : rows.value_or(std::vector<db::DayRow>{})) joined += row.gdate + " ";
         return joined;
     };
     EXPECT_EQ(days("12/31/2025", "1/1/2026"), "12/31/2025 01/01/2026 ");
