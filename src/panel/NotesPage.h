@@ -1,6 +1,10 @@
 #pragma once
-// The Notes tab (frame fNt): the owner's notes file.
+// The Notes tab (frame fNt): the owner's notes file in a text box (Text1), kept by
+// "Save" (Command3). The rules are in panel/NotesAndLogs.
 #include "panel/PanelPage.h"
+
+class QPlainTextEdit;
+class QPushButton;
 
 namespace quorvel::ui {
 
@@ -12,6 +16,14 @@ class NotesPage : public PanelPage {
     // The panel's fourth loader: the notes file into the text box. A failing step is
     // skipped.
     void LoadNotes();
+    // Save: the box's text becomes the notes file; a save that failed says so.
+    void Command3_Click();
+
+  private:
+    std::string Path() const;
+
+    QPlainTextEdit* Text1 = nullptr;
+    QPushButton* Command3 = nullptr;
 };
 
 }  // namespace quorvel::ui

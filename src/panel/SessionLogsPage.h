@@ -1,6 +1,9 @@
 #pragma once
-// The Session Logs tab (frame fSl): the session log as read when the panel opened.
+// The Session Logs tab (frame fSl): the session log (txtLogs) as read when the panel
+// opened. Nothing on the page writes the log.
 #include "panel/PanelPage.h"
+
+class QPlainTextEdit;
 
 namespace quorvel::ui {
 
@@ -12,6 +15,9 @@ class SessionLogsPage : public PanelPage {
     // The panel's fifth loader: the session log into the text box. A failing step is
     // skipped.
     void LoadSessionLog();
+
+  private:
+    QPlainTextEdit* txtLogs = nullptr;
 };
 
 }  // namespace quorvel::ui

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QLabel;
+class QPlainTextEdit;
 class QWidget;
 
 namespace quorvel::ui {
@@ -12,6 +13,11 @@ int Twips(const QWidget* widget, int twips);
 
 // A label named by its design name.
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& text);
+
+// A multi-line text box with both scroll bars (lines are not wrapped), named for
+// screen readers by `accessibleName`. Tab moves on to the next control, so the
+// keyboard never gets stuck in it.
+QPlainTextEdit* NewTextBox(QWidget* parent, const char* name, const QString& accessibleName);
 
 // Ties a caption to the input beside it: screen readers name the input by the
 // caption's text (without an accelerator "&" or a trailing colon), and the caption's

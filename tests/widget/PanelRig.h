@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <filesystem>
 
 #include "panel/frmCtrlpnl.h"
 #include "widget/WidgetRig.h"
@@ -11,7 +12,15 @@ namespace quorvel::test {
 
 class PanelRig : public WidgetRig {
   protected:
-    void SetUp() override { OpenDataFile(); }
+    // A provisioned program folder (with Systemfiles) and a system directory of the
+    // test's own, as start-up leaves them, and the data file.
+    void SetUp() override {
+        std::filesystem::create_directories(dir.path() / "program" / "Systemfiles");
+        std::filesystem::create_directories(dir.path() / "system");
+        t.systemInfo.programFolder = dir.file("program");
+        t.pv.SysDir = dir.file("system");
+        OpenDataFile();
+    }
 
     // The panel, made (and loaded) on first use as the admin sign-in makes it, shown.
     ui::frmCtrlpnl& Panel() {

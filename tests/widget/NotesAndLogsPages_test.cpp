@@ -1,0 +1,137 @@
+// The Notes and Session Logs tabs on the real files: the notes are kept exactly as
+// typed and never lost without a word; the log is shown as the sessions left it.
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "panel/NotesAndLogs.h"
+#include "session/SessionLog.h"
+#include "widget/PanelRig.h"
+
+namespace quorvel::test {
+namespace {
+
+class NotesPageTest : public PanelRig {
+  protected:
+    std::string NotesFile() const { return panel::NotesPath(dir.file("program")); }
+    QPlainTextEdit* Text1() { return Control<QPlainTextEdit>("Text1"); }
+    void Save() { Control<QPushButton>("Command3")->click(); }
+    // The panel closed and opened again, as the next admin sign-in opens it.
+    void Reopen() {
+        ClosePanel();
+        Panel();
+    }
+};
+
+TEST_F(NotesPageTest, TheNotesAreKeptExactlyAsTypedAndShownOnceOnReopening) {
+    WriteFileBytes(NotesFile(), "A");
+    EXPECT_EQ(Text1()->toPlainText(), "A");
+    Text1()->moveCursor(QTextCursor::End);
+    Text1()->insertPlainText("B");
+    Save();
+    EXPECT_EQ(ReadFileBytes(NotesFile()), "AB");
+    Reopen();
+    EXPECT_EQ(Text1()->toPlainText(), "AB");
+
+    // Lines, non-ASCII text and no line break added at the end.
+    const QString typed =
+        QString::fromUtf8("Till float: \xE2\x82\xAC 50\nCaf\xC3\xA9 \xE6\x97\xA5\n\nend");
+    Text1()->setPlainText(typed);
+    Save();
+    EXPECT_EQ(ReadFileBytes(NotesFile()), typed.toUtf8().toStdString());
+    Reopen();
+    EXPECT_EQ(Text1()->toPlainText(), typed);
+
+    // Emptied and saved: an empty file, not a missing one.
+    Text1()->clear();
+    Save();
+    EXPECT_TRUE(std::filesystem::exists(NotesFile()));
+    EXPECT_EQ(ReadFileBytes(NotesFile()), "");
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(NotesPageTest, UnsavedEditsAreGoneOnReopening) {
+    WriteFileBytes(NotesFile(), "kept");
+    Text1()->setPlainText("typed, not saved");
+    Reopen();
+    EXPECT_EQ(Text1()->toPlainText(), "kept");
+}
+
+TEST_F(NotesPageTest, AMissingNotesFileShowsAnEmptyBoxAndIsNotCreated) {
+    EXPECT_EQ(Text1()->toPlainText(), "");
+    EXPECT_FALSE(std::filesystem::exists(NotesFile()));
+}
+
+TEST_F(NotesPageTest, ASaveThatFailsIsReportedAndTheTextStaysInTheBox) {
+    std::filesystem::remove_all(dir.path() / "program" / "Systemfiles");
+    Text1()->setPlainText("do not lose me");
+    Save();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.find("not saved"), std::string::npos) << boxes.shown[0].text;
+    EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
+    EXPECT_EQ(boxes.shown[0].title, "Quorvel (DE)");
+    EXPECT_EQ(Text1()->toPlainText(), "do not lose me");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "program" / "Systemfiles"));
+}
+
+// Several megabytes, and bytes that are not text: the page loads and the panel works.
+TEST_F(NotesPageTest, LargeOrGarbledFilesLoadWithoutHarm) {
+    std::string garbled(4 << 20, 'x');
+    for (std::size_t i = 0; i < garbled.size(); i += 97) garbled[i] = '\n';
+    garbled.replace(1000, 6, std::string("\xFF\xFE\x00\xC3\x28\x80", 6));
+    WriteFileBytes(NotesFile(), garbled);
+    WriteFileBytes(session::SessionLogPath(dir.file("system")), garbled);
+    // Read to the end, the bytes that are not text shown as replacement marks.
+    const QString tail = QString::fromLatin1(garbled.substr(garbled.size() - 300));
+    EXPECT_TRUE(Text1()->toPlainText().endsWith(tail));
+    EXPECT_TRUE(Text1()->toPlainText().contains(QChar::ReplacementCharacter));
+    EXPECT_TRUE(Control<QPlainTextEdit>("txtLogs")->toPlainText().endsWith(tail));
+    Control<QTabBar>("tbrOptions")->setCurrentIndex(6);
+    QApplication::processEvents();
+    EXPECT_TRUE(Control<QPlainTextEdit>("txtLogs")->isVisible());
+}
+
+class SessionLogsPageTest : public PanelRig {
+  protected:
+    std::string LogFile() const { return session::SessionLogPath(dir.file("system")); }
+    QString Shown() { return Control<QPlainTextEdit>("txtLogs")->toPlainText(); }
+};
+
+TEST_F(SessionLogsPageTest, ShowsTheLogOrNoLogsFound) {
+    // No log yet, as after every start of the program: made empty, nothing to show.
+    EXPECT_EQ(Shown(), "No Logs Found");
+    EXPECT_TRUE(std::filesystem::exists(LogFile()));
+    EXPECT_EQ(ReadFileBytes(LogFile()), "");
+
+    struct Case {
+        const char* what;
+        std::string log;
+        QString shown;
+    };
+    for (const Case& c : {Case{"blanks and line breaks", " \r\n  \r\n", "No Logs Found"},
+                          Case{"two sessions",
+                               "\r\nguest|12/5/2026 | 10:00:00 AM | 0 : 45 : 12 | 10:45:12 AM | 20"
+                               "\r\nguest|12/5/2026 | 11:00:00 AM | 0 : 5 : 0 | 11:05:00 AM | 5",
+                               "\nguest|12/5/2026 | 10:00:00 AM | 0 : 45 : 12 | 10:45:12 AM | 20"
+                               "\nguest|12/5/2026 | 11:00:00 AM | 0 : 5 : 0 | 11:05:00 AM | 5"}}) {
+        WriteFileBytes(LogFile(), c.log);
+        ClosePanel();
+        EXPECT_EQ(Shown(), c.shown) << c.what;
+        EXPECT_EQ(ReadFileBytes(LogFile()), c.log) << "the page never writes the log";
+    }
+}
+
+TEST_F(SessionLogsPageTest, ASnapshotTakenWhenThePanelOpened) {
+    WriteFileBytes(LogFile(), "\r\nguest|12/5/2026 | 10:00:00 AM | ");
+    Panel();
+    WriteFileBytes(LogFile(), "changed later");
+    Control<QTabBar>("tbrOptions")->setCurrentIndex(6);
+    QApplication::processEvents();
+    EXPECT_EQ(Shown(), "\nguest|12/5/2026 | 10:00:00 AM | ");
+}
+
+}  // namespace
+}  // namespace quorvel::test
