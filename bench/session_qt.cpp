@@ -101,6 +101,10 @@ struct Rig {
         QString Open(QWidget*, const QString&, const QString&, const QString&) override {
             return {};
         }
+        QString Save(QWidget*, const QString&, const QString&, const QString&) override {
+            return {};
+        }
+        bool Print(QWidget*, QPrinter&) override { return false; }
     };
 
     std::filesystem::path folder;

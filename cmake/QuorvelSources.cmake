@@ -1,7 +1,7 @@
 # Source files are found by folder and name, so adding a file never means editing a
 # list. The rules:
-#   - src/ui/**, and in any folder files named frm*, *Page.*, drgstcst.*: Qt windows
-#     (quorvel_ui);
+#   - src/ui/**, and in any folder files named frm*, *Page.*, drgstcst*: Qt windows
+#     and what only they draw (quorvel_ui);
 #   - src/platform/fake/**: test doubles (quorvel_fakes);
 #   - src/platform/win32/** only on Windows; posix/** and x11/** only elsewhere; in any
 #     other folder, files named *_win32.cpp only on Windows and *_posix.cpp only
@@ -15,7 +15,7 @@
 function(quorvel_is_ui_file out file)
   get_filename_component(name "${file}" NAME)
   if(file MATCHES "/src/ui/" OR name MATCHES "^frm" OR name MATCHES "Page\\.(cpp|h)$"
-     OR name MATCHES "^drgstcst\\.")
+     OR name MATCHES "^drgstcst")
     set(${out} TRUE PARENT_SCOPE)
   else()
     set(${out} FALSE PARENT_SCOPE)

@@ -1,12 +1,14 @@
 #pragma once
-// What the control panel asks of the data file: the rates row and the two logins'
-// passwords. Kept behind this small interface so the panel's rules build where the
-// data file's library is not available.
+// What the control panel asks of the data file: the rates row, the two logins'
+// passwords and the daily takings of a range of days. Kept behind this small interface so the
+// panel's rules build where the data file's library is not available.
 #include <array>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "db/DayRow.h"
 #include "login/Authentication.h"
 
 namespace quorvel::store {
@@ -33,6 +35,10 @@ class PanelData {
     virtual login::FoundLogin FindLogin(const std::string& login) = 0;
     // The login's password; false when the row is gone or the data file refused.
     virtual bool SetPassword(const std::string& login, const std::string& password) = 0;
+    // The days of Guest_T from `fromDay` to `tillDay` ("mm/dd/yyyy", both included),
+    // oldest first; nullopt when the data file cannot be read.
+    virtual std::optional<std::vector<db::DayRow>> SelectDays(const std::string& fromDay,
+                                                              const std::string& tillDay) = 0;
 };
 
 // The data file in the shared connection `Conn` of `pv`, looked at on each call: a

@@ -28,6 +28,11 @@ class ConnPanelData final : public PanelData {
     bool SetPassword(const std::string& login, const std::string& password) override {
         return Open() && db::SetPassword(*pv_.Conn, login, password);
     }
+    std::optional<std::vector<db::DayRow>> SelectDays(const std::string& fromDay,
+                                                      const std::string& tillDay) override {
+        if (!Open()) return std::nullopt;
+        return db::SelectDays(*pv_.Conn, fromDay, tillDay);
+    }
 
   private:
     bool Open() const { return pv_.Conn && pv_.Conn->IsOpen(); }

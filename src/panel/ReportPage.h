@@ -1,6 +1,10 @@
 #pragma once
-// The Report tab (frame fRd): the takings report's date range.
+// The Report tab (frame fRd): the range of days (Frame1 with the pickers fromdt and
+// tilldt) and "Generate Report" (Command6), which opens the report window drgstcst.
 #include "panel/PanelPage.h"
+
+class QDateEdit;
+class QPushButton;
 
 namespace quorvel::ui {
 
@@ -12,6 +16,14 @@ class ReportPage : public PanelPage {
     // The panel's sixth loader: both date pickers to today. It stops at its first
     // error.
     void SetReportDates();
+    // Generate Report: the chosen range into reportFromDate and reportTillDate, and the
+    // report of it shown (a report already open is made again for the new range).
+    void Command6_Click();
+
+  private:
+    QDateEdit* fromdt = nullptr;
+    QDateEdit* tilldt = nullptr;
+    QPushButton* Command6 = nullptr;
 };
 
 }  // namespace quorvel::ui

@@ -20,6 +20,7 @@
 #include "panel/SecurityPage.h"
 #include "panel/SessionLogsPage.h"
 #include "panel/TimerProgramsPage.h"
+#include "panel/drgstcst.h"
 #include "ui/Controls.h"
 #include "ui/MessageBox.h"
 #include "ui/Text.h"
@@ -167,6 +168,9 @@ void frmCtrlpnl::StatusBar1_PanelClick(panel::StatusPanel which) {
 }
 
 void frmCtrlpnl::Form_QueryUnload() {
+    // The report goes with the panel, so closing it can never bring a panel back
+    // without a sign-in.
+    app_.forms.Unload<drgstcst>();
     if (exitMode_ == panel::ExitMode::EndProgram) {
         // The login screen's unloading closes the data file; with no window left the
         // program ends.

@@ -1,18 +1,28 @@
 #pragma once
+// The common dialogs: Open, Save As and the printer's, as one seam, so tests script
+// what the owner chooses.
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace quorvel::ui {
 
-// The Open dialog seam. It remembers the last file name chosen, as the common
-// dialog control does between openings.
+// It remembers the last file name chosen, as the common dialog control does between
+// openings.
 class FileDialogs {
   public:
     virtual ~FileDialogs() = default;
-    // Returns the chosen path, or an empty text when cancelled.
+    // The Open dialog: the chosen path, or an empty text when cancelled.
     virtual QString Open(QWidget* parent, const QString& title, const QString& startFolder,
                          const QString& filter) = 0;
+    // The Save As dialog, offering `suggested` (a path): the chosen path, or an empty
+    // text when cancelled. Choosing a file that exists has been confirmed.
+    virtual QString Save(QWidget* parent, const QString& title, const QString& suggested,
+                         const QString& filter) = 0;
+    // The printer's dialog for `printer`: false when cancelled; otherwise the printer
+    // is set up as chosen (which printer, paper, copies, pages).
+    virtual bool Print(QWidget* parent, QPrinter& printer) = 0;
     const QString& lastFileName() const { return lastFileName_; }
 
   protected:
@@ -23,6 +33,9 @@ class QtFileDialogs final : public FileDialogs {
   public:
     QString Open(QWidget* parent, const QString& title, const QString& startFolder,
                  const QString& filter) override;
+    QString Save(QWidget* parent, const QString& title, const QString& suggested,
+                 const QString& filter) override;
+    bool Print(QWidget* parent, QPrinter& printer) override;
 };
 
 }  // namespace quorvel::ui

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -58,27 +59,49 @@ class RecordingMessageBoxes final : public ui::MessageBoxes {
     std::function<void()> during;
 };
 
-// The Open dialog: `picks` scripts what the owner chooses, first opening first; an
-// empty pick, or none left, is Cancel. Remembers the last file chosen as the real one does.
+// The common dialogs. Open and Save As: `picks` scripts what the owner chooses, one
+// per dialog, first dialog first; an empty pick, or none left, is Cancel. Remembers the
+// last file chosen as the real one does. The printer's dialog: `printTo` scripts the
+// file each printing goes to (the printer set to PDF there); none left is Cancel.
 class ScriptedFileDialogs final : public ui::FileDialogs {
   public:
     struct Opened {
         std::string title;
-        std::string startFolder;
+        std::string startFolder;  // Save As: the suggested path
         std::string filter;
     };
     QString Open(QWidget*, const QString& title, const QString& startFolder,
                  const QString& filter) override {
         opened.push_back({title.toStdString(), startFolder.toStdString(), filter.toStdString()});
+        return Pick();
+    }
+    QString Save(QWidget*, const QString& title, const QString& suggested,
+                 const QString& filter) override {
+        opened.push_back({title.toStdString(), suggested.toStdString(), filter.toStdString()});
+        return Pick();
+    }
+    bool Print(QWidget*, QPrinter& printer) override {
+        ++printDialogs;
+        if (printTo.empty()) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(printTo.front()));
+        printTo.pop_front();
+        return true;
+    }
+
+    std::deque<std::string> picks;
+    std::vector<Opened> opened;
+    std::deque<std::string> printTo;
+    int printDialogs = 0;
+
+  private:
+    QString Pick() {
         if (picks.empty()) return {};
         const QString chosen = QString::fromStdString(picks.front());
         picks.pop_front();
         if (!chosen.isEmpty()) lastFileName_ = chosen;
         return chosen;
     }
-
-    std::deque<std::string> picks;
-    std::vector<Opened> opened;
 };
 
 // Runs the event loop until `done` holds or two seconds have passed.
