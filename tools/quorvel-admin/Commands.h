@@ -16,5 +16,7 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err);
 int RatesCommand(const Args& args, std::ostream& out, std::ostream& err);
 // book DAY AMOUNT...: adds one session per amount to the day's takings.
 int BookCommand(const Args& args, std::ostream& out, std::ostream& err);
+// report --from YYYY-MM-DD --till YYYY-MM-DD [--csv | --pdf FILE]: the takings report.
+int ReportCommand(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace quorvel::admin

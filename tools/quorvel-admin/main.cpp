@@ -13,6 +13,8 @@ void Usage(std::ostream& out) {
            "                                                   provision the program folder\n"
            "  rates [R0 R15 R30 R45]                           show or set the quarter-hour rates\n"
            "  book DAY AMOUNT...                               add sessions to a day's takings\n"
+           "  report --from YYYY-MM-DD --till YYYY-MM-DD [--csv | --pdf FILE]\n"
+           "                                                   the takings report of those days\n"
            "  reg query KEY [/v NAME | /ve]                    show a key's values\n"
            "  reg add KEY /v NAME /t REG_SZ|REG_DWORD /d DATA  set a value of an existing key\n"
            "  reg addkey KEY                                   create a key\n"
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
     if (command == "init") return quorvel::admin::InitCommand(args, std::cout, std::cerr);
     if (command == "rates") return quorvel::admin::RatesCommand(args, std::cout, std::cerr);
     if (command == "book") return quorvel::admin::BookCommand(args, std::cout, std::cerr);
+    if (command == "report") return quorvel::admin::ReportCommand(args, std::cout, std::cerr);
     if (command == "reg") return quorvel::admin::RegCommand(args, std::cout, std::cerr);
     std::cerr << "quorvel-admin: unknown command '" << command << "'\n";
     Usage(std::cerr);

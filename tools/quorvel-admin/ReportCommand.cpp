@@ -1,0 +1,170 @@
+// `quorvel-admin report`: the takings report without a screen, from the data file
+// opened read-only: a table, CSV for spreadsheets, or the PDF the report window
+// exports. The lines and totals are the report window's (panel/Report).
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+#include "Commands.h"
+#ifdef QUORVEL_ADMIN_DRAWS_PDF
+#include "ReportPdf.h"
+#endif
+#include "db/Database.h"
+#include "panel/Report.h"
+#include "platform/posix/XdgPaths.h"
+
+namespace quorvel::admin {
+
+namespace {
+
+void Usage(std::ostream& err) {
+    err << "usage: quorvel-admin report --from YYYY-MM-DD --till YYYY-MM-DD [--csv | --pdf FILE]\n";
+}
+
+// An ISO day (yyyy-mm-dd) as the data file's day text (mm/dd/yyyy); nullopt when it
+// is not a calendar day written that way.
+std::optional<std::string> DayFromIso(const std::string& iso) {
+    int year = 0, month = 0, day = 0, consumed = 0;
+    if (iso.size() != 10 || iso[4] != '-' || iso[7] != '-' ||
+        std::sscanf(iso.c_str(), "%4d-%2d-%2d%n", &year, &month, &day, &consumed) != 3 ||
+        consumed != 10 || iso.find_first_not_of("0123456789-") != std::string::npos)
+        return std::nullopt;
+    const std::string text = db::DayText(year, month, day);
+    if (!db::DateValue(text)) return std::nullopt;
+    return text;
+}
+
+// A day text of the data file as ISO (yyyy-mm-dd), which every spreadsheet reads as
+// a date whatever its own date settings.
+std::string IsoDay(const std::string& dayText) {
+    const auto key = db::DateValue(dayText);
+    if (!key) return dayText;
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", *key / 10000, *key / 100 % 100,
+                  *key % 100);
+    return buffer;
+}
+
+// The headings as a table or a spreadsheet heads its columns: without the blank that
+// ends one of them, which would only push it out of line.
+std::array<std::string, 3> Headings() {
+    std::array<std::string, 3> headings;
+    for (std::size_t i = 0; i < 3; ++i) {
+        headings[i] = panel::kReportHeadings[i];
+        while (!headings[i].empty() && headings[i].back() == ' ') headings[i].pop_back();
+    }
+    return headings;
+}
+
+void WriteTable(const panel::Report& report, std::ostream& out) {
+    std::array<std::size_t, 3> width{};
+    const auto widen = [&](const std::array<std::string, 3>& row) {
+        for (std::size_t i = 0; i < 3; ++i) width[i] = std::max(width[i], row[i].size());
+    };
+    const std::array<std::string, 3> headings = Headings();
+    widen(headings);
+    for (const panel::ReportLine& line : report.lines) widen({line.date, line.guests, line.cash});
+    widen({panel::kReportTotalCaption, report.totalGuests, report.totalCash});
+
+    const auto row = [&](const std::array<std::string, 3>& cells) {
+        std::string text = cells[0] + std::string(width[0] - cells[0].size(), ' ');
+        for (std::size_t i = 1; i < 3; ++i)
+            text += "  " + std::string(width[i] - cells[i].size(), ' ') + cells[i];
+        out << text << "\n";
+    };
+    const std::array<std::string, 3> rule{std::string(width[0], '-'), std::string(width[1], '-'),
+                                          std::string(width[2], '-')};
+    out << panel::kReportTitle << "\n" << report.range << "\n\n";
+    row(headings);
+    row(rule);
+    for (const panel::ReportLine& line : report.lines) row({line.date, line.guests, line.cash});
+    row(rule);
+    row({panel::kReportTotalCaption, report.totalGuests, report.totalCash});
+}
+
+// RFC 4180: one header row, CR LF after every record. No field can hold a comma, a
+// quote or a line break (days, whole counts and amounts), so none is quoted.
+void WriteCsv(const panel::Report& report, std::ostream& out) {
+    const std::array<std::string, 3> headings = Headings();
+    out << headings[0] << ',' << headings[1] << ',' << headings[2] << "\r\n";
+    for (const panel::ReportLine& line : report.lines)
+        out << IsoDay(line.date) << ',' << line.guests << ',' << line.cash << "\r\n";
+    out << panel::kReportTotalCaption << ',' << report.totalGuests << ',' << report.totalCash
+        << "\r\n";
+}
+
+}  // namespace
+
+int ReportCommand(const Args& args, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> fromIso, tillIso, pdf;
+    bool csv = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--csv") {
+            csv = true;
+        } else if ((args[i] == "--from" || args[i] == "--till" || args[i] == "--pdf") &&
+                   i + 1 < args.size()) {
+            (args[i] == "--from" ? fromIso : args[i] == "--till" ? tillIso : pdf) = args[i + 1];
+            ++i;
+        } else {
+            err << "quorvel-admin report: unexpected '" << args[i] << "'\n";
+            Usage(err);
+            return 2;
+        }
+    }
+    if (!fromIso || !tillIso || (csv && pdf) || (pdf && pdf->empty())) {
+        Usage(err);
+        return 2;
+    }
+    const auto from = DayFromIso(*fromIso);
+    const auto till = DayFromIso(*tillIso);
+    for (const auto& [day, iso] : {std::pair{from, *fromIso}, std::pair{till, *tillIso}}) {
+        if (!day) {
+            err << "quorvel-admin report: '" << iso << "' is not a day (YYYY-MM-DD)\n";
+            return 1;
+        }
+    }
+    if (*db::DateValue(*from) > *db::DateValue(*till)) {
+        err << "quorvel-admin report: the From day " << *fromIso << " lies after the Till day "
+            << *tillIso << "\n";
+        return 1;
+    }
+
+    // Read-only: the report never compacts or changes the data file, and can run
+    // beside the program.
+    const std::string path = db::DataFilePath(platform::XdgProgramFolder());
+    std::string error;
+    auto file =
+        db::Database::Open(path, db::kDataFilePassword, error, db::Database::Access::ReadOnly);
+    if (!file) {
+        err << "quorvel-admin report: cannot open the data file " << path << ": " << error << "\n";
+        return 1;
+    }
+    const auto rows = db::SelectDays(*file, *from, *till);
+    if (!rows) {
+        err << "quorvel-admin report: cannot read the takings from the data file " << path << ": "
+            << file->connection().LastError() << "\n";
+        return 1;
+    }
+    const panel::Report report = panel::BuildReport(*from, *till, *rows, std::string());
+    if (pdf) {
+#ifdef QUORVEL_ADMIN_DRAWS_PDF
+        if (!WriteReportPdfFile(report, *pdf, error)) {
+            err << "quorvel-admin report: cannot write " << *pdf << ": " << error << "\n";
+            return 1;
+        }
+        return 0;
+#else
+        err << "quorvel-admin report: this build of the tool draws no PDF (the toolkit is not "
+               "part of it); the table and --csv work\n";
+        return 1;
+#endif
+    }
+    if (csv)
+        WriteCsv(report, out);
+    else
+        WriteTable(report, out);
+    out.flush();
+    return out ? 0 : 1;
+}
+
+}  // namespace quorvel::admin
