@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <algorithm>
 
 #include "store/publicVar.h"
 #include "ui/Text.h"
@@ -40,7 +41,8 @@ struct Look {
           bodyLine(QFontMetricsF(body, &device).height()),
           footerLine(QFontMetricsF(footer, &device).height()),
           gap(bodyLine * 0.4),
-          rule(device.logicalDpiY() / 144.0),  // half a point
+          // Half a point, and never thinner than a dot of the device.
+          rule(std::max(1.0, device.logicalDpiY() / 144.0)),
           width(device.width()) {
         metrics.pageHeight = device.height();
         metrics.reportHeader = titleLine + gap + bodyLine + gap + rule + 2 * gap;

@@ -51,3 +51,6 @@ panel_close() {
     a11y press "push button" "Close Control Panel" || e2e_fail "cannot close the panel"
     e2e_wait 30 "the lock after closing the panel" e2e_lock_in_place
 }
+
+# panel_gone_window TITLE: no window of that title is showing.
+panel_gone_window() { ! e2e_visible_window "$1" >/dev/null; }
