@@ -73,6 +73,10 @@ RealPlatform::~RealPlatform() = default;
 std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Display) {
     std::unique_ptr<RealPlatform> real(new RealPlatform());
 #if defined(__linux__)
+    if (std::string why; !platform::XdgPathsKnown(why)) {
+        error = "Cannot place the program's files: " + why + ".";
+        return nullptr;
+    }
     auto instance = std::make_unique<platform::X11Instance>(platform::XdgInstanceLockPath());
     if (!instance->connected()) {
         error = "Cannot open the X display.";
