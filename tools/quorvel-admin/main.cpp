@@ -12,12 +12,13 @@ void Usage(std::ostream& out) {
            "  init [--admin-password P] [--guest-password P] [--force]\n"
            "                                                   provision the program folder\n"
            "  reg query KEY [/v NAME | /ve]                    show a key's values\n"
-           "  reg add KEY /v NAME /t REG_SZ|REG_DWORD /d DATA  set a value of an existing key\n"
+           "  reg add KEY /v NAME [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
+           "                                                   set a value of an existing key\n"
            "  reg addkey KEY                                   create a key\n"
-           "  reg delete KEY /v NAME                           delete a value\n"
+           "  reg delete KEY /v NAME [/f]                      delete a value\n"
            "/ve in place of /v NAME means the key's default (unnamed) value.\n"
            "KEY is relative to the current user's store, e.g. Software\\Quorvel\\Settings\n"
-           "(an HKCU\\ or HKEY_CURRENT_USER\\ prefix is accepted).\n";
+           "(an HKCU\\ or HKEY_CURRENT_USER\\ prefix is accepted; HKCU alone is the root).\n";
 }
 
 }  // namespace
