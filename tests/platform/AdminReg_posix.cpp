@@ -227,6 +227,37 @@ TEST_F(AdminReg, InitReportsADataFolderItCannotSearch) {
     EXPECT_NE(result.err.find(dataFolder.string()), std::string::npos) << result.err;
 }
 
+// An account the password database does not know, with no HOME and no XDG folders.
+TEST_F(AdminReg, WithoutAHomeFolderNothingLandsInTheCurrentFolder) {
+    ASSERT_EQ(::geteuid(), 0u) << "runs the tool as an account without a home: needs root";
+    fs::permissions(home.path(), fs::perms::all);
+    const auto result = RunCommand({"setpriv",
+                                    "--reuid=54321",
+                                    "--regid=54321",
+                                    "--clear-groups",
+                                    "--",
+                                    "env",
+                                    "-u",
+                                    "HOME",
+                                    "-u",
+                                    "XDG_CONFIG_HOME",
+                                    "-u",
+                                    "XDG_DATA_HOME",
+                                    "-u",
+                                    "XDG_STATE_HOME",
+                                    "-C",
+                                    home.path().string(),
+                                    QUORVEL_ADMIN,
+                                    "init",
+                                    "--admin-password",
+                                    "a",
+                                    "--guest-password",
+                                    "g"},
+                                   {});
+    ExpectOneLineError(result, 1, "no folder for the program's files");
+    EXPECT_TRUE(fs::is_empty(home.path()));
+}
+
 TEST_F(AdminReg, InitForceLeavesNoHalfMadeFileWhenTheDataFileCannotBeReplaced) {
     // A folder stands where the data file goes: the final rename fails.
     fs::create_directories(dataFolder / "QuorvelData.mdb" / "in the way");

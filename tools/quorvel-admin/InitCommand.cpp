@@ -110,10 +110,6 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
         }
     }
 
-    if (std::string why; !platform::XdgPathsKnown(why)) {
-        err << "quorvel-admin: " << why << "\n";
-        return 1;
-    }
     const std::string program = platform::XdgProgramFolder();
     const std::string dataFile = db::DataFilePath(program);
     std::error_code ec;

@@ -226,11 +226,6 @@ int RegCommand(const Args& args, std::ostream& out, std::ostream& err) {
         err << "ERROR: " << error << "\n" << RegUsage(args.empty() ? "" : args[0]);
         return 2;
     }
-    std::string why;
-    if (!XdgPathsKnown(why)) {
-        err << "quorvel-admin: " << why << "\n";
-        return 1;
-    }
     const std::string path = XdgSettingsStorePath();
     // Only addkey may bring a store into being; looking at or changing a value of a
     // store that is not there finds no key.

@@ -1,9 +1,11 @@
 // quorvel-admin: the cafe owner's command line for provisioning the program and
 // reading or setting its settings store.
 #include <iostream>
+#include <map>
 #include <string>
 
 #include "Commands.h"
+#include "platform/posix/XdgPaths.h"
 
 namespace {
 
@@ -11,6 +13,8 @@ void Usage(std::ostream& out) {
     out << "usage: quorvel-admin COMMAND ...\n"
            "  init [--admin-password P] [--guest-password P] [--force]\n"
            "                                                   provision the program folder\n"
+           "  rates [R0 R15 R30 R45]                           show or set the quarter-hour rates\n"
+           "  book DAY AMOUNT...                               add sessions to a day's takings\n"
            "  reg query KEY [/v NAME | /ve]                    show a key's values\n"
            "  reg add KEY /v NAME [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
            "                                                   set a value of an existing key\n"
@@ -31,9 +35,22 @@ int main(int argc, char** argv) {
     }
     const std::string command = args[0];
     args.erase(args.begin());
-    if (command == "init") return quorvel::admin::InitCommand(args, std::cout, std::cerr);
-    if (command == "reg") return quorvel::admin::RegCommand(args, std::cout, std::cerr);
-    std::cerr << "quorvel-admin: unknown command '" << command << "'\n";
-    Usage(std::cerr);
-    return 2;
+    using Command = int (*)(const quorvel::admin::Args&, std::ostream&, std::ostream&);
+    const std::map<std::string, Command> commands = {{"init", quorvel::admin::InitCommand},
+                                                     {"rates", quorvel::admin::RatesCommand},
+                                                     {"book", quorvel::admin::BookCommand},
+                                                     {"reg", quorvel::admin::RegCommand}};
+    const auto found = commands.find(command);
+    if (found == commands.end()) {
+        std::cerr << "quorvel-admin: unknown command '" << command << "'\n";
+        Usage(std::cerr);
+        return 2;
+    }
+    // Every command reaches the program's files; without a home for them it stops
+    // before any path is made (never one in the current folder).
+    if (std::string why; !quorvel::platform::XdgPathsKnown(why)) {
+        std::cerr << "quorvel-admin: " << why << "\n";
+        return 1;
+    }
+    return found->second(args, std::cout, std::cerr);
 }
