@@ -35,6 +35,10 @@ struct Program {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The windows run on Qt's own event loop, not on GLib's default main context: the
+    // website blocker's accessibility connection belongs to its worker thread alone,
+    // and nothing of it may be served from the windows' thread.
+    qputenv("QT_NO_GLIB", "1");
     QApplication application(argc, argv);
     QApplication::setApplicationName(store::kAppTitle);
     // Windows come and go (the splash hides before the login screen shows); the
