@@ -27,7 +27,7 @@ AtspiWindowSystem::~AtspiWindowSystem() {
 }
 
 void AtspiWindowSystem::StartWatching() {
-    SwitchAccessibilityOn(kSwitchLimit);
+    AccessibilitySwitch().SwitchOn(kSwitchLimit);
     if (!watch_) watch_ = std::make_unique<BrowserWatch>(displayName_, timing_);
 }
 

@@ -62,6 +62,8 @@ class AtspiWindowSystem final : public WindowSystem {
     const Browsers& Picture() const { return *view_; }
     // The watch's latest picture, for a caller that waits for it to change.
     std::shared_ptr<const Browsers> Latest() const;
+    // Whether every rewrite handed to the watch has been dealt with.
+    bool Settled() const { return !watch_ || watch_->Settled(); }
 
   private:
     static constexpr Hwnd kDesktop = 1;

@@ -166,6 +166,7 @@ class BrowserWatch::Session {
     const std::atomic<bool>& stopping_;
     MainContext context_;
     X11Input input_;
+    AccessibilitySwitch switch_;
     bool connected_ = false;
     Clock::time_point nextBusTry_{};
     std::vector<App> apps_;
@@ -200,7 +201,7 @@ BrowserWatch::Session::Tracked* BrowserWatch::Session::FindFrame(AtspiAccessible
 
 void BrowserWatch::Session::Discover() {
     // Keeps accessibility on: a browser started while it is off never shows its windows.
-    SwitchAccessibilityOn(kSwitchLimit);
+    switch_.SwitchOn(kSwitchLimit);
     if (!Connect()) return;
     const Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
     if (!desktop) return;
@@ -341,12 +342,10 @@ bool BrowserWatch::Session::ReadText(Tracked& frame) {
     Failure failure;
     const String text(atspi_text_get_text(ATSPI_TEXT(frame.bar.get()), 0, -1, failure.out()));
     if (!Answered(frame.pid, start, failure) || !text) return false;
-    if (frame.text != text.get()) {
-        frame.text = text.get();
-        // The bar has moved on from the address it was sent away from: when that
-        // address comes back, it is blocked again.
-        if (frame.text != frame.rewrittenFrom) frame.rewrittenFrom.clear();
-    }
+    frame.text = text.get();
+    // The bar has moved on from the address it was sent away from: when that address
+    // comes back, it is blocked again.
+    if (frame.text != frame.rewrittenFrom) frame.rewrittenFrom.clear();
     return true;
 }
 
@@ -402,8 +401,14 @@ bool BrowserWatch::Session::Perform(Tracked& frame, const std::string& address) 
 void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
     const auto it = std::find_if(frames_.begin(), frames_.end(),
                                  [&](const Tracked& t) { return t.barHandle == rewrite.bar; });
-    if (it == frames_.end() || !ReadText(*it)) return;
+    // A window that closed and is forgotten has nothing left to rewrite.
+    if (it == frames_.end()) return;
     Tracked& frame = *it;
+    if (!ReadText(frame)) {
+        // The browser does not answer (hung, or the window is closing): given up.
+        ++failedRewrites_;
+        return;
+    }
     if (frame.text != rewrite.from || frame.rewrittenFrom == rewrite.from ||
         Clock::now() < frame.retryAfter)
         return;
@@ -452,6 +457,11 @@ std::shared_ptr<const Browsers> BrowserWatch::Current() const {
     return current_;
 }
 
+bool BrowserWatch::Settled() const {
+    std::lock_guard lock(mutex_);
+    return requests_.empty() && !handling_;
+}
+
 void BrowserWatch::Request(Rewrite rewrite) {
     {
         std::lock_guard lock(mutex_);
@@ -481,6 +491,7 @@ void BrowserWatch::Run() {
             std::lock_guard lock(mutex_);
             if (stop_) break;
             requests.swap(requests_);
+            handling_ = !requests.empty();
         }
         for (const Rewrite& rewrite : requests) {
             if (stopping_) break;
@@ -496,6 +507,10 @@ void BrowserWatch::Run() {
         }
         session.Dispatch();
         Publish(session.Picture());
+        if (!requests.empty()) {
+            std::lock_guard lock(mutex_);
+            handling_ = false;
+        }
 
         std::unique_lock lock(mutex_);
         wake_.wait_until(lock, std::min(nextDiscovery, nextRead),

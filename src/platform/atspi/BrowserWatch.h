@@ -97,6 +97,9 @@ class BrowserWatch {
 
     // The latest picture; never null.
     std::shared_ptr<const Browsers> Current() const;
+    // True once every rewrite handed over has been dealt with (carried out, given up
+    // or dropped) and the picture published after it.
+    bool Settled() const;
     // Hands a rewrite to the worker. One address is rewritten once: a request is
     // dropped when the bar no longer shows `from` (it has moved on since), when the bar
     // was already rewritten from `from` and has shown nothing else since, and for a
@@ -116,6 +119,7 @@ class BrowserWatch {
     // Read by the worker in the middle of long steps, so that a stop cuts them short.
     std::atomic<bool> stopping_ = false;
     std::deque<Rewrite> requests_;
+    bool handling_ = false;  // the worker has requests in hand
     std::shared_ptr<const Browsers> current_;
     std::thread worker_;
 };
