@@ -148,6 +148,17 @@ e2e_start_xvfb() {
     [ -n "${DISPLAY:-}" ] || e2e_fail "no free display for Xvfb"
 }
 
+# A session bus, as every desktop session has one: the accessibility bus launcher starts
+# on it when first asked for. DBUS_SESSION_BUS_ADDRESS is exported.
+e2e_start_session_bus() {
+    local ready=$E2E_TMP/session-bus-address
+    : >"$ready"
+    e2e_bg session-bus dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$ready"
+    e2e_wait 60 "the session bus" grep -q . "$ready"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$ready")
+    export DBUS_SESSION_BUS_ADDRESS
+}
+
 e2e_start_openbox() {
     e2e_bg openbox openbox --sm-disable
     e2e_wait 60 "openbox to manage the screen" e2e_wm_running
