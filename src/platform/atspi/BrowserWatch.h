@@ -81,8 +81,9 @@ class BrowserWatch {
         // The longest any accessibility call may take: a browser that does not answer
         // within it is taken for hung and left alone for a while.
         std::chrono::milliseconds callLimit{250};
-        // How often every bar is read.
-        std::chrono::milliseconds readInterval{50};
+        // How often every bar is read: each read is a call into the browser, and a
+        // rewrite takes longer than this anyway.
+        std::chrono::milliseconds readInterval{100};
         // How often the browsers' windows are looked for.
         std::chrono::milliseconds discoveryInterval{500};
     };
