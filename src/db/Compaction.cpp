@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "db/Database.h"
-#include "platform/posix/FileOps.h"
+#include "storage/FileOps.h"
 
 namespace quorvel::db {
 
@@ -25,7 +25,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 void RemoveQuietly(const std::string& path) {
     std::string ignored;
-    platform::RemoveFile(path, ignored, true);
+    storage::RemoveFile(path, ignored, true);
 }
 
 // Every table of the data file has as many rows in the copy as in the original.
@@ -47,7 +47,7 @@ bool ExportCompactedCopy(const std::string& dataFile, const std::string& copy,
                          const std::string& password, std::string& error) {
     sqlite::Connection source = OpenKeyedFile(dataFile, password, error);
     if (!source) return false;
-    if (!platform::CreateNewEmptyFile(copy, error)) return false;
+    if (!storage::CreateNewEmptyFile(copy, error)) return false;
     // Attached without a key of its own, the copy takes the data file's key and salt:
     // it opens with the same password and costs no second key derivation.
     {
@@ -109,11 +109,11 @@ std::vector<std::string> CompactDataFile(const std::string& programFolder,
     RemoveQuietly(replacement);
 
     // No other instance may have the file open while it is replaced.
-    platform::FolderLock lock;
+    storage::FolderLock lock;
     std::string error;
     bool busy = false;
     const std::string folder = std::filesystem::path(dataFile).parent_path().string();
-    if (!lock.Acquire(folder, platform::FolderLock::Mode::Exclusive, error, &busy)) {
+    if (!lock.Acquire(folder, storage::FolderLock::Mode::Exclusive, error, &busy)) {
         errors.push_back(busy ? "The data file '" + dataFile +
                                     "' is in use by another instance; it is not compacted."
                               : "Could not find file '" + dataFile + "'.");
@@ -130,13 +130,13 @@ std::vector<std::string> CompactDataFile(const std::string& programFolder,
     }
 
     // The copy replaces the data file: written beside it, flushed, renamed over it.
-    if (!platform::CopyFileDurably(copy, replacement, error) ||
-        !platform::ReplaceFileAtomically(replacement, dataFile, error)) {
+    if (!storage::CopyFileDurably(copy, replacement, error) ||
+        !storage::ReplaceFileAtomically(replacement, dataFile, error)) {
         errors.push_back(error);
         RemoveQuietly(replacement);
     }
 
-    if (!platform::RemoveFile(copy, error)) errors.push_back(error);
+    if (!storage::RemoveFile(copy, error)) errors.push_back(error);
     return errors;
 }
 

@@ -163,14 +163,14 @@ sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& pas
 
 std::unique_ptr<Database> Database::Open(const std::string& path, const std::string& password,
                                          std::string& error) {
-    platform::FolderLock lock;
+    storage::FolderLock lock;
     bool busy = false;
     const std::string folder = std::filesystem::path(path).parent_path().string();
-    if (!lock.Acquire(folder.empty() ? "." : folder, platform::FolderLock::Mode::Shared, error,
+    if (!lock.Acquire(folder.empty() ? "." : folder, storage::FolderLock::Mode::Shared, error,
                       &busy)) {
         if (busy)
             error = "The data file '" + path + "' is being compacted by another instance.";
-        else if (!platform::FileExists(path))
+        else if (!storage::FileExists(path))
             error = "Could not find file '" + path + "'.";
         return nullptr;
     }
@@ -181,7 +181,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
 
 std::unique_ptr<Database> Database::Create(const std::string& path, const std::string& password,
                                            std::string& error) {
-    if (!platform::CreateNewEmptyFile(path, error)) return nullptr;
+    if (!storage::CreateNewEmptyFile(path, error)) return nullptr;
     auto db = [&]() -> std::unique_ptr<Database> {
         std::string openError;
         sqlite::Connection conn = sqlite::Connection::Open(path, SQLITE_OPEN_READWRITE, openError);
@@ -200,13 +200,13 @@ std::unique_ptr<Database> Database::Create(const std::string& path, const std::s
         }
         // No folder lock: provisioning holds the folder itself while it replaces files.
         return std::unique_ptr<Database>(
-            new Database(std::move(conn), platform::FolderLock(), path));
+            new Database(std::move(conn), storage::FolderLock(), path));
     }();
     // A half-made file is of no use to anyone: it goes.
     if (!db) {
         std::string ignored;
-        platform::RemoveFile(path, ignored, true);
-        platform::RemoveFile(path + "-journal", ignored, true);
+        storage::RemoveFile(path, ignored, true);
+        storage::RemoveFile(path + "-journal", ignored, true);
     }
     return db;
 }

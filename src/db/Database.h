@@ -10,8 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/FileOps.h"
-#include "platform/posix/Sqlite.h"
+#include "db/Booking.h"
+#include "storage/FileOps.h"
+#include "storage/Sqlite.h"
 
 namespace quorvel::db {
 
@@ -43,10 +44,10 @@ class Database {
     }
 
   private:
-    Database(sqlite::Connection conn, platform::FolderLock lock, std::string path)
+    Database(sqlite::Connection conn, storage::FolderLock lock, std::string path)
         : conn_(std::move(conn)), lock_(std::move(lock)), path_(std::move(path)) {}
     sqlite::Connection conn_;
-    platform::FolderLock lock_;
+    storage::FolderLock lock_;
     std::string path_;
 };
 
@@ -93,8 +94,6 @@ struct DayRow {
     std::int16_t gnum = 0;
     std::optional<double> gamt;  // nullopt when the day's first amount was not a number
 };
-
-enum class Booking { Booked, AlreadyBooked, Failed };
 
 // The daily totals update, booked at most once per session identity: in one
 // transaction the day's row is added (Gnum 1, the day stored as "mm/dd/yyyy") or its

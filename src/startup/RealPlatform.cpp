@@ -97,9 +97,8 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     real->systemInfo_ = std::make_unique<platform::Win32SystemInfo>();
     real->registry_ = std::make_unique<platform::Win32Registry>();
     real->windows_ = std::make_unique<platform::Win32WindowSystem>();
-    // The Windows build carries the core only; its clock, locale and shell come with
-    // the Windows windows.
-    error = "This build has no Windows clock, locale or shell yet.";
+    // The Windows build carries the core only (docs/architecture.md lists what it lacks).
+    error = "This build has no Windows clock, locale or shell.";
     return nullptr;
 #endif
     return real;

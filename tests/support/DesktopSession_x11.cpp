@@ -5,12 +5,8 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
-
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <thread>
 
 namespace quorvel::test {
@@ -38,24 +34,15 @@ void Stop(pid_t pid) {
 
 // Whether a window manager has announced itself on the display.
 bool WindowManagerRunning(xcb_connection_t* c) {
-    const char* name = "_NET_SUPPORTING_WM_CHECK";
-    std::unique_ptr<xcb_intern_atom_reply_t, void (*)(void*)> atom(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, std::strlen(name), name), nullptr),
-        std::free);
-    if (!atom || atom->atom == XCB_ATOM_NONE) return false;
+    using platform::x11::Take;
+    const std::uint32_t check = platform::x11::InternAtom(c, "_NET_SUPPORTING_WM_CHECK");
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    std::unique_ptr<xcb_get_property_reply_t, void (*)(void*)> value(
-        xcb_get_property_reply(c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1),
-                               nullptr),
-        std::free);
+    const auto value = Take<xcb_get_property_reply_t>(
+        c, xcb_get_property(c, 0, root, check, XCB_ATOM_WINDOW, 0, 1), xcb_get_property_reply);
     return value && xcb_get_property_value_length(value.get()) == 4;
 }
 
 }  // namespace
-
-void DesktopSession::Disconnect::operator()(xcb_connection_t* connection) const {
-    xcb_disconnect(connection);
-}
 
 DesktopSession::DesktopSession() : xvfb_("1024x768x24") {
     if (xvfb_.name().empty()) {

@@ -9,10 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/x11/X11Util.h"
 #include "support/TempDir.h"
 #include "support/Xvfb_x11.h"
-
-struct xcb_connection_t;
 
 namespace quorvel::test {
 
@@ -29,12 +28,9 @@ class DesktopSession {
     const std::string& error() const { return error_; }
 
   private:
-    struct Disconnect {
-        void operator()(xcb_connection_t* connection) const;
-    };
     TempDir runtime_;
     Xvfb xvfb_;
-    std::unique_ptr<xcb_connection_t, Disconnect> keeper_;
+    platform::x11::UniqueConnection keeper_;
     pid_t bus_ = -1;
     pid_t windowManager_ = -1;
     std::string error_;

@@ -8,6 +8,7 @@
 
 #include "db/Compaction.h"
 #include "db/Database.h"
+#include "support/DataFile.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {
@@ -29,10 +30,8 @@ struct Folders {
 
     // A data file with `days` daily rows, plus as many deleted ones.
     void Provision(int days) {
-        std::string error;
-        auto file = Database::Create(dataFile, db::kDataFilePassword, error);
-        ASSERT_TRUE(file) << error;
-        ASSERT_TRUE(db::AddLogin(*file, "admin", "a"));
+        auto file = CreateDataFile(dataFile);
+        ASSERT_TRUE(file);
         ASSERT_TRUE(file->connection().Exec("BEGIN"));
         for (int i = 0; i < 2 * days; ++i) {
             sqlite::Statement insert(file->connection(),
@@ -92,8 +91,8 @@ TEST(Compaction, ReplacesTheDataFileWithASmallerCopyHoldingEveryRow) {
     EXPECT_EQ(f.Rows(), 2000);
     EXPECT_TRUE(f.NothingLeftBehind());
     // Still keyed with the data file's password, for the cafe owner's shell too.
-    EXPECT_EQ(ShellQuery(f.dataFile, "quiltmoss"), "1\n");
-    EXPECT_NE(ShellQuery(f.dataFile, "quiltmos"), "1\n");
+    EXPECT_EQ(ShellQuery(f.dataFile, "quiltmoss"), "2\n");
+    EXPECT_NE(ShellQuery(f.dataFile, "quiltmos"), "2\n");
     EXPECT_NE(ShellQuery(f.dataFile, "quiltmos").find("not a database"), std::string::npos);
 }
 

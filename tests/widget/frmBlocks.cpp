@@ -14,13 +14,11 @@ namespace {
 
 using platform::Hwnd;
 
-struct NoMessages final : MessageBoxes {
-    int MsgBox(const QString&, int, const QString&) override {
-        ADD_FAILURE() << "the blocker never shows a message";
-        return kIdOk;
+struct FrmBlocksTest : test::WidgetRig {
+    void TearDown() override {
+        EXPECT_TRUE(boxes.shown.empty()) << "the blocker never shows a message";
+        WidgetRig::TearDown();
     }
-};
-struct FrmBlocksTest : test::WidgetRig<NoMessages> {
     void BlockSite(const std::string& keyword) {
         platform::ScopedKey key(*t.registry);
         ASSERT_EQ(t.registry->OpenKey(platform::kHkeyCurrentUser, store::kUrlsKey, key.out()),
@@ -62,6 +60,9 @@ TEST_F(FrmBlocksTest, UnloadStopsBlockingAndTheNextLoadReadsTheSitesAfresh) {
     BlockSite("casino");
     QPointer<frmBlocks> first = &forms->Get<frmBlocks>();
     forms->Unload<frmBlocks>();
+    // Until the deferred delete, the window still exists but no longer ticks.
+    ASSERT_FALSE(first.isNull());
+    EXPECT_FALSE(first->Timer1->isActive());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
     EXPECT_FALSE(forms->IsLoaded<frmBlocks>());

@@ -10,9 +10,9 @@
 
 #include "Commands.h"
 #include "db/Database.h"
-#include "platform/posix/FileOps.h"
 #include "platform/posix/HiveRegistry.h"
 #include "platform/posix/XdgPaths.h"
+#include "storage/FileOps.h"
 #include "store/mdlRegistry.h"
 
 namespace quorvel::admin {
@@ -72,8 +72,8 @@ void Usage(std::ostream& err) {
 bool WriteDataFile(const std::string& path, const std::string& adminPassword,
                    const std::string& guestPassword, std::string& error) {
     const std::string fresh = path + ".new";
-    platform::RemoveFile(fresh, error, true);
-    platform::RemoveFile(fresh + "-journal", error, true);
+    storage::RemoveFile(fresh, error, true);
+    storage::RemoveFile(fresh + "-journal", error, true);
     {
         auto file = db::Database::Create(fresh, db::kDataFilePassword, error);
         if (!file) return false;
@@ -81,11 +81,11 @@ bool WriteDataFile(const std::string& path, const std::string& adminPassword,
             !db::AddLogin(*file, "guest", guestPassword)) {
             error = file->connection().LastError();
             file.reset();
-            platform::RemoveFile(fresh, error, true);
+            storage::RemoveFile(fresh, error, true);
             return false;
         }
     }
-    return platform::ReplaceFileAtomically(fresh, path, error);
+    return storage::ReplaceFileAtomically(fresh, path, error);
 }
 
 }  // namespace
@@ -133,8 +133,8 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
 
     // A running program holds the data folder; its file is never replaced under it.
     std::string error;
-    platform::FolderLock lock;
-    if (!lock.Acquire((fs::path(program) / "Data").string(), platform::FolderLock::Mode::Exclusive,
+    storage::FolderLock lock;
+    if (!lock.Acquire((fs::path(program) / "Data").string(), storage::FolderLock::Mode::Exclusive,
                       error)) {
         err << "quorvel-admin: the data file is in use (is the program running?): " << error
             << "\n";
@@ -146,7 +146,7 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
     }
     lock.Release();
 
-    const std::string storePath = SettingsStorePath();
+    const std::string storePath = platform::XdgSettingsStorePath();
     platform::HiveRegistry hive(storePath);
     if (!hive.ok()) {
         err << "quorvel-admin: cannot open the settings store " << storePath << ": " << hive.error()

@@ -10,11 +10,6 @@ namespace {
 // sign-in waits for it this long at most (the bus launcher may have to start first).
 constexpr std::chrono::milliseconds kSwitchLimit{1000};
 
-std::string Fit(const std::string& text, int size) {
-    if (size <= 0) return {};
-    return text.substr(0, static_cast<std::size_t>(size - 1));
-}
-
 }  // namespace
 
 AtspiWindowSystem::AtspiWindowSystem(std::string displayName, BrowserWatch::Timing timing)
@@ -72,14 +67,14 @@ void AtspiWindowSystem::EnumChildWindows(Hwnd parent, const EnumChildProc& proc,
 }
 
 std::string AtspiWindowSystem::WindowText(Hwnd window, int maxCount) {
-    if (const Frame* frame = FindFrame(window)) return Fit(frame->title, maxCount);
-    if (const Bar* bar = FindBar(window)) return Fit(bar->text, maxCount);
+    if (const Frame* frame = FindFrame(window)) return FitText(frame->title, maxCount);
+    if (const Bar* bar = FindBar(window)) return FitText(bar->text, maxCount);
     return {};
 }
 
 std::string AtspiWindowSystem::ClassName(Hwnd window, int maxCount) {
-    if (FindFrame(window) != nullptr) return Fit(kFrameClass, maxCount);
-    if (FindBar(window) != nullptr) return Fit(kBarClass, maxCount);
+    if (FindFrame(window) != nullptr) return FitText(kFrameClass, maxCount);
+    if (FindBar(window) != nullptr) return FitText(kBarClass, maxCount);
     return {};
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/Registry.h"
-#include "platform/posix/Sqlite.h"
+#include "storage/Sqlite.h"
 
 namespace quorvel::platform {
 

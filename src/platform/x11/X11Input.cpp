@@ -1,10 +1,8 @@
 #include "platform/x11/X11Input.h"
 
-#include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
 #include <thread>
 
 namespace quorvel::platform {
@@ -21,33 +19,16 @@ constexpr std::uint32_t kSourcePager = 2;
 // How often a wait for the window manager looks again.
 constexpr std::chrono::milliseconds kPollInterval{10};
 
-struct FreeDeleter {
-    void operator()(void* data) const { std::free(data); }
-};
-template <class T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+using x11::Take;
 
-// Takes a reply and drops the error a request about a vanished window brings back.
-template <class T, class Cookie, class Fn>
-Reply<T> Take(xcb_connection_t* connection, Cookie cookie, Fn replyFn) {
-    xcb_generic_error_t* error = nullptr;
-    Reply<T> reply(replyFn(connection, cookie, &error));
-    std::free(error);
-    return reply;
-}
-
-Reply<xcb_get_property_reply_t> Property(xcb_connection_t* c, xcb_window_t window,
-                                         std::uint32_t property, std::uint32_t type,
-                                         std::uint32_t longs) {
+x11::XcbReply<xcb_get_property_reply_t> Property(xcb_connection_t* c, xcb_window_t window,
+                                                 std::uint32_t property, std::uint32_t type,
+                                                 std::uint32_t longs) {
     return Take<xcb_get_property_reply_t>(
         c, xcb_get_property(c, 0, window, property, type, 0, longs), xcb_get_property_reply);
 }
 
 }  // namespace
-
-void X11Input::Disconnect::operator()(xcb_connection_t* connection) const {
-    xcb_disconnect(connection);
-}
 
 X11Input::X11Input(const std::string& displayName) {
     int screenNumber = 0;
@@ -66,11 +47,7 @@ X11Input::X11Input(const std::string& displayName) {
 X11Input::~X11Input() = default;
 
 std::uint32_t X11Input::Atom(const char* name) {
-    xcb_connection_t* c = connection_.get();
-    const auto reply = Take<xcb_intern_atom_reply_t>(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-        xcb_intern_atom_reply);
-    return reply ? reply->atom : static_cast<std::uint32_t>(XCB_ATOM_NONE);
+    return x11::InternAtom(connection_.get(), name);
 }
 
 std::vector<std::uint32_t> X11Input::WindowList(Window window, std::uint32_t property) {

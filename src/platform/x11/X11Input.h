@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-struct xcb_connection_t;
+#include "platform/x11/X11Util.h"
 
 namespace quorvel::platform {
 
@@ -51,9 +51,6 @@ class X11Input {
     bool PressKey(std::uint32_t keysym, bool control = false);
 
   private:
-    struct Disconnect {
-        void operator()(xcb_connection_t* connection) const;
-    };
     struct KeyboardMap {
         std::uint8_t firstKeycode = 0;
         std::uint8_t perKeycode = 0;
@@ -67,7 +64,7 @@ class X11Input {
     std::vector<std::uint32_t> WindowList(Window window, std::uint32_t property);
     bool Supports(std::uint32_t atom);
 
-    std::unique_ptr<xcb_connection_t, Disconnect> connection_;
+    x11::UniqueConnection connection_;
     Window root_ = 0;
     KeyboardMap map_;
 };

@@ -1,15 +1,18 @@
-#include "platform/posix/FileOps.h"
+#include "storage/FileOps.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
-namespace quorvel::platform {
+#include "platform/posix/UniqueFd.h"
+
+namespace quorvel::storage {
+
+using platform::UniqueFd;
 
 namespace {
 
@@ -39,23 +42,23 @@ bool SyncFolderOf(const std::string& path) {
 
 }  // namespace
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-        Reset();
-        fd_ = other.fd_;
-        other.fd_ = -1;
-    }
-    return *this;
-}
+// On Linux the lock is a flock on the folder's own descriptor.
+struct FolderLock::Held {
+    UniqueFd folder;
+};
 
-void UniqueFd::Reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+FolderLock::FolderLock() = default;
+FolderLock::FolderLock(FolderLock&&) noexcept = default;
+FolderLock& FolderLock::operator=(FolderLock&&) noexcept = default;
+FolderLock::~FolderLock() = default;
+
+void FolderLock::Release() {
+    held_.reset();
 }
 
 bool FolderLock::Acquire(const std::string& folder, Mode mode, std::string& error, bool* busy) {
     if (busy) *busy = false;
-    fd_.Reset();
+    Release();
     UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir) {
         error = Describe("Cannot open the folder", folder, errno);
@@ -70,7 +73,7 @@ bool FolderLock::Acquire(const std::string& folder, Mode mode, std::string& erro
         error = Describe("Cannot lock the folder", folder, errno);
         return false;
     }
-    fd_ = std::move(dir);
+    held_ = std::make_unique<Held>(Held{std::move(dir)});
     return true;
 }
 
@@ -127,15 +130,4 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to, std::
     return true;
 }
 
-bool RemoveFile(const std::string& path, std::string& error, bool missingOk) {
-    if (::unlink(path.c_str()) == 0 || (missingOk && errno == ENOENT)) return true;
-    error = Describe("Cannot delete", path, errno);
-    return false;
-}
-
-bool FileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-}  // namespace quorvel::platform
+}  // namespace quorvel::storage

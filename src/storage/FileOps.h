@@ -1,47 +1,36 @@
 #pragma once
 // File operations the data file relies on to survive a kill or a power cut at any
-// instant: descriptors that close themselves, advisory folder locks, durable copies
-// and atomic replacement.
+// instant: an advisory folder lock, durable copies and atomic replacement. What the
+// operating system does differently lives in FileOps_<os>.cpp; this header and
+// FileOps.cpp are the same everywhere.
+#include <memory>
 #include <string>
 
-namespace quorvel::platform {
+namespace quorvel::storage {
 
-// A file descriptor closed on every path.
-class UniqueFd {
-  public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { Reset(); }
-
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    void Reset();
-
-  private:
-    int fd_ = -1;
-};
-
-// An advisory lock (flock) on a folder, held until the object goes. Shared locks
-// are taken by readers of the folder's files, the exclusive one by whoever replaces
-// them. Never blocks: a lock held elsewhere fails at once.
+// An advisory lock on a folder, held until the object goes. Shared locks are taken by
+// readers of the folder's files, the exclusive one by whoever replaces them. Never
+// blocks: a lock held elsewhere fails at once.
 class FolderLock {
   public:
     enum class Mode { Shared, Exclusive };
+    FolderLock();
+    FolderLock(FolderLock&&) noexcept;
+    FolderLock& operator=(FolderLock&&) noexcept;
+    ~FolderLock();
+
     // False with `error` set when the folder cannot be opened or is locked elsewhere
     // (`busy` tells the two apart).
     bool Acquire(const std::string& folder, Mode mode, std::string& error, bool* busy = nullptr);
-    bool held() const { return static_cast<bool>(fd_); }
-    void Release() { fd_.Reset(); }
+    bool held() const { return static_cast<bool>(held_); }
+    void Release();
 
   private:
-    UniqueFd fd_;
+    struct Held;  // the operating system's handle that carries the lock
+    std::unique_ptr<Held> held_;
 };
 
-// Creates an empty file that must not exist yet (mode 0600).
+// Creates an empty file that must not exist yet (readable by its owner only).
 bool CreateNewEmptyFile(const std::string& path, std::string& error);
 // Copies `from` to `to` (created or truncated) and flushes it to the disk.
 bool CopyFileDurably(const std::string& from, const std::string& to, std::string& error);
@@ -50,6 +39,7 @@ bool CopyFileDurably(const std::string& from, const std::string& to, std::string
 bool ReplaceFileAtomically(const std::string& from, const std::string& to, std::string& error);
 // Deletes a file; a file that is not there counts as deleted when `missingOk`.
 bool RemoveFile(const std::string& path, std::string& error, bool missingOk = false);
+// False also when the file's folder cannot be searched.
 bool FileExists(const std::string& path);
 
-}  // namespace quorvel::platform
+}  // namespace quorvel::storage

@@ -1,4 +1,4 @@
-#include "platform/posix/Sqlite.h"
+#include "storage/Sqlite.h"
 
 namespace quorvel::sqlite {
 
@@ -44,8 +44,8 @@ Statement::Statement(const Connection& db, std::string_view sql) {
         prepareStatus_ = SQLITE_MISUSE;
         return;
     }
-    prepareStatus_ = sqlite3_prepare_v2(db.get(), sql.data(), static_cast<int>(sql.size()),
-                                        &stmt_, nullptr);
+    prepareStatus_ =
+        sqlite3_prepare_v2(db.get(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
     if (prepareStatus_ != SQLITE_OK) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
@@ -61,8 +61,7 @@ Statement& Statement::Bind(int index, std::string_view text) {
 
 Statement& Statement::BindBlob(int index, const void* data, std::size_t size) {
     if (stmt_)
-        sqlite3_bind_blob(stmt_, index, size ? data : "", static_cast<int>(size),
-                          SQLITE_TRANSIENT);
+        sqlite3_bind_blob(stmt_, index, size ? data : "", static_cast<int>(size), SQLITE_TRANSIENT);
     return *this;
 }
 
@@ -81,7 +80,9 @@ Statement& Statement::BindNull(int index) {
     return *this;
 }
 
-int Statement::Step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_MISUSE; }
+int Statement::Step() {
+    return stmt_ ? sqlite3_step(stmt_) : SQLITE_MISUSE;
+}
 
 bool Statement::Run() {
     int rc;
