@@ -51,55 +51,24 @@ for i in 1 2 3 4 5 6; do
         "$i" "$i" "$(printf 'Some text to read. %.0s' $(seq 200))" >"$pages/page$i.html"
 done
 
-released() { ! e2e_visible_window '^Login Screen$' >/dev/null && e2e_input_free; }
 e2e_start_quorvel
 e2e_wait 60 "the login screen" e2e_visible_window '^Login Screen$'
 e2e_wait 30 "the lock" e2e_lock_in_place
-xdotool type --delay 30 guest
-xdotool key Tab
-xdotool type --delay 30 guest-pw
-xdotool key Return
-e2e_wait 30 "the guest's desktop" released
-
-chromium_flags=(--user-data-dir="$E2E_TMP/chromium" --no-first-run --no-default-browser-check
-    --disable-background-networking --disable-component-update --disable-sync
-    --disable-default-apps --disable-features=Translate,MediaRouter --password-store=basic
-    --test-type)
-[ "$(id -u)" -ne 0 ] || chromium_flags+=(--no-sandbox)
-profile=$E2E_TMP/firefox
-mkdir -p "$profile"
-cat >"$profile/user.js" <<'PREFS'
-user_pref("browser.shell.checkDefaultBrowser", false);
-user_pref("browser.startup.homepage_override.mstone", "ignore");
-user_pref("browser.aboutwelcome.enabled", false);
-user_pref("datareporting.policy.dataSubmissionEnabled", false);
-user_pref("datareporting.healthreport.uploadEnabled", false);
-user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
-user_pref("app.update.auto", false);
-user_pref("app.normandy.enabled", false);
-user_pref("network.captive-portal-service.enabled", false);
-user_pref("network.connectivity-service.enabled", false);
-user_pref("browser.safebrowsing.malware.enabled", false);
-user_pref("browser.safebrowsing.phishing.enabled", false);
-user_pref("extensions.update.enabled", false);
-user_pref("browser.search.update", false);
-user_pref("browser.region.network.url", "");
-user_pref("browser.newtabpage.enabled", false);
-PREFS
+e2e_guest_sign_in guest-pw
 
 count_windows() { [ "$(xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l)" -ge "$2" ]; }
-e2e_bg chromium chromium "${chromium_flags[@]}" "file://$pages/page1.html"
+e2e_start_chromium chromium "file://$pages/page1.html"
 chromium_pid=$E2E_LAST_PID
 e2e_wait 180 "Chromium's first window" count_windows '^Page 1 - Chromium$' 1
 for i in 2 3; do
-    e2e_bg "chromium$i" chromium "${chromium_flags[@]}" --new-window "file://$pages/page$i.html"
+    e2e_start_chromium "chromium$i" --new-window "file://$pages/page$i.html"
     e2e_wait 120 "Chromium's window $i" count_windows "^Page $i - Chromium\$" 1
 done
-e2e_bg firefox firefox-esr --profile "$profile" "file://$pages/page4.html"
+e2e_start_firefox firefox "file://$pages/page4.html"
 firefox_pid=$E2E_LAST_PID
 e2e_wait 180 "Firefox's first window" count_windows '^Page 4 — Mozilla Firefox$' 1
 for i in 5 6; do
-    e2e_bg "firefox$i" firefox-esr --profile "$profile" --new-window "file://$pages/page$i.html"
+    e2e_start_firefox "firefox$i" --new-window "file://$pages/page$i.html"
     e2e_wait 120 "Firefox's window $i" count_windows "^Page $i — Mozilla Firefox\$" 1
 done
 e2e_log "3 Chromium and 3 Firefox windows open, blocking $blocking; settling"

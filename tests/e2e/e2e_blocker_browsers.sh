@@ -37,53 +37,17 @@ accessibility_enabled() {
         org.freedesktop.DBus.Properties.Get string:org.a11y.Status string:IsEnabled 2>/dev/null |
         grep -q 'boolean true'
 }
-released() { ! e2e_visible_window '^Login Screen$' >/dev/null && e2e_input_free; }
 
 e2e_start_quorvel
 e2e_wait 60 "the login screen" e2e_visible_window '^Login Screen$'
 e2e_wait 30 "the lock" e2e_lock_in_place
-xdotool type --delay 30 guest
-xdotool key Tab
-xdotool type --delay 30 "$GUEST_PASSWORD"
-xdotool key Return
-e2e_wait 30 "the guest's desktop" released
+e2e_guest_sign_in "$GUEST_PASSWORD"
 accessibility_enabled || e2e_fail "the desktop's accessibility is not on at the guest's sign-in"
 
-# Chromium: a fresh profile, none of its background traffic; as root it runs only
-# without its sandbox.
-chromium_flags=(--user-data-dir="$E2E_TMP/chromium" --no-first-run --no-default-browser-check
-    --disable-background-networking --disable-component-update --disable-sync
-    --disable-default-apps --disable-features=Translate,MediaRouter --password-store=basic
-    --test-type)
-[ "$(id -u)" -ne 0 ] || chromium_flags+=(--no-sandbox)
-e2e_bg chromium chromium "${chromium_flags[@]}" "$news"
+e2e_start_chromium chromium "$news"
 e2e_wait 180 "Chromium showing the news page" e2e_visible_window '^Daily news - Chromium$'
 
-# Firefox ESR: a fresh profile whose preferences keep it off the network.
-profile=$E2E_TMP/firefox
-mkdir -p "$profile"
-cat >"$profile/user.js" <<'PREFS'
-user_pref("browser.shell.checkDefaultBrowser", false);
-user_pref("browser.startup.homepage_override.mstone", "ignore");
-user_pref("browser.aboutwelcome.enabled", false);
-user_pref("datareporting.policy.dataSubmissionEnabled", false);
-user_pref("datareporting.healthreport.uploadEnabled", false);
-user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
-user_pref("app.update.auto", false);
-user_pref("app.normandy.enabled", false);
-user_pref("network.captive-portal-service.enabled", false);
-user_pref("network.connectivity-service.enabled", false);
-user_pref("browser.safebrowsing.malware.enabled", false);
-user_pref("browser.safebrowsing.phishing.enabled", false);
-user_pref("browser.safebrowsing.downloads.enabled", false);
-user_pref("extensions.update.enabled", false);
-user_pref("browser.search.update", false);
-user_pref("browser.region.network.url", "");
-user_pref("browser.newtabpage.enabled", false);
-user_pref("network.dns.disablePrefetch", true);
-user_pref("network.prefetch-next", false);
-PREFS
-e2e_bg firefox firefox-esr --no-remote --profile "$profile" "$casino"
+e2e_start_firefox firefox --no-remote "$casino"
 e2e_wait 180 "Firefox sent from the casino page to the blocked page" \
     e2e_visible_window "^$BLOCKED_TITLE — Mozilla Firefox\$"
 e2e_shot "$E2E_NAME-firefox-blocked"
@@ -94,7 +58,7 @@ e2e_visible_window '^Daily news - Chromium$' >/dev/null ||
 
 # The guest opens a blocked address in Chromium from another program (a link in a
 # mail, say): the running browser shows it in a new tab of its window.
-e2e_bg chromium-link chromium "${chromium_flags[@]}" "$casino"
+e2e_start_chromium chromium-link "$casino"
 e2e_wait 120 "Chromium sent from the casino page to the blocked page" \
     e2e_visible_window "^$BLOCKED_TITLE - Chromium\$"
 e2e_shot "$E2E_NAME-chromium-blocked"
