@@ -56,21 +56,25 @@ e2e_wait 60 "the login screen" e2e_visible_window '^Login Screen$'
 e2e_wait 30 "the lock" e2e_lock_in_place
 e2e_guest_sign_in guest-pw
 
-count_windows() { [ "$(xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l)" -ge "$2" ]; }
-e2e_start_chromium chromium "file://$pages/page1.html"
-chromium_pid=$E2E_LAST_PID
-e2e_wait 180 "Chromium's first window" count_windows '^Page 1 - Chromium$' 1
-for i in 2 3; do
-    e2e_start_chromium "chromium$i" --new-window "file://$pages/page$i.html"
-    e2e_wait 120 "Chromium's window $i" count_windows "^Page $i - Chromium\$" 1
-done
-e2e_start_firefox firefox "file://$pages/page4.html"
-firefox_pid=$E2E_LAST_PID
-e2e_wait 180 "Firefox's first window" count_windows '^Page 4 — Mozilla Firefox$' 1
-for i in 5 6; do
-    e2e_start_firefox "firefox$i" --new-window "file://$pages/page$i.html"
-    e2e_wait 120 "Firefox's window $i" count_windows "^Page $i — Mozilla Firefox\$" 1
-done
+# three_windows START TITLE_SUFFIX FIRST: a browser's three windows on pages FIRST to
+# FIRST+2, the later ones opened in the running browser; its process id is left in
+# BROWSER_PID.
+three_windows() {
+    local start=$1 suffix=$2 first=$3 i
+    for i in $(seq "$first" $((first + 2))); do
+        if [ "$i" -eq "$first" ]; then
+            "$start" "browser$i" "file://$pages/page$i.html"
+            BROWSER_PID=$E2E_LAST_PID
+        else
+            "$start" "browser$i" --new-window "file://$pages/page$i.html"
+        fi
+        e2e_wait 180 "the window of page $i" e2e_visible_window "^Page $i$suffix\$"
+    done
+}
+three_windows e2e_start_chromium ' - Chromium' 1
+chromium_pid=$BROWSER_PID
+three_windows e2e_start_firefox ' — Mozilla Firefox' 4
+firefox_pid=$BROWSER_PID
 e2e_log "3 Chromium and 3 Firefox windows open, blocking $blocking; settling"
 sleep 15  # the browsers finish starting up: part of the measurement's set-up
 
