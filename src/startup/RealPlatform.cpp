@@ -1,5 +1,10 @@
 #include "startup/RealPlatform.h"
 
+#include <cstdlib>
+#include <iostream>
+
+#include "startup/ExitStatus.h"
+
 #if defined(__linux__)
 #include "platform/atspi/AtspiWindowSystem.h"
 #include "platform/posix/HiveRegistry.h"
@@ -9,6 +14,7 @@
 #include "platform/posix/SystemClock.h"
 #include "platform/posix/XdgPaths.h"
 #include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11Display.h"
 #include "platform/x11/X11Instance.h"
 #elif defined(_WIN32)
 #include "platform/win32/Win32Desktop.h"
@@ -73,6 +79,7 @@ RealPlatform::~RealPlatform() = default;
 std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Display) {
     std::unique_ptr<RealPlatform> real(new RealPlatform());
 #if defined(__linux__)
+    platform::EndProcessWhenDisplayLost<kExitDisplayLost>();
     auto instance = std::make_unique<platform::X11Instance>(platform::XdgInstanceLockPath());
     if (!instance->connected()) {
         error = "Cannot open the X display.";
@@ -102,6 +109,27 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     return nullptr;
 #endif
     return real;
+}
+
+bool RealPlatform::WaitForWindowSystem(std::string& error) {
+#if defined(__linux__)
+    // Four tries a second: the lock is on screen soon after the server lets us in.
+    constexpr int kPollMs = 250;
+    return platform::WaitForDisplay(
+        platform::DisplayName(), kPollMs,
+        [](const std::string& line) { std::cerr << "quorvel: " << line << std::endl; }, error);
+#else
+    (void)error;
+    return true;
+#endif
+}
+
+void RealPlatform::EndForLostDisplay() {
+#if defined(__linux__)
+    platform::EndProcessForLostDisplay(kExitDisplayLost);
+#else
+    std::_Exit(kExitDisplayLost);
+#endif
 }
 
 store::Platform RealPlatform::services() {
