@@ -54,7 +54,8 @@ struct Program {
 
 int main(int argc, char** argv) {
     std::string error;
-    if (!startup::RealPlatform::WaitForWindowSystem(error)) {
+    auto windowSystem = startup::RealPlatform::WaitForWindowSystem(error);
+    if (!windowSystem) {
         std::cerr << "quorvel: " << error << std::endl;
         return startup::kExitStartFailed;
     }
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
     // and nothing of it may be served from the windows' thread.
     qputenv("QT_NO_GLIB", "1");
     QApplication application(argc, argv);
+    // The toolkit is connected now; the server no longer resets when ours goes.
+    windowSystem.reset();
     QApplication::setApplicationName(store::kAppTitle);
     // Windows come and go (the splash hides before the login screen shows); the
     // program ends when Forms has none left, not when the last one is hidden.

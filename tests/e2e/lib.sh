@@ -132,12 +132,12 @@ e2e_start_xvfb() {
         number=$((200 + RANDOM % 700))
         [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
         # With -displayfd the server writes its number only once it listens: then it
-        # is ours and not one that another program started at the same moment. With
-        # -noreset it does not start afresh whenever its last client leaves: a probe
-        # (xprop) that comes and goes before openbox has connected would otherwise
-        # make openbox's connection fail ("Failed to open the display") mid-restart.
+        # is ours and not one that another program started at the same moment.
         : >"$ready"
-        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -noreset -screen 0 "${size}x24" -dpi 96 -nolisten tcp "$@" 3>"$ready"
+        # -noreset: a server whose last client leaves resets and refuses whoever
+        # connects meanwhile; the polls below come and go while openbox connects.
+        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp -noreset \
+            "$@" 3>"$ready"
         local deadline=$((SECONDS + 60))
         until grep -q . "$ready"; do
             kill -0 "$E2E_LAST_PID" 2>/dev/null || break
