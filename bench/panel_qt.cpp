@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "BenchSeams.h"
 #include "db/Database.h"
 #include "panel/NotesAndLogs.h"
 #include "panel/drgstcstPrint.h"
@@ -106,19 +107,6 @@ struct Rig {
         if (!pv.Conn) std::abort();
     }
 
-    struct Boxes final : ui::MessageBoxes {
-        int MsgBox(const QString&, int, const QString&) override { return ui::kIdOk; }
-    };
-    struct Files final : ui::FileDialogs {
-        QString Open(QWidget*, const QString&, const QString&, const QString&) override {
-            return {};
-        }
-        QString Save(QWidget*, const QString&, const QString&, const QString&) override {
-            return {};
-        }
-        bool Print(QWidget*, QPrinter&) override { return false; }
-    };
-
     fs::path folder;
     platform::MemoryRegistry registry;
     platform::FakeWindowSystem windows;
@@ -129,8 +117,8 @@ struct Rig {
     platform::FakeLocale locale;
     platform::FakeClock clock;
     store::publicVar pv;
-    Boxes boxes;
-    Files files;
+    bench::UnattendedBoxes boxes;
+    bench::CancelledDialogs files;
     std::unique_ptr<ui::Forms> forms;
     ui::App app{pv, boxes, files, *MakeForms()};
 

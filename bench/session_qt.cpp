@@ -20,6 +20,7 @@
 #include <sstream>
 #include <vector>
 
+#include "BenchSeams.h"
 #include "platform/fake/FakeServices.h"
 #include "platform/fake/FakeWindowSystem.h"
 #include "platform/posix/HiveRegistry.h"
@@ -94,19 +95,6 @@ struct Rig {
         return std::int64_t{s.hours()} * 3600 + s.minutes() * 60 + s.seconds();
     }
 
-    struct Boxes final : ui::MessageBoxes {
-        int MsgBox(const QString&, int, const QString&) override { return ui::kIdOk; }
-    };
-    struct Files final : ui::FileDialogs {
-        QString Open(QWidget*, const QString&, const QString&, const QString&) override {
-            return {};
-        }
-        QString Save(QWidget*, const QString&, const QString&, const QString&) override {
-            return {};
-        }
-        bool Print(QWidget*, QPrinter&) override { return false; }
-    };
-
     std::filesystem::path folder;
     platform::HiveRegistry registry;
     platform::FakeWindowSystem windows;
@@ -117,8 +105,8 @@ struct Rig {
     platform::PosixLocale locale;
     platform::SystemClock clock;
     store::publicVar pv;
-    Boxes boxes;
-    Files files;
+    bench::UnattendedBoxes boxes;
+    bench::CancelledDialogs files;
     std::unique_ptr<ui::Forms> forms;
     ui::App app{pv, boxes, files, *MakeForms()};
 
