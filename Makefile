@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 .PHONY: deps build run test wintest bench clean
 
 deps:
-	scripts/install-deps
+	scripts/install-deps $(BUILD)
 
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja

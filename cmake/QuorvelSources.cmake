@@ -6,9 +6,6 @@
 #   - src/platform/win32/** only on Windows; posix/** and x11/** only elsewhere; in any
 #     other folder, files named *_win32.cpp only on Windows and *_posix.cpp only
 #     elsewhere (the operating system's half of a unit, e.g. storage/FileOps_posix.cpp);
-#   - src/db/** and src/storage/** need SQLCipher and are left out of the Windows core,
-#     as are files named *_db.cpp elsewhere (the parts of a subsystem that reach the
-#     data file);
 #   - src/startup/main.cpp is the program's entry;
 #   - everything else under src/ is the Qt-free core (quorvel_core).
 
@@ -41,9 +38,6 @@ function(quorvel_collect_sources core_out ui_out fakes_out)
       continue()
     endif()
     if(file MATCHES "/src/platform/x11/" AND QUORVEL_CORE_ONLY)
-      continue()
-    endif()
-    if((file MATCHES "/src/(db|storage|platform/posix)/" OR file MATCHES "_db\\.cpp$") AND QUORVEL_CORE_ONLY)
       continue()
     endif()
     if(file MATCHES "/src/platform/fake/")
