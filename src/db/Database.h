@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db/Booking.h"
 #include "storage/FileOps.h"
 #include "storage/Sqlite.h"
 
@@ -93,8 +94,6 @@ struct DayRow {
     std::int16_t gnum = 0;
     std::optional<double> gamt;  // nullopt when the day's first amount was not a number
 };
-
-enum class Booking { Booked, AlreadyBooked, Failed };
 
 // The daily totals update, booked at most once per session identity: in one
 // transaction the day's row is added (Gnum 1, the day stored as "mm/dd/yyyy") or its

@@ -5,8 +5,9 @@
 
 namespace quorvel::ui {
 
-// Placeholder until this window is built; it keeps the construction contract every
-// window follows: made by Forms with the App, named by its design name.
+// The control panel's window: made by Forms with the App and named by its design
+// name, as every window is; its controls are listed in docs/architecture.md among
+// what is not built.
 class frmCtrlpnl : public QWidget {
     Q_OBJECT
   public:

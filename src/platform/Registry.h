@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quorvel::platform {
 
@@ -32,26 +31,6 @@ inline constexpr std::uint32_t kRegExpandSz = 2;
 inline constexpr std::uint32_t kRegBinary = 3;
 inline constexpr std::uint32_t kRegDword = 4;
 inline constexpr std::uint32_t kRegMultiSz = 7;
-
-// Splits a key path into its components for the stores that keep keys themselves.
-// An empty component (a backslash at either end, or doubled) would let two spellings
-// name one key, or make a key with no name: it is refused, as is a component longer
-// than a key name may be. An empty path names the key itself (no components).
-inline std::int32_t SplitKeyPath(std::string_view path, std::vector<std::string_view>& parts) {
-    constexpr std::size_t kMaxKeyNameLength = 255;
-    parts.clear();
-    if (path.empty()) return kErrorSuccess;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = path.find('\\', start);
-        const auto part = path.substr(start, end == std::string_view::npos ? end : end - start);
-        if (part.empty()) return kErrorBadPathname;
-        if (part.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
-        parts.push_back(part);
-        if (end == std::string_view::npos) return kErrorSuccess;
-        start = end + 1;
-    }
-}
 
 class Registry {
   public:

@@ -3,11 +3,9 @@
 #include <functional>
 #include <string>
 
-namespace quorvel::platform {
+#include "platform/Hwnd.h"
 
-// A window handle. Win32 handles are significant in their low 32 bits (sign-extended
-// on 64-bit Windows); X11 window ids fit in 29 bits.
-using Hwnd = std::uintptr_t;
+namespace quorvel::platform {
 
 // The EnumChildWindows callback: called once per descendant with the caller's
 // parameter; returning false stops the enumeration.

@@ -78,7 +78,7 @@ void CloseOutSession(store::publicVar& pv, Takings& takings) {
     // but whose Status 0 never reached the store is found by its identity and not
     // added again. A booking the data file refused keeps Status 1 to be tried at the
     // next activation.
-    if (takings.Book(*day, ParseAmount(amountText), sessionId) != BookingResult::Failed)
+    if (takings.Book(*day, ParseAmount(amountText), sessionId) != db::Booking::Failed)
         writeBooked();
 }
 

@@ -27,7 +27,7 @@ std::string NewSessionId(const platform::LocalDateTime& now) {
     return text;
 }
 
-GuestSession::GuestSession(store::publicVar& pv, Takings& takings) : pv_(pv), takings_(&takings) {}
+GuestSession::GuestSession(store::publicVar& pv, Takings& takings) : pv_(pv), takings_(takings) {}
 
 void GuestSession::Store(const char* name, const std::string& text) {
     pv_.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, name, text,
@@ -73,7 +73,7 @@ void GuestSession::Start() {
 
 void GuestSession::Activate() {
     charge_.amount = 0;
-    rates_ = LoadRates(takings_->ReadRates());
+    rates_ = LoadRates(takings_.ReadRates());
 }
 
 void GuestSession::Tick() {
@@ -104,8 +104,8 @@ void GuestSession::RecordProgress() {
     Store("Amount", amountText_);
 }
 
-BookingResult GuestSession::AddSessionToDailyTotals() {
-    return takings_->Book(pv_.os.clock.Now(), static_cast<double>(charge_.amount), sessionId_);
+db::Booking GuestSession::AddSessionToDailyTotals() {
+    return takings_.Book(pv_.os.clock.Now(), static_cast<double>(charge_.amount), sessionId_);
 }
 
 void GuestSession::Logout() {
@@ -115,7 +115,7 @@ void GuestSession::Logout() {
     // Status 0 means "in the daily totals". A booking the data file refused leaves
     // Status 1, so the login screen's close-out books the session (once, by its
     // identity) instead of losing it.
-    if (AddSessionToDailyTotals() != BookingResult::Failed) StoreNumber("Status", 0);
+    if (AddSessionToDailyTotals() != db::Booking::Failed) StoreNumber("Status", 0);
     Store("LogoutTime", logoutTime_);
     StoreNumber("Continue", 0);
     Store("TimeLimit", "0");

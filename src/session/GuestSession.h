@@ -29,8 +29,6 @@ std::string NewSessionId(const platform::LocalDateTime& now);
 class GuestSession {
   public:
     GuestSession(store::publicVar& pv, Takings& takings);
-    // Books into other takings from now on (tests replace the data file this way).
-    void RebindTakings(Takings& takings) { takings_ = &takings; }
 
     // Session start: the clock at zero, the log opened and its start part written, the
     // session's values stored with Status 1, the minimums read.
@@ -45,7 +43,7 @@ class GuestSession {
     // Writes the log part the mode calls for, then stores Elapsed and Amount as shown.
     void RecordProgress();
     // Books this session into today's totals (at most once, by its identity).
-    BookingResult AddSessionToDailyTotals();
+    db::Booking AddSessionToDailyTotals();
 
     // Texts as the window shows them.
     const std::string& lbltimer() const { return loginTime_; }
@@ -71,7 +69,7 @@ class GuestSession {
     void StoreNumber(const char* name, std::int32_t number);
 
     store::publicVar& pv_;
-    Takings* takings_;
+    Takings& takings_;
 
     Charge charge_;
     std::int32_t seconds_ = 0;

@@ -1,9 +1,11 @@
 #include "session/SessionLog.h"
 
+#include <filesystem>
+
 namespace quorvel::session {
 
 std::string SessionLogPath(const std::string& sysDir) {
-    return sysDir + "/ScanregLog.log";
+    return (std::filesystem::path(sysDir) / "ScanregLog.log").string();
 }
 
 SessionLog::SessionLog(const std::string& path) : file_(std::fopen(path.c_str(), "ab")) {}

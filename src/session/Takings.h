@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "db/Booking.h"
 #include "platform/Clock.h"
 
 namespace quorvel::store {
@@ -14,12 +15,6 @@ class publicVar;
 }
 
 namespace quorvel::session {
-
-enum class BookingResult {
-    Booked,         // the day's row now counts this session
-    AlreadyBooked,  // an earlier booking of the same session stands; nothing was added
-    Failed,         // nothing was added (no data file, or the data file refused)
-};
 
 class Takings {
   public:
@@ -29,8 +24,8 @@ class Takings {
     virtual std::optional<std::array<double, 4>> ReadRates() = 0;
     // Adds one guest and `amount` (nullopt: the count only) to the row of `day`, at most
     // once per `sessionId`, in one transaction with the record of that identity.
-    virtual BookingResult Book(const platform::LocalDateTime& day, std::optional<double> amount,
-                               const std::string& sessionId) = 0;
+    virtual db::Booking Book(const platform::LocalDateTime& day, std::optional<double> amount,
+                             const std::string& sessionId) = 0;
 };
 
 // The takings in the shared connection `Conn` of `pv` (read at each call, so a closed

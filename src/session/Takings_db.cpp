@@ -17,19 +17,11 @@ class ConnTakings final : public Takings {
         return db::ReadRates(*pv_.Conn);
     }
 
-    BookingResult Book(const platform::LocalDateTime& day, std::optional<double> amount,
-                       const std::string& sessionId) override {
-        if (!pv_.Conn || !pv_.Conn->IsOpen()) return BookingResult::Failed;
-        switch (db::AddSessionToDailyTotals(*pv_.Conn, db::DayText(day.year, day.month, day.day),
-                                            amount, sessionId)) {
-            case db::Booking::Booked:
-                return BookingResult::Booked;
-            case db::Booking::AlreadyBooked:
-                return BookingResult::AlreadyBooked;
-            case db::Booking::Failed:
-                break;
-        }
-        return BookingResult::Failed;
+    db::Booking Book(const platform::LocalDateTime& day, std::optional<double> amount,
+                     const std::string& sessionId) override {
+        if (!pv_.Conn || !pv_.Conn->IsOpen()) return db::Booking::Failed;
+        return db::AddSessionToDailyTotals(*pv_.Conn, db::DayText(day.year, day.month, day.day),
+                                           amount, sessionId);
     }
 
   private:

@@ -65,14 +65,6 @@ frmtimer2::frmtimer2(App& app) : app_(app) {
 // The session log closes with the session, when the window is destroyed.
 frmtimer2::~frmtimer2() = default;
 
-void frmtimer2::UseTakings(std::unique_ptr<session::Takings> takings) {
-    // The session holds a reference to its takings: swap both together.
-    auto replaced = std::move(takings_);
-    takings_ = std::move(takings);
-    (void)replaced;
-    session_->RebindTakings(*takings_);
-}
-
 void frmtimer2::BuildControls() {
     setStyleSheet(
         "QWidget#frmtimer2 { background: #f6f8fa; }"

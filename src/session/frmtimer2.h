@@ -6,8 +6,8 @@
 //
 // Controls carry their design names as object names; the label array `Label1` is named
 // "Label1_0" (Quick Launch) and "Label1_1" (Alarm). The alarm choice, "On Top", the
-// drag handle, "Minimize", "About Quorvel" and the quick-launch list are in place with
-// their captions and tips but do nothing yet; `Timer2` exists, stopped.
+// drag handle, "Minimize", "About Quorvel" and the quick-launch list carry their
+// captions and tips and no handlers; `Timer2` exists, stopped.
 #include <QWidget>
 #include <memory>
 
@@ -39,8 +39,6 @@ class frmtimer2 : public QWidget {
 
     bool allowUnload() const { return allowUnload_; }
     const session::GuestSession& session() const { return *session_; }
-    // Replaces the data file the session books into (tests; before activation).
-    void UseTakings(std::unique_ptr<session::Takings> takings);
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "session/SessionLog.h"
+
 namespace quorvel::startup {
 
 bool ActivatePrevInstance(platform::Instance& instance, std::string& appTitle) {
@@ -11,14 +13,14 @@ bool ActivatePrevInstance(platform::Instance& instance, std::string& appTitle) {
     appTitle = kUnwantedInstanceTitle;
     instance.SetMainWindowTitle(appTitle);
 
-    platform::WindowHandle found = 0;
+    platform::Hwnd found = 0;
     for (const char* className : {"ThunderRTMain", "ThunderRT5Main", "ThunderRT6Main"}) {
         found = instance.FindWindow(className, kept);
         if (found) break;
     }
     if (!found) return false;
 
-    const platform::WindowHandle first = instance.FirstInZOrder(found);
+    const platform::Hwnd first = instance.FirstInZOrder(found);
     instance.Restore(first);
     instance.BringToFront(first);
     instance.EndProgram();
@@ -52,13 +54,9 @@ void GetOsVersion(store::publicVar& pv) {
     if (const auto version = OsVersionNumber(major, minor)) pv.OsVersion = *version;
 }
 
-std::string SessionLogPath(const std::string& sysDir) {
-    return (std::filesystem::path(sysDir) / "ScanregLog.log").string();
-}
-
 void DeleteSessionLog(const std::string& sysDir) {
     std::error_code ignored;
-    std::filesystem::remove(SessionLogPath(sysDir), ignored);
+    std::filesystem::remove(session::SessionLogPath(sysDir), ignored);
 }
 
 }  // namespace quorvel::startup

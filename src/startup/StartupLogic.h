@@ -34,8 +34,6 @@ std::optional<double> OsVersionNumber(int major, int minor);
 // GetOsVersion: sets pv.OsVersion; a failure leaves it as it was.
 void GetOsVersion(store::publicVar& pv);
 
-// <sysDir>/ScanregLog.log, the session log.
-std::string SessionLogPath(const std::string& sysDir);
 // Deletes the previous run's session log; a missing file is no error to anyone.
 void DeleteSessionLog(const std::string& sysDir);
 

@@ -15,6 +15,7 @@
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Registry.h"
 #include "session/CloseOut.h"
+#include "support/DataFile.h"
 #include "support/ScratchRegistry_win32.h"
 #include "support/TempDir.h"
 #include "support/TestPlatform.h"
@@ -68,12 +69,8 @@ TEST(SessionKill, EverySessionEndedAnywhereIsBookedOnceWithItsLastStoredAmount) 
     TempDir dir;
     ScratchKey key;
     const std::string dataFile = dir.file("QuorvelData.mdb");
+    ASSERT_TRUE(CreateDataFile(dataFile, {.rates = {{"10", "15", "20", "25"}}}));
     std::string error;
-    {
-        auto file = db::Database::Create(dataFile, db::kDataFilePassword, error);
-        ASSERT_TRUE(file) << error;
-        ASSERT_TRUE(db::WriteRates(*file, {"10", "15", "20", "25"}));
-    }
     // The "next start": the same registry key and data file, closing out what it finds.
     TestPlatform tp(std::make_unique<platform::Win32Registry>(key.path()));
     for (const char* k : {store::kSettingsKey, store::kTimersKey})

@@ -12,21 +12,21 @@
 namespace quorvel::test {
 namespace {
 
+using platform::Hwnd;
 using platform::Win32Instance;
-using platform::WindowHandle;
 
 std::string Unique(const std::string& prefix) {
     return prefix + " " + std::to_string(GetCurrentProcessId()) + "-" +
            std::to_string(GetTickCount64());
 }
 
-HWND Hwnd(WindowHandle handle) {
+HWND ToHwnd(Hwnd handle) {
     return reinterpret_cast<HWND>(handle);
 }
 
-std::string ClassOf(WindowHandle handle) {
+std::string ClassOf(Hwnd handle) {
     char name[256] = {};
-    GetClassNameA(Hwnd(handle), name, sizeof name);
+    GetClassNameA(ToHwnd(handle), name, sizeof name);
     return name;
 }
 
@@ -36,21 +36,21 @@ class NoExit final : public platform::Instance {
     explicit NoExit(Win32Instance& real) : real_(real) {}
     bool PreviousInstanceRunning() override { return real_.PreviousInstanceRunning(); }
     void SetMainWindowTitle(const std::string& title) override { real_.SetMainWindowTitle(title); }
-    WindowHandle FindWindow(const std::string& c, const std::string& t) override {
-        const WindowHandle found = real_.FindWindow(c, t);
+    Hwnd FindWindow(const std::string& c, const std::string& t) override {
+        const Hwnd found = real_.FindWindow(c, t);
         searched += c + (found ? "+ " : "- ");
         return found;
     }
-    WindowHandle FirstInZOrder(WindowHandle w) override {
+    Hwnd FirstInZOrder(Hwnd w) override {
         first = real_.FirstInZOrder(w);
         return first;
     }
-    void Restore(WindowHandle w) override { real_.Restore(w); }
-    void BringToFront(WindowHandle w) override { real_.BringToFront(w); }
+    void Restore(Hwnd w) override { real_.Restore(w); }
+    void BringToFront(Hwnd w) override { real_.BringToFront(w); }
     void EndProgram() override { ended = true; }
 
     std::string searched;
-    WindowHandle first = 0;
+    Hwnd first = 0;
     bool ended = false;
 
   private:
@@ -74,10 +74,10 @@ TEST(Win32Instance, TheHiddenMainWindowIsFoundByClassAndTitle) {
     const std::string title = Unique("Quorvel (DE) test");
     Win32Instance running;
     running.SetMainWindowTitle(title);
-    const WindowHandle main = running.mainWindow();
+    const Hwnd main = running.mainWindow();
     ASSERT_NE(main, 0u);
     EXPECT_EQ(ClassOf(main), "ThunderRT6Main");
-    EXPECT_FALSE(IsWindowVisible(Hwnd(main)));
+    EXPECT_FALSE(IsWindowVisible(ToHwnd(main)));
 
     Win32Instance other;
     EXPECT_EQ(other.FindWindow("ThunderRT6Main", title), main);
@@ -89,10 +89,10 @@ TEST(Win32Instance, TheHiddenMainWindowIsFoundByClassAndTitle) {
     EXPECT_EQ(other.FindWindow("ThunderRT6Main", title), 0u);
     EXPECT_EQ(other.FindWindow("ThunderRT6Main", "retitled " + title), main);
     // GetWindow relation 0: a top-level window, the first in Z order.
-    const WindowHandle first = other.FirstInZOrder(main);
+    const Hwnd first = other.FirstInZOrder(main);
     ASSERT_NE(first, 0u);
-    EXPECT_EQ(GetParent(Hwnd(first)), nullptr);
-    EXPECT_EQ(GetWindow(Hwnd(first), GW_HWNDPREV), nullptr);
+    EXPECT_EQ(GetParent(ToHwnd(first)), nullptr);
+    EXPECT_EQ(GetWindow(ToHwnd(first), GW_HWNDPREV), nullptr);
 }
 
 TEST(Win32Instance, ASecondInstanceFindsTheFirstAndEnds) {
@@ -122,9 +122,9 @@ TEST(Win32Instance, RestoreOpensAMinimisedWindow) {
     ShowWindow(shown, SW_SHOWMINIMIZED);
     ASSERT_TRUE(IsIconic(shown));
     Win32Instance instance;
-    instance.Restore(reinterpret_cast<WindowHandle>(shown));
+    instance.Restore(reinterpret_cast<Hwnd>(shown));
     EXPECT_FALSE(IsIconic(shown));
-    instance.BringToFront(reinterpret_cast<WindowHandle>(shown));
+    instance.BringToFront(reinterpret_cast<Hwnd>(shown));
     DestroyWindow(shown);
 }
 

@@ -19,7 +19,7 @@
 namespace quorvel::test {
 namespace {
 
-using platform::WindowHandle;
+using platform::Hwnd;
 using platform::X11Instance;
 
 class X11InstanceTest : public ::testing::Test {
@@ -66,7 +66,7 @@ class X11InstanceTest : public ::testing::Test {
         return out;
     }
 
-    int MapState(WindowHandle w) {
+    int MapState(Hwnd w) {
         XWindowAttributes attributes{};
         XGetWindowAttributes(display_, static_cast<Window>(w), &attributes);
         return attributes.map_state;
@@ -104,7 +104,7 @@ TEST_F(X11InstanceTest, ThePerUserLockTellsARunningInstance) {
 TEST_F(X11InstanceTest, TheHiddenMainWindowIsFoundByClassAndTitleAndNeverShown) {
     auto running = Instance();
     running->SetMainWindowTitle("Quorvel (DE)");
-    const WindowHandle main = running->mainWindow();
+    const Hwnd main = running->mainWindow();
     ASSERT_NE(main, 0u);
     EXPECT_EQ(MapState(main), IsUnmapped);
     XClassHint hint{};

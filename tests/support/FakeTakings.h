@@ -17,13 +17,13 @@ class FakeTakings final : public session::Takings {
     };
 
     std::optional<std::array<double, 4>> ReadRates() override { return rates; }
-    session::BookingResult Book(const platform::LocalDateTime& day, std::optional<double> amount,
-                                const std::string& sessionId) override {
+    db::Booking Book(const platform::LocalDateTime& day, std::optional<double> amount,
+                     const std::string& sessionId) override {
         ++calls;
-        if (fail) return session::BookingResult::Failed;
-        if (!ids.insert(sessionId).second) return session::BookingResult::AlreadyBooked;
+        if (fail) return db::Booking::Failed;
+        if (!ids.insert(sessionId).second) return db::Booking::AlreadyBooked;
         bookings.push_back({day, amount, sessionId});
-        return session::BookingResult::Booked;
+        return db::Booking::Booked;
     }
 
     std::optional<std::array<double, 4>> rates;

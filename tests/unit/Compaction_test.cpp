@@ -6,6 +6,7 @@
 
 #include "db/Compaction.h"
 #include "db/Database.h"
+#include "support/DataFile.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {
@@ -27,10 +28,8 @@ struct Folders {
 
     // A data file with `days` daily rows, plus as many deleted ones.
     void Provision(int days) {
-        std::string error;
-        auto file = Database::Create(dataFile, db::kDataFilePassword, error);
-        ASSERT_TRUE(file) << error;
-        ASSERT_TRUE(db::AddLogin(*file, "admin", "a"));
+        auto file = CreateDataFile(dataFile);
+        ASSERT_TRUE(file);
         ASSERT_TRUE(file->connection().Exec("BEGIN"));
         for (int i = 0; i < 2 * days; ++i) {
             sqlite::Statement insert(file->connection(),

@@ -9,6 +9,7 @@
 
 #include "db/Compaction.h"
 #include "db/Database.h"
+#include "support/DataFile.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {
@@ -35,15 +36,10 @@ TEST(DataFileShell, TheCompactedFileOpensWithTheKeyAndNoOther) {
     std::filesystem::create_directories(std::filesystem::path(program) / "Data");
     std::filesystem::create_directories(sysDir);
     const std::string dataFile = db::DataFilePath(program);
-    {
-        std::string error;
-        auto file = db::Database::Create(dataFile, db::kDataFilePassword, error);
-        ASSERT_TRUE(file) << error;
-        ASSERT_TRUE(db::AddLogin(*file, "admin", "a"));
-    }
+    ASSERT_TRUE(CreateDataFile(dataFile));
     ASSERT_TRUE(db::CompactDataFile(program, sysDir, db::kDataFilePassword).empty());
 
-    EXPECT_EQ(ShellQuery(dataFile, "quiltmoss"), "1\n");
+    EXPECT_EQ(ShellQuery(dataFile, "quiltmoss"), "2\n");
     EXPECT_NE(ShellQuery(dataFile, "quiltmos").find("not a database"), std::string::npos);
 }
 

@@ -8,6 +8,7 @@
 #include "db/Compaction.h"
 #include "db/Database.h"
 #include "storage/FileOps.h"
+#include "support/DataFile.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {
@@ -83,13 +84,9 @@ TEST(FileOps, TheDataFileLivesInAFolderWithAnyName) {
     std::filesystem::create_directories(storage::PathOf(program) / "Data");
     std::filesystem::create_directories(storage::PathOf(sysDir));
     const std::string dataFile = db::DataFilePath(program);
-    std::string error;
-    {
-        auto file = db::Database::Create(dataFile, db::kDataFilePassword, error);
-        ASSERT_TRUE(file) << error;
-        ASSERT_TRUE(db::AddLogin(*file, "admin", "a"));
-    }
+    ASSERT_TRUE(CreateDataFile(dataFile));
     EXPECT_TRUE(db::CompactDataFile(program, sysDir, db::kDataFilePassword).empty());
+    std::string error;
     auto file = db::Database::Open(dataFile, db::kDataFilePassword, error);
     ASSERT_TRUE(file) << error;
     EXPECT_TRUE(db::FindLogin(*file, "admin"));

@@ -4,6 +4,7 @@
 
 #include "db/Database.h"
 #include "session/CloseOut.h"
+#include "support/DataFile.h"
 #include "unit/SessionRig.h"
 
 namespace quorvel::test {
@@ -11,10 +12,7 @@ namespace {
 
 struct BookingRig : SessionRig {
     BookingRig() : SessionRig({10, 15, 20, 25}) {
-        std::string error;
-        db = db::Database::Create(dir.file("QuorvelData.mdb"), db::kDataFilePassword, error);
-        EXPECT_TRUE(db) << error;
-        EXPECT_TRUE(db::WriteRates(*db, {"10", "15", "20.5", "25"}));
+        db = CreateDataFile(dir.file("QuorvelData.mdb"), {.rates = {{"10", "15", "20.5", "25"}}});
         tp.pv.Conn = db;
         takings = session::MakeConnTakings(tp.pv);
         tp.clock.Set({2026, 12, 4, 9, 0, 0});
@@ -78,7 +76,7 @@ TEST(SessionBooking, StopBetweenTheBookingAndStatusZeroBooksNothingMore) {
     BookingRig rig;
     auto& s = rig.Begin();
     rig.Ticks(100);
-    EXPECT_EQ(s.AddSessionToDailyTotals(), session::BookingResult::Booked);
+    EXPECT_EQ(s.AddSessionToDailyTotals(), db::Booking::Booked);
     rig.PowerCut();  // Status 0 never written
     EXPECT_EQ(rig.TimersValue("Status"), store::Variant(std::int32_t{1}));
     session::CloseOutSession(rig.tp.pv);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/fake/FakeServices.h"
+#include "session/SessionLog.h"
 #include "startup/StartupLogic.h"
 #include "support/TempDir.h"
 #include "support/TestPlatform.h"
@@ -95,7 +96,7 @@ TEST(GetOsVersion, MajorWithItsSignBlankThenMinorReadAsANumber) {
 
 TEST(SessionLog, DeletedFromTheSystemDirectoryMissingIsNoError) {
     TempDir dir;
-    const std::string log = startup::SessionLogPath(dir.path().string());
+    const std::string log = session::SessionLogPath(dir.path().string());
     EXPECT_EQ(std::filesystem::path(log).filename(), "ScanregLog.log");
     WriteFileBytes(log, "guest 1/1/2026 ...\n");
     WriteFileBytes(dir.file("other.log"), "x");

@@ -21,23 +21,13 @@ namespace {
 
 using platform::Hwnd;
 
-class OkBoxes final : public ui::MessageBoxes {
-  public:
-    int MsgBox(const QString&, int, const QString&) override { return ui::kIdOk; }
-};
-
-class GuestBlockingTest : public WidgetRig<OkBoxes> {
+class GuestBlockingTest : public WidgetRig {
   protected:
     void SetUp() override {
         t.pv.OsVersion = 10.0;
         t.pv.SysDir = dir.path().string();
         t.clock.Set({2026, 12, 5, 10, 0, 0});
-        std::string error;
-        auto db = db::Database::Create(dir.file("QuorvelData.mdb"), db::kDataFilePassword, error);
-        ASSERT_TRUE(db) << error;
-        ASSERT_TRUE(db::AddLogin(*db, "guest", "visitor"));
-        ASSERT_TRUE(db::WriteRates(*db, {"10", "15", "20", "25"}));
-        t.pv.Conn = std::move(db);
+        OpenDataFile({.rates = {{"10", "15", "20", "25"}}});
 
         platform::ScopedKey urls(*t.registry);
         ASSERT_EQ(t.registry->OpenKey(platform::kHkeyCurrentUser, store::kUrlsKey, urls.out()),

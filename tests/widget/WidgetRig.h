@@ -7,12 +7,17 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "store/Variant.h"
 #include "store/mdlRegistry.h"
+#include "support/DataFile.h"
 #include "support/TempDir.h"
 #include "support/TestPlatform.h"
 #include "ui/FileDialog.h"
@@ -21,10 +26,59 @@
 
 namespace quorvel::test {
 
-// No test here picks a file: the dialog is always cancelled.
-class NoFileDialogs final : public ui::FileDialogs {
+// Every box a window shows, as the owner would have read it. `answers` scripts the
+// buttons pressed, first box first; unscripted boxes are answered OK, or No when they
+// ask a question, so a test that forgets a script never quits or deletes anything.
+class RecordingMessageBoxes final : public ui::MessageBoxes {
   public:
-    QString Open(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    struct Shown {
+        std::string text;
+        int flags;
+        std::string title;
+    };
+    int MsgBox(const QString& text, int flags, const QString& title) override {
+        shown.push_back({text.toStdString(), flags, title.toStdString()});
+        if (during) during();
+        if (!answers.empty()) {
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return (flags & 0xF) == (ui::kMbYesNoQuestion & 0xF) ? ui::kIdNo : ui::kIdOk;
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (const Shown& box : shown) out.push_back(box.text);
+        return out;
+    }
+
+    std::vector<Shown> shown;
+    std::deque<int> answers;
+    // Runs while a box is up, to look at the windows behind it.
+    std::function<void()> during;
+};
+
+// The Open dialog: `picks` scripts what the owner chooses, first opening first; an
+// empty pick, or none left, is Cancel. Remembers the last file chosen as the real one does.
+class ScriptedFileDialogs final : public ui::FileDialogs {
+  public:
+    struct Opened {
+        std::string title;
+        std::string startFolder;
+        std::string filter;
+    };
+    QString Open(QWidget*, const QString& title, const QString& startFolder,
+                 const QString& filter) override {
+        opened.push_back({title.toStdString(), startFolder.toStdString(), filter.toStdString()});
+        if (picks.empty()) return {};
+        const QString chosen = QString::fromStdString(picks.front());
+        picks.pop_front();
+        if (!chosen.isEmpty()) lastFileName_ = chosen;
+        return chosen;
+    }
+
+    std::deque<std::string> picks;
+    std::vector<Opened> opened;
 };
 
 // Runs the event loop until `done` holds or two seconds have passed.
@@ -53,9 +107,9 @@ inline void PressEnter(QWidget* target) {
     QApplication::sendEvent(target, &press);
 }
 
-// The fixture: `Boxes` is the message-box seam the test wants (scripted, silent, ...).
-// The windows go first at tear-down, while the platform and the folder they use still exist.
-template <class Boxes>
+// The fixture: fake platform services over a scratch folder, the recording seams,
+// and the windows made through Forms as the program makes them. The windows go first
+// at tear-down, while the platform and the folder they use still exist.
 class WidgetRig : public ::testing::Test {
   protected:
     void TearDown() override { forms.reset(); }
@@ -64,11 +118,16 @@ class WidgetRig : public ::testing::Test {
         t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, name, value,
                                    type);
     }
+    // A real data file in the scratch folder as the shared connection, the way start-up
+    // leaves it.
+    void OpenDataFile(const DataFileContents& contents = {}) {
+        t.pv.Conn = CreateDataFile(dir.file("QuorvelData.mdb"), contents);
+    }
 
     TempDir dir;
     TestPlatform t;
-    Boxes boxes;
-    NoFileDialogs files;
+    RecordingMessageBoxes boxes;
+    ScriptedFileDialogs files;
     std::unique_ptr<ui::Forms> forms;
     // App and Forms refer to each other; Forms is made first, inside App's initialiser.
     ui::App app{t.pv, boxes, files, *makeForms()};

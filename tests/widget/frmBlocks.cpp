@@ -14,13 +14,11 @@ namespace {
 
 using platform::Hwnd;
 
-struct NoMessages final : MessageBoxes {
-    int MsgBox(const QString&, int, const QString&) override {
-        ADD_FAILURE() << "the blocker never shows a message";
-        return kIdOk;
+struct FrmBlocksTest : test::WidgetRig {
+    void TearDown() override {
+        EXPECT_TRUE(boxes.shown.empty()) << "the blocker never shows a message";
+        WidgetRig::TearDown();
     }
-};
-struct FrmBlocksTest : test::WidgetRig<NoMessages> {
     void BlockSite(const std::string& keyword) {
         platform::ScopedKey key(*t.registry);
         ASSERT_EQ(t.registry->OpenKey(platform::kHkeyCurrentUser, store::kUrlsKey, key.out()),

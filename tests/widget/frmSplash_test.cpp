@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 #include <filesystem>
 
@@ -12,9 +13,6 @@
 #include "db/Database.h"
 #include "login/frmstart.h"
 #include "startup/frmSplash.h"
-#include "support/TempDir.h"
-#include "support/TestPlatform.h"
-#include "ui/Forms.h"
 #include "widget/WidgetRig.h"
 
 namespace quorvel::test {
@@ -24,34 +22,10 @@ namespace fs = std::filesystem;
 using ui::frmSplash;
 using ui::frmstart;
 
-// Records every box with what the status label read while it was up.
-class ScriptedBoxes final : public ui::MessageBoxes {
-  public:
-    int MsgBox(const QString& text, int flags, const QString& title) override {
-        QString status;
-        if (splash)
-            if (auto* label = splash->findChild<QLabel*>("lblStatus")) status = label->text();
-        shown.push_back({text.toStdString(), flags, title.toStdString(), status.toStdString()});
-        return ui::kIdOk;
-    }
-    struct Box {
-        std::string text;
-        int flags;
-        std::string title;
-        std::string statusWhileShown;
-    };
-    std::vector<Box> shown;
-    QWidget* splash = nullptr;
-};
-
-struct SplashFixture : ::testing::Test {
-    TempDir dir;
-    TestPlatform platform;
-    ScriptedBoxes boxes;
-    NoFileDialogs files;
-    ui::App app{platform.pv, boxes, files, forms};
-    ui::Forms forms{app};
+struct SplashFixture : WidgetRig {
     bool allUnloaded = false;
+    // What the status label read while each box was up.
+    std::vector<std::string> statusWhileShown;
 
     std::string program() const { return (dir.path() / "Quorvel").string(); }
     std::string sysDir() const { return (dir.path() / "state").string(); }
@@ -61,25 +35,25 @@ struct SplashFixture : ::testing::Test {
     void SetUp() override {
         fs::create_directories(fs::path(program()) / "Data");
         fs::create_directories(sysDir());
-        platform.systemInfo.programFolder = program();
-        platform.systemInfo.systemDirectory = sysDir();
-        platform.systemInfo.major = 4;
-        platform.systemInfo.minor = 10;
+        t.systemInfo.programFolder = program();
+        t.systemInfo.systemDirectory = sysDir();
+        t.systemInfo.major = 4;
+        t.systemInfo.minor = 10;
         WriteFileBytes(sessionLog(), "the previous run's sessions\n");
-        forms.OnAllUnloaded([this] { allUnloaded = true; });
+        forms->OnAllUnloaded([this] { allUnloaded = true; });
     }
 
-    void Provision(const char* password = db::kDataFilePassword) {
-        std::string error;
-        auto file = db::Database::Create(dataFile(), password, error);
-        ASSERT_TRUE(file) << error;
-        ASSERT_TRUE(db::AddLogin(*file, "admin", "a"));
-        ASSERT_TRUE(db::AddLogin(*file, "guest", "g"));
+    void Provision(const char* key = db::kDataFilePassword) {
+        DataFileContents contents;
+        contents.key = key;
+        CreateDataFile(dataFile(), contents);
     }
 
     frmSplash& Splash() {
-        frmSplash& splash = forms.Get<frmSplash>();
-        boxes.splash = &splash;
+        frmSplash& splash = forms->Get<frmSplash>();
+        boxes.during = [this, shown = QPointer<frmSplash>(&splash)] {
+            if (shown) statusWhileShown.push_back(Status(*shown));
+        };
         return splash;
     }
 
@@ -107,9 +81,9 @@ TEST_F(SplashFixture, StartsUpInOrderAndHandsOverToTheLoginScreen) {
     splash.Form_Activate();
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(Status(splash), "Intialized");
-    EXPECT_EQ(platform.pv.SysDir, sysDir());
-    ASSERT_TRUE(platform.pv.Conn);
-    EXPECT_TRUE(db::FindLogin(*platform.pv.Conn, "guest"));
+    EXPECT_EQ(t.pv.SysDir, sysDir());
+    ASSERT_TRUE(t.pv.Conn);
+    EXPECT_TRUE(db::FindLogin(*t.pv.Conn, "guest"));
     EXPECT_NE(Inode(), before);  // compacted: a new file took the old one's place
     EXPECT_FALSE(fs::exists(db::CompactionCopyPath(sysDir())));
     // The timer is armed: 3000 ms, once. Until it fires, the old log stays.
@@ -117,14 +91,14 @@ TEST_F(SplashFixture, StartsUpInOrderAndHandsOverToTheLoginScreen) {
     EXPECT_EQ(timer->interval(), 3000);
     EXPECT_TRUE(timer->isSingleShot());
     EXPECT_TRUE(fs::exists(sessionLog()));
-    EXPECT_EQ(platform.pv.OsVersion, 0.0);
+    EXPECT_EQ(t.pv.OsVersion, 0.0);
 
     splash.Timer1_Timer();
-    EXPECT_EQ(platform.pv.OsVersion, 4.1);
+    EXPECT_EQ(t.pv.OsVersion, 4.1);
     EXPECT_FALSE(fs::exists(sessionLog()));
-    ASSERT_TRUE(forms.IsLoaded<frmstart>());
-    EXPECT_TRUE(forms.Get<frmstart>().isVisible());
-    EXPECT_FALSE(forms.IsLoaded<frmSplash>());
+    ASSERT_TRUE(forms->IsLoaded<frmstart>());
+    EXPECT_TRUE(forms->Get<frmstart>().isVisible());
+    EXPECT_FALSE(forms->IsLoaded<frmSplash>());
     EXPECT_FALSE(allUnloaded);
 }
 
@@ -136,16 +110,16 @@ TEST_F(SplashFixture, AMissingDataFileShowsTheBoxesAndEndsTheProgram) {
     EXPECT_EQ(boxes.shown[0].text, missing);
     EXPECT_EQ(boxes.shown[0].flags, ui::kMbOk);
     EXPECT_EQ(boxes.shown[0].title, "Quorvel (DE)");
-    EXPECT_EQ(boxes.shown[0].statusWhileShown, "Intializing...");
+    EXPECT_EQ(statusWhileShown[0], "Intializing...");
     EXPECT_EQ(boxes.shown[1].text, missing);
     EXPECT_EQ(boxes.shown[1].flags, ui::kMbCritical);
     EXPECT_EQ(boxes.shown[1].title, "Quorvel (DE)");
-    EXPECT_EQ(boxes.shown[1].statusWhileShown, "Intializing...");
+    EXPECT_EQ(statusWhileShown[1], "Intializing...");
 
-    EXPECT_FALSE(platform.pv.Conn);
-    EXPECT_FALSE(forms.IsLoaded<frmSplash>());
+    EXPECT_FALSE(t.pv.Conn);
+    EXPECT_FALSE(forms->IsLoaded<frmSplash>());
     EXPECT_TRUE(allUnloaded);
-    EXPECT_FALSE(forms.IsLoaded<frmstart>());
+    EXPECT_FALSE(forms->IsLoaded<frmstart>());
     // Never a new empty file in its place, and the old session log is kept.
     EXPECT_FALSE(fs::exists(dataFile()));
     EXPECT_TRUE(fs::exists(sessionLog()));
@@ -174,7 +148,7 @@ TEST_F(SplashFixture, AFailedCompactionStillOpensTheDataFile) {
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].flags, ui::kMbOk);
     EXPECT_NE(boxes.shown[0].text.find("in use"), std::string::npos);
-    EXPECT_TRUE(platform.pv.Conn);
+    EXPECT_TRUE(t.pv.Conn);
     EXPECT_EQ(Status(splash), "Intialized");
 }
 
@@ -184,26 +158,26 @@ TEST_F(SplashFixture, ALeftoverCopyFromAKilledStartIsCleanedUp) {
     Splash().Form_Activate();
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_FALSE(fs::exists(db::CompactionCopyPath(sysDir())));
-    EXPECT_TRUE(platform.pv.Conn);
+    EXPECT_TRUE(t.pv.Conn);
 }
 
 TEST_F(SplashFixture, AnEarlierInstanceEndsThisOneBeforeAnyFileWork) {
     Provision();
     const ino_t before = Inode();
-    platform.instance.running = true;
-    platform.instance.windows[{"ThunderRT6Main", "Quorvel (DE)"}] = 42;
+    t.instance.running = true;
+    t.instance.windows[{"ThunderRT6Main", "Quorvel (DE)"}] = 42;
     Splash();
-    EXPECT_TRUE(platform.instance.ended);
-    EXPECT_EQ(platform.instance.calls.back(), "EndProgram");
+    EXPECT_TRUE(t.instance.ended);
+    EXPECT_EQ(t.instance.calls.back(), "EndProgram");
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(Inode(), before);
     EXPECT_TRUE(fs::exists(sessionLog()));
 }
 
 TEST_F(SplashFixture, AnUnwantedInstanceTitlesItsBoxesSo) {
-    platform.instance.running = true;  // an earlier one runs, but its window is not found
+    t.instance.running = true;  // an earlier one runs, but its window is not found
     frmSplash& splash = Splash();
-    EXPECT_FALSE(platform.instance.ended);
+    EXPECT_FALSE(t.instance.ended);
     splash.Form_Activate();  // no data file
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].title, "unwanted instance");
@@ -214,14 +188,14 @@ TEST_F(SplashFixture, ShowingTheSplashRunsTheActivationOnce) {
     Provision();
     frmSplash& splash = Splash();
     splash.show();
-    for (int i = 0; i < 50 && !platform.pv.Conn; ++i) QCoreApplication::processEvents();
-    ASSERT_TRUE(platform.pv.Conn);
-    const db::Database* opened = platform.pv.Conn.get();
+    for (int i = 0; i < 50 && !t.pv.Conn; ++i) QCoreApplication::processEvents();
+    ASSERT_TRUE(t.pv.Conn);
+    const db::Database* opened = t.pv.Conn.get();
     splash.hide();
     splash.show();
     QCoreApplication::processEvents();
     splash.Form_Activate();
-    EXPECT_EQ(platform.pv.Conn.get(), opened);
+    EXPECT_EQ(t.pv.Conn.get(), opened);
     EXPECT_TRUE(boxes.shown.empty());
 }
 

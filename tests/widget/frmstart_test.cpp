@@ -31,34 +31,11 @@ Calls WithoutTicks(Calls calls) {
     return calls;
 }
 
-struct Shown {
-    QString text;
-    int flags;
-    QString title;
-};
-
-// Records every box; `during` runs while the box is "up".
-class ScriptedMessageBoxes final : public ui::MessageBoxes {
-  public:
-    int MsgBox(const QString& text, int flags, const QString& title) override {
-        shown.push_back({text, flags, title});
-        if (during) during();
-        return ui::kIdOk;
-    }
-    std::vector<Shown> shown;
-    std::function<void()> during;
-};
-
-class LoginScreenTest : public WidgetRig<ScriptedMessageBoxes> {
+class LoginScreenTest : public WidgetRig {
   protected:
     void SetUp() override {
         t.pv.OsVersion = 10.0;
-        std::string error;
-        auto db = db::Database::Create(dir.file("QuorvelData.mdb"), db::kDataFilePassword, error);
-        ASSERT_TRUE(db) << error;
-        ASSERT_TRUE(db::AddLogin(*db, "admin", "boss"));
-        ASSERT_TRUE(db::AddLogin(*db, "guest", "visitor"));
-        t.pv.Conn = std::move(db);
+        OpenDataFile();
     }
 
     ui::frmstart& Show() {

@@ -20,16 +20,7 @@
 namespace quorvel::test {
 namespace {
 
-class SilentMessageBoxes final : public ui::MessageBoxes {
-  public:
-    int MsgBox(const QString&, int, const QString&) override {
-        ++shown;
-        return ui::kIdOk;
-    }
-    int shown = 0;
-};
-
-class TimerWindowTest : public WidgetRig<SilentMessageBoxes> {
+class TimerWindowTest : public WidgetRig {
   protected:
     void SetUp() override {
         t.pv.OsVersion = 10.0;
@@ -37,13 +28,7 @@ class TimerWindowTest : public WidgetRig<SilentMessageBoxes> {
         t.pv.CurrentUser = "guest";
         t.pv.CurrencySymbol = "Rs";
         t.clock.Set({2026, 12, 5, 10, 0, 0});
-        std::string error;
-        auto db = db::Database::Create(dir.file("QuorvelData.mdb"), db::kDataFilePassword, error);
-        ASSERT_TRUE(db) << error;
-        ASSERT_TRUE(db::AddLogin(*db, "admin", "boss"));
-        ASSERT_TRUE(db::AddLogin(*db, "guest", "visitor"));
-        ASSERT_TRUE(db::WriteRates(*db, {"10", "15", "20", "25"}));
-        t.pv.Conn = std::move(db);
+        OpenDataFile({.rates = {{"10", "15", "20", "25"}}});
     }
 
     // Sign-in: the window is made and shown, which starts its clock.

@@ -9,9 +9,6 @@ namespace quorvel::admin {
 
 using Args = std::vector<std::string>;
 
-// The per-user settings store file: $XDG_CONFIG_HOME/Quorvel/registry.db.
-std::string SettingsStorePath();
-
 int RegCommand(const Args& args, std::ostream& out, std::ostream& err);
 // init [--admin-password P] [--guest-password P] [--force]
 int InitCommand(const Args& args, std::ostream& out, std::ostream& err);

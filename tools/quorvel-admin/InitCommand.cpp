@@ -146,7 +146,7 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
     }
     lock.Release();
 
-    const std::string storePath = SettingsStorePath();
+    const std::string storePath = platform::XdgSettingsStorePath();
     platform::HiveRegistry hive(storePath);
     if (!hive.ok()) {
         err << "quorvel-admin: cannot open the settings store " << storePath << ": " << hive.error()

@@ -14,23 +14,12 @@
 
 #include "Commands.h"
 #include "platform/posix/HiveRegistry.h"
+#include "platform/posix/XdgPaths.h"
 #include "store/mdlRegistry.h"
 
 namespace quorvel::admin {
 
 using namespace platform;
-
-std::string SettingsStorePath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::filesystem::path base;
-    if (config && *config) {
-        base = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::filesystem::path(home && *home ? home : ".") / ".config";
-    }
-    return (base / "Quorvel" / "registry.db").string();
-}
 
 namespace {
 
@@ -267,7 +256,7 @@ int RegCommand(const Args& args, std::ostream& out, std::ostream& err) {
         return 2;
     }
 
-    const std::string path = SettingsStorePath();
+    const std::string path = XdgSettingsStorePath();
     // Only addkey may bring a store into being; looking at or changing a value of a
     // store that is not there finds no key.
     std::error_code ec;

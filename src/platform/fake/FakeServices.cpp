@@ -27,20 +27,20 @@ void FakeInstance::SetMainWindowTitle(const std::string& title) {
     ownTitle = title;
     calls.push_back("SetMainWindowTitle " + title);
 }
-WindowHandle FakeInstance::FindWindow(const std::string& className, const std::string& title) {
+Hwnd FakeInstance::FindWindow(const std::string& className, const std::string& title) {
     calls.push_back("FindWindow " + className + " " + title);
     const auto it = windows.find({className, title});
     return it == windows.end() ? 0 : it->second;
 }
-WindowHandle FakeInstance::FirstInZOrder(WindowHandle window) {
+Hwnd FakeInstance::FirstInZOrder(Hwnd window) {
     calls.push_back("FirstInZOrder " + std::to_string(window));
     const auto it = firstInZOrder.find(window);
     return it == firstInZOrder.end() ? window : it->second;
 }
-void FakeInstance::Restore(WindowHandle window) {
+void FakeInstance::Restore(Hwnd window) {
     calls.push_back("Restore " + std::to_string(window));
 }
-void FakeInstance::BringToFront(WindowHandle window) {
+void FakeInstance::BringToFront(Hwnd window) {
     calls.push_back("BringToFront " + std::to_string(window));
 }
 void FakeInstance::EndProgram() {

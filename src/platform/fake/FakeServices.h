@@ -33,18 +33,18 @@ class FakeInstance final : public Instance {
   public:
     bool PreviousInstanceRunning() override { return running; }
     void SetMainWindowTitle(const std::string& title) override;
-    WindowHandle FindWindow(const std::string& className, const std::string& title) override;
-    WindowHandle FirstInZOrder(WindowHandle window) override;
-    void Restore(WindowHandle window) override;
-    void BringToFront(WindowHandle window) override;
+    Hwnd FindWindow(const std::string& className, const std::string& title) override;
+    Hwnd FirstInZOrder(Hwnd window) override;
+    void Restore(Hwnd window) override;
+    void BringToFront(Hwnd window) override;
     void EndProgram() override;
 
     bool running = false;
     bool ended = false;
     std::string ownTitle;
     // (class, title) -> handle of a window "of another instance".
-    std::map<std::pair<std::string, std::string>, WindowHandle> windows;
-    std::map<WindowHandle, WindowHandle> firstInZOrder;
+    std::map<std::pair<std::string, std::string>, Hwnd> windows;
+    std::map<Hwnd, Hwnd> firstInZOrder;
     std::vector<std::string> calls;
 };
 

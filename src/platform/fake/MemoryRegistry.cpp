@@ -1,23 +1,10 @@
 #include "platform/fake/MemoryRegistry.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "platform/RegistryRules.h"
 
 namespace quorvel::platform {
-
-namespace {
-
-constexpr std::size_t kMaxValueNameLength = 16383;
-
-// Key and value names ignore the case of ASCII letters, as the registry does.
-std::string Fold(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return folded;
-}
-
-}  // namespace
 
 struct MemoryRegistry::Node {
     struct Value {
@@ -28,16 +15,14 @@ struct MemoryRegistry::Node {
     std::map<std::string, std::unique_ptr<Node>> children;  // by folded name
     std::vector<Value> values;                              // in order of first write
 
-    Value* FindValue(std::string_view name) {
-        const std::string folded = Fold(name);
-        for (auto& value : values)
-            if (Fold(value.name) == folded) return &value;
-        return nullptr;
+    std::vector<Value>::iterator FindValue(std::string_view name) {
+        return std::find_if(values.begin(), values.end(),
+                            [&](const Value& value) { return SameName(value.name, name); });
     }
 };
 
 MemoryRegistry::MemoryRegistry() {
-    for (RegKey root = 0x80000000u; root <= 0x80000005u; ++root)
+    for (RegKey root = kFirstPredefinedRoot; root <= kLastPredefinedRoot; ++root)
         roots_[root] = std::make_unique<Node>();
 }
 
@@ -56,10 +41,10 @@ std::int32_t MemoryRegistry::Walk(RegKey root, std::string_view path, bool creat
     std::vector<std::string_view> parts;
     if (const auto rc = SplitKeyPath(path, parts); rc != kErrorSuccess) return rc;
     for (const auto part : parts) {
-        auto& child = node->children[Fold(part)];
+        auto& child = node->children[FoldName(part)];
         if (!child) {
             if (!create) {
-                node->children.erase(Fold(part));
+                node->children.erase(FoldName(part));
                 return kErrorFileNotFound;
             }
             child = std::make_unique<Node>();
@@ -84,18 +69,10 @@ std::int32_t MemoryRegistry::QueryValue(RegKey key, std::string_view name, std::
     Node* node = Find(key);
     if (!node) return kErrorInvalidHandle;
     if (data && !size) return kErrorInvalidParameter;
-    const auto* value = node->FindValue(name);
-    if (!value) return kErrorFileNotFound;
+    const auto value = node->FindValue(name);
+    if (value == node->values.end()) return kErrorFileNotFound;
     if (type) *type = value->type;
-    if (!size) return kErrorSuccess;
-    const auto needed = static_cast<std::uint32_t>(value->data.size());
-    if (data && *size < needed) {
-        *size = needed;
-        return kErrorMoreData;
-    }
-    if (data) std::copy(value->data.begin(), value->data.end(), data);
-    *size = needed;
-    return kErrorSuccess;
+    return CopyOutData(value->data, data, size);
 }
 
 std::int32_t MemoryRegistry::SetValue(RegKey key, std::string_view name, std::uint32_t type,
@@ -104,9 +81,8 @@ std::int32_t MemoryRegistry::SetValue(RegKey key, std::string_view name, std::ui
     if (!node) return kErrorInvalidHandle;
     if (name.size() > kMaxValueNameLength || (size > 0 && !data)) return kErrorInvalidParameter;
     std::vector<std::uint8_t> bytes(data, data + size);
-    if ((type == kRegSz || type == kRegExpandSz) && (bytes.empty() || bytes.back() != 0))
-        bytes.push_back(0);
-    if (auto* value = node->FindValue(name)) {
+    TerminateText(type, bytes);
+    if (const auto value = node->FindValue(name); value != node->values.end()) {
         value->type = type;
         value->data = std::move(bytes);
     } else {
@@ -118,9 +94,7 @@ std::int32_t MemoryRegistry::SetValue(RegKey key, std::string_view name, std::ui
 std::int32_t MemoryRegistry::DeleteValue(RegKey key, std::string_view name) {
     Node* node = Find(key);
     if (!node) return kErrorInvalidHandle;
-    const std::string folded = Fold(name);
-    const auto it = std::find_if(node->values.begin(), node->values.end(),
-                                 [&](const auto& value) { return Fold(value.name) == folded; });
+    const auto it = node->FindValue(name);
     if (it == node->values.end()) return kErrorFileNotFound;
     node->values.erase(it);
     return kErrorSuccess;
@@ -134,23 +108,10 @@ std::int32_t MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* na
     if (!name || !nameLen || (data && !dataSize)) return kErrorInvalidParameter;
     if (index >= node->values.size()) return kErrorNoMoreItems;
     const auto& value = node->values[index];
-    if (value.name.size() + 1 > *nameLen) {
-        *nameLen = static_cast<std::uint32_t>(value.name.size());
-        return kErrorMoreData;
-    }
-    std::memcpy(name, value.name.data(), value.name.size());
-    name[value.name.size()] = '\0';
-    *nameLen = static_cast<std::uint32_t>(value.name.size());
+    if (const auto status = CopyOutName(value.name, name, nameLen); status != kErrorSuccess)
+        return status;
     if (type) *type = value.type;
-    if (!dataSize) return kErrorSuccess;
-    const auto needed = static_cast<std::uint32_t>(value.data.size());
-    if (data && *dataSize < needed) {
-        *dataSize = needed;
-        return kErrorMoreData;
-    }
-    if (data) std::copy(value.data.begin(), value.data.end(), data);
-    *dataSize = needed;
-    return kErrorSuccess;
+    return CopyOutData(value.data, data, dataSize);
 }
 
 std::int32_t MemoryRegistry::CloseKey(RegKey key) {

@@ -7,17 +7,11 @@
 #include <optional>
 #include <vector>
 
+#include "platform/RegistryRules.h"
+
 namespace quorvel::platform {
 
 namespace {
-
-constexpr std::size_t kMaxValueNameLength = 16383;
-
-// Predefined roots (HKEY_CLASSES_ROOT .. HKEY_CURRENT_CONFIG) have no row: their
-// handle value is the parent id of their top-level keys, far above any row id.
-bool IsPredefinedRoot(RegKey key) {
-    return key >= 0x80000000u && key <= 0x80000005u;
-}
 
 constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS keys(
@@ -173,6 +167,8 @@ RegKey HiveRegistry::NewHandle(std::int64_t id) {
 std::int32_t HiveRegistry::Resolve(RegKey handle, std::int64_t& id) {
     id = 0;
     if (!EnsureReady()) return kErrorRegistryIo;
+    // Predefined roots have no row: their handle value is the parent id of their
+    // top-level keys, far above any row id.
     if (IsPredefinedRoot(handle)) {
         id = static_cast<std::int64_t>(handle);
         return kErrorSuccess;
@@ -243,21 +239,8 @@ std::int32_t HiveRegistry::QueryValue(RegKey key, std::string_view name, std::ui
     const int rc = find.Step();
     if (rc == SQLITE_DONE) return kErrorFileNotFound;
     if (rc != SQLITE_ROW) return IoError();
-    const auto stored = find.Blob(1);
     if (type) *type = static_cast<std::uint32_t>(find.Int(0));
-    if (!size) return kErrorSuccess;
-    const auto needed = static_cast<std::uint32_t>(stored.size());
-    if (!data) {
-        *size = needed;
-        return kErrorSuccess;
-    }
-    if (*size < needed) {
-        *size = needed;
-        return kErrorMoreData;
-    }
-    std::copy(stored.begin(), stored.end(), data);
-    *size = needed;
-    return kErrorSuccess;
+    return CopyOutData(find.Blob(1), data, size);
 }
 
 std::int32_t HiveRegistry::SetValue(RegKey key, std::string_view name, std::uint32_t type,
@@ -266,9 +249,7 @@ std::int32_t HiveRegistry::SetValue(RegKey key, std::string_view name, std::uint
     if (const auto rc = Resolve(key, id); rc != kErrorSuccess) return rc;
     if (name.size() > kMaxValueNameLength || (size > 0 && !data)) return kErrorInvalidParameter;
     std::vector<std::uint8_t> bytes(data, data + size);
-    // Text is kept NUL-terminated, so a read reports the terminator in its size.
-    const bool text = type == kRegSz || type == kRegExpandSz;
-    if (text && (bytes.empty() || bytes.back() != 0)) bytes.push_back(0);
+    TerminateText(type, bytes);
 
     // An update keeps the value's place in the enumeration order. The library's
     // SQLite predates UPSERT, so update-else-insert runs as one transaction.
@@ -309,27 +290,10 @@ std::int32_t HiveRegistry::EnumValue(RegKey key, std::uint32_t index, char* name
     const int rc = find.Step();
     if (rc == SQLITE_DONE) return kErrorNoMoreItems;
     if (rc != SQLITE_ROW) return IoError();
-    const std::string valueName = find.Text(0);
-    const auto stored = find.Blob(2);
-    // Like advapi32: a name that does not fit with its NUL is a more-data failure,
-    // and nothing is delivered.
-    if (valueName.size() + 1 > *nameLen) {
-        *nameLen = static_cast<std::uint32_t>(valueName.size());
-        return kErrorMoreData;
-    }
-    std::memcpy(name, valueName.data(), valueName.size());
-    name[valueName.size()] = '\0';
-    *nameLen = static_cast<std::uint32_t>(valueName.size());
+    if (const auto status = CopyOutName(find.Text(0), name, nameLen); status != kErrorSuccess)
+        return status;
     if (type) *type = static_cast<std::uint32_t>(find.Int(1));
-    if (!dataSize) return kErrorSuccess;
-    const auto needed = static_cast<std::uint32_t>(stored.size());
-    if (data && *dataSize < needed) {
-        *dataSize = needed;
-        return kErrorMoreData;
-    }
-    if (data) std::copy(stored.begin(), stored.end(), data);
-    *dataSize = needed;
-    return kErrorSuccess;
+    return CopyOutData(find.Blob(2), data, dataSize);
 }
 
 std::int32_t HiveRegistry::CloseKey(RegKey key) {

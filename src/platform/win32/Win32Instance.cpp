@@ -52,19 +52,19 @@ void Win32Instance::SetMainWindowTitle(const std::string& title) {
     SetWindowTextA(static_cast<HWND>(window_), title.c_str());
 }
 
-WindowHandle Win32Instance::FindWindow(const std::string& className, const std::string& title) {
-    return reinterpret_cast<WindowHandle>(FindWindowA(className.c_str(), title.c_str()));
+Hwnd Win32Instance::FindWindow(const std::string& className, const std::string& title) {
+    return reinterpret_cast<Hwnd>(FindWindowA(className.c_str(), title.c_str()));
 }
 
-WindowHandle Win32Instance::FirstInZOrder(WindowHandle window) {
-    return reinterpret_cast<WindowHandle>(GetWindow(reinterpret_cast<HWND>(window), 0));
+Hwnd Win32Instance::FirstInZOrder(Hwnd window) {
+    return reinterpret_cast<Hwnd>(GetWindow(reinterpret_cast<HWND>(window), 0));
 }
 
-void Win32Instance::Restore(WindowHandle window) {
+void Win32Instance::Restore(Hwnd window) {
     OpenIcon(reinterpret_cast<HWND>(window));
 }
 
-void Win32Instance::BringToFront(WindowHandle window) {
+void Win32Instance::BringToFront(Hwnd window) {
     SetForegroundWindow(reinterpret_cast<HWND>(window));
 }
 

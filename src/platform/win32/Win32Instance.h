@@ -16,14 +16,14 @@ class Win32Instance final : public Instance {
     Win32Instance(const Win32Instance&) = delete;
     Win32Instance& operator=(const Win32Instance&) = delete;
 
-    WindowHandle mainWindow() const { return reinterpret_cast<WindowHandle>(window_); }
+    Hwnd mainWindow() const { return reinterpret_cast<Hwnd>(window_); }
 
     bool PreviousInstanceRunning() override;
     void SetMainWindowTitle(const std::string& title) override;
-    WindowHandle FindWindow(const std::string& className, const std::string& title) override;
-    WindowHandle FirstInZOrder(WindowHandle window) override;
-    void Restore(WindowHandle window) override;
-    void BringToFront(WindowHandle window) override;
+    Hwnd FindWindow(const std::string& className, const std::string& title) override;
+    Hwnd FirstInZOrder(Hwnd window) override;
+    void Restore(Hwnd window) override;
+    void BringToFront(Hwnd window) override;
     void EndProgram() override;
 
   private:

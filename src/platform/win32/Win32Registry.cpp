@@ -3,20 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
+
+#include "platform/RegistryRules.h"
 
 namespace quorvel::platform {
 
 namespace {
-
-bool IsPredefinedRoot(RegKey key) {
-    return key >= 0x80000000u && key <= 0x80000006u;
-}
-
-bool IsText(std::uint32_t type) {
-    return type == kRegSz || type == kRegExpandSz;
-}
 
 // advapi32 takes names as C strings: a name with a NUL inside would silently be cut
 // short there and land on another key or value, so such names are refused.
@@ -39,7 +32,7 @@ LSTATUS ReadWhole(HKEY key, const char* name, DWORD& type, std::vector<std::uint
         if (rc == ERROR_MORE_DATA) continue;
         if (rc != ERROR_SUCCESS) return rc;
         bytes.resize(size);
-        if (IsText(type) && (bytes.empty() || bytes.back() != 0)) bytes.push_back(0);
+        TerminateText(type, bytes);
         return ERROR_SUCCESS;
     }
     return ERROR_MORE_DATA;
@@ -114,15 +107,7 @@ std::int32_t Win32Registry::QueryValue(RegKey key, std::string_view name, std::u
     const LSTATUS rc = ReadWhole(native, cname.c_str(), storedType, bytes);
     if (rc != ERROR_SUCCESS) return rc;
     if (type != nullptr) *type = storedType;
-    if (size == nullptr) return kErrorSuccess;
-    const auto needed = static_cast<std::uint32_t>(bytes.size());
-    if (data != nullptr && *size < needed) {
-        *size = needed;
-        return kErrorMoreData;
-    }
-    if (data != nullptr) std::copy(bytes.begin(), bytes.end(), data);
-    *size = needed;
-    return kErrorSuccess;
+    return CopyOutData(bytes, data, size);
 }
 
 std::int32_t Win32Registry::SetValue(RegKey key, std::string_view name, std::uint32_t type,
@@ -136,7 +121,7 @@ std::int32_t Win32Registry::SetValue(RegKey key, std::string_view name, std::uin
     // that it reads back as the text plus one NUL (empty text too).
     std::vector<std::uint8_t> bytes;
     if (data != nullptr) bytes.assign(data, data + size);
-    if (IsText(type) && (bytes.empty() || bytes.back() != 0)) bytes.push_back(0);
+    TerminateText(type, bytes);
     return RegSetValueExA(native, cname.c_str(), 0, type, bytes.empty() ? nullptr : bytes.data(),
                           static_cast<DWORD>(bytes.size()));
 }

@@ -187,7 +187,7 @@ void X11Instance::SetMainWindowTitle(const std::string& title) {
     XSync(display, False);
 }
 
-WindowHandle X11Instance::FindWindow(const std::string& className, const std::string& title) {
+Hwnd X11Instance::FindWindow(const std::string& className, const std::string& title) {
     Display* display = display_.get();
     if (!display) return 0;
     IgnoringXErrors guard(display);
@@ -201,7 +201,7 @@ WindowHandle X11Instance::FindWindow(const std::string& className, const std::st
     return 0;
 }
 
-WindowHandle X11Instance::FirstInZOrder(WindowHandle window) {
+Hwnd X11Instance::FirstInZOrder(Hwnd window) {
     Display* display = display_.get();
     if (!display || !window) return 0;
     IgnoringXErrors guard(display);
@@ -218,7 +218,7 @@ WindowHandle X11Instance::FirstInZOrder(WindowHandle window) {
     return siblings.empty() ? 0 : siblings.back();
 }
 
-void X11Instance::Restore(WindowHandle window) {
+void X11Instance::Restore(Hwnd window) {
     Display* display = display_.get();
     if (!display || !window) return;
     IgnoringXErrors guard(display);
@@ -231,7 +231,7 @@ void X11Instance::Restore(WindowHandle window) {
     }
 }
 
-void X11Instance::BringToFront(WindowHandle window) {
+void X11Instance::BringToFront(Hwnd window) {
     Display* display = display_.get();
     if (!display || !window) return;
     IgnoringXErrors guard(display);

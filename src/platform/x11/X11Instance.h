@@ -24,27 +24,27 @@ class X11Instance final : public Instance {
 
     bool connected() const { return display_ != nullptr; }
     // The hidden main window, 0 before the first SetMainWindowTitle.
-    WindowHandle mainWindow() const { return mainWindow_; }
+    Hwnd mainWindow() const { return mainWindow_; }
 
     // Takes the lock on first use; true when another process holds it.
     bool PreviousInstanceRunning() override;
     void SetMainWindowTitle(const std::string& title) override;
     // A child of the root window with this WM_CLASS class and name, searched from
     // the top of the stacking order down, both compared ignoring letter case.
-    WindowHandle FindWindow(const std::string& className, const std::string& title) override;
+    Hwnd FindWindow(const std::string& className, const std::string& title) override;
     // The top-most application window among the siblings of `window` in the stacking
     // order (XQueryTree lists children bottom-most first), as GetWindow relation 0
     // gives the top-level window highest in Z order. Application windows are the
     // shown ones that are, or whose window-manager frame holds, a client (WM_STATE);
     // the helper windows of toolkits and window managers are passed over. Without any
     // client: the top-most shown sibling, else the top-most of all.
-    WindowHandle FirstInZOrder(WindowHandle window) override;
+    Hwnd FirstInZOrder(Hwnd window) override;
     // De-iconifies the client window at or below `window`. A window that was never
     // mapped is left unmapped.
-    void Restore(WindowHandle window) override;
+    void Restore(Hwnd window) override;
     // Activates the client window at or below `window` (_NET_ACTIVE_WINDOW) and
     // raises it; a window without a client is only raised when it is shown.
-    void BringToFront(WindowHandle window) override;
+    void BringToFront(Hwnd window) override;
     // Delivers what was asked of the X server, then _exit(0).
     void EndProgram() override;
 
@@ -58,7 +58,7 @@ class X11Instance final : public Instance {
     bool lockTried_ = false;
     bool otherRunning_ = false;
     std::unique_ptr<_XDisplay, DisplayCloser> display_;
-    WindowHandle mainWindow_ = 0;
+    Hwnd mainWindow_ = 0;
 };
 
 }  // namespace quorvel::platform
