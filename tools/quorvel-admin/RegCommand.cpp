@@ -13,8 +13,7 @@
 #include <vector>
 
 #include "Commands.h"
-#include "platform/posix/HiveRegistry.h"
-#include "platform/posix/XdgPaths.h"
+#include "Host.h"
 #include "store/mdlRegistry.h"
 
 namespace quorvel::admin {
@@ -117,24 +116,27 @@ void PrintValue(std::ostream& out, const std::string& name, std::uint32_t type,
 }
 
 // A failure the store itself reported, as opposed to a key or value that is not there.
-int Unreadable(const HiveRegistry& hive, std::ostream& err) {
-    err << "settings store unreadable: " << hive.path() << ": " << hive.error() << "\n";
+int Unreadable(const SettingsStore& userStore, std::ostream& err) {
+    const std::string why = userStore.error();
+    err << "settings store unreadable: " << SettingsStoreLocation() << ": "
+        << (why.empty() ? "input/output error" : why) << "\n";
     return 1;
 }
 
 // Opens an existing key; on failure reports it and gives the exit status.
-int OpenExisting(HiveRegistry& hive, const std::string& key, ScopedKey& handle, std::ostream& err) {
-    const auto rc = hive.OpenKey(kHkeyCurrentUser, key, handle.out());
+int OpenExisting(SettingsStore& userStore, const std::string& key, ScopedKey& handle,
+                 std::ostream& err) {
+    const auto rc = userStore.registry().OpenKey(kHkeyCurrentUser, key, handle.out());
     if (rc == kErrorSuccess) return 0;
-    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    if (rc == kErrorRegistryIo) return Unreadable(userStore, err);
     err << "ERROR: the key HKCU\\" << key << " does not exist\n";
     return 1;
 }
 
-int Query(HiveRegistry& hive, const std::string& key, const Args& args, std::ostream& out,
+int Query(SettingsStore& userStore, const std::string& key, const Args& args, std::ostream& out,
           std::ostream& err) {
-    ScopedKey handle(hive);
-    if (const int status = OpenExisting(hive, key, handle, err)) return status;
+    ScopedKey handle(userStore.registry());
+    if (const int status = OpenExisting(userStore, key, handle, err)) return status;
     const auto only = ValueName(args);
     std::ostringstream lines;
     bool found = false;
@@ -142,15 +144,16 @@ int Query(HiveRegistry& hive, const std::string& key, const Args& args, std::ost
         std::vector<char> name(16384);
         std::uint32_t nameLen = static_cast<std::uint32_t>(name.size());
         std::uint32_t type = 0, size = 0;
-        const auto rc =
-            hive.EnumValue(handle.get(), index, name.data(), &nameLen, &type, nullptr, &size);
+        const auto rc = userStore.registry().EnumValue(handle.get(), index, name.data(), &nameLen,
+                                                       &type, nullptr, &size);
         if (rc == kErrorNoMoreItems) break;
-        if (rc != kErrorSuccess) return Unreadable(hive, err);
+        if (rc != kErrorSuccess) return Unreadable(userStore, err);
         const std::string valueName(name.data(), nameLen);
         if (only && *only != valueName) continue;
         std::vector<std::uint8_t> data(size);
-        if (hive.QueryValue(handle.get(), valueName, &type, data.data(), &size) != kErrorSuccess)
-            return Unreadable(hive, err);
+        if (userStore.registry().QueryValue(handle.get(), valueName, &type, data.data(), &size) !=
+            kErrorSuccess)
+            return Unreadable(userStore, err);
         data.resize(size);
         PrintValue(lines, valueName, type, data);
         found = true;
@@ -163,7 +166,7 @@ int Query(HiveRegistry& hive, const std::string& key, const Args& args, std::ost
     return 0;
 }
 
-int Add(HiveRegistry& hive, const std::string& key, const Args& args, std::ostream& out,
+int Add(SettingsStore& userStore, const std::string& key, const Args& args, std::ostream& out,
         std::ostream& err) {
     const auto name = ValueName(args);
     const auto type = Option(args, "/t").value_or("REG_SZ");
@@ -191,16 +194,17 @@ int Add(HiveRegistry& hive, const std::string& key, const Args& args, std::ostre
         return 2;
     }
     // Like the program, a value is written into an existing key only.
-    ScopedKey handle(hive);
-    if (const auto rc = hive.OpenKey(kHkeyCurrentUser, key, handle.out()); rc != kErrorSuccess) {
-        if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    ScopedKey handle(userStore.registry());
+    if (const auto rc = userStore.registry().OpenKey(kHkeyCurrentUser, key, handle.out());
+        rc != kErrorSuccess) {
+        if (rc == kErrorRegistryIo) return Unreadable(userStore, err);
         err << "ERROR: the key HKCU\\" << key << " does not exist (create it with reg addkey)\n";
         return 1;
     }
     // The program's own write rule, so what is stored here is what the program stores.
-    store::mdlRegistry settings(hive);
+    store::mdlRegistry settings(userStore.registry());
     const auto rc = settings.WriteKeyValue(handle.get(), *name, typeCode, value);
-    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    if (rc == kErrorRegistryIo) return Unreadable(userStore, err);
     if (rc != kErrorSuccess) {
         err << "ERROR: cannot write " << Shown(*name) << " in HKCU\\" << key << " (status " << rc
             << ")\n";
@@ -210,10 +214,10 @@ int Add(HiveRegistry& hive, const std::string& key, const Args& args, std::ostre
     return 0;
 }
 
-int AddKey(HiveRegistry& hive, const std::string& key, std::ostream& out, std::ostream& err) {
-    ScopedKey handle(hive);
-    const auto rc = hive.CreateKey(kHkeyCurrentUser, key, handle.out());
-    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+int AddKey(SettingsStore& userStore, const std::string& key, std::ostream& out, std::ostream& err) {
+    ScopedKey handle(userStore.registry());
+    const auto rc = userStore.registry().CreateKey(kHkeyCurrentUser, key, handle.out());
+    if (rc == kErrorRegistryIo) return Unreadable(userStore, err);
     if (rc != kErrorSuccess) {
         err << "ERROR: cannot create HKCU\\" << key << " (not a valid key path)\n";
         return 1;
@@ -222,17 +226,17 @@ int AddKey(HiveRegistry& hive, const std::string& key, std::ostream& out, std::o
     return 0;
 }
 
-int Delete(HiveRegistry& hive, const std::string& key, const Args& args, std::ostream& out,
+int Delete(SettingsStore& userStore, const std::string& key, const Args& args, std::ostream& out,
            std::ostream& err) {
     const auto name = ValueName(args);
     if (!name) {
         err << "ERROR: reg delete needs /v NAME or /ve\n";
         return 2;
     }
-    ScopedKey handle(hive);
-    if (const int status = OpenExisting(hive, key, handle, err)) return status;
-    const auto rc = hive.DeleteValue(handle.get(), *name);
-    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    ScopedKey handle(userStore.registry());
+    if (const int status = OpenExisting(userStore, key, handle, err)) return status;
+    const auto rc = userStore.registry().DeleteValue(handle.get(), *name);
+    if (rc == kErrorRegistryIo) return Unreadable(userStore, err);
     if (rc != kErrorSuccess) {
         err << "ERROR: the value " << Shown(*name) << " does not exist in HKCU\\" << key << "\n";
         return 1;
@@ -256,22 +260,19 @@ int RegCommand(const Args& args, std::ostream& out, std::ostream& err) {
         return 2;
     }
 
-    const std::string path = XdgSettingsStorePath();
     // Only addkey may bring a store into being; looking at or changing a value of a
     // store that is not there finds no key.
-    std::error_code ec;
-    if (verb != "addkey" && !std::filesystem::exists(path, ec)) {
-        err << "ERROR: the key HKCU\\" << key << " does not exist (no settings store at " << path
-            << ")\n";
+    const auto userStore = OpenSettingsStore(verb == "addkey");
+    if (!userStore) {
+        err << "ERROR: the key HKCU\\" << key << " does not exist (no settings store at "
+            << SettingsStoreLocation() << ")\n";
         return 1;
     }
-    HiveRegistry hive(path, verb == "addkey" ? HiveRegistry::Mode::CreateIfMissing
-                                             : HiveRegistry::Mode::ExistingOnly);
-    if (!hive.ok()) return Unreadable(hive, err);
-    if (verb == "query") return Query(hive, key, rest, out, err);
-    if (verb == "add") return Add(hive, key, rest, out, err);
-    if (verb == "addkey") return AddKey(hive, key, out, err);
-    return Delete(hive, key, rest, out, err);
+    if (!userStore->error().empty()) return Unreadable(*userStore, err);
+    if (verb == "query") return Query(*userStore, key, rest, out, err);
+    if (verb == "add") return Add(*userStore, key, rest, out, err);
+    if (verb == "addkey") return AddKey(*userStore, key, out, err);
+    return Delete(*userStore, key, rest, out, err);
 }
 
 }  // namespace quorvel::admin
