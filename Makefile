@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 .PHONY: deps build run test wintest bench clean
 
 deps:
-	scripts/install-deps $(BUILD)
+	scripts/install-deps
 
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja
@@ -20,7 +20,10 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory wintest
 
-wintest: deps
+# The Windows build also needs Debian's sources of SQLCipher and OpenSSL, fetched once
+# into the build folder.
+wintest:
+	scripts/install-deps --windows-sources $(BUILD)
 	JOBS=$(JOBS) scripts/wine-tests $(BUILD)
 
 bench: build
