@@ -67,8 +67,7 @@ BENCHMARK(BM_ListDesktop)->Unit(benchmark::kMicrosecond);
 // windows with two children each and one browser window. This is what a tick would
 // cost on X11 if it did not stop at once for want of edit controls (see Blocker::Tick).
 void BM_ListDesktopX11(benchmark::State& state) {
-    const char* name = std::getenv("DISPLAY");
-    std::unique_ptr<Display, int (*)(Display*)> client(XOpenDisplay(name), XCloseDisplay);
+    const auto client = quorvel::platform::x11::OpenDisplay();
     if (!client) {
         state.SkipWithError("no X server");
         return;
@@ -89,7 +88,7 @@ void BM_ListDesktopX11(benchmark::State& state) {
     XSetClassHint(client.get(), edit, &hint);
     XSync(client.get(), False);
 
-    quorvel::platform::X11WindowSystem windows(name != nullptr ? name : "");
+    quorvel::platform::X11WindowSystem windows;
     quorvel::store::WindowLister lister(windows);
     quorvel::store::NameList list;
     for (auto _ : state) lister.ListChildWindows(list, windows.DesktopWindow());

@@ -7,6 +7,14 @@
 
 namespace quorvel::platform {
 
+// What a Win32 text call delivers into a buffer of `size` characters (NUL included):
+// at most size - 1 characters. Embedded NULs are passed through, as a window system
+// that counts its text (X11 names) can deliver them; cutting there is the caller's job.
+inline std::string FitText(const std::string& text, int size) {
+    if (size <= 0) return {};
+    return text.substr(0, static_cast<std::size_t>(size - 1));
+}
+
 // The EnumChildWindows callback: called once per descendant with the caller's
 // parameter; returning false stops the enumeration.
 using EnumChildProc = std::function<bool(Hwnd window, std::intptr_t param)>;

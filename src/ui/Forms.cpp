@@ -1,5 +1,7 @@
 #include "ui/Forms.h"
 
+#include <QTimer>
+
 namespace quorvel::ui {
 
 Forms::~Forms() {
@@ -14,6 +16,10 @@ bool Forms::AnyLoaded() const {
 
 void Forms::Destroy(QPointer<QWidget> window) {
     if (window.isNull()) return;
+    // An unloaded window's timers stop at once: the deferred delete comes later, and
+    // a tick in between would act for a window that is gone (the blocker would keep
+    // rewriting addresses after Logout).
+    for (QTimer* timer : window->findChildren<QTimer*>()) timer->stop();
     window->hide();
     window->deleteLater();
 }

@@ -44,8 +44,8 @@ class Forms {
         const auto it = windows_.find(typeid(T));
         return it != windows_.end() && !it->second.isNull();
     }
-    // Hides and destroys the window once control returns to the event loop, so an
-    // unload from inside one of its own handlers is safe.
+    // Stops the window's timers, hides it and destroys it once control returns to the
+    // event loop, so an unload from inside one of its own handlers is safe.
     template <class T>
     void Unload() {
         const auto it = windows_.find(typeid(T));

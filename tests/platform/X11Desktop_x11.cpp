@@ -1,6 +1,7 @@
 // The X11 lockdown backend against a real X server of its own (Xvfb), with a second
 // client playing "another program": a panel, a screen locker, a key logger.
 #include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11Util.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,12 @@
 namespace quorvel::test {
 namespace {
 
-struct DisplayCloser {
-    void operator()(Display* d) const {
-        if (d) XCloseDisplay(d);
-    }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
-
 class X11DesktopTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (server_.name().empty()) GTEST_SKIP() << "Xvfb did not start";
-        ours_.reset(XOpenDisplay(server_.name().c_str()));
-        other_.reset(XOpenDisplay(server_.name().c_str()));
+        ASSERT_FALSE(server_.name().empty()) << "Xvfb did not start";
+        ours_ = platform::x11::OpenDisplay(server_.name());
+        other_ = platform::x11::OpenDisplay(server_.name());
         ASSERT_TRUE(ours_ && other_);
         desktop_ = std::make_unique<platform::X11Desktop>(ours_.get());
     }
@@ -68,8 +62,8 @@ class X11DesktopTest : public ::testing::Test {
     }
 
     Xvfb server_;
-    DisplayPtr ours_;
-    DisplayPtr other_;
+    platform::x11::UniqueDisplay ours_;
+    platform::x11::UniqueDisplay other_;
     std::unique_ptr<platform::X11Desktop> desktop_;
 };
 

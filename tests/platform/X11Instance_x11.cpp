@@ -32,17 +32,16 @@ class X11InstanceTest : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_FALSE(server_->name().empty()) << "Xvfb did not start";
-        display_ = XOpenDisplay(server_->name().c_str());
+        owned_ = platform::x11::OpenDisplay(server_->name());
+        display_ = owned_.get();
         ASSERT_TRUE(display_);
     }
     void TearDown() override {
         for (Window w : made_) XDestroyWindow(display_, w);
-        if (display_) XCloseDisplay(display_);
     }
 
     std::unique_ptr<X11Instance> Instance() {
-        auto instance =
-            std::make_unique<X11Instance>(dir_.file("quorvel.lock"), server_->name().c_str());
+        auto instance = std::make_unique<X11Instance>(dir_.file("quorvel.lock"), server_->name());
         EXPECT_TRUE(instance->connected());
         return instance;
     }
@@ -58,12 +57,7 @@ class X11InstanceTest : public ::testing::Test {
     }
 
     std::vector<Window> RootChildren() {
-        Window root, parent, *children = nullptr;
-        unsigned int count = 0;
-        XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
-        std::vector<Window> out(children, children + count);
-        if (children) XFree(children);
-        return out;
+        return platform::x11::Children(display_, DefaultRootWindow(display_));
     }
 
     int MapState(Hwnd w) {
@@ -74,6 +68,7 @@ class X11InstanceTest : public ::testing::Test {
 
     static Xvfb* server_;
     TempDir dir_;
+    platform::x11::UniqueDisplay owned_;
     Display* display_ = nullptr;
     std::vector<Window> made_;
 };
@@ -90,7 +85,7 @@ TEST_F(X11InstanceTest, ThePerUserLockTellsARunningInstance) {
     // In another process too: the lock is the kernel's, not this process's.
     const pid_t child = fork();
     if (child == 0) {
-        X11Instance other(dir_.file("quorvel.lock"), nullptr);
+        X11Instance other(dir_.file("quorvel.lock"));
         _exit(other.PreviousInstanceRunning() ? 0 : 1);
     }
     int status = 0;
@@ -109,9 +104,8 @@ TEST_F(X11InstanceTest, TheHiddenMainWindowIsFoundByClassAndTitleAndNeverShown) 
     EXPECT_EQ(MapState(main), IsUnmapped);
     XClassHint hint{};
     ASSERT_TRUE(XGetClassHint(display_, static_cast<Window>(main), &hint));
-    EXPECT_STREQ(hint.res_class, "ThunderRT6Main");
-    XFree(hint.res_name);
-    XFree(hint.res_class);
+    const platform::x11::XPtr<char> name(hint.res_name), windowClass(hint.res_class);
+    EXPECT_STREQ(windowClass.get(), "ThunderRT6Main");
 
     auto later = Instance();
     later->SetMainWindowTitle("Quorvel (DE)");

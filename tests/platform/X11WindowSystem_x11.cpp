@@ -25,12 +25,12 @@ using test::Xvfb;
 
 struct X11WindowSystemTest : ::testing::Test {
     Xvfb xvfb;
-    std::unique_ptr<Display, int (*)(Display*)> client{nullptr, XCloseDisplay};
+    x11::UniqueDisplay client;
     std::unique_ptr<X11WindowSystem> windows;
 
     void SetUp() override {
         ASSERT_FALSE(xvfb.name().empty()) << "Xvfb did not start";
-        client.reset(XOpenDisplay(xvfb.name().c_str()));
+        client = x11::OpenDisplay(xvfb.name());
         ASSERT_TRUE(client);
         windows = std::make_unique<X11WindowSystem>(xvfb.name());
         ASSERT_TRUE(windows->Connected());

@@ -60,6 +60,9 @@ TEST_F(FrmBlocksTest, UnloadStopsBlockingAndTheNextLoadReadsTheSitesAfresh) {
     BlockSite("casino");
     QPointer<frmBlocks> first = &forms->Get<frmBlocks>();
     forms->Unload<frmBlocks>();
+    // Until the deferred delete, the window still exists but no longer ticks.
+    ASSERT_FALSE(first.isNull());
+    EXPECT_FALSE(first->Timer1->isActive());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
     EXPECT_FALSE(forms->IsLoaded<frmBlocks>());

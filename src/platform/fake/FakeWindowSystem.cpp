@@ -4,16 +4,6 @@
 
 namespace quorvel::platform {
 
-namespace {
-// What a Win32 text call delivers into a buffer of `size` characters: at most
-// size - 1 characters. Embedded NULs are passed through, as a window system that
-// counts its text (X11 names) can deliver them; cutting there is the caller's job.
-std::string Fit(const std::string& text, int size) {
-    if (size <= 0) return {};
-    return text.substr(0, static_cast<std::size_t>(size - 1));
-}
-}  // namespace
-
 FakeWindowSystem::FakeWindowSystem() {
     windows_[kDesktop] = Window{0, "#32769", "", {}};
 }
@@ -68,13 +58,13 @@ void FakeWindowSystem::EnumChildWindows(Hwnd parent, const EnumChildProc& proc,
 std::string FakeWindowSystem::WindowText(Hwnd window, int maxCount) {
     Notify("WindowText", window);
     const auto it = windows_.find(window);
-    return it == windows_.end() ? std::string() : Fit(it->second.text, maxCount);
+    return it == windows_.end() ? std::string() : FitText(it->second.text, maxCount);
 }
 
 std::string FakeWindowSystem::ClassName(Hwnd window, int maxCount) {
     Notify("ClassName", window);
     const auto it = windows_.find(window);
-    return it == windows_.end() ? std::string() : Fit(it->second.className, maxCount);
+    return it == windows_.end() ? std::string() : FitText(it->second.className, maxCount);
 }
 
 int FakeWindowSystem::TextLength(Hwnd window) {
@@ -86,7 +76,7 @@ int FakeWindowSystem::TextLength(Hwnd window) {
 std::string FakeWindowSystem::GetText(Hwnd window, int bufferSize) {
     Notify("GetText", window);
     const auto it = windows_.find(window);
-    return it == windows_.end() ? std::string() : Fit(it->second.text, bufferSize);
+    return it == windows_.end() ? std::string() : FitText(it->second.text, bufferSize);
 }
 
 void FakeWindowSystem::SetText(Hwnd window, const std::string& text) {

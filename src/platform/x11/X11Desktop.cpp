@@ -4,96 +4,24 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
-#include <atomic>
-#include <memory>
+
+#include "platform/x11/X11Util.h"
 
 namespace quorvel::platform {
 namespace {
 
-// Xlib reports errors through a process-wide callback without a user pointer, so
-// the trap's count has to live at namespace scope; it is touched only on the
-// user-interface thread, between a trap's construction and its end.
-std::atomic<int> trappedErrors{0};
-
-int CountError(Display*, XErrorEvent*) {
-    ++trappedErrors;
-    return 0;
-}
-
-// Catches the errors of the requests made while it lives (a window can vanish
-// between two calls: another client destroys it), instead of the default handler
-// ending the program.
-class ErrorTrap {
-  public:
-    explicit ErrorTrap(Display* display) : display_(display) {
-        XSync(display_, False);
-        trappedErrors = 0;
-        previous_ = XSetErrorHandler(CountError);
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-    ~ErrorTrap() {
-        XSync(display_, False);
-        XSetErrorHandler(previous_);
-    }
-    // Waits for the server's answers to what was sent so far.
-    bool Failed() {
-        XSync(display_, False);
-        return trappedErrors != 0;
-    }
-
-  private:
-    Display* display_;
-    XErrorHandler previous_;
-};
-
-// Owns what XGetWindowProperty and XQueryTree hand out.
-struct XFreeDeleter {
-    void operator()(void* data) const {
-        if (data) XFree(data);
-    }
-};
+using x11::Children;
+using x11::ErrorTrap;
 
 std::vector<Atom> AtomListProperty(Display* display, Window window, Atom property) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* raw = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, 64, False, XA_ATOM, &type, &format, &count,
-                           &after, &raw) != Success)
-        return {};
-    std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
-    if (!data || type != XA_ATOM || format != 32) return {};
-    const auto* atoms = reinterpret_cast<const Atom*>(data.get());
-    return std::vector<Atom>(atoms, atoms + count);
-}
-
-std::vector<Window> Children(Display* display, Window window) {
-    Window root = 0, parent = 0;
-    Window* raw = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, window, &root, &parent, &raw, &count)) return {};
-    std::unique_ptr<Window, XFreeDeleter> children(raw);
-    if (!children) return {};
-    return std::vector<Window>(children.get(), children.get() + count);
+    const auto p = x11::GetProperty(display, window, property, XA_ATOM, 64);
+    if (!p.data || p.type != XA_ATOM || p.format != 32) return {};
+    const auto* atoms = reinterpret_cast<const Atom*>(p.data.get());
+    return std::vector<Atom>(atoms, atoms + p.items);
 }
 
 bool Contains(const std::vector<Atom>& atoms, Atom atom) {
     return std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
-}
-
-void SendWmState(Display* display, Window window, bool add, Atom state) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = add ? 1 : 0;  // _NET_WM_STATE_ADD / _REMOVE
-    event.xclient.data.l[1] = static_cast<long>(state);
-    event.xclient.data.l[2] = 0;
-    event.xclient.data.l[3] = 1;  // from a normal application
-    XSendEvent(display, DefaultRootWindow(display), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
 }  // namespace
@@ -180,8 +108,11 @@ bool X11Desktop::SetTopMost(std::uintptr_t window, bool topMost) {
         AtomListProperty(display_, target, XInternAtom(display_, "_NET_WM_STATE", False)), above);
     // Asked only when it would change, so the window manager is not kept busy by a
     // 50 ms timer.
-    if (isAbove != topMost && attributes.map_state == IsViewable)
-        SendWmState(display_, target, topMost, above);
+    if (isAbove != topMost && attributes.map_state == IsViewable) {
+        // _NET_WM_STATE_ADD (1) or _REMOVE (0), from a normal application (1).
+        x11::SendToWindowManager(display_, target, XInternAtom(display_, "_NET_WM_STATE", False),
+                                 {topMost ? 1 : 0, static_cast<long>(above), 0, 1});
+    }
     if (topMost) XRaiseWindow(display_, target);
     return !trap.Failed();
 }

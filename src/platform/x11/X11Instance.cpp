@@ -16,29 +16,9 @@ namespace quorvel::platform {
 
 namespace {
 
-// A window may vanish between listing and asking about it; that is no reason to
-// end the program, which is what Xlib's default handler would do. The handler is the
-// process's, so it is only in place while this backend talks to the server, and the
-// errors of its requests are collected (XSync) before the previous one returns.
-int IgnoreXErrors(Display*, XErrorEvent*) {
-    return 0;
-}
-
-class IgnoringXErrors {
-  public:
-    explicit IgnoringXErrors(Display* display)
-        : display_(display), previous_(XSetErrorHandler(IgnoreXErrors)) {}
-    ~IgnoringXErrors() {
-        XSync(display_, False);
-        XSetErrorHandler(previous_);
-    }
-    IgnoringXErrors(const IgnoringXErrors&) = delete;
-    IgnoringXErrors& operator=(const IgnoringXErrors&) = delete;
-
-  private:
-    Display* display_;
-    XErrorHandler previous_;
-};
+using x11::Children;
+using x11::ErrorTrap;
+using x11::XPtr;
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -51,67 +31,33 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-// XQueryTree's children of `window`, bottom-most first.
-std::vector<Window> Children(Display* display, Window window, Window* parentOut = nullptr) {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    std::vector<Window> out;
-    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return out;
-    out.assign(children, children + count);
-    if (children) XFree(children);
-    if (parentOut) *parentOut = parent;
-    return out;
-}
-
 std::optional<std::string> ClassOf(Display* display, Window window) {
     XClassHint hint{};
     if (!XGetClassHint(display, window, &hint)) return std::nullopt;
-    std::optional<std::string> result;
-    if (hint.res_class) result = hint.res_class;
-    if (hint.res_name) XFree(hint.res_name);
-    if (hint.res_class) XFree(hint.res_class);
-    return result;
+    const XPtr<char> name(hint.res_name), windowClass(hint.res_class);
+    if (!windowClass) return std::nullopt;
+    return std::string(windowClass.get());
 }
 
 std::optional<std::string> NameOf(Display* display, Window window) {
-    const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
     const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, netName, 0, 1024, False, utf8, &type, &format, &items,
-                           &after, &data) == Success &&
-        data) {
-        std::string name(reinterpret_cast<char*>(data), items);
-        XFree(data);
-        if (type == utf8) return name;
-    }
-    char* fetched = nullptr;
-    if (XFetchName(display, window, &fetched) && fetched) {
-        std::string name(fetched);
-        XFree(fetched);
-        return name;
-    }
-    return std::nullopt;
+    const auto netName =
+        x11::GetProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), utf8, 1024);
+    if (netName.data && netName.type == utf8)
+        return std::string(reinterpret_cast<const char*>(netName.data.get()), netName.items);
+    char* raw = nullptr;
+    if (!XFetchName(display, window, &raw)) return std::nullopt;
+    const XPtr<char> fetched(raw);
+    if (!fetched) return std::nullopt;
+    return std::string(fetched.get());
 }
 
 // ICCCM WM_STATE: 1 normal, 3 iconic; nullopt for a window that is no client.
 std::optional<long> WmState(Display* display, Window window) {
     const Atom wmState = XInternAtom(display, "WM_STATE", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, wmState, 0, 2, False, wmState, &type, &format, &items,
-                           &after, &data) != Success ||
-        !data)
-        return std::nullopt;
-    std::optional<long> state;
-    if (type == wmState && format == 32 && items >= 1) state = reinterpret_cast<long*>(data)[0];
-    XFree(data);
-    return state;
+    const auto p = x11::GetProperty(display, window, wmState, wmState, 2);
+    if (!p.data || p.type != wmState || p.format != 32 || p.items < 1) return std::nullopt;
+    return reinterpret_cast<const long*>(p.data.get())[0];
 }
 
 // The client window at or below `window` (a window manager's frame holds its client
@@ -132,16 +78,12 @@ bool IsShown(Display* display, Window window) {
 
 }  // namespace
 
-void X11Instance::DisplayCloser::operator()(_XDisplay* display) const {
-    if (display) XCloseDisplay(display);
-}
-
-X11Instance::X11Instance(std::string lockPath, const char* displayName)
-    : lockPath_(std::move(lockPath)), display_(XOpenDisplay(displayName)) {}
+X11Instance::X11Instance(std::string lockPath, const std::string& displayName)
+    : lockPath_(std::move(lockPath)), display_(x11::OpenDisplay(displayName)) {}
 
 X11Instance::~X11Instance() {
     if (!display_ || !mainWindow_) return;
-    IgnoringXErrors guard(display_.get());
+    ErrorTrap trap(display_.get());
     XDestroyWindow(display_.get(), mainWindow_);
 }
 
@@ -163,7 +105,7 @@ bool X11Instance::PreviousInstanceRunning() {
 void X11Instance::SetMainWindowTitle(const std::string& title) {
     Display* display = display_.get();
     if (!display) return;
-    IgnoringXErrors guard(display);
+    ErrorTrap trap(display);
     if (!mainWindow_) {
         // Input-only and never mapped: it exists to be found, never to be seen.
         XSetWindowAttributes attributes{};
@@ -190,7 +132,7 @@ void X11Instance::SetMainWindowTitle(const std::string& title) {
 Hwnd X11Instance::FindWindow(const std::string& className, const std::string& title) {
     Display* display = display_.get();
     if (!display) return 0;
-    IgnoringXErrors guard(display);
+    ErrorTrap trap(display);
     const auto children = Children(display, DefaultRootWindow(display));
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         const auto windowClass = ClassOf(display, *it);
@@ -204,7 +146,7 @@ Hwnd X11Instance::FindWindow(const std::string& className, const std::string& ti
 Hwnd X11Instance::FirstInZOrder(Hwnd window) {
     Display* display = display_.get();
     if (!display || !window) return 0;
-    IgnoringXErrors guard(display);
+    ErrorTrap trap(display);
     Window parent = 0;
     Children(display, static_cast<Window>(window), &parent);
     if (!parent) return 0;
@@ -221,7 +163,7 @@ Hwnd X11Instance::FirstInZOrder(Hwnd window) {
 void X11Instance::Restore(Hwnd window) {
     Display* display = display_.get();
     if (!display || !window) return;
-    IgnoringXErrors guard(display);
+    ErrorTrap trap(display);
     const auto client = ClientOf(display, static_cast<Window>(window));
     if (!client) return;
     const auto state = WmState(display, *client);
@@ -234,18 +176,12 @@ void X11Instance::Restore(Hwnd window) {
 void X11Instance::BringToFront(Hwnd window) {
     Display* display = display_.get();
     if (!display || !window) return;
-    IgnoringXErrors guard(display);
-    const Window root = DefaultRootWindow(display);
+    ErrorTrap trap(display);
     const auto client = ClientOf(display, static_cast<Window>(window));
     if (client) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = *client;
-        event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = 2;  // from a pager-like tool: honoured as asked
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        // Source 2, a pager-like tool: the window manager honours it as asked.
+        x11::SendToWindowManager(
+            display, *client, XInternAtom(display, "_NET_ACTIVE_WINDOW", False), {2, CurrentTime});
         XRaiseWindow(display, static_cast<Window>(window));
     } else if (IsShown(display, static_cast<Window>(window))) {
         XRaiseWindow(display, static_cast<Window>(window));

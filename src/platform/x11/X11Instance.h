@@ -3,21 +3,19 @@
 // each instance owns a hidden, never-mapped top-level window whose WM_CLASS class is
 // "ThunderRT6Main" and whose name is the application title, and a later instance
 // finds the earlier one through that window.
-#include <memory>
 #include <string>
 
 #include "platform/Instance.h"
 #include "platform/posix/UniqueFd.h"
-
-struct _XDisplay;
+#include "platform/x11/X11Util.h"
 
 namespace quorvel::platform {
 
 class X11Instance final : public Instance {
   public:
-    // `lockPath`: the per-user lock file. `displayName` nullptr: $DISPLAY. Without a
+    // `lockPath`: the per-user lock file. `displayName` empty: $DISPLAY. Without a
     // display the lock still works and every window operation finds nothing.
-    explicit X11Instance(std::string lockPath, const char* displayName = nullptr);
+    explicit X11Instance(std::string lockPath, const std::string& displayName = {});
     ~X11Instance() override;
     X11Instance(const X11Instance&) = delete;
     X11Instance& operator=(const X11Instance&) = delete;
@@ -49,15 +47,11 @@ class X11Instance final : public Instance {
     void EndProgram() override;
 
   private:
-    struct DisplayCloser {
-        void operator()(_XDisplay* display) const;
-    };
-
     std::string lockPath_;
     UniqueFd lock_;
     bool lockTried_ = false;
     bool otherRunning_ = false;
-    std::unique_ptr<_XDisplay, DisplayCloser> display_;
+    x11::UniqueDisplay display_;
     Hwnd mainWindow_ = 0;
 };
 

@@ -2,9 +2,6 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
-#include <cstring>
-
 // Xlib is needed only for XTest; its macros are kept away from the code above.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -20,20 +17,7 @@ constexpr std::uint32_t kNameBytes = 256;
 // WM_CLASS holds two names; a kilobyte holds any real pair.
 constexpr std::uint32_t kClassBytes = 1024;
 
-struct FreeDeleter {
-    void operator()(void* data) const { std::free(data); }
-};
-template <class T>
-using XcbReply = std::unique_ptr<T, FreeDeleter>;
-
-// Takes a reply and drops the error a request about a vanished window brings back.
-template <class Reply, class Cookie, class Fn>
-XcbReply<Reply> Take(xcb_connection_t* connection, Cookie cookie, Fn replyFn) {
-    xcb_generic_error_t* error = nullptr;
-    XcbReply<Reply> reply(replyFn(connection, cookie, &error));
-    std::free(error);
-    return reply;
-}
+using x11::Take;
 
 // The bytes of an 8-bit property reply, if the property is there.
 bool Bytes(const xcb_get_property_reply_t* reply, std::string& out, bool* complete = nullptr) {
@@ -44,26 +28,7 @@ bool Bytes(const xcb_get_property_reply_t* reply, std::string& out, bool* comple
     return true;
 }
 
-std::uint32_t InternAtom(xcb_connection_t* connection, const char* name) {
-    const auto cookie =
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    const auto reply = Take<xcb_intern_atom_reply_t>(connection, cookie, xcb_intern_atom_reply);
-    return reply ? reply->atom : static_cast<std::uint32_t>(XCB_ATOM_NONE);
-}
-
-std::string Fit(const std::string& text, int maxCount) {
-    if (maxCount <= 0) return {};
-    return text.substr(0, static_cast<std::size_t>(maxCount - 1));
-}
-
 }  // namespace
-
-void X11WindowSystem::CloseConnection::operator()(xcb_connection_t* connection) const {
-    xcb_disconnect(connection);
-}
-void X11WindowSystem::CloseDisplay::operator()(_XDisplay* display) const {
-    XCloseDisplay(display);
-}
 
 X11WindowSystem::X11WindowSystem(const std::string& displayName) : displayName_(displayName) {
     int screenNumber = 0;
@@ -76,8 +41,8 @@ X11WindowSystem::X11WindowSystem(const std::string& displayName) : displayName_(
     auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection_.get()));
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
     if (screens.rem > 0) root_ = screens.data->root;
-    netWmName_ = InternAtom(connection_.get(), "_NET_WM_NAME");
-    utf8String_ = InternAtom(connection_.get(), "UTF8_STRING");
+    netWmName_ = x11::InternAtom(connection_.get(), "_NET_WM_NAME");
+    utf8String_ = x11::InternAtom(connection_.get(), "UTF8_STRING");
 }
 
 X11WindowSystem::~X11WindowSystem() = default;
@@ -165,11 +130,11 @@ std::string X11WindowSystem::WindowText(Hwnd window, int maxCount) {
     if (snapshot_ != nullptr) {
         const auto it = snapshot_->find(window);
         if (it != snapshot_->end() && (it->second.complete || it->second.text.size() >= wanted))
-            return Fit(it->second.text, maxCount);
+            return FitText(it->second.text, maxCount);
     }
     Snapshot one;
     FetchNames({window}, static_cast<std::uint32_t>(wanted), one);
-    return Fit(one[window].text, maxCount);
+    return FitText(one[window].text, maxCount);
 }
 
 std::string X11WindowSystem::ClassName(Hwnd window, int maxCount) {
@@ -187,7 +152,7 @@ std::string X11WindowSystem::ClassName(Hwnd window, int maxCount) {
     if (first == std::string::npos) return {};
     std::string className = pair.substr(first + 1);
     if (const auto end = className.find('\0'); end != std::string::npos) className.resize(end);
-    return Fit(className, maxCount);
+    return FitText(className, maxCount);
 }
 
 int X11WindowSystem::TextLength(Hwnd) {
@@ -201,8 +166,7 @@ std::string X11WindowSystem::GetText(Hwnd, int) {
 void X11WindowSystem::SetText(Hwnd, const std::string&) {}
 
 void X11WindowSystem::PressEnter() {
-    if (!display_)
-        display_.reset(XOpenDisplay(displayName_.empty() ? nullptr : displayName_.c_str()));
+    if (!display_) display_ = x11::OpenDisplay(displayName_);
     if (!display_) return;
     const KeyCode key = XKeysymToKeycode(display_.get(), XK_Return);
     if (key == 0) return;

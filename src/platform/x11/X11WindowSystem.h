@@ -14,9 +14,7 @@
 #include <vector>
 
 #include "platform/WindowSystem.h"
-
-struct _XDisplay;
-struct xcb_connection_t;
+#include "platform/x11/X11Util.h"
 
 namespace quorvel::platform {
 
@@ -49,12 +47,6 @@ class X11WindowSystem final : public WindowSystem {
     void PressEnter() override;
 
   private:
-    struct CloseConnection {
-        void operator()(xcb_connection_t* connection) const;
-    };
-    struct CloseDisplay {
-        void operator()(_XDisplay* display) const;
-    };
     // A window's name as read from the server.
     struct Name {
         std::string text;
@@ -66,7 +58,7 @@ class X11WindowSystem final : public WindowSystem {
     // instead of one per window and property.
     void FetchNames(const std::vector<Hwnd>& windows, std::uint32_t nameBytes, Snapshot& out);
 
-    std::unique_ptr<xcb_connection_t, CloseConnection> connection_;
+    x11::UniqueConnection connection_;
     Hwnd root_ = 0;
     std::uint32_t netWmName_ = 0;
     std::uint32_t utf8String_ = 0;
@@ -74,7 +66,7 @@ class X11WindowSystem final : public WindowSystem {
     // the texts asked for from inside the enumeration come from it.
     const Snapshot* snapshot_ = nullptr;
     // XTest lives on an Xlib connection of its own.
-    std::unique_ptr<_XDisplay, CloseDisplay> display_;
+    x11::UniqueDisplay display_;
     std::string displayName_;
 };
 
