@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include "Host.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
