@@ -52,7 +52,7 @@ struct Result {
     std::string out, err;
 };
 
-Result Run(const fs::path& program, const std::vector<std::string>& args) {
+Result RunTool(const fs::path& program, const std::vector<std::string>& args) {
     TempDir scratch;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     auto capture = [&](const char* name) {
@@ -91,7 +91,7 @@ TEST(AdminTool, RegWritesTheRegistryAsTheProgramReadsIt) {
     const std::string key = scratch.path() + "\\Settings";
     auto reg = [&](std::vector<std::string> args) {
         args.insert(args.begin(), "reg");
-        return Run(BuiltAdmin(), args);
+        return RunTool(BuiltAdmin(), args);
     };
     EXPECT_EQ(reg({"query", "HKCU\\" + key}).status, 1u);
     EXPECT_EQ(reg({"add", key, "/v", "Currency", "/d", "Rs"}).status, 1u);  // no key yet
@@ -126,7 +126,8 @@ TEST(AdminTool, InitProvisionsTheFolderItRunsFrom) {
     fs::copy_file(BuiltAdmin(), admin);
     const std::string dataFile = db::DataFilePath(program.string());
 
-    const auto first = Run(admin, {"init", "--admin-password", "boss", "--guest-password", "g"});
+    const auto first =
+        RunTool(admin, {"init", "--admin-password", "boss", "--guest-password", "g"});
     ASSERT_EQ(first.status, 0u) << first.err;
     EXPECT_TRUE(fs::is_directory(program / "Systemfiles"));
     std::string error;
@@ -148,18 +149,18 @@ TEST(AdminTool, InitProvisionsTheFolderItRunsFrom) {
 
     // An existing data file is left as it is, unless --force.
     const std::string bytes = ReadFileBytes(dataFile);
-    const auto again = Run(admin, {"init", "--admin-password", "x", "--guest-password", "y"});
+    const auto again = RunTool(admin, {"init", "--admin-password", "x", "--guest-password", "y"});
     EXPECT_EQ(again.status, 1u);
     EXPECT_EQ(ReadFileBytes(dataFile), bytes);
     const auto forced =
-        Run(admin, {"init", "--force", "--admin-password", "x", "--guest-password", "y"});
+        RunTool(admin, {"init", "--force", "--admin-password", "x", "--guest-password", "y"});
     ASSERT_EQ(forced.status, 0u) << forced.err;
     auto file = db::Database::Open(dataFile, db::kDataFilePassword, error);
     ASSERT_TRUE(file) << error;
     EXPECT_EQ(db::FindLogin(*file, "admin")->password, "x");
     // Without a terminal to ask on, a missing password is refused, not guessed.
     file.reset();
-    EXPECT_EQ(Run(admin, {"init", "--force"}).status, 1u);
+    EXPECT_EQ(RunTool(admin, {"init", "--force"}).status, 1u);
 }
 
 }  // namespace
