@@ -110,7 +110,9 @@ TEST(AdminTool, RegWritesTheRegistryAsTheProgramReadsIt) {
 
     const auto one = reg({"query", key, "/v", "Blocking"});
     EXPECT_EQ(one.status, 0u);
-    EXPECT_EQ(one.out, "\nHKEY_CURRENT_USER\\" + key + "\n    Blocking    REG_DWORD    0x1\n");
+    // Lines end as Windows' own console programs end them.
+    EXPECT_EQ(one.out,
+              "\r\nHKEY_CURRENT_USER\\" + key + "\r\n    Blocking    REG_DWORD    0x1\r\n");
 
     EXPECT_EQ(reg({"delete", key, "/v", "Currency"}).status, 0u);
     const auto gone = reg({"query", key, "/v", "Currency"});
