@@ -1,10 +1,11 @@
 # The two entry points: `make run` sets up, builds and starts the program on a
 # demo folder; `make test` sets up, builds and runs every test: the Linux build under
 # CTest, then the Windows build of the core under Wine (`make wintest` alone).
+# `make package` builds the Debian package.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test wintest bench clean
+.PHONY: deps build run test wintest bench package clean
 
 deps:
 	scripts/install-deps
@@ -25,6 +26,10 @@ test: build
 wintest:
 	scripts/install-deps --windows-sources $(BUILD)
 	JOBS=$(JOBS) scripts/wine-tests $(BUILD)
+
+# The Debian package, quorvel_<version>_amd64.deb in the build folder.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	scripts/run-benchmarks $(BUILD)

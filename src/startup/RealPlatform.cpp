@@ -1,5 +1,10 @@
 #include "startup/RealPlatform.h"
 
+#include <cstdlib>
+#include <iostream>
+
+#include "startup/ExitStatus.h"
+
 #if defined(__linux__)
 #include "platform/posix/HiveRegistry.h"
 #include "platform/posix/PosixLocale.h"
@@ -8,6 +13,7 @@
 #include "platform/posix/SystemClock.h"
 #include "platform/posix/XdgPaths.h"
 #include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11Display.h"
 #include "platform/x11/X11Instance.h"
 #include "platform/x11/X11WindowSystem.h"
 #elif defined(_WIN32)
@@ -76,6 +82,7 @@ RealPlatform::~RealPlatform() = default;
 std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Display) {
     std::unique_ptr<RealPlatform> real(new RealPlatform());
 #if defined(__linux__)
+    platform::EndProcessWhenDisplayLost<kExitDisplayLost>();
     auto instance = std::make_unique<platform::X11Instance>(platform::XdgInstanceLockPath());
     if (!instance->connected()) {
         error = "Cannot open the X display.";
@@ -107,6 +114,27 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     real->shell_ = std::make_unique<platform::Win32Shell>();
 #endif
     return real;
+}
+
+bool RealPlatform::WaitForWindowSystem(std::string& error) {
+#if defined(__linux__)
+    // Four tries a second: the lock is on screen soon after the server lets us in.
+    constexpr int kPollMs = 250;
+    return platform::WaitForDisplay(
+        platform::DisplayName(), kPollMs,
+        [](const std::string& line) { std::cerr << "quorvel: " << line << std::endl; }, error);
+#else
+    (void)error;
+    return true;
+#endif
+}
+
+void RealPlatform::EndForLostDisplay() {
+#if defined(__linux__)
+    platform::EndProcessForLostDisplay(kExitDisplayLost);
+#else
+    std::_Exit(kExitDisplayLost);
+#endif
 }
 
 store::Platform RealPlatform::services() {

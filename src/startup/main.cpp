@@ -1,9 +1,13 @@
 // The program's entry: builds the real platform services and the shared state,
-// then hands over to the start-up window. The program ends when no window is left.
+// then hands over to the start-up window. The program ends when no window is left, with
+// the exit status the kiosk service's restart rule reads (startup/ExitStatus.h).
 #include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
+#include <cstdio>
+#include <iostream>
 
+#include "startup/ExitStatus.h"
 #include "startup/RealPlatform.h"
 #include "startup/frmSplash.h"
 #include "ui/FileDialog.h"
@@ -24,6 +28,20 @@ void* ToolkitX11Display(QApplication& application) {
     return nullptr;
 }
 
+// The toolkit checks its X connection itself and, finding it broken, says so and calls
+// exit(1), which runs every static destructor with the toolkit's threads still going.
+// A lost display ends the program at once with its own status instead; every other
+// message is printed as the toolkit would.
+void EndAtOnceWhenToolkitLosesDisplay() {
+    qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (type == QtWarningMsg && message.startsWith("The X11 connection broke"))
+                startup::RealPlatform::EndForLostDisplay();
+            const QByteArray line = qFormatLogMessage(type, context, message).toLocal8Bit();
+            std::fprintf(stderr, "%s\n", line.constData());
+        });
+}
+
 // The windows' App and the Forms that manage them refer to each other.
 struct Program {
     Program(store::publicVar& pv, ui::MessageBoxes& msg, ui::FileDialogs& files)
@@ -35,6 +53,12 @@ struct Program {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string error;
+    if (!startup::RealPlatform::WaitForWindowSystem(error)) {
+        std::cerr << "quorvel: " << error << std::endl;
+        return startup::kExitStartFailed;
+    }
+    EndAtOnceWhenToolkitLosesDisplay();
     QApplication application(argc, argv);
     QApplication::setApplicationName(store::kAppTitle);
     // Windows come and go (the splash hides before the login screen shows); the
@@ -42,12 +66,11 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     ui::QtMessageBoxes msg;
-    std::string error;
     std::unique_ptr<startup::RealPlatform> real =
         startup::RealPlatform::Make(error, ToolkitX11Display(application));
     if (!real) {
         msg.MsgBox(QString::fromStdString(error), ui::kMbCritical, store::kAppTitle);
-        return 1;
+        return startup::kExitStartFailed;
     }
     store::publicVar pv(real->services());
     // Every instance owns its hidden main window, titled with the application title,
@@ -63,5 +86,5 @@ int main(int argc, char** argv) {
     // The login screen closes the data file when it unloads; make sure of it on
     // every way out.
     pv.Conn.reset();
-    return status;
+    return pv.QuitConfirmed ? startup::kExitQuit : status;
 }

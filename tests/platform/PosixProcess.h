@@ -76,15 +76,18 @@ struct CommandResult {
     std::string err;
 };
 
-// Runs `program` with `args` and XDG_CONFIG_HOME set to `configHome`.
+// Runs `program` with `args` and XDG_CONFIG_HOME set to `configHome` (and
+// XDG_DATA_HOME to `dataHome`, when given).
 inline CommandResult RunWithConfigHome(const std::string& program,
                                        const std::vector<std::string>& args,
-                                       const std::string& configHome) {
+                                       const std::string& configHome,
+                                       const std::string& dataHome = "") {
     TempDir scratch;
     const std::string outPath = scratch.file("out"), errPath = scratch.file("err");
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        if (!dataHome.empty()) setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);

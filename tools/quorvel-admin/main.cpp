@@ -11,6 +11,8 @@ void Usage(std::ostream& out) {
     out << "usage: quorvel-admin COMMAND ...\n"
            "  init [--admin-password P] [--guest-password P] [--force]\n"
            "                                                   provision the program folder\n"
+           "  rates [R0 R15 R30 R45]                           show or set the quarter-hour rates\n"
+           "  book DAY AMOUNT...                               add sessions to a day's takings\n"
            "  reg query KEY [/v NAME | /ve]                    show a key's values\n"
            "  reg add KEY /v NAME /t REG_SZ|REG_DWORD /d DATA  set a value of an existing key\n"
            "  reg addkey KEY                                   create a key\n"
@@ -31,6 +33,8 @@ int main(int argc, char** argv) {
     const std::string command = args[0];
     args.erase(args.begin());
     if (command == "init") return quorvel::admin::InitCommand(args, std::cout, std::cerr);
+    if (command == "rates") return quorvel::admin::RatesCommand(args, std::cout, std::cerr);
+    if (command == "book") return quorvel::admin::BookCommand(args, std::cout, std::cerr);
     if (command == "reg") return quorvel::admin::RegCommand(args, std::cout, std::cerr);
     std::cerr << "quorvel-admin: unknown command '" << command << "'\n";
     Usage(std::cerr);
