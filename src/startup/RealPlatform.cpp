@@ -82,6 +82,10 @@ RealPlatform::~RealPlatform() = default;
 std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Display) {
     std::unique_ptr<RealPlatform> real(new RealPlatform());
 #if defined(__linux__)
+    if (std::string why; !platform::XdgPathsKnown(why)) {
+        error = "Cannot place the program's files: " + why + ".";
+        return nullptr;
+    }
     platform::EndProcessWhenDisplayLost<kExitDisplayLost>();
     auto instance = std::make_unique<platform::X11Instance>(platform::XdgInstanceLockPath());
     if (!instance->connected()) {
@@ -116,16 +120,23 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     return real;
 }
 
-bool RealPlatform::WaitForWindowSystem(std::string& error) {
+std::unique_ptr<RealPlatform::WindowSystemHold> RealPlatform::WaitForWindowSystem(
+    std::string& error) {
 #if defined(__linux__)
+    struct DisplayHold final : WindowSystemHold {
+        explicit DisplayHold(platform::x11::UniqueConnection held) : connection(std::move(held)) {}
+        platform::x11::UniqueConnection connection;
+    };
     // Four tries a second: the lock is on screen soon after the server lets us in.
     constexpr int kPollMs = 250;
-    return platform::WaitForDisplay(
+    auto connection = platform::WaitForDisplay(
         platform::DisplayName(), kPollMs,
         [](const std::string& line) { std::cerr << "quorvel: " << line << std::endl; }, error);
+    if (!connection) return nullptr;
+    return std::make_unique<DisplayHold>(std::move(connection));
 #else
     (void)error;
-    return true;
+    return std::make_unique<WindowSystemHold>();
 #endif
 }
 

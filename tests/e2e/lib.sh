@@ -134,7 +134,10 @@ e2e_start_xvfb() {
         # With -displayfd the server writes its number only once it listens: then it
         # is ours and not one that another program started at the same moment.
         : >"$ready"
-        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp "$@" 3>"$ready"
+        # -noreset: a server whose last client leaves resets and refuses whoever
+        # connects meanwhile; the polls below come and go while openbox connects.
+        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp -noreset \
+            "$@" 3>"$ready"
         local deadline=$((SECONDS + 60))
         until grep -q . "$ready"; do
             kill -0 "$E2E_LAST_PID" 2>/dev/null || break

@@ -18,7 +18,9 @@ class SettingsStore {
   public:
     virtual ~SettingsStore() = default;
     virtual platform::Registry& registry() = 0;
-    // Why it cannot be used; empty when it can.
+    // False when it cannot be used at all.
+    virtual bool usable() const = 0;
+    // Why it cannot be used, or why its last operation failed ("" when it cannot say).
     virtual std::string error() const = 0;
 };
 

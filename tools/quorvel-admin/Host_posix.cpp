@@ -13,12 +13,16 @@ namespace {
 
 class HiveStore final : public SettingsStore {
   public:
-    HiveStore(const std::string& path, platform::HiveRegistry::Mode mode) : hive_(path, mode) {}
+    // `lookError`: why the store's folder could not be looked into, if it could not.
+    HiveStore(const std::string& path, platform::HiveRegistry::Mode mode, std::string lookError)
+        : hive_(path, mode), lookError_(std::move(lookError)) {}
     platform::Registry& registry() override { return hive_; }
-    std::string error() const override { return hive_.ok() ? std::string() : hive_.error(); }
+    bool usable() const override { return lookError_.empty() && hive_.ok(); }
+    std::string error() const override { return lookError_.empty() ? hive_.error() : lookError_; }
 
   private:
     platform::HiveRegistry hive_;
+    std::string lookError_;
 };
 
 }  // namespace
@@ -34,9 +38,12 @@ std::string SettingsStoreLocation() {
 std::unique_ptr<SettingsStore> OpenSettingsStore(bool create) {
     const std::string path = SettingsStoreLocation();
     std::error_code ec;
-    if (!create && !std::filesystem::exists(path, ec)) return nullptr;
-    return std::make_unique<HiveStore>(path, create ? platform::HiveRegistry::Mode::CreateIfMissing
-                                                    : platform::HiveRegistry::Mode::ExistingOnly);
+    const bool present = std::filesystem::exists(path, ec);
+    if (!ec && !create && !present) return nullptr;
+    return std::make_unique<HiveStore>(path,
+                                       create && !ec ? platform::HiveRegistry::Mode::CreateIfMissing
+                                                     : platform::HiveRegistry::Mode::ExistingOnly,
+                                       ec ? ec.message() : std::string());
 }
 
 bool InputIsTerminal() {

@@ -12,6 +12,7 @@ namespace {
 class RegistryStore final : public SettingsStore {
   public:
     platform::Registry& registry() override { return registry_; }
+    bool usable() const override { return true; }
     std::string error() const override { return {}; }
 
   private:
