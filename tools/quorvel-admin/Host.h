@@ -9,6 +9,10 @@
 
 namespace quorvel::admin {
 
+// False with `why` when there is no home for the program's files (on Linux an account
+// without HOME or a password-database entry); no path is made then.
+bool FoldersKnown(std::string& why);
+
 // The folder `init` provisions: on Linux $XDG_DATA_HOME/Quorvel; on Windows the folder
 // quorvel-admin.exe is in, which is the program's own folder.
 std::string ProgramFolder();

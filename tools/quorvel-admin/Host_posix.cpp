@@ -27,6 +27,10 @@ class HiveStore final : public SettingsStore {
 
 }  // namespace
 
+bool FoldersKnown(std::string& why) {
+    return platform::XdgPathsKnown(why);
+}
+
 std::string ProgramFolder() {
     return platform::XdgProgramFolder();
 }

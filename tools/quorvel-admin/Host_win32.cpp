@@ -21,6 +21,10 @@ class RegistryStore final : public SettingsStore {
 
 }  // namespace
 
+bool FoldersKnown(std::string& /*why*/) {
+    return true;  // beside the program, and the user's own registry
+}
+
 std::string ProgramFolder() {
     return platform::Win32SystemInfo().ProgramFolder();
 }
