@@ -1,8 +1,8 @@
 #include "panel/NotesAndLogs.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <memory>
+#include <fstream>
+#include <sstream>
 
 #include "storage/FileOps.h"
 
@@ -10,27 +10,22 @@ namespace quorvel::panel {
 
 namespace {
 
-struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, Closer>;
-
 // The file's bytes; nullopt when it cannot be opened or read to the end.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    File file(std::fopen(path.c_str(), "rb"));
+    std::ifstream file(storage::PathOf(path), std::ios::binary);
     if (!file) return std::nullopt;
-    std::string text;
-    char buffer[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, got);
-    if (std::ferror(file.get())) return std::nullopt;
-    return text;
+    std::ostringstream text;
+    // An empty file inserts nothing, which is no failure of the file.
+    if (file.peek() != std::ifstream::traits_type::eof() && !(text << file.rdbuf()))
+        return std::nullopt;
+    if (file.bad()) return std::nullopt;
+    return text.str();
 }
 
 }  // namespace
 
 std::string NotesPath(const std::string& programFolder) {
-    return (std::filesystem::path(programFolder) / "Systemfiles" / "Notes.txt").string();
+    return storage::TextOf(storage::PathOf(programFolder) / "Systemfiles" / "Notes.txt");
 }
 
 std::string ReadNotes(const std::string& path) {
@@ -38,10 +33,10 @@ std::string ReadNotes(const std::string& path) {
 }
 
 std::optional<std::string> SaveNotes(const std::string& path, const std::string& text) {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::filesystem::path folder = storage::PathOf(path).parent_path();
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
-        return "The notes were not saved: the folder '" + folder.string() +
+        return "The notes were not saved: the folder '" + storage::TextOf(folder) +
                "' does not exist. Your text is still in the box.";
     std::string error;
     if (!storage::ReplaceFileContents(path, text, error))
@@ -52,7 +47,7 @@ std::optional<std::string> SaveNotes(const std::string& path, const std::string&
 
 std::string ReadSessionLog(const std::string& path) {
     // Opening to append creates a missing log and changes nothing in an existing one.
-    { File created(std::fopen(path.c_str(), "ab")); }
+    std::ofstream(storage::PathOf(path), std::ios::app | std::ios::binary);
     const std::string text = ReadWholeFile(path).value_or(std::string());
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) return kNoLogsFound;
     return text;

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "Commands.h"
+#include "Host.h"
 #ifdef QUORVEL_ADMIN_DRAWS_PDF
 #include "ReportPdf.h"
 #endif
 #include "db/Database.h"
 #include "panel/Report.h"
-#include "platform/posix/XdgPaths.h"
 
 namespace quorvel::admin {
 
@@ -131,7 +131,7 @@ int ReportCommand(const Args& args, std::ostream& out, std::ostream& err) {
 
     // Read-only: the report never compacts or changes the data file, and can run
     // beside the program.
-    const std::string path = db::DataFilePath(platform::XdgProgramFolder());
+    const std::string path = db::DataFilePath(ProgramFolder());
     std::string error;
     auto file =
         db::Database::Open(path, db::kDataFilePassword, error, db::Database::Access::ReadOnly);
