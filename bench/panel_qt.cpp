@@ -67,7 +67,7 @@ struct Rig {
         MakeDataFile();
     }
     ~Rig() {
-        forms.reset();
+        gui.forms.reset();
         pv.Conn.reset();
         std::error_code ec;
         fs::remove_all(folder, ec);
@@ -117,16 +117,7 @@ struct Rig {
     platform::FakeLocale locale;
     platform::FakeClock clock;
     store::publicVar pv;
-    bench::UnattendedBoxes boxes;
-    bench::CancelledDialogs files;
-    std::unique_ptr<ui::Forms> forms;
-    ui::App app{pv, boxes, files, *MakeForms()};
-
-  private:
-    ui::Forms* MakeForms() {
-        forms = std::make_unique<ui::Forms>(app);
-        return forms.get();
-    }
+    bench::UnattendedWindows gui{pv};
 };
 
 Rig& TheRig() {
@@ -137,7 +128,7 @@ Rig& TheRig() {
 void BM_OpenPanel(benchmark::State& state) {
     Rig& rig = TheRig();
     for (auto _ : state) {
-        auto& panel = rig.forms->Get<ui::frmCtrlpnl>();
+        auto& panel = rig.gui.forms->Get<ui::frmCtrlpnl>();
         panel.show();
         QApplication::processEvents();
         // Drawn: what the screen shows, rendered.

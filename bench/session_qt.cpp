@@ -75,7 +75,7 @@ struct Rig {
         pv.OsVersion = 10.0;
     }
     ~Rig() {
-        forms.reset();
+        gui.forms.reset();
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }
@@ -86,7 +86,7 @@ struct Rig {
         return folder;
     }
     ui::frmtimer2& SignIn() {
-        auto& window = forms->Get<ui::frmtimer2>();
+        auto& window = gui.forms->Get<ui::frmtimer2>();
         window.show();
         return window;
     }
@@ -105,16 +105,7 @@ struct Rig {
     platform::PosixLocale locale;
     platform::SystemClock clock;
     store::publicVar pv;
-    bench::UnattendedBoxes boxes;
-    bench::CancelledDialogs files;
-    std::unique_ptr<ui::Forms> forms;
-    ui::App app{pv, boxes, files, *MakeForms()};
-
-  private:
-    ui::Forms* MakeForms() {
-        forms = std::make_unique<ui::Forms>(app);
-        return forms.get();
-    }
+    bench::UnattendedWindows gui{pv};
 };
 
 // Runs the event loop for `seconds` while the window's own timer ticks.
@@ -148,7 +139,7 @@ struct BusyCores {
 
 void BM_Tick(benchmark::State& state) {
     Rig rig;
-    auto& window = rig.forms->Get<ui::frmtimer2>();
+    auto& window = rig.gui.forms->Get<ui::frmtimer2>();
     for (auto _ : state) window.Timer1_Timer();
     state.counters["elapsed_s"] = double(Rig::Elapsed(window));
 }

@@ -34,12 +34,6 @@ const QStringList& CurrencySymbols() {
 constexpr const char* kPictureFilter =
     "JPG (*.jpg *.JPG);;JPEG (*.jpeg *.JPEG);;GIF (*.gif *.GIF);;BMP (*.bmp *.BMP)";
 
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
-}
-
 QLineEdit* NewBox(QWidget* parent, const char* name) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
@@ -62,10 +56,7 @@ ConfigurationPage::ConfigurationPage(App& app)
     layout->addWidget(BuildInternet());
     layout->addWidget(BuildLoginScreen());
     Command12 = NewButton(this, "Command12", "Apply");
-    auto* applyRow = new QHBoxLayout;
-    applyRow->addStretch(1);
-    applyRow->addWidget(Command12);
-    layout->addLayout(applyRow);
+    AddAtRight(layout, Command12);
     layout->addStretch(1);
 
     connect(Command8, &QPushButton::clicked, this, &ConfigurationPage::Command8_Click);

@@ -1,6 +1,5 @@
 #include "panel/NotesPage.h"
 
-#include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -17,12 +16,8 @@ NotesPage::NotesPage(App& app) : PanelPage(app, "fNt") {
     layout->setContentsMargins(0, 0, 0, 0);
     Text1 = NewTextBox(this, "Text1", "Notes");
     layout->addWidget(Text1, 1);
-    Command3 = new QPushButton("Save", this);
-    Command3->setObjectName("Command3");
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(Command3);
-    layout->addLayout(row);
+    Command3 = NewButton(this, "Command3", "Save");
+    AddAtRight(layout, Command3);
     connect(Command3, &QPushButton::clicked, this, &NotesPage::Command3_Click);
 }
 

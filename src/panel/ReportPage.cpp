@@ -3,7 +3,6 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -58,12 +57,8 @@ ReportPage::ReportPage(App& app) : PanelPage(app, "fRd") {
     layout->addWidget(frame);
     layout->addStretch(1);
 
-    Command6 = new QPushButton("Generate Report", this);
-    Command6->setObjectName("Command6");
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(Command6);
-    layout->addLayout(row);
+    Command6 = NewButton(this, "Command6", "Generate Report");
+    AddAtRight(layout, Command6);
     connect(Command6, &QPushButton::clicked, this, &ReportPage::Command6_Click);
 }
 

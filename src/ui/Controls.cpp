@@ -1,9 +1,11 @@
 #include "ui/Controls.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QWidget>
 
 namespace quorvel::ui {
@@ -16,6 +18,19 @@ QLabel* NewLabel(QWidget* parent, const char* name, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+void AddAtRight(QBoxLayout* layout, QWidget* widget) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(widget);
+    layout->addLayout(row);
 }
 
 QPlainTextEdit* NewTextBox(QWidget* parent, const char* name, const QString& accessibleName) {

@@ -2,8 +2,10 @@
 // Small helpers the windows share for laying out and naming their controls.
 #include <QString>
 
+class QBoxLayout;
 class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 class QWidget;
 
 namespace quorvel::ui {
@@ -13,6 +15,12 @@ int Twips(const QWidget* widget, int twips);
 
 // A label named by its design name.
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& text);
+
+// A push button named by its design name.
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption);
+
+// Puts `widget` on a row of its own at the right of `layout` (a page's closing button).
+void AddAtRight(QBoxLayout* layout, QWidget* widget);
 
 // A multi-line text box with both scroll bars (lines are not wrapped), named for
 // screen readers by `accessibleName`. Tab moves on to the next control, so the
