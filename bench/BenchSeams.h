@@ -1,6 +1,9 @@
 #pragma once
-// What a window benchmark puts behind the message-box and dialog seams: nobody there
-// to answer, so every box is OK and every dialog is cancelled.
+// What the window benchmarks share: nobody there to answer, so every message box is
+// OK and every dialog is cancelled; the windows made over those; and their main.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
 #include <memory>
 
 #include "ui/FileDialog.h"
@@ -32,5 +35,16 @@ struct UnattendedWindows {
     std::unique_ptr<ui::Forms> forms;
     ui::App app;
 };
+
+// The whole of a window benchmark's main: Qt's offscreen platform unless
+// QT_QPA_PLATFORM names another (xcb with DISPLAY for an X server).
+inline int RunWindowBenchmarks(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
 
 }  // namespace quorvel::bench

@@ -186,10 +186,5 @@ BENCHMARK(BM_Drift)->Arg(0)->Arg(2)->Iterations(1)->UseManualTime()->Unit(benchm
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quorvel::bench::RunWindowBenchmarks(argc, argv);
 }
