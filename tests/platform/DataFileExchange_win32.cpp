@@ -31,9 +31,10 @@ TEST(DataFileExchange, OpensAFileDebiansShellWrote) {
     EXPECT_EQ(db::FindLogin(*file, "guest")->password, "g\xc3\xa4st");
     EXPECT_EQ(db::ReadRates(*file), (std::array<double, 4>{10, 15, 20.5, 25}));
     const auto days = db::SelectDays(*file, "12/01/2025", "01/31/2026");
-    ASSERT_EQ(days.size(), 2u);
-    EXPECT_EQ(days[1].gnum, 32767);
-    EXPECT_EQ(days[1].gamt, 1000000.25);
+    ASSERT_TRUE(days);
+    ASSERT_EQ(days->size(), 2u);
+    EXPECT_EQ((*days)[1].gnum, 32767);
+    EXPECT_EQ((*days)[1].gamt, 1000000.25);
     // Booked by the Windows build into the file the shell wrote.
     EXPECT_EQ(db::AddSessionToDailyTotals(*file, "12/31/2025", 7.5, "s1"), db::Booking::Booked);
     EXPECT_EQ(db::FindDay(*file, "12/31/2025")->gamt, 50.0);
