@@ -130,12 +130,29 @@ std::string DataFilePath(const std::string& programFolder) {
     return (std::filesystem::path(programFolder) / "Data" / "QuorvelData.mdb").string();
 }
 
+std::string UnreachableDataFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    (void)fs::status(path, ec);
+    if (!ec || ec == std::errc::no_such_file_or_directory)
+        return "Could not find file '" + path + "'.";
+    // The nearest folder on the way that cannot be looked into.
+    fs::path blocked = fs::path(path).parent_path();
+    for (fs::path up = blocked.parent_path(); !up.empty() && up != blocked; up = up.parent_path()) {
+        std::error_code upError;
+        fs::directory_iterator probe(up, upError);
+        if (!upError) break;
+        blocked = up;
+    }
+    return "Cannot read the folder '" + blocked.string() + "': " + ec.message() + ".";
+}
+
 sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& password,
                                  std::string& error) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         error = std::filesystem::exists(path, ec) ? "'" + path + "' is not a file."
-                                                  : "Could not find file '" + path + "'.";
+                                                  : UnreachableDataFile(path);
         return {};
     }
     // Read-write only: opening never creates a file in place of a missing one.
@@ -171,7 +188,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
         if (busy)
             error = "The data file '" + path + "' is being compacted by another instance.";
         else if (!storage::FileExists(path))
-            error = "Could not find file '" + path + "'.";
+            error = UnreachableDataFile(path);
         return nullptr;
     }
     sqlite::Connection conn = OpenKeyedFile(path, password, error);

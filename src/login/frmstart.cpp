@@ -21,6 +21,7 @@
 #include "session/CloseOut.h"
 #include "session/frmtimer2.h"
 #include "startup/publicFunc.h"
+#include "ui/PasswordBox.h"
 
 namespace quorvel::ui {
 namespace {
@@ -142,7 +143,7 @@ frmstart::frmstart(App& app) : app_(app) {
 
     txtLog_ = MakeBox(Picture2_, "txtLog", login::kLoginMaxLength);
     txtpas_ = MakeBox(Picture2_, "txtpas", login::kPasswordMaxLength);
-    txtpas_->setEchoMode(QLineEdit::Password);
+    MaskAsPassword(*txtpas_);
     cmdsubt_ = MakeButton(Picture2_, "cmdsubt", "Enter");
     cmdsubt_->setEnabled(false);
     cmdcan_ = MakeButton(Picture2_, "cmdcan", "Cancel");

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 
+#include "startup/ExitStatus.h"
 #include "startup/RealPlatform.h"
 #include "startup/frmSplash.h"
 #include "ui/FileDialog.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
         startup::RealPlatform::Make(error, ToolkitX11Display(application));
     if (!real) {
         msg.MsgBox(QString::fromStdString(error), ui::kMbCritical, store::kAppTitle);
-        return 1;
+        return startup::kExitStartFailed;
     }
     store::publicVar pv(real->services());
     // Every instance owns its hidden main window, titled with the application title,
@@ -56,7 +57,9 @@ int main(int argc, char** argv) {
 
     ui::QtFileDialogs files;
     Program program(pv, msg, files);
-    program.forms.OnAllUnloaded([] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); });
+    program.forms.OnAllUnloaded([&forms = program.forms] {
+        QTimer::singleShot(0, qApp, [&forms] { QCoreApplication::exit(forms.ExitStatus()); });
+    });
 
     program.forms.Get<ui::frmSplash>().show();
     const int status = application.exec();
