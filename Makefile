@@ -1,6 +1,8 @@
 # The two entry points: `make run` sets up, builds and starts the program on a
 # demo folder; `make test` sets up, builds and runs every test: the Linux build under
-# CTest, then the Windows build of the core under Wine (`make wintest` alone).
+# CTest, the sanitizer build's unit, platform and widget tests, then the Windows build
+# of the core under Wine (`make wintest` alone). A skipped test fails it unless
+# tests/allowed-skips.txt gives the reason.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
@@ -17,7 +19,9 @@ run: build
 	scripts/run-demo $(BUILD)
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -O ctest.log
+	scripts/check-skips $(BUILD)/ctest.log
+	JOBS=$(JOBS) scripts/sanitizer-tests $(BUILD)
 	$(MAKE) --no-print-directory wintest
 
 wintest: deps
