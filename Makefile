@@ -1,12 +1,13 @@
 # The two entry points: `make run` sets up, builds and starts the program on a
 # demo folder; `make test` sets up, builds and runs every test: the Linux build under
-# CTest, the sanitizer build's unit, platform and widget tests, then the Windows build
-# of the core under Wine (`make wintest` alone). A skipped test fails it unless
-# tests/allowed-skips.txt gives the reason.
+# CTest, the sanitizer build's unit, platform and widget tests, the fuzz targets for a
+# few seconds each (`make fuzz` alone), then the Windows build of the core under Wine
+# (`make wintest` alone). A skipped test fails it unless tests/allowed-skips.txt gives
+# the reason. `make package` builds the Debian package.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test wintest bench clean
+.PHONY: deps build run test fuzz wintest bench package clean
 
 deps:
 	scripts/install-deps
@@ -22,10 +23,18 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -O ctest.log
 	scripts/check-skips $(BUILD)/ctest.log
 	JOBS=$(JOBS) scripts/sanitizer-tests $(BUILD)
+	$(MAKE) --no-print-directory fuzz
 	$(MAKE) --no-print-directory wintest
+
+fuzz: deps
+	JOBS=$(JOBS) scripts/fuzz-tests $(BUILD)
 
 wintest: deps
 	JOBS=$(JOBS) scripts/wine-tests $(BUILD)
+
+# The Debian package, quorvel_<version>_amd64.deb in the build folder.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	scripts/run-benchmarks $(BUILD)

@@ -1,5 +1,10 @@
 #include "startup/RealPlatform.h"
 
+#include <cstdlib>
+#include <iostream>
+
+#include "startup/ExitStatus.h"
+
 #if defined(__linux__)
 #include "platform/posix/HiveRegistry.h"
 #include "platform/posix/PosixLocale.h"
@@ -8,6 +13,7 @@
 #include "platform/posix/SystemClock.h"
 #include "platform/posix/XdgPaths.h"
 #include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11Display.h"
 #include "platform/x11/X11Instance.h"
 #include "platform/x11/X11WindowSystem.h"
 #elif defined(_WIN32)
@@ -73,6 +79,11 @@ RealPlatform::~RealPlatform() = default;
 std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Display) {
     std::unique_ptr<RealPlatform> real(new RealPlatform());
 #if defined(__linux__)
+    if (std::string why; !platform::XdgPathsKnown(why)) {
+        error = "Cannot place the program's files: " + why + ".";
+        return nullptr;
+    }
+    platform::EndProcessWhenDisplayLost<kExitDisplayLost>();
     auto instance = std::make_unique<platform::X11Instance>(platform::XdgInstanceLockPath());
     if (!instance->connected()) {
         error = "Cannot open the X display.";
@@ -102,6 +113,34 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     return nullptr;
 #endif
     return real;
+}
+
+std::unique_ptr<RealPlatform::WindowSystemHold> RealPlatform::WaitForWindowSystem(
+    std::string& error) {
+#if defined(__linux__)
+    struct DisplayHold final : WindowSystemHold {
+        explicit DisplayHold(platform::x11::UniqueConnection held) : connection(std::move(held)) {}
+        platform::x11::UniqueConnection connection;
+    };
+    // Four tries a second: the lock is on screen soon after the server lets us in.
+    constexpr int kPollMs = 250;
+    auto connection = platform::WaitForDisplay(
+        platform::DisplayName(), kPollMs,
+        [](const std::string& line) { std::cerr << "quorvel: " << line << std::endl; }, error);
+    if (!connection) return nullptr;
+    return std::make_unique<DisplayHold>(std::move(connection));
+#else
+    (void)error;
+    return std::make_unique<WindowSystemHold>();
+#endif
+}
+
+void RealPlatform::EndForLostDisplay() {
+#if defined(__linux__)
+    platform::EndProcessForLostDisplay(kExitDisplayLost);
+#else
+    std::_Exit(kExitDisplayLost);
+#endif
 }
 
 store::Platform RealPlatform::services() {

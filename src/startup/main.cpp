@@ -1,8 +1,11 @@
 // The program's entry: builds the real platform services and the shared state,
-// then hands over to the start-up window. The program ends when no window is left.
+// then hands over to the start-up window. The program ends when no window is left, with
+// the exit status the kiosk service's restart rule reads (startup/ExitStatus.h).
 #include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
+#include <cstdio>
+#include <iostream>
 
 #include "startup/ExitStatus.h"
 #include "startup/RealPlatform.h"
@@ -25,6 +28,20 @@ void* ToolkitX11Display(QApplication& application) {
     return nullptr;
 }
 
+// The toolkit checks its X connection itself and, finding it broken, says so and calls
+// exit(1), which runs every static destructor with the toolkit's threads still going.
+// A lost display ends the program at once with its own status instead; every other
+// message is printed as the toolkit would.
+void EndAtOnceWhenToolkitLosesDisplay() {
+    qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (type == QtWarningMsg && message.startsWith("The X11 connection broke"))
+                startup::RealPlatform::EndForLostDisplay();
+            const QByteArray line = qFormatLogMessage(type, context, message).toLocal8Bit();
+            std::fprintf(stderr, "%s\n", line.constData());
+        });
+}
+
 // The windows' App and the Forms that manage them refer to each other.
 struct Program {
     Program(store::publicVar& pv, ui::MessageBoxes& msg, ui::FileDialogs& files)
@@ -36,14 +53,22 @@ struct Program {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string error;
+    auto windowSystem = startup::RealPlatform::WaitForWindowSystem(error);
+    if (!windowSystem) {
+        std::cerr << "quorvel: " << error << std::endl;
+        return startup::kExitStartFailed;
+    }
+    EndAtOnceWhenToolkitLosesDisplay();
     QApplication application(argc, argv);
+    // The toolkit is connected now; the server no longer resets when ours goes.
+    windowSystem.reset();
     QApplication::setApplicationName(store::kAppTitle);
     // Windows come and go (the splash hides before the login screen shows); the
     // program ends when Forms has none left, not when the last one is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 
     ui::QtMessageBoxes msg;
-    std::string error;
     std::unique_ptr<startup::RealPlatform> real =
         startup::RealPlatform::Make(error, ToolkitX11Display(application));
     if (!real) {
@@ -66,5 +91,5 @@ int main(int argc, char** argv) {
     // The login screen closes the data file when it unloads; make sure of it on
     // every way out.
     pv.Conn.reset();
-    return status;
+    return pv.QuitConfirmed ? startup::kExitQuit : status;
 }

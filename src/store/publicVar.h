@@ -54,6 +54,9 @@ class publicVar {
     // The application title; a second instance that found no earlier one runs on as
     // "unwanted instance".
     std::string AppTitle = kAppTitle;
+    // Set by the control panel's confirmed "Quit": the program then ends with the one
+    // exit status after which the kiosk service does not start it again.
+    bool QuitConfirmed = false;
 
     void LoadProgramList(platform::RegKey root, const std::string& path) {
         LoadNameList(os.registry, root, path, ProgramList);

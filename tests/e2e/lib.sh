@@ -119,18 +119,23 @@ e2e_seed_previous_session() {
     "$admin" reg add 'Software\Quorvel\Settings' /v Currency /t REG_SZ /d Rs >/dev/null
 }
 
-# e2e_start_xvfb WIDTHxHEIGHT: Xvfb on a free display, DISPLAY exported. The display
-# number is drawn from a high range rather than the first free one, so that a
-# program elsewhere on the machine that assumes :0 or :1 never talks to ours.
+# e2e_start_xvfb WIDTHxHEIGHT [XVFB_OPTION...]: Xvfb on a free display, DISPLAY
+# exported, the server's process id in E2E_XVFB. The display number is drawn from a high range rather than the first free
+# one, so that a program elsewhere on the machine that assumes :0 or :1 never talks to
+# ours.
 e2e_start_xvfb() {
     local size=$1 number attempt ready=$E2E_TMP/display-ready
+    shift
     for attempt in $(seq 20); do
         number=$((200 + RANDOM % 700))
         [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
         # With -displayfd the server writes its number only once it listens: then it
         # is ours and not one that another program started at the same moment.
         : >"$ready"
-        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp 3>"$ready"
+        # -noreset: a server whose last client leaves resets and refuses whoever
+        # connects meanwhile; the polls below come and go while openbox connects.
+        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp -noreset \
+            "$@" 3>"$ready"
         local deadline=$((SECONDS + 60))
         until grep -q . "$ready"; do
             kill -0 "$E2E_LAST_PID" 2>/dev/null || break
@@ -139,6 +144,7 @@ e2e_start_xvfb() {
         done
         if grep -q . "$ready" && kill -0 "$E2E_LAST_PID" 2>/dev/null; then
             export DISPLAY=:$number
+            E2E_XVFB=$E2E_LAST_PID
             break
         fi
         e2e_log "display :$number was taken, trying another"
@@ -156,11 +162,33 @@ e2e_start_x() {
     local size=$1
     e2e_start_xvfb "$size"
     e2e_start_openbox
+    e2e_start_dock
+    e2e_log "X server $DISPLAY at $size with openbox and dock $E2E_DOCK"
+}
+
+# e2e_start_x_as_deployed WIDTHxHEIGHT: the X server as the display manager starts it
+# on a cafe PC: only a client holding the server's cookie (E2E_COOKIE), or running as
+# an account that an `xhost +SI:localuser:` grant lets in, may connect. This script's
+# own clients, openbox and the dock among them, hold the cookie through XAUTHORITY.
+e2e_start_x_as_deployed() {
+    local server=$E2E_TMP/server.auth
+    E2E_COOKIE=$(mcookie)
+    : >"$server"
+    xauth -q -f "$server" add :0 . "$E2E_COOKIE"
+    e2e_start_xvfb "$1" -auth "$server"
+    export XAUTHORITY=$E2E_TMP/root.auth
+    : >"$XAUTHORITY"
+    xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$E2E_COOKIE"
+    e2e_start_openbox
+    e2e_start_dock
+    e2e_log "X server $DISPLAY at $1 with access control, openbox and dock $E2E_DOCK"
+}
+
+e2e_start_dock() {
     e2e_bg dock "$E2E_TOOLS/dockwin"
     e2e_wait 60 "the dock window" e2e_find_window '^quorvel-e2e-dock$'
     E2E_DOCK=$(e2e_find_window '^quorvel-e2e-dock$')
     e2e_wait 60 "the dock to be shown" e2e_map_dock
-    e2e_log "X server $DISPLAY at $size with openbox and dock $E2E_DOCK"
 }
 
 # A map request that reaches openbox while it is still starting can go unanswered:

@@ -12,5 +12,9 @@ using Args = std::vector<std::string>;
 int RegCommand(const Args& args, std::ostream& out, std::ostream& err);
 // init [--admin-password P] [--guest-password P] [--force]
 int InitCommand(const Args& args, std::ostream& out, std::ostream& err);
+// rates [R0 R15 R30 R45]: shows, or sets, the four quarter-hour rates.
+int RatesCommand(const Args& args, std::ostream& out, std::ostream& err);
+// book DAY AMOUNT...: adds one session per amount to the day's takings.
+int BookCommand(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace quorvel::admin
