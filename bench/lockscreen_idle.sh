@@ -4,9 +4,9 @@
 # time read from /proc over a quiet minute (QUORVEL_IDLE_SECONDS to change it).
 # Target: under 0.2 % of one core. Exit status 1 when the target is missed.
 #
-# Usage: bench/lockscreen_idle.sh BUILD_DIR
+# Usage: bench/lockscreen_idle.sh [BUILD_DIR]   (default: $QUORVEL_BUILD)
 set -euo pipefail
-export QUORVEL_BUILD=${1:?the build folder}
+export QUORVEL_BUILD=${1:-${QUORVEL_BUILD:?the build folder}}
 source "$(dirname "$0")/../tests/e2e/lib.sh"
 
 seconds=${QUORVEL_IDLE_SECONDS:-60}

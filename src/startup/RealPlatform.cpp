@@ -6,6 +6,7 @@
 #include "startup/ExitStatus.h"
 
 #if defined(__linux__)
+#include "platform/atspi/AtspiWindowSystem.h"
 #include "platform/posix/HiveRegistry.h"
 #include "platform/posix/PosixLocale.h"
 #include "platform/posix/PosixShell.h"
@@ -15,7 +16,6 @@
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Instance.h"
-#include "platform/x11/X11WindowSystem.h"
 #elif defined(_WIN32)
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32Instance.h"
@@ -93,7 +93,7 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     real->registry_ = std::make_unique<StoreOnFirstUse>(platform::XdgSettingsStorePath());
     real->systemInfo_ = std::make_unique<platform::PosixSystemInfo>();
     real->clock_ = std::make_unique<platform::SystemClock>();
-    real->windows_ = std::make_unique<platform::X11WindowSystem>();
+    real->windows_ = std::make_unique<platform::atspi::AtspiWindowSystem>();
     real->shell_ = std::make_unique<platform::PosixShell>();
     real->locale_ = std::make_unique<platform::PosixLocale>();
     if (!x11Display) {

@@ -60,6 +60,10 @@ int main(int argc, char** argv) {
         return startup::kExitStartFailed;
     }
     EndAtOnceWhenToolkitLosesDisplay();
+    // The windows run on Qt's own event loop, not on GLib's default main context: the
+    // website blocker's accessibility connection belongs to its worker thread alone,
+    // and nothing of it may be served from the windows' thread.
+    qputenv("QT_NO_GLIB", "1");
     QApplication application(argc, argv);
     // The toolkit is connected now; the server no longer resets when ours goes.
     windowSystem.reset();

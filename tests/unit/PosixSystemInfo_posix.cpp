@@ -11,6 +11,8 @@
 
 #include "platform/posix/XdgPaths.h"
 
+#include "support/TempDir.h"
+
 namespace quorvel::test {
 namespace {
 
@@ -32,6 +34,23 @@ TEST(PosixSystemInfo, KernelVersionStandsForTheWindowsVersionButNeverA9xOne) {
     int major = -1, minor = -1;
     platform::PosixSystemInfo().OsVersion(major, minor);
     EXPECT_GE(major, 5);
+}
+
+TEST(PosixSystemInfo, SharedDataIsFoundWhereInstalledElseBesideTheBuiltProgram) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const fs::path installed = dir.path() / "usr";
+    fs::create_directories(installed / "bin");
+    fs::create_directories(installed / "share" / "quorvel");
+    EXPECT_EQ(platform::SharedDataFolderFor((installed / "bin" / "quorvel").string()),
+              (installed / "share" / "quorvel").string());
+
+    const fs::path build = dir.path() / "src" / "build";
+    fs::create_directories(build / "data");
+    EXPECT_EQ(platform::SharedDataFolderFor((build / "quorvel").string()),
+              (build / "data").string());
+
+    EXPECT_EQ(platform::SharedDataFolderFor((dir.path() / "quorvel").string()), "");
 }
 
 // Sets (or, with nullopt, unsets) environment variables until it goes.
