@@ -127,32 +127,32 @@ std::optional<double> ColumnNumber(const sqlite::Statement& row, int column) {
 }  // namespace
 
 std::string DataFilePath(const std::string& programFolder) {
-    return (std::filesystem::path(programFolder) / "Data" / "QuorvelData.mdb").string();
+    return storage::TextOf(storage::PathOf(programFolder) / "Data" / "QuorvelData.mdb");
 }
 
 std::string UnreachableDataFile(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    (void)fs::status(path, ec);
+    (void)fs::status(storage::PathOf(path), ec);
     if (!ec || ec == std::errc::no_such_file_or_directory)
         return "Could not find file '" + path + "'.";
     // The nearest folder on the way that cannot be looked into.
-    fs::path blocked = fs::path(path).parent_path();
+    fs::path blocked = storage::PathOf(path).parent_path();
     for (fs::path up = blocked.parent_path(); !up.empty() && up != blocked; up = up.parent_path()) {
         std::error_code upError;
         fs::directory_iterator probe(up, upError);
         if (!upError) break;
         blocked = up;
     }
-    return "Cannot read the folder '" + blocked.string() + "': " + ec.message() + ".";
+    return "Cannot read the folder '" + storage::TextOf(blocked) + "': " + ec.message() + ".";
 }
 
 sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& password,
                                  std::string& error) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        error = std::filesystem::exists(path, ec) ? "'" + path + "' is not a file."
-                                                  : UnreachableDataFile(path);
+    if (!std::filesystem::is_regular_file(storage::PathOf(path), ec)) {
+        error = std::filesystem::exists(storage::PathOf(path), ec) ? "'" + path + "' is not a file."
+                                                                   : UnreachableDataFile(path);
         return {};
     }
     // Read-write only: opening never creates a file in place of a missing one.
@@ -182,7 +182,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
                                          std::string& error) {
     storage::FolderLock lock;
     bool busy = false;
-    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const std::string folder = storage::TextOf(storage::PathOf(path).parent_path());
     if (!lock.Acquire(folder.empty() ? "." : folder, storage::FolderLock::Mode::Shared, error,
                       &busy)) {
         if (busy)
