@@ -23,6 +23,7 @@
 #include "session/frmtimer2.h"
 #include "startup/publicFunc.h"
 #include "ui/PasswordBox.h"
+#include "ui/Text.h"
 
 namespace quorvel::ui {
 namespace {
@@ -262,11 +263,11 @@ void frmstart::Form_Activate() {
 }
 
 void frmstart::ShowPreviousSession(const session::PreviousUser& previous) {
-    Label4_->setText(QString::fromStdString(previous.user));
+    Label4_->setText(FromStored(previous.user));
     Label4_->resize(Label4_->sizeHint().width(), Label4_->height());  // sized to its text
-    info_[0]->setText(QString::fromStdString(previous.date));
-    info_[2]->setText(QString::fromStdString(previous.usage));
-    info_[3]->setText(QString::fromStdString(previous.charges));
+    info_[0]->setText(FromStored(previous.date));
+    info_[2]->setText(FromStored(previous.usage));
+    info_[3]->setText(FromStored(previous.charges));
 }
 
 void frmstart::ShowLoginPicture() {
@@ -275,7 +276,7 @@ void frmstart::ShowLoginPicture() {
             .ToDisplayText();
     QImage picture;
     if (!path.empty()) {
-        QImageReader reader(QString::fromStdString(path));
+        QImageReader reader(FromStored(path));
         reader.setAutoTransform(true);
         picture = reader.read();
     }
@@ -368,7 +369,7 @@ void frmstart::Fail(const QString& text, QLineEdit* box) {
     platform::Desktop& desktop = app_.pv.os.desktop;
     HoldLock(false);
     desktop.SetTopMost(Handle(), false);
-    app_.msg.MsgBox(text, kMbExclamation, QString::fromStdString(app_.pv.AppTitle));
+    app_.msg.MsgBox(text, kMbExclamation, FromStored(app_.pv.AppTitle));
     desktop.SetTopMost(Handle(), true);
     HoldLock(true);
     box->setFocus(Qt::OtherFocusReason);
@@ -377,15 +378,14 @@ void frmstart::Fail(const QString& text, QLineEdit* box) {
 
 void frmstart::cmdsubt_Click() {
     store::publicVar& pv = app_.pv;
-    const std::string typedLogin = txtLog_->text().toStdString();
+    const std::string typedLogin = ToStored(txtLog_->text());
     login::FoundLogin found;
     // Any failure of the lookup, a closed data file included, reads as no such login.
     if (pv.Conn && pv.Conn->IsOpen()) {
         if (const auto row = db::FindLogin(*pv.Conn, login::TrimBlanks(typedLogin)))
             found = {true, row->password};
     }
-    const login::SignIn result =
-        login::CheckSignIn(found, typedLogin, txtpas_->text().toStdString());
+    const login::SignIn result = login::CheckSignIn(found, typedLogin, ToStored(txtpas_->text()));
     switch (result) {
         case login::SignIn::InvalidLogin:
             Fail("Invalid Login", txtLog_);

@@ -16,6 +16,7 @@
 
 #include "blocker/frmBlocks.h"
 #include "login/frmstart.h"
+#include "ui/Text.h"
 
 namespace quorvel::ui {
 
@@ -187,7 +188,7 @@ void frmtimer2::BuildControls() {
 }
 
 void frmtimer2::ShowSession() {
-    const auto text = [](const std::string& s) { return QString::fromStdString(s); };
+    const auto text = [](const std::string& s) { return FromStored(s); };
     lbltimer->setText(text(session_->lbltimer()));
     lbltimer2->setText(text(session_->lbltimer2()));
     lbltimer3->setText(text(session_->lbltimer3()));

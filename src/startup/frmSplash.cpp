@@ -14,6 +14,7 @@
 #include "login/frmstart.h"
 #include "startup/ExitStatus.h"
 #include "startup/StartupLogic.h"
+#include "ui/Text.h"
 
 namespace quorvel::ui {
 
@@ -109,7 +110,7 @@ class SplashArt : public QWidget {
 
 frmSplash::frmSplash(App& app) : app_(app) {
     setObjectName("frmSplash");
-    setWindowTitle(QString::fromStdString(app_.pv.AppTitle));
+    setWindowTitle(FromStored(app_.pv.AppTitle));
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     setFixedSize(Px(6000), Px(3735));
 
@@ -168,7 +169,7 @@ void frmSplash::Form_Activate() {
     if (activated_) return;
     activated_ = true;
     store::publicVar& pv = app_.pv;
-    const QString title = QString::fromStdString(pv.AppTitle);
+    const QString title = FromStored(pv.AppTitle);
 
     lblStatus->setText("Intializing...");
     lblStatus->repaint();
@@ -178,7 +179,7 @@ void frmSplash::Form_Activate() {
     // A failing compaction step is reported and start-up goes on with the open.
     for (const std::string& error :
          db::CompactDataFile(programFolder, pv.SysDir, db::kDataFilePassword))
-        app_.msg.MsgBox(QString::fromStdString(error), kMbOk, title);
+        app_.msg.MsgBox(FromStored(error), kMbOk, title);
 
     std::string error;
     std::unique_ptr<db::Database> conn =
@@ -186,7 +187,7 @@ void frmSplash::Form_Activate() {
     if (!conn) {
         // Without the data file the program cannot run: say why, and end with a status
         // that says it failed.
-        app_.msg.MsgBox(QString::fromStdString(error), kMbCritical, title);
+        app_.msg.MsgBox(FromStored(error), kMbCritical, title);
         pv.Conn.reset();
         app_.forms.SetExitStatus(startup::kExitStartFailed);
         app_.forms.Unload<frmSplash>();

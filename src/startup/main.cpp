@@ -13,6 +13,7 @@
 #include "ui/FileDialog.h"
 #include "ui/Forms.h"
 #include "ui/MessageBox.h"
+#include "ui/Text.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<startup::RealPlatform> real =
         startup::RealPlatform::Make(error, ToolkitX11Display(application));
     if (!real) {
-        msg.MsgBox(QString::fromStdString(error), ui::kMbCritical, store::kAppTitle);
+        msg.MsgBox(ui::FromStored(error), ui::kMbCritical, store::kAppTitle);
         return startup::kExitStartFailed;
     }
     store::publicVar pv(real->services());

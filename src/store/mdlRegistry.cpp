@@ -17,9 +17,16 @@ Variant mdlRegistry::ReadSetting(RegKey root, const std::string& path,
 
 void mdlRegistry::WriteSetting(RegKey root, const std::string& path, const std::string& name,
                                const Variant& value, std::int32_t type) const {
+    TryWriteSetting(root, path, name, value, type);
+}
+
+std::int32_t mdlRegistry::TryWriteSetting(RegKey root, const std::string& path,
+                                          const std::string& name, const Variant& value,
+                                          std::int32_t type) const {
     ScopedKey key(registry_);
-    registry_.OpenKey(root, path, key.out());
-    WriteKeyValue(key.get(), name, type, value);
+    const std::int32_t opened = registry_.OpenKey(root, path, key.out());
+    const std::int32_t written = WriteKeyValue(key.get(), name, type, value);
+    return opened != kErrorSuccess ? opened : written;
 }
 
 void mdlRegistry::DeleteSetting(RegKey root, const std::string& path,

@@ -19,6 +19,10 @@ class mdlRegistry {
     Variant ReadSetting(RegKey root, const std::string& path, const std::string& name) const;
     void WriteSetting(RegKey root, const std::string& path, const std::string& name,
                       const Variant& value, std::int32_t type) const;
+    // WriteSetting for a caller that must tell the owner when a value was not stored:
+    // the status of the open (a missing key) or of the write.
+    std::int32_t TryWriteSetting(RegKey root, const std::string& path, const std::string& name,
+                                 const Variant& value, std::int32_t type) const;
     void DeleteSetting(RegKey root, const std::string& path, const std::string& name) const;
     void CreateSettingsKey(RegKey root, const std::string& path) const;
 

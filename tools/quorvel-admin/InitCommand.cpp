@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "Host.h"
 #include "db/Database.h"
+#include "panel/Configuration.h"
 #include "storage/FileOps.h"
 #include "store/mdlRegistry.h"
 
@@ -138,8 +139,11 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
             << store->error() << "\n";
         return 1;
     }
-    for (const char* key :
-         {store::kSettingsKey, store::kTimersKey, store::kProgramsKey, store::kUrlsKey}) {
+    // The program's own keys, and the browser settings keys the control panel's
+    // Internet options write into (on Windows the browser has made them; the program
+    // itself never creates a key it writes).
+    for (const char* key : {store::kSettingsKey, store::kTimersKey, store::kProgramsKey,
+                            store::kUrlsKey, panel::kBrowserMainKey, panel::kBrowserCacheKey}) {
         platform::ScopedKey made(store->registry());
         if (const auto rc =
                 store->registry().CreateKey(platform::kHkeyCurrentUser, key, made.out())) {

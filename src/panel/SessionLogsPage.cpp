@@ -1,0 +1,9 @@
+#include "panel/SessionLogsPage.h"
+
+namespace quorvel::ui {
+
+SessionLogsPage::SessionLogsPage(App& app) : PanelPage(app, "fSl") {}
+
+void SessionLogsPage::LoadSessionLog() {}
+
+}  // namespace quorvel::ui

@@ -1,0 +1,32 @@
+#include "ui/Controls.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QWidget>
+
+namespace quorvel::ui {
+
+int Twips(const QWidget* widget, int twips) {
+    return qRound(twips * widget->logicalDpiX() / 1440.0);
+}
+
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+void NameByCaption(QLabel* caption, QWidget* input) {
+    caption->setBuddy(input);
+    QString name = caption->text();
+    name.remove('&');
+    name = name.trimmed();
+    if (name.endsWith(':')) name.chop(1);
+    input->setAccessibleName(name.trimmed());
+    // An editable combo box is read through its text part too.
+    if (auto* combo = qobject_cast<QComboBox*>(input); combo && combo->lineEdit())
+        combo->lineEdit()->setAccessibleName(name.trimmed());
+}
+
+}  // namespace quorvel::ui

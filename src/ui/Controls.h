@@ -1,0 +1,21 @@
+#pragma once
+// Small helpers the windows share for laying out and naming their controls.
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace quorvel::ui {
+
+// A length given in twips (1/1440 inch) in pixels at the widget's resolution.
+int Twips(const QWidget* widget, int twips);
+
+// A label named by its design name.
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& text);
+
+// Ties a caption to the input beside it: screen readers name the input by the
+// caption's text (without an accelerator "&" or a trailing colon), and the caption's
+// accelerator, if it has one, moves the focus there.
+void NameByCaption(QLabel* caption, QWidget* input);
+
+}  // namespace quorvel::ui

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The control panel on a 1920x1080 screen with the widest values in every box (rates of
+# 10000, the longest minimum time and charge, a long picture path): a screenshot of
+# every tab, and the values read back as a screen reader reads them.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/session_lib.sh"
+source "$(dirname "$0")/a11y_lib.sh"
+source "$(dirname "$0")/panel_lib.sh"
+e2e_require Xvfb openbox xdotool xprop xwininfo import sqlcipher dbus-daemon
+
+LONG_PATH=/home/owner/Pictures/Internet-cafe-front-counter/login-screen-pictures-2026/night-blue-waves-with-the-cafe-logo.jpg
+
+e2e_home
+e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
+session_set_charges 10000 10000 10000 10000 14 999999999 Rs
+session_admin reg add 'Software\Quorvel\Settings' /v LoginScr /t REG_SZ /d "$LONG_PATH" >/dev/null
+e2e_start_x 1920x1080
+a11y_start
+e2e_start_quorvel
+e2e_wait 30 "the lock" e2e_lock_in_place
+
+panel_open
+panel_shoot_tabs "$E2E_NAME"
+panel_tab Configuration
+for band in "14- 15 mins" "15-29 miins" "30-44 mins" "45-59 mins"; do
+    [ "$(a11y read text "$band")" = 10000 ] || e2e_fail "the rate $band reads $(a11y read text "$band")"
+done
+[ "$(a11y read text "Minimum Charges")" = 999999999 ] || e2e_fail "the minimum charge was not loaded"
+[ "$(a11y read text "Select Image")" = "$LONG_PATH" ] || e2e_fail "the picture's path was not loaded"
+e2e_log "passed"

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The control panel's shell on the real program, worked through the accessibility bus:
+# the admin's sign-in opens it on the Security page, every tab shows its page, "Close
+# Control Panel" and the window manager's close both return to the locked login
+# screen, "Quit" answered No changes nothing and answered Yes ends the program.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/session_lib.sh"
+source "$(dirname "$0")/a11y_lib.sh"
+source "$(dirname "$0")/panel_lib.sh"
+e2e_require Xvfb openbox xdotool xprop xwininfo import wmctrl dbus-daemon
+
+e2e_home
+e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
+e2e_start_x 1024x768
+a11y_start
+e2e_start_quorvel
+e2e_wait 30 "the lock" e2e_lock_in_place
+
+panel_open
+a11y find filler Security || e2e_fail "the panel did not open on the Security page"
+e2e_input_free || e2e_fail "the input is still held with the panel open"
+for caption in "${PANEL_TABS[@]}"; do
+    panel_tab "$caption"
+done
+e2e_shot "$E2E_NAME-panel"
+panel_close
+
+# The window manager's close is "Close Control Panel" too.
+panel_open
+wmctrl -c "Control Panel" || e2e_fail "wmctrl could not ask the panel to close"
+e2e_wait 30 "the lock after the window manager's close" e2e_lock_in_place
+
+panel_open
+a11y press "push button" "Quit Quorvel (DE)"
+panel_answer "Do you realy want to quit Quorvel (DE)" No
+a11y find "page tab" Security || e2e_fail "the panel went away after Quit answered No"
+e2e_visible_window '^Control Panel$' >/dev/null || e2e_fail "the panel is not shown after No"
+
+a11y press "push button" "Quit Quorvel (DE)"
+panel_answer "Do you realy want to quit Quorvel (DE)" Yes
+e2e_wait 30 "the program to end after Quit" e2e_not_running "$E2E_QUORVEL"
+status=0
+wait "$E2E_QUORVEL" || status=$?
+((status < 128)) || e2e_fail "the program ended by signal $((status - 128)) after Quit"
+# The login screen never came back: its activation would have hidden the dock.
+e2e_viewable "$E2E_DOCK" || e2e_fail "the desktop was locked again on the way out"
+e2e_log "passed"

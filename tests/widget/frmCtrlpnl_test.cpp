@@ -1,0 +1,222 @@
+// The control panel's shell: which page shows, and every way the window goes away.
+#include "panel/frmCtrlpnl.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolButton>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "login/frmstart.h"
+#include "panel/PanelPage.h"
+#include "widget/PanelRig.h"
+
+namespace quorvel::test {
+namespace {
+
+using panel::ExitMode;
+using panel::StatusPanel;
+
+class ControlPanelTest : public PanelRig {
+  protected:
+    // The frames that show, in the order the tab strip lists them.
+    std::vector<std::string> Shown() {
+        std::vector<std::string> shown;
+        for (const panel::Tab& tab : panel::kTabs)
+            if (Control<ui::PanelPage>(tab.frame)->isVisible()) shown.push_back(tab.frame);
+        return shown;
+    }
+    void SelectTab(int index) {
+        Control<QTabBar>("tbrOptions")->setCurrentIndex(index);
+        QApplication::processEvents();
+    }
+    // Runs the deferred deletes the unloading asked for.
+    static void Settle() {
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+TEST_F(ControlPanelTest, OpensOnTheSecurityPageReadyToShowTheLoginScreenAgain) {
+    auto& panel = Panel();
+    EXPECT_EQ(panel.windowTitle(), "Control Panel");
+    EXPECT_EQ(Control<QTabBar>("tbrOptions")->currentIndex(), 0);
+    EXPECT_EQ(Shown(), std::vector<std::string>{"fSo"});
+    EXPECT_EQ(panel.exitMode(), ExitMode::ShowLoginScreen);
+    // The frames lie on one another.
+    for (const panel::Tab& tab : panel::kTabs)
+        EXPECT_EQ(Control<ui::PanelPage>(tab.frame)->geometry(),
+                  Control<ui::PanelPage>("fSo")->geometry())
+            << tab.frame;
+}
+
+TEST_F(ControlPanelTest, EachTabShowsItsFrameAlone) {
+    Panel();
+    for (int i : {3, 7, 0, 1, 4, 2, 6, 5}) {
+        SelectTab(i);
+        EXPECT_EQ(Shown(), std::vector<std::string>{panel::kTabs[i].frame}) << "tab " << i;
+    }
+}
+
+TEST_F(ControlPanelTest, ClickingTheTabAlreadyShownOrATabWithAnUnknownKeyChangesNothing) {
+    auto& panel = Panel();
+    SelectTab(3);
+    panel.tbrOptions_Click();
+    EXPECT_EQ(Shown(), std::vector<std::string>{"fDr"});
+
+    auto* tabs = Control<QTabBar>("tbrOptions");
+    tabs->setTabData(5, QString("kXx"));
+    SelectTab(5);
+    EXPECT_EQ(Shown(), std::vector<std::string>{"fDr"});
+}
+
+TEST_F(ControlPanelTest, QuitAnsweredYesEndsTheProgramWithoutTheLoginScreen) {
+    auto& login = forms->Get<ui::frmstart>();
+    bool ended = false;
+    forms->OnAllUnloaded([&] { ended = true; });
+    Panel();
+    boxes.answers = {ui::kIdYes};
+    Control<QToolButton>("StatusBar1_3")->click();
+    Settle();
+
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Do you realy want to quit Quorvel (DE)");
+    EXPECT_EQ(boxes.shown[0].flags, ui::kMbYesNoQuestion);
+    EXPECT_EQ(boxes.shown[0].title, "Quorvel (DE)");
+    EXPECT_TRUE(t.pv.QuitConfirmed);
+    EXPECT_FALSE(forms->IsLoaded<ui::frmCtrlpnl>());
+    EXPECT_FALSE(forms->IsLoaded<ui::frmstart>());
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(t.pv.Conn->IsOpen()) << "the login screen's unloading closes the data file";
+    (void)login;
+}
+
+TEST_F(ControlPanelTest, QuitAnsweredNoChangesNothing) {
+    auto& panel = Panel();
+    SelectTab(4);
+    Control<QToolButton>("StatusBar1_3")->click();  // unscripted: No
+    Settle();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(forms->IsLoaded<ui::frmCtrlpnl>());
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.exitMode(), ExitMode::ShowLoginScreen);
+    EXPECT_EQ(Shown(), std::vector<std::string>{"fMp"});
+    EXPECT_FALSE(t.pv.QuitConfirmed);
+    EXPECT_FALSE(forms->IsLoaded<ui::frmstart>());
+}
+
+// "Close Control Panel" and every other way the window can be closed.
+struct CloseWay {
+    const char* name;
+    std::function<void(ui::frmCtrlpnl&)> close;
+};
+
+class ClosingTest : public ControlPanelTest, public ::testing::WithParamInterface<CloseWay> {};
+
+TEST_P(ClosingTest, ReturnsToTheLockedLoginScreenAndKeepsTheProgramRunning) {
+    auto& login = forms->Get<ui::frmstart>();
+    bool ended = false;
+    forms->OnAllUnloaded([&] { ended = true; });
+    GetParam().close(Panel());
+    Settle();
+
+    EXPECT_FALSE(forms->IsLoaded<ui::frmCtrlpnl>());
+    EXPECT_TRUE(login.isVisible());
+    EXPECT_FALSE(ended);
+    EXPECT_FALSE(t.pv.QuitConfirmed);
+    EXPECT_TRUE(t.pv.Conn->IsOpen());
+    for (const auto& box : boxes.shown) EXPECT_EQ(box.text, panel::kQuitQuestion);
+    // The login screen's activation locked the desktop again.
+    EXPECT_NE(std::find(t.desktop.calls.begin(), t.desktop.calls.end(), "ShowTaskbar 0"),
+              t.desktop.calls.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWay, ClosingTest,
+    ::testing::Values(CloseWay{"ClosePanel",
+                               [](ui::frmCtrlpnl& w) {
+                                   w.findChild<QToolButton*>("StatusBar1_2")->click();
+                               }},
+                      CloseWay{"WindowManagerClose", [](ui::frmCtrlpnl& w) { w.close(); }},
+                      CloseWay{"CloseAfterQuitAnsweredNo",
+                               [](ui::frmCtrlpnl& w) {
+                                   w.StatusBar1_PanelClick(StatusPanel::Quit);
+                                   w.close();
+                               }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ControlPanelTest, TheNarrowPanelDoesNothing) {
+    auto& panel = Panel();
+    panel.StatusBar1_PanelClick(StatusPanel::Spacer);
+    Settle();
+    EXPECT_TRUE(forms->IsLoaded<ui::frmCtrlpnl>());
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(ControlPanelTest, EachOpeningIsANewWindow) {
+    const QPointer<ui::frmCtrlpnl> first = &Panel();
+    SelectTab(6);
+    ClosePanel();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(Shown(), std::vector<std::string>{"fSo"});
+}
+
+TEST_F(ControlPanelTest, StatusPanelsAreTippedByTheirText) {
+    for (const char* name : {"StatusBar1_2", "StatusBar1_3"}) {
+        auto* button = Control<QToolButton>(name);
+        EXPECT_EQ(button->toolTip(), button->text());
+    }
+}
+
+// What a screen reader announces for each control a person can work, on every page:
+// never nothing, and for an input with a caption beside it, that caption.
+TEST_F(ControlPanelTest, EveryControlOnEveryPageHasTheNameAScreenReaderAnnounces) {
+    Panel();
+    for (int tab = 0; tab < static_cast<int>(panel::kTabs.size()); ++tab) {
+        SelectTab(tab);
+        for (QWidget* control : Panel().findChildren<QWidget*>()) {
+            if (!control->isVisible() || !(control->focusPolicy() & Qt::TabFocus)) continue;
+            if (control->objectName().startsWith("qt_")) continue;  // a control's own parts
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            ASSERT_TRUE(accessible);
+            EXPECT_FALSE(accessible->text(QAccessible::Name).trimmed().isEmpty())
+                << panel::kTabs[tab].caption << ": " << control->objectName().toStdString();
+        }
+        for (QLabel* caption : Panel().findChildren<QLabel*>()) {
+            if (!caption->isVisible() || !caption->buddy()) continue;
+            QAccessibleInterface* accessible =
+                QAccessible::queryAccessibleInterface(caption->buddy());
+            QString text = caption->text();
+            text.remove('&');
+            EXPECT_EQ(accessible->text(QAccessible::Name), text.trimmed())
+                << caption->objectName().toStdString();
+        }
+    }
+}
+
+// Captions whole on every page: no label, check box or button is narrower than its text
+// needs, and the tab strip shows every tab's caption.
+TEST_F(ControlPanelTest, EveryCaptionFitsOnEveryPage) {
+    Panel();
+    auto* tabs = Control<QTabBar>("tbrOptions");
+    EXPECT_GE(tabs->width(), tabs->sizeHint().width());
+    for (int tab = 0; tab < static_cast<int>(panel::kTabs.size()); ++tab) {
+        SelectTab(tab);
+        for (QWidget* control : Panel().findChildren<QWidget*>()) {
+            if (!control->isVisible()) continue;
+            auto* label = qobject_cast<QLabel*>(control);
+            if (!label && !qobject_cast<QAbstractButton*>(control)) continue;
+            if (label && label->wordWrap()) continue;
+            EXPECT_GE(control->width(), control->sizeHint().width())
+                << panel::kTabs[tab].caption << ": " << control->objectName().toStdString();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::test
