@@ -188,12 +188,16 @@ TEST_F(ReportTest, ClosingTheReportBringsThePanelBackAndNeverOpensOne) {
     ASSERT_TRUE(forms->IsLoaded<ui::frmCtrlpnl>());
     EXPECT_TRUE(Panel().isVisible());
 
-    // The panel gone, the report's close hook shows no panel.
+    // The panel gone (the report goes with it once control is back in the event loop),
+    // the report's close hook shows no panel.
     Generate({2026, 12, 1}, {2026, 12, 5});
-    ui::drgstcst& report = Report();
-    ClosePanel();
-    report.DataReport_QueryClose();
+    const QPointer<ui::drgstcst> report = &Report();
+    Panel().StatusBar1_PanelClick(panel::StatusPanel::ClosePanel);
+    ASSERT_FALSE(report.isNull());
+    report->DataReport_QueryClose();
     EXPECT_FALSE(forms->IsLoaded<ui::frmCtrlpnl>());
+    Settle();
+    EXPECT_TRUE(report.isNull());
 }
 
 // A range long enough for three pages, read back from the PDF as an accountant's tool
