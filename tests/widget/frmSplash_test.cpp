@@ -28,14 +28,13 @@ struct SplashFixture : WidgetRig {
     // What the status label read while each box was up.
     std::vector<std::string> statusWhileShown;
 
-    std::string program() const { return (dir.path() / "Quorvel").string(); }
-    std::string sysDir() const { return (dir.path() / "state").string(); }
-    std::string dataFile() const { return db::DataFilePath(program()); }
+    ProgramFolders folders;
+    std::string program() const { return folders.program; }
+    std::string sysDir() const { return folders.sysDir; }
+    std::string dataFile() const { return folders.dataFile; }
     std::string sessionLog() const { return (fs::path(sysDir()) / "ScanregLog.log").string(); }
 
     void SetUp() override {
-        fs::create_directories(fs::path(program()) / "Data");
-        fs::create_directories(sysDir());
         t.systemInfo.programFolder = program();
         t.systemInfo.systemDirectory = sysDir();
         t.systemInfo.major = 4;
