@@ -1,7 +1,11 @@
-// File permissions as the cafe's own account meets them. Linux only: it runs the
-// work as another user, which a Windows process under Wine cannot do.
+// The data file as Linux meets it: the cafe's own account, which may not read every
+// folder, and Debian's sqlcipher shell, with which the owner looks into the file.
+// Linux only: the work runs as another user and pipes into the shell (popen), which a
+// Windows process under Wine cannot do; there the file crosses to the shell through
+// tests/wine instead.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "db/Compaction.h"
@@ -39,6 +43,29 @@ TEST(DataFile, AFolderTheUserCannotReadIsReportedAsWhatItIs) {
         "Cannot read the folder '" + data.string() + "': Permission denied.";
     EXPECT_EQ(opened, expected);
     EXPECT_EQ(compacted, expected);
+}
+
+// What the shell prints for the file with this key.
+std::string ShellQuery(const std::string& file, const std::string& key) {
+    const std::string command = "printf \"PRAGMA key='" + key +
+                                "';\\nSELECT count(*) FROM Login_M;\\n\" | sqlcipher '" + file +
+                                "' 2>&1";
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+        ::pclose(pipe);
+    }
+    return output;
+}
+
+TEST(DataFileShell, TheCompactedFileOpensWithTheKeyAndNoOther) {
+    ProgramFolders f;
+    ASSERT_TRUE(CreateDataFile(f.dataFile));
+    ASSERT_TRUE(db::CompactDataFile(f.program, f.sysDir, db::kDataFilePassword).empty());
+
+    EXPECT_EQ(ShellQuery(f.dataFile, "quiltmoss"), "2\n");
+    EXPECT_NE(ShellQuery(f.dataFile, "quiltmos").find("not a database"), std::string::npos);
 }
 
 }  // namespace
