@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 
 namespace quorvel::ui {
@@ -15,6 +16,18 @@ QLabel* NewLabel(QWidget* parent, const char* name, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QLineEdit* NewBox(QWidget* parent, const char* name, const QString& text) {
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(name);
+    return box;
 }
 
 void NameByCaption(QLabel* caption, QWidget* input) {

@@ -3,6 +3,8 @@
 #include <QString>
 
 class QLabel;
+class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace quorvel::ui {
@@ -12,6 +14,10 @@ int Twips(const QWidget* widget, int twips);
 
 // A label named by its design name.
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& text);
+
+// A button and a text box named by their design names.
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption);
+QLineEdit* NewBox(QWidget* parent, const char* name, const QString& text = QString());
 
 // Ties a caption to the input beside it: screen readers name the input by the
 // caption's text (without an accelerator "&" or a trailing colon), and the caption's
