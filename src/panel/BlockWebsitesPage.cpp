@@ -71,7 +71,8 @@ BlockWebsitesPage::BlockWebsitesPage(App& app) : PanelPage(app, "fBw") {
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(6, 1);
 
-    connect(Check3, &QCheckBox::clicked, this, &BlockWebsitesPage::Check3_Click);
+    // Every change of the box, by a click, the keyboard, a screen reader or the load.
+    connect(Check3, &QCheckBox::toggled, this, &BlockWebsitesPage::Check3_Click);
     connect(txtSite, &QLineEdit::textChanged, this, &BlockWebsitesPage::txtSite_Change);
     connect(Command5, &QPushButton::clicked, this, &BlockWebsitesPage::Command5_Click);
     connect(Command7, &QPushButton::clicked, this, &BlockWebsitesPage::Command7_Click);
@@ -91,9 +92,8 @@ void BlockWebsitesPage::LoadSiteList() {
 void BlockWebsitesPage::SetBlockingFromSettings() {
     const store::Variant blocking =
         app_.pv.settings.ReadSetting(kHkeyCurrentUser, store::kSettingsKey, "Blocking");
-    if (blocking.ToInt32() != 1) return;
-    Check3->setChecked(true);
-    Check3_Click();
+    // Ticking it stores Blocking = 1 again, as a click would.
+    if (blocking.ToInt32() == 1) Check3->setChecked(true);
 }
 
 void BlockWebsitesPage::Check3_Click() {

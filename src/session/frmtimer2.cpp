@@ -200,7 +200,8 @@ void frmtimer2::BuildControls() {
     Timer2->setInterval(kOnTopIntervalMs);
     connect(Timer2, &QTimer::timeout, this, &frmtimer2::Timer2_Timer);
     connect(combo1, &QComboBox::currentIndexChanged, this, &frmtimer2::combo1_Click);
-    connect(Check1, &QCheckBox::clicked, this, &frmtimer2::Check1_Click);
+    // Every change of the box: a click, the keyboard or a screen reader.
+    connect(Check1, &QCheckBox::toggled, this, &frmtimer2::Check1_Click);
     connect(List1, &QListWidget::itemClicked, this, &frmtimer2::List1_Click);
 
     // Room for a long session and a large amount without the window changing size.
