@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "blocker/frmBlocks.h"
 #include "platform/fake/MemoryRegistry.h"
 #include "widget/PanelRig.h"
 
@@ -180,6 +181,15 @@ TEST_F(BlockWebsitesTest, TheKeyboardWorksThePageInReadingOrder) {
     EXPECT_EQ(TabOrder(2, 9),
               (std::vector<std::string>{"Check3", "Text3", "txtSite", "Text4", "List1", "Command13",
                                         "Command7", "StatusBar1_2", "StatusBar1_3"}));
+}
+
+TEST_F(BlockWebsitesTest, TheNextSessionsBlockerLoadsTheKeywordsAsBlocked) {
+    Block(" casino ");
+    Block("poker");
+    ClosePanel();
+    // What a guest sign-in loads: the keywords, trimmed, in the order they were blocked.
+    EXPECT_EQ(forms->Get<ui::frmBlocks>().blocker().lstwindows4(),
+              (store::NameList{"casino", "poker"}));
 }
 
 }  // namespace
