@@ -1,11 +1,12 @@
 # The two entry points: `make run` sets up, builds and starts the program on a
 # demo folder; `make test` sets up, builds and runs every test: the Linux build under
-# CTest, then the Windows build of the core under Wine (`make wintest` alone).
-# `make package` builds the Debian package.
+# CTest, the fuzz targets for a few seconds each (`make fuzz` alone), then the Windows
+# build of the core under Wine (`make wintest` alone). `make package` builds the
+# Debian package.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test wintest bench package clean
+.PHONY: deps build run test fuzz wintest bench package clean
 
 deps:
 	scripts/install-deps
@@ -19,7 +20,11 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory fuzz
 	$(MAKE) --no-print-directory wintest
+
+fuzz: deps
+	JOBS=$(JOBS) scripts/fuzz-tests $(BUILD)
 
 wintest: deps
 	JOBS=$(JOBS) scripts/wine-tests $(BUILD)

@@ -2,16 +2,8 @@
 // under 1 ms to keep the blocker below a tenth of a core at worst.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <memory>
-
 #include "blocker/Blocker.h"
 #include "platform/fake/FakeWindowSystem.h"
-#include "platform/x11/X11WindowSystem.h"
-
-// Xlib's macros clash with ordinary names: included last.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 namespace {
 
@@ -62,39 +54,6 @@ void BM_ListDesktop(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ListDesktop)->Unit(benchmark::kMicrosecond);
-
-// Listing every window of a real X server ($DISPLAY), to which this adds 50 ordinary
-// windows with two children each and one browser window. This is what a tick would
-// cost on X11 if it did not stop at once for want of edit controls (see Blocker::Tick).
-void BM_ListDesktopX11(benchmark::State& state) {
-    const auto client = quorvel::platform::x11::OpenDisplay();
-    if (!client) {
-        state.SkipWithError("no X server");
-        return;
-    }
-    const Window root = DefaultRootWindow(client.get());
-    for (int i = 0; i < 50; ++i) {
-        const Window w = XCreateSimpleWindow(client.get(), root, 0, 0, 50, 50, 0, 0, 0);
-        XStoreName(client.get(), w, ("Document " + std::to_string(i) + " - Editor").c_str());
-        XClassHint hint{const_cast<char*>("editor"), const_cast<char*>("Editor")};
-        XSetClassHint(client.get(), w, &hint);
-        XCreateSimpleWindow(client.get(), w, 0, 0, 10, 10, 0, 0, 0);
-        XCreateSimpleWindow(client.get(), w, 0, 0, 10, 10, 0, 0, 0);
-    }
-    const Window browser = XCreateSimpleWindow(client.get(), root, 0, 0, 50, 50, 0, 0, 0);
-    XStoreName(client.get(), browser, "Example - Microsoft Internet Explorer");
-    const Window edit = XCreateSimpleWindow(client.get(), browser, 0, 0, 10, 10, 0, 0, 0);
-    XClassHint hint{const_cast<char*>("address"), const_cast<char*>("Edit")};
-    XSetClassHint(client.get(), edit, &hint);
-    XSync(client.get(), False);
-
-    quorvel::platform::X11WindowSystem windows;
-    quorvel::store::WindowLister lister(windows);
-    quorvel::store::NameList list;
-    for (auto _ : state) lister.ListChildWindows(list, windows.DesktopWindow());
-    state.counters["windows"] = static_cast<double>(list.size());
-}
-BENCHMARK(BM_ListDesktopX11)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

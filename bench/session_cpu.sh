@@ -2,9 +2,9 @@
 # CPU of the real program during a guest session under Xvfb, from /proc, over 60 s
 # each: with "On Top" ticked (target: under 1 % of one core) and cleared (under
 # 0.5 %). Exits 1 when a target is missed.
-# Usage: bench/session_cpu.sh BUILD_DIR
+# Usage: QUORVEL_BUILD=build bench/session_cpu.sh
+#        (scripts/run-benchmarks runs it with the build folder set)
 set -euo pipefail
-export QUORVEL_BUILD=${1:?usage: session_cpu.sh BUILD_DIR}
 source "$(dirname "$0")/../tests/e2e/lib.sh"
 source "$(dirname "$0")/../tests/e2e/session_lib.sh"
 e2e_require Xvfb openbox xdotool xprop

@@ -3,9 +3,10 @@
 #   - src/ui/**, and in any folder files named frm*, *Page.*, drgstcst.*: Qt windows
 #     (quorvel_ui);
 #   - src/platform/fake/**: test doubles (quorvel_fakes);
-#   - src/platform/win32/** only on Windows; posix/** and x11/** only elsewhere; in any
-#     other folder, files named *_win32.cpp only on Windows and *_posix.cpp only
-#     elsewhere (the operating system's half of a unit, e.g. storage/FileOps_posix.cpp);
+#   - src/platform/win32/** only on Windows; posix/**, x11/** and atspi/** only
+#     elsewhere; in any other folder, files named *_win32.cpp only on Windows and
+#     *_posix.cpp only elsewhere (the operating system's half of a unit, e.g.
+#     storage/FileOps_posix.cpp);
 #   - src/db/** and src/storage/** need SQLCipher and are left out of the Windows core,
 #     as are files named *_db.cpp elsewhere (the parts of a subsystem that reach the
 #     data file);
@@ -34,13 +35,13 @@ function(quorvel_collect_sources core_out ui_out fakes_out)
     if(file MATCHES "/src/platform/win32/" AND NOT WIN32)
       continue()
     endif()
-    if(file MATCHES "/src/platform/(posix|x11)/" AND WIN32)
+    if(file MATCHES "/src/platform/(posix|x11|atspi)/" AND WIN32)
       continue()
     endif()
     if((file MATCHES "_win32\\.cpp$" AND NOT WIN32) OR (file MATCHES "_posix\\.cpp$" AND WIN32))
       continue()
     endif()
-    if(file MATCHES "/src/platform/x11/" AND QUORVEL_CORE_ONLY)
+    if(file MATCHES "/src/platform/(x11|atspi)/" AND QUORVEL_CORE_ONLY)
       continue()
     endif()
     if((file MATCHES "/src/(db|storage|platform/posix)/" OR file MATCHES "_db\\.cpp$") AND QUORVEL_CORE_ONLY)

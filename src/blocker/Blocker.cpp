@@ -7,7 +7,47 @@ namespace quorvel::blocker {
 namespace {
 // GetClassNameA's maximum count.
 constexpr int kClassNameMax = 100;
+
+bool Unreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~' || c == '/';
+}
 }  // namespace
+
+std::string FileAddress(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string address = "file://";
+    for (const char ch : path) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (Unreserved(c)) {
+            address += ch;
+        } else {
+            address += '%';
+            address += kHex[c >> 4];
+            address += kHex[c & 0xF];
+        }
+    }
+    return address;
+}
+
+std::string BlockedPageAddress(store::publicVar& pv) {
+    const std::string own =
+        pv.settings
+            .ReadSetting(platform::kHkeyCurrentUser, store::kSettingsKey, kBlockedPageSetting)
+            .ToDisplayText();
+    if (!own.empty()) return own;
+    const std::string folder = pv.os.systemInfo.SharedDataFolder();
+    if (!folder.empty()) return FileAddress(folder + "/" + kBlockedPageFile);
+    return kBlockedPage;
+}
+
+Blocker::Blocker(platform::WindowSystem& windows) : windows_(windows), lister_(windows) {
+    windows_.StartWatching();
+}
+
+Blocker::~Blocker() {
+    windows_.StopWatching();
+}
 
 void Blocker::LoadBlockedKeywords(store::publicVar& pv) {
     pv.LoadSiteList(platform::kHkeyCurrentUser, store::kUrlsKey);
@@ -22,14 +62,11 @@ void Blocker::AddKeywords(const store::NameList& keywords) {
 }
 
 void Blocker::Tick() {
-    // Where no edit control can be read (X11) no address is ever found and no tick can
-    // act; listing thousands of windows a hundred times a second would only load the
-    // display server. The tick is then over before it starts.
-    if (!windows_.HasEditControls()) return;
     lister_.ListChildWindows(lstWindows_, windows_.DesktopWindow());
+    const std::string caption = windows_.BrowserCaption();
     const std::size_t count = lstWindows_.size();
     for (std::size_t i = 0; i < count; ++i) {
-        if (lstWindows_[i].find(kBrowserCaption) == std::string::npos) continue;
+        if (lstWindows_[i].find(caption) == std::string::npos) continue;
         // A handle that does not read back is passed over, like a window that is gone.
         const auto browser = store::HandleFromEntry(lstWindows_[i]);
         if (!browser) continue;
@@ -57,7 +94,7 @@ bool Blocker::CheckEdit(platform::Hwnd edit) {
     // not read again in between, so an address holding k keywords is rewritten k times.
     for (const std::size_t k : matcher_.Matches(address)) {
         if (k >= firstEmpty_) break;
-        windows_.SetText(edit, kBlockedPage);
+        windows_.SetText(edit, blockedPage_);
         windows_.PressEnter();
     }
     return firstEmpty_ == lstwindows4_.size();

@@ -27,6 +27,10 @@ void frmBlocks::Form_Load() {
         LoadBlockedKeywords();
     } catch (const std::exception&) {
     }
+    try {
+        blocker_.LoadBlockedPage(app_.pv);
+    } catch (const std::exception&) {
+    }
     Timer1->start();
 }
 

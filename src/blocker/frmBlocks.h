@@ -1,7 +1,7 @@
 #pragma once
 // The website blocker: a window that is never shown. Loaded at a guest sign-in when
 // blocking is on, it reads the blocked keywords once and then, every 10 ms until the
-// session's logout unloads it, checks the Internet Explorer windows on the desktop.
+// session's logout unloads it, checks the browser windows on the desktop.
 #include <QTimer>
 #include <QWidget>
 

@@ -312,6 +312,10 @@ Booking AddSessionToDailyTotals(const Database& db, const std::string& dayText,
     } else if (rc == SQLITE_ROW) {
         const std::int64_t rowid = select.Int(0);
         const std::int64_t count = select.IsNull(2) ? 0 : select.Int(2);
+        // Two huge amounts can add up to infinity: such a total is refused whole rather
+        // than stored as a day's takings nobody could read.
+        const double total = (select.IsNull(3) ? 0.0 : select.Double(3)) + amountValue;
+        if (hasAmount && !std::isfinite(total)) return Booking::Failed;
         // A 16-bit count: the increment past 32767 overflows and is skipped, while the
         // amount is still added.
         const std::int64_t newCount = count < kMaxGnum ? count + 1 : count;

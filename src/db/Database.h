@@ -98,7 +98,8 @@ struct DayRow {
 // The daily totals update, booked at most once per session identity: in one
 // transaction the day's row is added (Gnum 1, the day stored as "mm/dd/yyyy") or its
 // first row updated (Gnum + 1 unless it is at 32767; Gamt + amount), and the identity
-// is recorded. `amount` nullopt (or not finite) counts the session but adds nothing.
+// is recorded. `amount` nullopt (or not finite) counts the session but adds nothing;
+// an amount whose sum with the day's total would not be finite books nothing (Failed).
 // A day text that is not a date books nothing (Failed). An empty identity books
 // without being recorded, so it cannot be recognised again.
 Booking AddSessionToDailyTotals(const Database& db, const std::string& dayText,

@@ -379,6 +379,12 @@ void frmstart::cmdsubt_Click() {
             return;
         case login::SignIn::Guest:
             pv.CurrentUser = "guest";
+            // The blocker is loaded before the desktop is released: loading it is what
+            // makes the browsers a guest starts show their windows to it, and a guest
+            // gets no chance to start one earlier.
+            if (pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kSettingsKey, "Blocking")
+                    .ToBool())
+                app_.forms.Get<frmBlocks>();
             startup::LockDesktop(pv, startup::kUnlock);
             startup::HideTrayClock(pv, true, Handle());
             stimer1_->stop();
@@ -386,9 +392,6 @@ void frmstart::cmdsubt_Click() {
             txtLog_->clear();
             txtpas_->clear();
             hide();
-            if (pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kSettingsKey, "Blocking")
-                    .ToBool())
-                app_.forms.Get<frmBlocks>();
             QCoreApplication::processEvents();
             app_.forms.Get<frmtimer2>().show();
             return;

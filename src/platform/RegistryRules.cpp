@@ -36,17 +36,22 @@ void TerminateText(std::uint32_t type, std::vector<std::uint8_t>& bytes) {
         bytes.push_back(0);
 }
 
+std::int32_t SizeOut(std::uint32_t storedSize, const std::uint8_t* data, std::uint32_t* size,
+                     bool& copy) {
+    copy = false;
+    if (!size) return kErrorSuccess;
+    const bool tooSmall = data && *size < storedSize;
+    copy = data && !tooSmall;
+    *size = storedSize;
+    return tooSmall ? kErrorMoreData : kErrorSuccess;
+}
+
 std::int32_t CopyOutData(std::span<const std::uint8_t> stored, std::uint8_t* data,
                          std::uint32_t* size) {
-    if (!size) return kErrorSuccess;
-    const auto needed = static_cast<std::uint32_t>(stored.size());
-    if (data && *size < needed) {
-        *size = needed;
-        return kErrorMoreData;
-    }
-    if (data) std::copy(stored.begin(), stored.end(), data);
-    *size = needed;
-    return kErrorSuccess;
+    bool copy = false;
+    const auto status = SizeOut(static_cast<std::uint32_t>(stored.size()), data, size, copy);
+    if (copy) std::copy(stored.begin(), stored.end(), data);
+    return status;
 }
 
 std::int32_t CopyOutName(std::string_view stored, char* name, std::uint32_t* nameLen) {

@@ -44,6 +44,10 @@ void TerminateText(std::uint32_t type, std::vector<std::uint8_t>& bytes);
 // value gives kErrorMoreData and the size it needs, and nothing is copied.
 std::int32_t CopyOutData(std::span<const std::uint8_t> stored, std::uint8_t* data,
                          std::uint32_t* size);
+// The same rule for a store that reads the bytes itself: reports the size as asked and
+// sets `copy` when the caller wants the bytes and they fit.
+std::int32_t SizeOut(std::uint32_t storedSize, const std::uint8_t* data, std::uint32_t* size,
+                     bool& copy);
 // Hands a value's name to RegEnumValueA's caller: `nameLen` is the buffer's size in
 // characters with room for the NUL on entry and the name's length on return. A name
 // that does not fit with its NUL gives kErrorMoreData and is not delivered.

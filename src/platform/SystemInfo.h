@@ -12,6 +12,9 @@ class SystemInfo {
     virtual std::string SystemDirectory() const = 0;
     // The program folder, no trailing separator.
     virtual std::string ProgramFolder() const = 0;
+    // The folder of the read-only files shipped with the program (the blocked page),
+    // no trailing separator; empty where none ship.
+    virtual std::string SharedDataFolder() const = 0;
 };
 
 }  // namespace quorvel::platform

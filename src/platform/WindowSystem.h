@@ -19,15 +19,25 @@ inline std::string FitText(const std::string& text, int size) {
 // parameter; returning false stops the enumeration.
 using EnumChildProc = std::function<bool(Hwnd window, std::intptr_t param)>;
 
+// The text in the title of every Internet Explorer window: how the Windows window
+// system (and the simulated desktop of the tests) tells browser windows.
+inline constexpr const char* kInternetExplorerCaption = "Microsoft Internet Explorer";
+
 // What the website blocker needs of the window system: the six user32 operations it
-// makes on other programs' windows. Every call on a window that is gone (or never
-// was) fails quietly: empty text, empty class name, length 0, nothing replaced.
+// makes on other programs' windows, and which windows are browsers. Every call on a
+// window that is gone (or never was) fails quietly: empty text, empty class name,
+// length 0, nothing replaced.
 class WindowSystem {
   public:
     virtual ~WindowSystem() = default;
-    // False where no program's edit controls can be read (X11): there no address can
-    // ever be found, so a blocker tick could never act.
-    virtual bool HasEditControls() const = 0;
+    // The text that marks an entry of the desktop's window list as a browser window
+    // ("Microsoft Internet Explorer" on Windows). Empty where the window system lists
+    // browser windows only, so that every window it lists is a browser's.
+    virtual std::string BrowserCaption() const = 0;
+    // The blocker's load and unload. A window system that watches the browsers in the
+    // background starts and stops watching here; the others have nothing to do.
+    virtual void StartWatching() {}
+    virtual void StopWatching() {}
     // GetDesktopWindow: the window every top-level window sits under.
     virtual Hwnd DesktopWindow() = 0;
     // EnumChildWindows: calls `proc` for every descendant of `parent` (children,

@@ -6,6 +6,7 @@
 #include "startup/ExitStatus.h"
 
 #if defined(__linux__)
+#include "platform/atspi/AtspiWindowSystem.h"
 #include "platform/posix/HiveRegistry.h"
 #include "platform/posix/LaunchAgent.h"
 #include "platform/posix/PosixLocale.h"
@@ -16,7 +17,6 @@
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Instance.h"
-#include "platform/x11/X11WindowSystem.h"
 #elif defined(_WIN32)
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32Instance.h"
@@ -80,6 +80,10 @@ RealPlatform::~RealPlatform() = default;
 std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Display) {
     std::unique_ptr<RealPlatform> real(new RealPlatform());
 #if defined(__linux__)
+    if (std::string why; !platform::XdgPathsKnown(why)) {
+        error = "Cannot place the program's files: " + why + ".";
+        return nullptr;
+    }
     platform::EndProcessWhenDisplayLost<kExitDisplayLost>();
     auto instance = std::make_unique<platform::X11Instance>(platform::XdgInstanceLockPath());
     if (!instance->connected()) {
@@ -90,7 +94,7 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     real->registry_ = std::make_unique<StoreOnFirstUse>(platform::XdgSettingsStorePath());
     real->systemInfo_ = std::make_unique<platform::PosixSystemInfo>();
     real->clock_ = std::make_unique<platform::SystemClock>();
-    real->windows_ = std::make_unique<platform::X11WindowSystem>();
+    real->windows_ = std::make_unique<platform::atspi::AtspiWindowSystem>();
     // On a cafe PC the service names the desktop's account: the guest's programs are
     // started there by its launch agent, never as this account. Elsewhere (a
     // developer's desktop, the demo) they are this program's children.
@@ -118,16 +122,23 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     return real;
 }
 
-bool RealPlatform::WaitForWindowSystem(std::string& error) {
+std::unique_ptr<RealPlatform::WindowSystemHold> RealPlatform::WaitForWindowSystem(
+    std::string& error) {
 #if defined(__linux__)
+    struct DisplayHold final : WindowSystemHold {
+        explicit DisplayHold(platform::x11::UniqueConnection held) : connection(std::move(held)) {}
+        platform::x11::UniqueConnection connection;
+    };
     // Four tries a second: the lock is on screen soon after the server lets us in.
     constexpr int kPollMs = 250;
-    return platform::WaitForDisplay(
+    auto connection = platform::WaitForDisplay(
         platform::DisplayName(), kPollMs,
         [](const std::string& line) { std::cerr << "quorvel: " << line << std::endl; }, error);
+    if (!connection) return nullptr;
+    return std::make_unique<DisplayHold>(std::move(connection));
 #else
     (void)error;
-    return true;
+    return std::make_unique<WindowSystemHold>();
 #endif
 }
 

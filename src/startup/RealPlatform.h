@@ -19,11 +19,17 @@ class RealPlatform {
     // From then on, a lost connection to the X display ends the process at once with
     // kExitDisplayLost.
     static std::unique_ptr<RealPlatform> Make(std::string& error, void* x11Display);
+    // What WaitForWindowSystem hands back: on Linux a connection to the display, to be
+    // held until the toolkit has its own (an X server resets when its last client
+    // leaves, and a client connecting during the reset is refused).
+    struct WindowSystemHold {
+        virtual ~WindowSystemHold() = default;
+    };
     // Before the toolkit starts: waits until the window system can be reached (on
     // Linux, until the X display named by DISPLAY exists and lets this account in),
-    // saying once on stderr what it waits for. False with `error` when no display is
+    // saying once on stderr what it waits for. Null with `error` when no display is
     // named at all.
-    static bool WaitForWindowSystem(std::string& error);
+    static std::unique_ptr<WindowSystemHold> WaitForWindowSystem(std::string& error);
     // The end when the toolkit finds its display connection broken: at once, with
     // kExitDisplayLost.
     [[noreturn]] static void EndForLostDisplay();

@@ -55,12 +55,19 @@ struct Program {
 
 int main(int argc, char** argv) {
     std::string error;
-    if (!startup::RealPlatform::WaitForWindowSystem(error)) {
+    auto windowSystem = startup::RealPlatform::WaitForWindowSystem(error);
+    if (!windowSystem) {
         std::cerr << "quorvel: " << error << std::endl;
         return startup::kExitStartFailed;
     }
     EndAtOnceWhenToolkitLosesDisplay();
+    // The windows run on Qt's own event loop, not on GLib's default main context: the
+    // website blocker's accessibility connection belongs to its worker thread alone,
+    // and nothing of it may be served from the windows' thread.
+    qputenv("QT_NO_GLIB", "1");
     QApplication application(argc, argv);
+    // The toolkit is connected now; the server no longer resets when ours goes.
+    windowSystem.reset();
     QApplication::setApplicationName(store::kAppTitle);
     // Windows come and go (the splash hides before the login screen shows); the
     // program ends when Forms has none left, not when the last one is hidden.

@@ -1,5 +1,7 @@
 #include "storage/Sqlite.h"
 
+#include <memory>
+
 namespace quorvel::sqlite {
 
 Connection& Connection::operator=(Connection&& other) noexcept {
@@ -40,13 +42,9 @@ bool Connection::Exec(const char* sql, std::string* error) const {
 }
 
 Statement::Statement(const Connection& db, std::string_view sql) {
-    if (!db) {
-        prepareStatus_ = SQLITE_MISUSE;
-        return;
-    }
-    prepareStatus_ =
-        sqlite3_prepare_v2(db.get(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
-    if (prepareStatus_ != SQLITE_OK) {
+    if (!db) return;
+    if (sqlite3_prepare_v2(db.get(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
+        SQLITE_OK) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
     }
@@ -91,20 +89,24 @@ bool Statement::Run() {
     return rc == SQLITE_DONE;
 }
 
-void Statement::Reset() {
-    if (stmt_) sqlite3_reset(stmt_);
-}
-
 std::string Statement::Text(int column) const {
     const auto* bytes = sqlite3_column_blob(stmt_, column);
     const int size = sqlite3_column_bytes(stmt_, column);
     return bytes ? std::string(static_cast<const char*>(bytes), size) : std::string();
 }
 
-std::vector<std::uint8_t> Statement::Blob(int column) const {
-    const auto* bytes = static_cast<const std::uint8_t*>(sqlite3_column_blob(stmt_, column));
-    const int size = sqlite3_column_bytes(stmt_, column);
-    return bytes ? std::vector<std::uint8_t>(bytes, bytes + size) : std::vector<std::uint8_t>();
+bool ReadBlob(const Connection& db, const char* table, const char* column, std::int64_t rowid,
+              void* out, int size, std::string& error) {
+    struct Closer {
+        void operator()(sqlite3_blob* blob) const { sqlite3_blob_close(blob); }
+    };
+    sqlite3_blob* opened = nullptr;
+    int rc = sqlite3_blob_open(db.get(), "main", table, column, rowid, 0, &opened);
+    std::unique_ptr<sqlite3_blob, Closer> blob(opened);
+    if (rc == SQLITE_OK) rc = sqlite3_blob_read(blob.get(), out, size, 0);
+    // Taken before the blob closes, which may reset the connection's message.
+    if (rc != SQLITE_OK) error = db.LastError();
+    return rc == SQLITE_OK;
 }
 
 Transaction::Transaction(const Connection& db) : db_(db) {

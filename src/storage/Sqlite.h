@@ -4,10 +4,8 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quorvel::sqlite {
 
@@ -44,7 +42,6 @@ class Statement {
     ~Statement() { sqlite3_finalize(stmt_); }
 
     bool ok() const { return stmt_ != nullptr; }
-    int prepareStatus() const { return prepareStatus_; }
     Statement& Bind(int index, std::string_view text);
     Statement& BindBlob(int index, const void* data, std::size_t size);
     Statement& Bind(int index, std::int64_t number);
@@ -54,18 +51,20 @@ class Statement {
     int Step();
     // Steps to completion; true when it finished without error.
     bool Run();
-    void Reset();
 
     std::int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
     double Double(int column) const { return sqlite3_column_double(stmt_, column); }
     bool IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
     std::string Text(int column) const;
-    std::vector<std::uint8_t> Blob(int column) const;
 
   private:
     sqlite3_stmt* stmt_ = nullptr;
-    int prepareStatus_ = SQLITE_OK;
 };
+
+// Reads the first `size` bytes of the blob in `column` of row `rowid` straight into
+// `out`, without SQLite loading the value whole. False with `error` set on failure.
+bool ReadBlob(const Connection& db, const char* table, const char* column, std::int64_t rowid,
+              void* out, int size, std::string& error);
 
 // BEGIN IMMEDIATE ... COMMIT, rolled back when it goes out of scope uncommitted.
 class Transaction {

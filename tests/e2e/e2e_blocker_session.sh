@@ -20,9 +20,6 @@ fifty_windows() { [ "$(xdotool search --onlyvisible --class xlogo 2>/dev/null | 
 e2e_wait 60 "50 xlogo windows" fifty_windows
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-released() {
-    ! e2e_visible_window '^Login Screen$' >/dev/null && e2e_input_free
-}
 
 # session BLOCKING: starts the program, signs a guest in and logs the CPU it uses.
 session() {
@@ -30,11 +27,7 @@ session() {
     e2e_start_quorvel
     e2e_wait 30 "the login screen" e2e_visible_window '^Login Screen$'
     e2e_wait 10 "the lock" e2e_lock_in_place
-    xdotool type --delay 30 guest
-    xdotool key Tab
-    xdotool type --delay 30 "$GUEST_PASSWORD"
-    xdotool key Return
-    e2e_wait 10 "the guest's desktop" released
+    e2e_guest_sign_in "$GUEST_PASSWORD"
     e2e_wait 10 "the session's window" e2e_window_of "$E2E_QUORVEL"
     e2e_shot "$E2E_NAME-blocking-$1"
     local hz before after

@@ -134,7 +134,10 @@ e2e_start_xvfb() {
         # With -displayfd the server writes its number only once it listens: then it
         # is ours and not one that another program started at the same moment.
         : >"$ready"
-        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp "$@" 3>"$ready"
+        # -noreset: a server whose last client leaves resets and refuses whoever
+        # connects meanwhile; the polls below come and go while openbox connects.
+        e2e_bg xvfb Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp -noreset \
+            "$@" 3>"$ready"
         local deadline=$((SECONDS + 60))
         until grep -q . "$ready"; do
             kill -0 "$E2E_LAST_PID" 2>/dev/null || break
@@ -149,6 +152,17 @@ e2e_start_xvfb() {
         e2e_log "display :$number was taken, trying another"
     done
     [ -n "${DISPLAY:-}" ] || e2e_fail "no free display for Xvfb"
+}
+
+# A session bus, as every desktop session has one: the accessibility bus launcher starts
+# on it when first asked for. DBUS_SESSION_BUS_ADDRESS is exported.
+e2e_start_session_bus() {
+    local ready=$E2E_TMP/session-bus-address
+    : >"$ready"
+    e2e_bg session-bus dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$ready"
+    e2e_wait 60 "the session bus" grep -q . "$ready"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$ready")
+    export DBUS_SESSION_BUS_ADDRESS
 }
 
 e2e_start_openbox() {
@@ -265,4 +279,57 @@ e2e_lock_in_place() {
     E2E_LOGIN=$window
     e2e_covers_screen "$E2E_LOGIN" && e2e_top_most "$E2E_LOGIN" && e2e_focused "$E2E_LOGIN" &&
         e2e_unmapped "$E2E_DOCK" && e2e_input_held
+}
+
+# Signs the guest in at the login screen and waits for the desktop to be given back.
+e2e_guest_sign_in() {
+    xdotool type --delay 30 guest
+    xdotool key Tab
+    xdotool type --delay 30 "$1"
+    xdotool key Return
+    e2e_wait 30 "the guest's desktop" e2e_guest_desktop
+}
+e2e_guest_desktop() { ! e2e_visible_window '^Login Screen$' >/dev/null && e2e_input_free; }
+
+# The browsers a guest uses, each on a fresh profile in $E2E_TMP and kept off the
+# network (no updates, reports, suggestions or first-run pages). The process id is in
+# E2E_LAST_PID. Chromium runs as root only without its sandbox.
+e2e_start_chromium() {
+    local label=$1
+    shift
+    local flags=(--user-data-dir="$E2E_TMP/chromium" --no-first-run --no-default-browser-check
+        --disable-background-networking --disable-component-update --disable-sync
+        --disable-default-apps --disable-features=Translate,MediaRouter
+        --password-store=basic --test-type)
+    [ "$(id -u)" -ne 0 ] || flags+=(--no-sandbox)
+    e2e_bg "$label" chromium "${flags[@]}" "$@"
+}
+e2e_start_firefox() {
+    local label=$1 profile=$E2E_TMP/firefox
+    shift
+    if [ ! -e "$profile/user.js" ]; then
+        mkdir -p "$profile"
+        cat >"$profile/user.js" <<'PREFS'
+user_pref("browser.shell.checkDefaultBrowser", false);
+user_pref("browser.startup.homepage_override.mstone", "ignore");
+user_pref("browser.aboutwelcome.enabled", false);
+user_pref("datareporting.policy.dataSubmissionEnabled", false);
+user_pref("datareporting.healthreport.uploadEnabled", false);
+user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
+user_pref("app.update.auto", false);
+user_pref("app.normandy.enabled", false);
+user_pref("network.captive-portal-service.enabled", false);
+user_pref("network.connectivity-service.enabled", false);
+user_pref("browser.safebrowsing.malware.enabled", false);
+user_pref("browser.safebrowsing.phishing.enabled", false);
+user_pref("browser.safebrowsing.downloads.enabled", false);
+user_pref("extensions.update.enabled", false);
+user_pref("browser.search.update", false);
+user_pref("browser.region.network.url", "");
+user_pref("browser.newtabpage.enabled", false);
+user_pref("network.dns.disablePrefetch", true);
+user_pref("network.prefetch-next", false);
+PREFS
+    fi
+    e2e_bg "$label" firefox-esr --profile "$profile" "$@"
 }

@@ -2,12 +2,14 @@
 // XDG_CONFIG_HOME; what it writes is read back the way the program reads it.
 #ifdef QUORVEL_ADMIN
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "PosixProcess.h"
+#include "RegArgs.h"
 #include "platform/posix/HiveRegistry.h"
 #include "store/mdlRegistry.h"
 #include "support/TempDir.h"
@@ -19,14 +21,35 @@ using namespace std::string_literals;
 
 const std::string kSettings = "Software\\Quorvel\\Settings";
 
+namespace fs = std::filesystem;
+using admin::Args;
+
 class AdminReg : public ::testing::Test {
   protected:
     TempDir home;
     std::string store = home.file("Quorvel/registry.db");
+    fs::path dataFolder = home.path() / "data" / "Quorvel" / "Data";
 
-    CommandResult Reg(std::vector<std::string> args) {
+    // The tool as the cafe owner runs it. `unprivileged`: as the account nobody when
+    // this runs as root, whom folder modes do not bind.
+    CommandResult Admin(Args args, bool unprivileged = false) {
+        args.insert(args.begin(), QUORVEL_ADMIN);
+        if (unprivileged && ::geteuid() == 0)
+            args.insert(args.begin(),
+                        {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"});
+        const std::string base = home.path().string();
+        return RunCommand(args, {{"XDG_CONFIG_HOME", base},
+                                 {"XDG_DATA_HOME", base + "/data"},
+                                 {"XDG_STATE_HOME", base + "/state"}});
+    }
+    CommandResult Reg(Args args) {
         args.insert(args.begin(), "reg");
-        return RunWithConfigHome(QUORVEL_ADMIN, args, home.path().string());
+        return Admin(args);
+    }
+    CommandResult Init(Args more = {}) {
+        Args args = {"init", "--admin-password", "a", "--guest-password", "g"};
+        args.insert(args.end(), more.begin(), more.end());
+        return Admin(args, true);
     }
     store::Variant ReadAsTheProgramDoes(const std::string& key, const std::string& name) {
         platform::HiveRegistry hive(store);
@@ -34,13 +57,16 @@ class AdminReg : public ::testing::Test {
     }
 };
 
-// A failure is one line on stderr, nothing on stdout.
+// A failure is one line on stderr, nothing on stdout; wrong arguments add the usage.
 void ExpectOneLineError(const CommandResult& result, int status, const std::string& mentions) {
     EXPECT_EQ(result.status, status) << result.err;
     EXPECT_EQ(result.out, "");
-    ASSERT_FALSE(result.err.empty());
-    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
-    EXPECT_NE(result.err.find(mentions), std::string::npos) << result.err;
+    const auto usage = result.err.find("\nusage: quorvel-admin reg ");
+    EXPECT_EQ(usage != std::string::npos, status == 2) << result.err;
+    const std::string error = result.err.substr(0, usage == std::string::npos ? usage : usage + 1);
+    ASSERT_FALSE(error.empty());
+    EXPECT_EQ(error.find('\n'), error.size() - 1) << result.err;
+    EXPECT_NE(error.find(mentions), std::string::npos) << result.err;
 }
 
 TEST_F(AdminReg, ValuesGoIntoExistingKeysOnlyAndReadBackAsTheProgramReadsThem) {
@@ -105,15 +131,13 @@ TEST_F(AdminReg, DeleteRemovesAValueAndAMissingOneIsAnError) {
                        "Software\\Absent");
 }
 
-TEST_F(AdminReg, DataTheProgramCannotStoreIsRefused) {
+// Every refusal of the argument reader (RegArgs below) ends the same way.
+TEST_F(AdminReg, WrongArgumentsExitWithTheReasonAndAUsageLineAndStoreNothing) {
     ASSERT_EQ(Reg({"addkey", kSettings}).status, 0);
-    for (const char* data : {"abc", "", "4294967296", "-0x1", "12abc"})
-        ExpectOneLineError(Reg({"add", kSettings, "/v", "Blocking", "/t", "REG_DWORD", "/d", data}),
-                           2, "REG_DWORD");
-    ExpectOneLineError(Reg({"add", kSettings, "/v", "Blob", "/t", "REG_BINARY", "/d", "00"}), 2,
-                       "REG_BINARY");
+    ExpectOneLineError(Reg({"add", kSettings, "/v", "Blocking", "/t", "REG_DWORD", "/d", "0x 5"}),
+                       2, "REG_DWORD");
+    ExpectOneLineError(Reg({"add", kSettings, "/v", "Blocking", "/d"}), 2, "/d");
     EXPECT_TRUE(ReadAsTheProgramDoes(kSettings, "Blocking").IsEmpty());
-    EXPECT_TRUE(ReadAsTheProgramDoes(kSettings, "Blob").IsEmpty());
 }
 
 TEST_F(AdminReg, AnUnreadableStoreIsReportedAndLeftAsItIs) {
@@ -150,6 +174,167 @@ TEST_F(AdminReg, AStoreLockedByAnotherProcessIsReported) {
         }
     }
     EXPECT_EQ(ReadAsTheProgramDoes(kSettings, "Currency").ToText(), "Rs\0"s);
+}
+
+TEST_F(AdminReg, KeysValueNamesAndTheRootPrefixIgnoreLetterCaseAsTheStoreDoes) {
+    ASSERT_EQ(Reg({"addkey", "hkcu\\" + kSettings}).status, 0);
+    ASSERT_EQ(Reg({"add", "HKEY_Current_User\\SOFTWARE\\quorvel\\settings", "/V", "Currency", "/D",
+                   "Rs", "/f"})
+                  .status,
+              0);
+    EXPECT_EQ(ReadAsTheProgramDoes(kSettings, "currency").ToText(), "Rs\0"s);
+    EXPECT_EQ(Reg({"query", kSettings, "/v", "CURRENCY"}).out,
+              "\nHKEY_CURRENT_USER\\" + kSettings + "\n    Currency    REG_SZ    Rs\n");
+    platform::HiveRegistry hive(store);
+    platform::ScopedKey prefix(hive);
+    EXPECT_EQ(hive.OpenKey(platform::kHkeyCurrentUser, "hkcu", prefix.out()),
+              platform::kErrorFileNotFound);
+    // HKCU alone is the root itself, with no values of its own.
+    const auto root = Reg({"query", "HKCU"});
+    EXPECT_EQ(root.status, 0) << root.err;
+    EXPECT_EQ(root.out, "\nHKEY_CURRENT_USER\n");
+    ExpectOneLineError(Reg({"query", "Software\\\\Quorvel"}), 1, "not a valid key path");
+}
+
+// Another program may have stored a name longer than the store itself accepts.
+TEST_F(AdminReg, AValueNameLongerThanAnyBufferIsListed) {
+    ASSERT_EQ(Reg({"addkey", kSettings}).status, 0);
+    const std::string name(20000, 'n');
+    {
+        std::string error;
+        auto other = sqlite::Connection::Open(store, SQLITE_OPEN_READWRITE, error);
+        sqlite::Statement insert(other,
+                                 "INSERT INTO vals(key, name, type, data) SELECT id, ?, 1, x'6100' "
+                                 "FROM keys WHERE name = 'Settings'");
+        ASSERT_TRUE(insert.Bind(1, name).Run()) << other.LastError();
+    }
+    const auto all = Reg({"query", kSettings});
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_NE(all.out.find("    " + name + "    REG_SZ    a\n"), std::string::npos);
+}
+
+TEST_F(AdminReg, InitReportsADataFolderItCannotSearch) {
+    fs::create_directories(dataFolder);
+    if (::geteuid() == 0) {
+        for (const auto& entry : fs::recursive_directory_iterator(home.path()))
+            ASSERT_EQ(::chown(entry.path().c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::chown(home.path().c_str(), ::geteuid() == 0 ? 65534 : ::geteuid(), -1), 0);
+    fs::permissions(dataFolder, fs::perms::none);
+    const auto result = Init();
+    fs::permissions(dataFolder, fs::perms::owner_all);
+    ExpectOneLineError(result, 1, "Permission denied");
+    EXPECT_NE(result.err.find(dataFolder.string()), std::string::npos) << result.err;
+}
+
+// An account the password database does not know, with no HOME and no XDG folders.
+TEST_F(AdminReg, WithoutAHomeFolderNothingLandsInTheCurrentFolder) {
+    ASSERT_EQ(::geteuid(), 0u) << "runs the tool as an account without a home: needs root";
+    fs::permissions(home.path(), fs::perms::all);
+    const auto result = RunCommand({"setpriv",
+                                    "--reuid=54321",
+                                    "--regid=54321",
+                                    "--clear-groups",
+                                    "--",
+                                    "env",
+                                    "-u",
+                                    "HOME",
+                                    "-u",
+                                    "XDG_CONFIG_HOME",
+                                    "-u",
+                                    "XDG_DATA_HOME",
+                                    "-u",
+                                    "XDG_STATE_HOME",
+                                    "-C",
+                                    home.path().string(),
+                                    QUORVEL_ADMIN,
+                                    "init",
+                                    "--admin-password",
+                                    "a",
+                                    "--guest-password",
+                                    "g"},
+                                   {});
+    ExpectOneLineError(result, 1, "no folder for the program's files");
+    EXPECT_TRUE(fs::is_empty(home.path()));
+}
+
+TEST_F(AdminReg, InitForceLeavesNoHalfMadeFileWhenTheDataFileCannotBeReplaced) {
+    // A folder stands where the data file goes: the final rename fails.
+    fs::create_directories(dataFolder / "QuorvelData.mdb" / "in the way");
+    const auto result =
+        Admin({"init", "--force", "--admin-password", "a", "--guest-password", "g"});
+    ExpectOneLineError(result, 1, "QuorvelData.mdb");
+    EXPECT_FALSE(fs::exists(dataFolder / "QuorvelData.mdb.new"));
+}
+
+// Arguments are read without a process; what reg.exe refuses is refused before the
+// store is touched.
+TEST(RegArgs, RefusesWhatRegExeRefuses) {
+    const std::string k = kSettings;
+    std::vector<Args> refused = {
+        {},
+        {"frob", k},
+        {"query"},
+        {"query", k, "/v"},
+        {"query", k, "/zz"},
+        {"query", k, "/v", "a", "/V", "b"},
+        {"query", k, "/v", "a", "/ve"},
+        {"query", "HKCU\\"},
+        {"query", "HKLM\\Software"},
+        {"query", "HKEY_LOCAL_MACHINE"},
+        {"addkey", ""},
+        {"addkey", k, "/f"},
+        {"add", k, "/d", "1"},
+        {"add", k, "/v", "x", "/d"},
+        {"add", k, "/v", "x", "/t", "REG_BINARY", "/d", "00"},
+        {"delete", k},
+    };
+    for (const char* dword : {"0x 5", "0x0x10", "", "0x", "abc", "12abc", "4294967296",
+                              "0x100000000", "-1", "-0x1", " 5"})
+        refused.push_back({"add", k, "/v", "x", "/t", "REG_DWORD", "/d", dword});
+    for (const auto& args : refused) {
+        admin::RegRequest request;
+        std::string error;
+        EXPECT_FALSE(admin::ParseRegArgs(args, request, error))
+            << (args.size() > 1 ? args[1] : "") << " " << (args.empty() ? "" : args.back());
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(RegArgs, TakesOptionsAndTheRootPrefixInAnyLetterCase) {
+    using Verb = admin::RegRequest::Verb;
+    struct Case {
+        Args args;
+        Verb verb;
+        std::string key;
+        std::optional<std::string> value;
+        std::uint32_t number = 0;
+        std::string text = {};
+    };
+    const Case cases[] = {
+        {{"QUERY", "hkcu\\Software\\Q"}, Verb::Query, "Software\\Q", std::nullopt},
+        {{"query", "HKCU"}, Verb::Query, "", std::nullopt},
+        {{"query", "Software\\Q\\", "/VE"}, Verb::Query, "Software\\Q", ""},
+        {{"addkey", "HKEY_CURRENT_USER\\A"}, Verb::AddKey, "A", std::nullopt},
+        {{"add", "A", "/F", "/v", "/d", "/D", "x"}, Verb::Add, "A", "/d", 0, "x"},
+        {{"add", "A", "/v", "n", "/t", "reg_dword", "/d", "0xFFFFFFFF"},
+         Verb::Add,
+         "A",
+         "n",
+         0xFFFFFFFFu},
+        {{"add", "A", "/ve", "/t", "REG_DWORD", "/d", "010"}, Verb::Add, "A", "", 10},
+        {{"delete", "A", "/v", "n", "/f"}, Verb::Delete, "A", "n"},
+    };
+    for (const auto& c : cases) {
+        admin::RegRequest request;
+        std::string error;
+        ASSERT_TRUE(admin::ParseRegArgs(c.args, request, error)) << c.args[1] << ": " << error;
+        EXPECT_EQ(request.verb, c.verb) << c.args[1];
+        EXPECT_EQ(request.key, c.key) << c.args[1];
+        EXPECT_EQ(request.value, c.value) << c.args[1];
+        EXPECT_EQ(request.number, c.number) << c.args[1];
+        EXPECT_EQ(request.text, c.text) << c.args[1];
+    }
 }
 
 }  // namespace

@@ -99,20 +99,42 @@ TEST_F(HiveBadInput, ATruncatedStoreIsLeftAsItIs) {
     }
 }
 
-TEST_F(HiveBadInput, ADatabaseThatIsNotAStoreIsLeftAsItIs) {
-    std::filesystem::create_directories(dir.path() / "Quorvel");
-    {
-        sqlite::Connection other;
-        std::string error;
-        other = sqlite::Connection::Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
-        ASSERT_TRUE(other.Exec("CREATE TABLE Guest_T(d TEXT); INSERT INTO Guest_T VALUES('x');"));
+// A database that is not a store, or a store changed by another program (other
+// columns, a trigger, an index, a view, a table gone), is refused before anything is
+// written: not even its journal mode changes.
+TEST_F(HiveBadInput, ADatabaseThatIsNotAStoreAsThisProgramMakesItIsLeftAsItIs) {
+    const struct {
+        bool fromStore;  // changed from a real store, or a new database
+        const char* sql;
+    } cases[] = {
+        {false, "CREATE TABLE Guest_T(d TEXT); INSERT INTO Guest_T VALUES('x');"},
+        {false,
+         "CREATE TABLE keys(id INTEGER PRIMARY KEY, name TEXT);"
+         "CREATE TABLE vals(id INTEGER PRIMARY KEY, data BLOB);"},
+        {true, "CREATE TRIGGER wipe AFTER INSERT ON vals BEGIN DELETE FROM keys; END;"},
+        {true, "CREATE INDEX byType ON vals(type);"},
+        {true, "CREATE VIEW everything AS SELECT * FROM vals;"},
+        {true, "DROP TABLE vals;"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(dir.path() / "Quorvel");
+        std::filesystem::create_directories(dir.path() / "Quorvel");
+        if (c.fromStore) MakeStore();
+        {
+            std::string error;
+            auto other =
+                sqlite::Connection::Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
+            ASSERT_TRUE(other.Exec(c.sql, &error)) << error;
+        }
+        const std::string before = ReadFileBytes(path);
+        {
+            HiveRegistry hive(path);
+            ExpectUnusable(hive);
+            EXPECT_NE(hive.error().find("not a settings store"), std::string::npos) << hive.error();
+        }
+        EXPECT_EQ(ReadFileBytes(path), before) << c.sql;
+        EXPECT_TRUE(Leftovers().empty()) << c.sql;
     }
-    const std::string before = ReadFileBytes(path);
-    {
-        HiveRegistry hive(path);
-        ExpectUnusable(hive);
-    }
-    EXPECT_EQ(ReadFileBytes(path), before);
 }
 
 TEST_F(HiveBadInput, AnEmptyFileIsAStoreThatWasNeverWritten) {

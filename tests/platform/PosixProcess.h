@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/TempDir.h"
@@ -76,26 +77,22 @@ struct CommandResult {
     std::string err;
 };
 
-// Runs `program` with `args` and XDG_CONFIG_HOME set to `configHome` (and
-// XDG_DATA_HOME to `dataHome`, when given).
-inline CommandResult RunWithConfigHome(const std::string& program,
-                                       const std::vector<std::string>& args,
-                                       const std::string& configHome,
-                                       const std::string& dataHome = "") {
+// Runs `argv` (the program looked up on PATH) with the variables `env` set on top of
+// this process's environment.
+inline CommandResult RunCommand(const std::vector<std::string>& argv,
+                                const std::vector<std::pair<std::string, std::string>>& env) {
     TempDir scratch;
     const std::string outPath = scratch.file("out"), errPath = scratch.file("err");
     const pid_t pid = fork();
     if (pid == 0) {
-        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
-        if (!dataHome.empty()) setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        std::vector<char*> args;
+        for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
         _exit(127);
     }
     CommandResult result;
@@ -105,6 +102,19 @@ inline CommandResult RunWithConfigHome(const std::string& program,
     result.out = ReadFileBytes(outPath);
     result.err = ReadFileBytes(errPath);
     return result;
+}
+
+// Runs `program` with `args` and XDG_CONFIG_HOME set to `configHome` (and
+// XDG_DATA_HOME to `dataHome`, when given).
+inline CommandResult RunWithConfigHome(const std::string& program,
+                                       const std::vector<std::string>& args,
+                                       const std::string& configHome,
+                                       const std::string& dataHome = "") {
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::pair<std::string, std::string>> env = {{"XDG_CONFIG_HOME", configHome}};
+    if (!dataHome.empty()) env.emplace_back("XDG_DATA_HOME", dataHome);
+    return RunCommand(argv, env);
 }
 
 }  // namespace quorvel::test

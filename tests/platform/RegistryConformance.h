@@ -268,6 +268,34 @@ TYPED_TEST_P(RegistryConformance, KeyNamesIgnoreLetterCase) {
     this->reg().CloseKey(upper);
 }
 
+// An empty path names the key it starts from, a predefined root included: the handle
+// reaches that key's values, as RegOpenKeyExA and RegCreateKeyExA give it.
+TYPED_TEST_P(RegistryConformance, AnEmptyPathNamesTheKeyItself) {
+    RegKey key = this->Create("Self");
+    for (const bool create : {false, true}) {
+        RegKey root = 0;
+        ASSERT_EQ(create ? this->reg().CreateKey(kHkeyCurrentUser, "", root)
+                         : this->reg().OpenKey(kHkeyCurrentUser, "", root),
+                  kErrorSuccess);
+        ASSERT_NE(root, 0u);
+        std::uint32_t type = 0, size = 0;
+        EXPECT_EQ(this->reg().QueryValue(root, "quorvel-absent", &type, nullptr, &size),
+                  kErrorFileNotFound);
+        RegKey below = 0;
+        EXPECT_EQ(this->reg().OpenKey(root, this->Path("Self"), below), kErrorSuccess);
+        this->reg().CloseKey(below);
+        EXPECT_EQ(this->reg().CloseKey(root), kErrorSuccess);
+    }
+    RegKey same = 0;
+    ASSERT_EQ(this->reg().OpenKey(key, "", same), kErrorSuccess);
+    this->SetText(same, "v", "through the second handle");
+    std::uint32_t type = 0;
+    std::string bytes;
+    EXPECT_TRUE(this->Query(key, "v", type, bytes));
+    this->reg().CloseKey(same);
+    this->reg().CloseKey(key);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(RegistryConformance, OpeningAMissingKeyFailsWithHandleZero,
                             CreateMakesEveryMissingKeyAndReopensExistingOnes,
                             TextSizeCountsItsTerminatorAndSmallBuffersAskForMore,
@@ -276,6 +304,6 @@ REGISTER_TYPED_TEST_SUITE_P(RegistryConformance, OpeningAMissingKeyFailsWithHand
                             EnumerationListsEveryValueOnceInAStableOrder,
                             DataTooLargeForItsBufferStillNamesTheValue,
                             AwkwardNamesAreKeptExactlyOrRefusedNeverMixedUp,
-                            KeyNamesIgnoreLetterCase);
+                            KeyNamesIgnoreLetterCase, AnEmptyPathNamesTheKeyItself);
 
 }  // namespace quorvel::test

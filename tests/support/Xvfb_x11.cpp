@@ -19,8 +19,10 @@ Xvfb::Xvfb(const std::string& screen) {
         dup2(null, 1);
         dup2(null, 2);
         const std::string fd = std::to_string(fds[1]);
+        // -noreset: tests connect one after another, and a server whose last client
+        // left resets and refuses whoever connects meanwhile.
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
+               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/FakeWindowSystem.h"
+#include "support/TestPlatform.h"
 
 namespace quorvel::blocker {
 namespace {
@@ -187,15 +188,35 @@ TEST_F(BlockerTest, AWindowThatVanishesMidTickIsPassedOver) {
               (std::vector<std::string>{"SetText " + std::to_string(stays), "Enter"}));
 }
 
-TEST_F(BlockerTest, WithoutReadableEditControlsATickDoesNothing) {
-    const Hwnd edit = Browser("Example", "http://casino.example/");
-    desktop.editControls = false;
-    int calls = 0;
-    desktop.onCall = [&](std::string_view, Hwnd) { ++calls; };
+TEST_F(BlockerTest, AWindowSystemListingBrowsersOnlyHasEveryWindowSearched) {
+    // As on the accessibility bus: no caption marks the browsers, every window listed
+    // is one, whatever its title.
+    desktop.browserCaption = "";
+    const Hwnd frame = desktop.Add(desktop.DesktopWindow(), "BrowserFrame", "Casino night");
+    const Hwnd bar = desktop.Add(frame, "Edit", "http://casino.example/");
+    const Hwnd other = desktop.Add(desktop.Add(desktop.DesktopWindow(), "BrowserFrame", "News"),
+                                   "Edit", "http://news.example/");
+    blocker.SetBlockedPage("file:///usr/share/quorvel/blocked.html");
     blocker.AddKeywords({"casino"});
     blocker.Tick();
-    EXPECT_EQ(calls, 0);
-    EXPECT_EQ(Text(edit), "http://casino.example/");
+    EXPECT_EQ(Text(bar), "file:///usr/share/quorvel/blocked.html");
+    EXPECT_EQ(Text(other), "http://news.example/");
+    EXPECT_EQ(desktop.events,
+              (std::vector<std::string>{"SetText " + std::to_string(bar), "Enter"}));
+}
+
+TEST_F(BlockerTest, TheWindowSystemWatchesForAsLongAsABlockerLives) {
+    FakeWindowSystem fresh;
+    std::vector<std::string> calls;
+    fresh.onCall = [&](std::string_view call, Hwnd) { calls.emplace_back(call); };
+    {
+        Blocker watching(fresh);
+        EXPECT_TRUE(fresh.watching);
+        watching.Tick();
+    }
+    EXPECT_FALSE(fresh.watching);
+    EXPECT_EQ(calls.front(), "StartWatching");
+    EXPECT_EQ(calls.back(), "StopWatching");
 }
 
 TEST_F(BlockerTest, KeywordsAreAppendedNotReplaced) {
@@ -206,6 +227,36 @@ TEST_F(BlockerTest, KeywordsAreAppendedNotReplaced) {
     blocker.Tick();
     EXPECT_EQ(Text(edit), "c");
 }
+
+// Where blocked addresses go: the cafe's own page, the page shipped with the program,
+// or (where none ships, as on Windows) the product's address.
+struct BlockedPageCase {
+    const char* setting;  // nullptr: no such setting
+    const char* sharedFolder;
+    const char* address;
+};
+class BlockedPageTest : public ::testing::TestWithParam<BlockedPageCase> {};
+
+TEST_P(BlockedPageTest, IsChosenInThatOrder) {
+    const BlockedPageCase& c = GetParam();
+    test::TestPlatform t;
+    if (c.setting != nullptr)
+        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey,
+                                   kBlockedPageSetting, store::Variant(c.setting),
+                                   platform::kRegSz);
+    t.systemInfo.sharedDataFolder = c.sharedFolder;
+    EXPECT_EQ(BlockedPageAddress(t.pv), c.address);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocker, BlockedPageTest,
+    ::testing::Values(BlockedPageCase{"http://intranet.cafe/blocked", "/usr/share/quorvel",
+                                      "http://intranet.cafe/blocked"},
+                      BlockedPageCase{"", "/usr/share/quorvel",
+                                      "file:///usr/share/quorvel/blocked.html"},
+                      BlockedPageCase{nullptr, "/opt/caf\xc3\xa9 #1/data",
+                                      "file:///opt/caf%C3%A9%20%231/data/blocked.html"},
+                      BlockedPageCase{nullptr, "", kBlockedPage}));
 
 }  // namespace
 }  // namespace quorvel::blocker

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 
 #include "db/Database.h"
 #include "support/TempDir.h"
@@ -225,6 +226,14 @@ TEST(GuestT, DailyTotalsCountSessionsAndAddAmounts) {
               Booking::Failed);
     EXPECT_FALSE(db::IsSessionBooked(*file, "g"));
     EXPECT_EQ(Scalar(*file, "SELECT count(*) FROM Guest_T"), 2);
+
+    // Two finite amounts whose sum is not: refused whole, the day as it was.
+    const double huge = std::numeric_limits<double>::max();
+    ASSERT_EQ(db::AddSessionToDailyTotals(*file, "12/07/2026", huge, "h"), Booking::Booked);
+    EXPECT_EQ(db::AddSessionToDailyTotals(*file, "12/07/2026", huge, "i"), Booking::Failed);
+    EXPECT_FALSE(db::IsSessionBooked(*file, "i"));
+    EXPECT_EQ(db::FindDay(*file, "12/07/2026")->gnum, 1);
+    EXPECT_EQ(db::FindDay(*file, "12/07/2026")->gamt, huge);
 }
 
 TEST(GuestT, CountStopsAt32767WhileAmountsAreStillAdded) {

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -63,8 +64,19 @@ class GuestBlockingTest : public WidgetRig {
 
 TEST_F(GuestBlockingTest, TheBlockerRunsThroughASessionOnlyWhileBlockingIsOn) {
     SetBlocking(1);
+    // The browsers are watched (on Linux: accessibility switched on) before the guest
+    // gets the desktop, so no browser can start unseen.
+    std::vector<std::string> desktopAtStart;
+    t.windows.onCall = [&](std::string_view call, Hwnd) {
+        if (call == "StartWatching") desktopAtStart = t.desktop.calls;
+    };
     SignInAsGuest();
     ASSERT_TRUE(forms->IsLoaded<ui::frmBlocks>());
+    EXPECT_TRUE(t.windows.watching);
+    EXPECT_EQ(std::count(desktopAtStart.begin(), desktopAtStart.end(), "SetScreenSaverRunning 0 0"),
+              0);
+    EXPECT_EQ(
+        std::count(t.desktop.calls.begin(), t.desktop.calls.end(), "SetScreenSaverRunning 0 0"), 1);
     QPointer<ui::frmBlocks> blocker = &forms->Get<ui::frmBlocks>();
     EXPECT_FALSE(blocker->isVisible());
     ASSERT_TRUE(WaitFor([&] { return t.windows.enterPresses > 0; }));
@@ -73,6 +85,7 @@ TEST_F(GuestBlockingTest, TheBlockerRunsThroughASessionOnlyWhileBlockingIsOn) {
     Logout();
     EXPECT_FALSE(forms->IsLoaded<ui::frmBlocks>());
     EXPECT_TRUE(blocker.isNull()) << "the blocker and its timer are gone at logout";
+    EXPECT_FALSE(t.windows.watching);
 
     // The next guest finds blocking switched off: no blocker, the address stays.
     SetBlocking(0);

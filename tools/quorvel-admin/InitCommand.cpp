@@ -86,7 +86,10 @@ bool WriteDataFile(const std::string& path, const std::string& adminPassword,
             return false;
         }
     }
-    return storage::ReplaceFileAtomically(fresh, path, error);
+    if (storage::ReplaceFileAtomically(fresh, path, error)) return true;
+    std::string ignored;
+    storage::RemoveFile(fresh, ignored, true);
+    return false;
 }
 
 }  // namespace
@@ -110,7 +113,14 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
 
     const std::string program = platform::XdgProgramFolder();
     const std::string dataFile = db::DataFilePath(program);
-    if (fs::exists(dataFile) && !force) {
+    std::error_code ec;
+    const bool exists = fs::exists(dataFile, ec);
+    if (ec) {
+        err << "quorvel-admin: cannot look into " << fs::path(dataFile).parent_path().string()
+            << ": " << ec.message() << "\n";
+        return 1;
+    }
+    if (exists && !force) {
         err << "quorvel-admin: " << dataFile
             << " already exists; it is left as it is (--force replaces it with an empty one)\n";
         return 1;
@@ -124,21 +134,22 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
         return 1;
     }
 
-    std::error_code ec;
-    fs::create_directories(fs::path(program) / "Data", ec);
-    fs::create_directories(fs::path(program) / "Systemfiles", ec);
-    if (ec) {
-        err << "quorvel-admin: cannot create " << program << ": " << ec.message() << "\n";
-        return 1;
+    for (const char* folder : {"Data", "Systemfiles"}) {
+        const fs::path made = fs::path(program) / folder;
+        if (fs::create_directories(made, ec); ec) {
+            err << "quorvel-admin: cannot create " << made.string() << ": " << ec.message() << "\n";
+            return 1;
+        }
     }
 
     // A running program holds the data folder; its file is never replaced under it.
     std::string error;
     storage::FolderLock lock;
+    bool busy = false;
     if (!lock.Acquire((fs::path(program) / "Data").string(), storage::FolderLock::Mode::Exclusive,
-                      error)) {
-        err << "quorvel-admin: the data file is in use (is the program running?): " << error
-            << "\n";
+                      error, &busy)) {
+        err << "quorvel-admin: "
+            << (busy ? "the data file is in use (is the program running?): " : "") << error << "\n";
         return 1;
     }
     if (!WriteDataFile(dataFile, *adminPassword, *guestPassword, error)) {
@@ -154,13 +165,18 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
             << "\n";
         return 1;
     }
-    store::mdlRegistry settings(hive);
     // The program's own keys, and the browser settings keys the control panel's
     // Internet options write into (on Windows the browser has made them; the program
     // itself never creates a key it writes).
     for (const char* key : {store::kSettingsKey, store::kTimersKey, store::kProgramsKey,
-                            store::kUrlsKey, panel::kBrowserMainKey, panel::kBrowserCacheKey})
-        settings.CreateSettingsKey(platform::kHkeyCurrentUser, key);
+                            store::kUrlsKey, panel::kBrowserMainKey, panel::kBrowserCacheKey}) {
+        platform::ScopedKey made(hive);
+        if (const auto rc = hive.CreateKey(platform::kHkeyCurrentUser, key, made.out())) {
+            err << "quorvel-admin: cannot create the key " << key << " in " << storePath << ": "
+                << (hive.error().empty() ? "status " + std::to_string(rc) : hive.error()) << "\n";
+            return 1;
+        }
+    }
 
     out << "Program folder: " << program << "\n"
         << "Data file:      " << dataFile << " (logins admin and guest)\n"

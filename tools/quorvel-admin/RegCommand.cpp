@@ -1,18 +1,15 @@
 // `quorvel-admin reg`: shaped like Windows' reg.exe, over the same store and with
 // the same read and write rules as the program.
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <ostream>
-#include <sstream>
 #include <vector>
 
 #include "Commands.h"
+#include "RegArgs.h"
+#include "platform/RegistryRules.h"
 #include "platform/posix/HiveRegistry.h"
 #include "platform/posix/XdgPaths.h"
 #include "store/mdlRegistry.h"
@@ -23,49 +20,26 @@ using namespace platform;
 
 namespace {
 
-std::string StripRoot(std::string key) {
-    for (const char* prefix : {"HKEY_CURRENT_USER\\", "HKCU\\"}) {
-        const std::string p = prefix;
-        if (key.size() >= p.size() && key.compare(0, p.size(), p) == 0) return key.substr(p.size());
-    }
-    return key;
-}
-
-// Options of the form /v NAME, /t TYPE, /d DATA.
-std::optional<std::string> Option(const Args& args, const std::string& flag) {
-    for (std::size_t i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == flag) return args[i + 1];
-    return std::nullopt;
-}
-
-bool Flag(const Args& args, const std::string& flag) {
-    return std::find(args.begin(), args.end(), flag) != args.end();
-}
-
-// The value a command is about: /v NAME, or /ve for the key's default (unnamed) value.
-std::optional<std::string> ValueName(const Args& args) {
-    if (Flag(args, "/ve")) return std::string();
-    return Option(args, "/v");
-}
-
 std::string Shown(const std::string& name) {
     return name.empty() ? "(Default)" : name;
 }
 
-// REG_DWORD data as reg.exe takes it: decimal, or hexadecimal after 0x. A leading
-// zero does not make it octal.
-std::optional<std::uint32_t> ParseDword(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char* begin = text.c_str() + (hex ? 2 : 0);
-    if (*begin == '+' || (hex && *begin == '-')) return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const long long number = std::strtoll(begin, &end, hex ? 16 : 10);
-    if (errno != 0 || end == begin || *end != '\0' || number < INT32_MIN ||
-        number > static_cast<long long>(UINT32_MAX))
-        return std::nullopt;
-    return static_cast<std::uint32_t>(number);
+std::string KeyName(const std::string& key) {
+    return key.empty() ? "HKEY_CURRENT_USER" : "HKEY_CURRENT_USER\\" + key;
+}
+
+// What a status other than success means to someone who typed a key and a value name.
+std::string Why(std::int32_t status) {
+    switch (status) {
+        case kErrorFileNotFound:
+            return "does not exist";
+        case kErrorBadPathname:
+            return "is not a valid key path (a key name in it is empty)";
+        case kErrorInvalidParameter:
+            return "is not valid (a name in it is too long)";
+        default:
+            return "cannot be used (status " + std::to_string(status) + ")";
+    }
 }
 
 std::string TypeName(std::uint32_t type) {
@@ -87,154 +61,157 @@ std::string TypeName(std::uint32_t type) {
     }
 }
 
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string out;
-    for (auto b : bytes) {
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out;
-}
-
-// One line per value: "    NAME    TYPE    DATA", as reg.exe prints them.
+// One line per value: "    NAME    TYPE    DATA", as reg.exe prints them. Data is
+// written as it is read, so a large value costs its own size once.
 void PrintValue(std::ostream& out, const std::string& name, std::uint32_t type,
                 const std::vector<std::uint8_t>& data) {
     out << "    " << Shown(name) << "    " << TypeName(type) << "    ";
-    if ((type == kRegSz || type == kRegExpandSz)) {
-        std::string text(data.begin(), data.end());
-        if (auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
-        out << text;
+    if (type == kRegSz || type == kRegExpandSz) {
+        const auto end = std::find(data.begin(), data.end(), std::uint8_t{0});
+        out.write(reinterpret_cast<const char*>(data.data()), end - data.begin());
     } else if (type == kRegDword && data.size() == 4) {
         std::uint32_t v = data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t(data[3]) << 24;
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "0x%x", v);
         out << buffer;
     } else {
-        out << Hex(data);
+        static const char* digits = "0123456789ABCDEF";
+        char chunk[8192];
+        std::size_t used = 0;
+        for (const auto b : data) {
+            chunk[used++] = digits[b >> 4];
+            chunk[used++] = digits[b & 15];
+            if (used == sizeof chunk)
+                out.write(chunk, static_cast<std::streamsize>(used)), used = 0;
+        }
+        out.write(chunk, static_cast<std::streamsize>(used));
     }
     out << "\n";
 }
 
 // A failure the store itself reported, as opposed to a key or value that is not there.
-int Unreadable(const HiveRegistry& hive, std::ostream& err) {
-    err << "settings store unreadable: " << hive.path() << ": " << hive.error() << "\n";
+int Unreadable(const HiveRegistry& hive, std::int32_t status, std::ostream& err) {
+    err << "settings store unreadable: " << hive.path() << ": "
+        << (hive.error().empty() ? "status " + std::to_string(status) : hive.error()) << "\n";
     return 1;
 }
 
 // Opens an existing key; on failure reports it and gives the exit status.
-int OpenExisting(HiveRegistry& hive, const std::string& key, ScopedKey& handle, std::ostream& err) {
+int OpenExisting(HiveRegistry& hive, const std::string& key, ScopedKey& handle, std::ostream& err,
+                 const char* hint = "") {
     const auto rc = hive.OpenKey(kHkeyCurrentUser, key, handle.out());
     if (rc == kErrorSuccess) return 0;
-    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
-    err << "ERROR: the key HKCU\\" << key << " does not exist\n";
+    if (rc == kErrorRegistryIo) return Unreadable(hive, rc, err);
+    err << "ERROR: the key " << KeyName(key) << " " << Why(rc) << hint << "\n";
     return 1;
 }
 
-int Query(HiveRegistry& hive, const std::string& key, const Args& args, std::ostream& out,
-          std::ostream& err) {
-    ScopedKey handle(hive);
-    if (const int status = OpenExisting(hive, key, handle, err)) return status;
-    const auto only = ValueName(args);
-    std::ostringstream lines;
-    bool found = false;
-    for (std::uint32_t index = 0;; ++index) {
-        std::vector<char> name(16384);
-        std::uint32_t nameLen = static_cast<std::uint32_t>(name.size());
-        std::uint32_t type = 0, size = 0;
+// The name of the value at `index`, in a buffer grown until the name fits.
+std::int32_t EnumName(HiveRegistry& hive, RegKey key, std::uint32_t index, std::string& name) {
+    std::vector<char> buffer(256);
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        auto length = static_cast<std::uint32_t>(buffer.size());
         const auto rc =
-            hive.EnumValue(handle.get(), index, name.data(), &nameLen, &type, nullptr, &size);
-        if (rc == kErrorNoMoreItems) break;
-        if (rc != kErrorSuccess) return Unreadable(hive, err);
-        const std::string valueName(name.data(), nameLen);
-        if (only && *only != valueName) continue;
-        std::vector<std::uint8_t> data(size);
-        if (hive.QueryValue(handle.get(), valueName, &type, data.data(), &size) != kErrorSuccess)
-            return Unreadable(hive, err);
-        data.resize(size);
-        PrintValue(lines, valueName, type, data);
-        found = true;
+            hive.EnumValue(key, index, buffer.data(), &length, nullptr, nullptr, nullptr);
+        if (rc == kErrorSuccess) name.assign(buffer.data(), length);
+        if (rc != kErrorMoreData) return rc;
+        buffer.resize(std::max<std::size_t>(length + 1u, buffer.size() * 2));
     }
-    if (only && !found) {
-        err << "ERROR: the value " << Shown(*only) << " does not exist in HKCU\\" << key << "\n";
+    return kErrorMoreData;
+}
+
+// A value's type and bytes; asked again should it grow between the size and the read.
+std::int32_t ReadValue(HiveRegistry& hive, RegKey key, const std::string& name, std::uint32_t& type,
+                       std::vector<std::uint8_t>& data) {
+    std::uint32_t size = 0;
+    auto rc = hive.QueryValue(key, name, &type, nullptr, &size);
+    for (int attempt = 0; rc == kErrorSuccess && attempt < 8; ++attempt) {
+        data.resize(size);
+        rc = hive.QueryValue(key, name, &type, data.data(), &size);
+        if (rc == kErrorSuccess) data.resize(size);
+        if (rc != kErrorMoreData) return rc;
+        rc = kErrorSuccess;
+    }
+    return rc;
+}
+
+int Query(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std::ostream& err) {
+    ScopedKey handle(hive);
+    if (const int status = OpenExisting(hive, request.key, handle, err)) return status;
+    // Names as the store compares them: ignoring the letter case of ASCII letters.
+    std::vector<std::string> names;
+    for (std::uint32_t index = 0;; ++index) {
+        std::string name;
+        const auto rc = EnumName(hive, handle.get(), index, name);
+        if (rc == kErrorNoMoreItems) break;
+        if (rc != kErrorSuccess) return Unreadable(hive, rc, err);
+        if (!request.value || SameName(*request.value, name)) names.push_back(std::move(name));
+        if (request.value && !names.empty()) break;
+    }
+    if (request.value && names.empty()) {
+        err << "ERROR: the value " << Shown(*request.value) << " does not exist in "
+            << KeyName(request.key) << "\n";
         return 1;
     }
-    out << "\nHKEY_CURRENT_USER\\" << key << "\n" << lines.str();
+    out << "\n" << KeyName(request.key) << "\n";
+    for (const auto& name : names) {
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> data;
+        const auto rc = ReadValue(hive, handle.get(), name, type, data);
+        if (rc == kErrorFileNotFound) continue;  // deleted since it was listed
+        if (rc != kErrorSuccess) return Unreadable(hive, rc, err);
+        PrintValue(out, name, type, data);
+    }
     return 0;
 }
 
-int Add(HiveRegistry& hive, const std::string& key, const Args& args, std::ostream& out,
-        std::ostream& err) {
-    const auto name = ValueName(args);
-    const auto type = Option(args, "/t").value_or("REG_SZ");
-    const auto data = Option(args, "/d").value_or("");
-    if (!name) {
-        err << "ERROR: reg add needs /v NAME or /ve\n";
-        return 2;
-    }
-    store::Variant value;
-    std::int32_t typeCode;
-    if (type == "REG_SZ") {
-        typeCode = kRegSz;
-        value = store::Variant(data);
-    } else if (type == "REG_DWORD") {
-        typeCode = kRegDword;
-        const auto number = ParseDword(data);
-        if (!number) {
-            err << "ERROR: REG_DWORD data must be a 32-bit number (decimal or 0x...), not '" << data
-                << "'\n";
-            return 2;
-        }
-        value = store::Variant(static_cast<std::int32_t>(*number));
-    } else {
-        err << "ERROR: only REG_SZ and REG_DWORD values are written, not " << type << "\n";
-        return 2;
-    }
+int Add(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std::ostream& err) {
     // Like the program, a value is written into an existing key only.
     ScopedKey handle(hive);
-    if (const auto rc = hive.OpenKey(kHkeyCurrentUser, key, handle.out()); rc != kErrorSuccess) {
-        if (rc == kErrorRegistryIo) return Unreadable(hive, err);
-        err << "ERROR: the key HKCU\\" << key << " does not exist (create it with reg addkey)\n";
-        return 1;
-    }
+    if (const int status =
+            OpenExisting(hive, request.key, handle, err, " (create it with reg addkey)"))
+        return status;
     // The program's own write rule, so what is stored here is what the program stores.
-    store::mdlRegistry settings(hive);
-    const auto rc = settings.WriteKeyValue(handle.get(), *name, typeCode, value);
-    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    const store::Variant value = request.type == kRegDword
+                                     ? store::Variant(static_cast<std::int32_t>(request.number))
+                                     : store::Variant(request.text);
+    const auto rc = store::mdlRegistry(hive).WriteKeyValue(
+        handle.get(), *request.value, static_cast<std::int32_t>(request.type), value);
+    if (rc == kErrorRegistryIo) return Unreadable(hive, rc, err);
     if (rc != kErrorSuccess) {
-        err << "ERROR: cannot write " << Shown(*name) << " in HKCU\\" << key << " (status " << rc
-            << ")\n";
+        err << "ERROR: cannot write " << Shown(*request.value) << " in " << KeyName(request.key)
+            << ": "
+            << (rc == kErrorInvalidParameter
+                    ? "the name is longer than " + std::to_string(kMaxValueNameLength) +
+                          " characters"
+                    : "status " + std::to_string(rc))
+            << "\n";
         return 1;
     }
     out << "The operation completed successfully.\n";
     return 0;
 }
 
-int AddKey(HiveRegistry& hive, const std::string& key, std::ostream& out, std::ostream& err) {
+int AddKey(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std::ostream& err) {
     ScopedKey handle(hive);
-    const auto rc = hive.CreateKey(kHkeyCurrentUser, key, handle.out());
-    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    const auto rc = hive.CreateKey(kHkeyCurrentUser, request.key, handle.out());
+    if (rc == kErrorRegistryIo) return Unreadable(hive, rc, err);
     if (rc != kErrorSuccess) {
-        err << "ERROR: cannot create HKCU\\" << key << " (not a valid key path)\n";
+        err << "ERROR: the key " << KeyName(request.key) << " " << Why(rc) << "\n";
         return 1;
     }
     out << "The operation completed successfully.\n";
     return 0;
 }
 
-int Delete(HiveRegistry& hive, const std::string& key, const Args& args, std::ostream& out,
-           std::ostream& err) {
-    const auto name = ValueName(args);
-    if (!name) {
-        err << "ERROR: reg delete needs /v NAME or /ve\n";
-        return 2;
-    }
+int Delete(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std::ostream& err) {
     ScopedKey handle(hive);
-    if (const int status = OpenExisting(hive, key, handle, err)) return status;
-    const auto rc = hive.DeleteValue(handle.get(), *name);
-    if (rc == kErrorRegistryIo) return Unreadable(hive, err);
+    if (const int status = OpenExisting(hive, request.key, handle, err)) return status;
+    const auto rc = hive.DeleteValue(handle.get(), *request.value);
+    if (rc == kErrorRegistryIo) return Unreadable(hive, rc, err);
     if (rc != kErrorSuccess) {
-        err << "ERROR: the value " << Shown(*name) << " does not exist in HKCU\\" << key << "\n";
+        err << "ERROR: the value " << Shown(*request.value) << " does not exist in "
+            << KeyName(request.key) << "\n";
         return 1;
     }
     out << "The operation completed successfully.\n";
@@ -244,34 +221,40 @@ int Delete(HiveRegistry& hive, const std::string& key, const Args& args, std::os
 }  // namespace
 
 int RegCommand(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() < 2) {
-        err << "usage: quorvel-admin reg query|add|addkey|delete KEY ...\n";
+    RegRequest request;
+    if (std::string error; !ParseRegArgs(args, request, error)) {
+        err << "ERROR: " << error << "\n" << RegUsage(args.empty() ? "" : args[0]);
         return 2;
     }
-    const std::string& verb = args[0];
-    const std::string key = StripRoot(args[1]);
-    const Args rest(args.begin() + 2, args.end());
-    if (verb != "query" && verb != "add" && verb != "addkey" && verb != "delete") {
-        err << "ERROR: unknown reg operation '" << verb << "'\n";
-        return 2;
-    }
-
     const std::string path = XdgSettingsStorePath();
     // Only addkey may bring a store into being; looking at or changing a value of a
     // store that is not there finds no key.
+    const bool creates = request.verb == RegRequest::Verb::AddKey;
     std::error_code ec;
-    if (verb != "addkey" && !std::filesystem::exists(path, ec)) {
-        err << "ERROR: the key HKCU\\" << key << " does not exist (no settings store at " << path
-            << ")\n";
+    const bool present = std::filesystem::exists(path, ec);
+    if (ec) {
+        err << "settings store unreadable: " << path << ": " << ec.message() << "\n";
         return 1;
     }
-    HiveRegistry hive(path, verb == "addkey" ? HiveRegistry::Mode::CreateIfMissing
-                                             : HiveRegistry::Mode::ExistingOnly);
-    if (!hive.ok()) return Unreadable(hive, err);
-    if (verb == "query") return Query(hive, key, rest, out, err);
-    if (verb == "add") return Add(hive, key, rest, out, err);
-    if (verb == "addkey") return AddKey(hive, key, out, err);
-    return Delete(hive, key, rest, out, err);
+    if (!creates && !present) {
+        err << "ERROR: the key " << KeyName(request.key) << " does not exist (no settings store at "
+            << path << ")\n";
+        return 1;
+    }
+    HiveRegistry hive(
+        path, creates ? HiveRegistry::Mode::CreateIfMissing : HiveRegistry::Mode::ExistingOnly);
+    if (!hive.ok()) return Unreadable(hive, kErrorRegistryIo, err);
+    switch (request.verb) {
+        case RegRequest::Verb::Query:
+            return Query(hive, request, out, err);
+        case RegRequest::Verb::Add:
+            return Add(hive, request, out, err);
+        case RegRequest::Verb::AddKey:
+            return AddKey(hive, request, out, err);
+        case RegRequest::Verb::Delete:
+            break;
+    }
+    return Delete(hive, request, out, err);
 }
 
 }  // namespace quorvel::admin

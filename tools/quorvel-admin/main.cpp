@@ -1,9 +1,11 @@
 // quorvel-admin: the cafe owner's command line for provisioning the program and
 // reading or setting its settings store.
 #include <iostream>
+#include <map>
 #include <string>
 
 #include "Commands.h"
+#include "platform/posix/XdgPaths.h"
 
 namespace {
 
@@ -14,12 +16,13 @@ void Usage(std::ostream& out) {
            "  rates [R0 R15 R30 R45]                           show or set the quarter-hour rates\n"
            "  book DAY AMOUNT...                               add sessions to a day's takings\n"
            "  reg query KEY [/v NAME | /ve]                    show a key's values\n"
-           "  reg add KEY /v NAME /t REG_SZ|REG_DWORD /d DATA  set a value of an existing key\n"
+           "  reg add KEY /v NAME [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
+           "                                                   set a value of an existing key\n"
            "  reg addkey KEY                                   create a key\n"
-           "  reg delete KEY /v NAME                           delete a value\n"
+           "  reg delete KEY /v NAME [/f]                      delete a value\n"
            "/ve in place of /v NAME means the key's default (unnamed) value.\n"
            "KEY is relative to the current user's store, e.g. Software\\Quorvel\\Settings\n"
-           "(an HKCU\\ or HKEY_CURRENT_USER\\ prefix is accepted).\n";
+           "(an HKCU\\ or HKEY_CURRENT_USER\\ prefix is accepted; HKCU alone is the root).\n";
 }
 
 }  // namespace
@@ -32,11 +35,22 @@ int main(int argc, char** argv) {
     }
     const std::string command = args[0];
     args.erase(args.begin());
-    if (command == "init") return quorvel::admin::InitCommand(args, std::cout, std::cerr);
-    if (command == "rates") return quorvel::admin::RatesCommand(args, std::cout, std::cerr);
-    if (command == "book") return quorvel::admin::BookCommand(args, std::cout, std::cerr);
-    if (command == "reg") return quorvel::admin::RegCommand(args, std::cout, std::cerr);
-    std::cerr << "quorvel-admin: unknown command '" << command << "'\n";
-    Usage(std::cerr);
-    return 2;
+    using Command = int (*)(const quorvel::admin::Args&, std::ostream&, std::ostream&);
+    const std::map<std::string, Command> commands = {{"init", quorvel::admin::InitCommand},
+                                                     {"rates", quorvel::admin::RatesCommand},
+                                                     {"book", quorvel::admin::BookCommand},
+                                                     {"reg", quorvel::admin::RegCommand}};
+    const auto found = commands.find(command);
+    if (found == commands.end()) {
+        std::cerr << "quorvel-admin: unknown command '" << command << "'\n";
+        Usage(std::cerr);
+        return 2;
+    }
+    // Every command reaches the program's files; without a home for them it stops
+    // before any path is made (never one in the current folder).
+    if (std::string why; !quorvel::platform::XdgPathsKnown(why)) {
+        std::cerr << "quorvel-admin: " << why << "\n";
+        return 1;
+    }
+    return found->second(args, std::cout, std::cerr);
 }

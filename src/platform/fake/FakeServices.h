@@ -65,10 +65,12 @@ class FakeSystemInfo final : public SystemInfo {
     }
     std::string SystemDirectory() const override { return systemDirectory; }
     std::string ProgramFolder() const override { return programFolder; }
+    std::string SharedDataFolder() const override { return sharedDataFolder; }
 
     int major = 6, minor = 1;
     std::string systemDirectory;
     std::string programFolder;
+    std::string sharedDataFolder;
 };
 
 }  // namespace quorvel::platform

@@ -49,6 +49,16 @@ bool FakeWindowSystem::Enumerate(Hwnd parent, const EnumChildProc& proc, std::in
     return true;
 }
 
+void FakeWindowSystem::StartWatching() {
+    Notify("StartWatching", 0);
+    watching = true;
+}
+
+void FakeWindowSystem::StopWatching() {
+    Notify("StopWatching", 0);
+    watching = false;
+}
+
 void FakeWindowSystem::EnumChildWindows(Hwnd parent, const EnumChildProc& proc,
                                         std::intptr_t param) {
     Notify("EnumChildWindows", parent);

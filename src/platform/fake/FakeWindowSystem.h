@@ -33,7 +33,9 @@ class FakeWindowSystem final : public WindowSystem {
     Window& At(Hwnd window) { return windows_.at(window); }
     std::size_t WindowCount() const { return windows_.size() - 1; }
 
-    bool HasEditControls() const override { return editControls; }
+    std::string BrowserCaption() const override { return browserCaption; }
+    void StartWatching() override;
+    void StopWatching() override;
     Hwnd DesktopWindow() override { return kDesktop; }
     void EnumChildWindows(Hwnd parent, const EnumChildProc& proc, std::intptr_t param) override;
     std::string WindowText(Hwnd window, int maxCount) override;
@@ -43,9 +45,10 @@ class FakeWindowSystem final : public WindowSystem {
     void SetText(Hwnd window, const std::string& text) override;
     void PressEnter() override;
 
-    // Called at the start of every operation with its name ("EnumChildWindows",
-    // "WindowText", "ClassName", "TextLength", "GetText", "SetText", "PressEnter")
-    // and the window it is about, so a test can change the desktop mid-tick.
+    // Called at the start of every operation with its name ("StartWatching",
+    // "StopWatching", "EnumChildWindows", "WindowText", "ClassName", "TextLength",
+    // "GetText", "SetText", "PressEnter") and the window it is about (0 where none),
+    // so a test can change the desktop mid-tick.
     std::function<void(std::string_view call, Hwnd window)> onCall;
 
     struct Rewrite {
@@ -54,8 +57,10 @@ class FakeWindowSystem final : public WindowSystem {
     };
     std::vector<Rewrite> rewrites;
     int enterPresses = 0;
-    // Whether this desktop lets edit controls be read, as Windows does and X11 does not.
-    bool editControls = true;
+    // The browsers' caption: Internet Explorer's, as on Windows.
+    std::string browserCaption = kInternetExplorerCaption;
+    // Whether a blocker is loaded (between StartWatching and StopWatching).
+    bool watching = false;
     // Rewrites and key-downs in the order they happened: "SetText <handle>" or "Enter".
     std::vector<std::string> events;
 

@@ -1,9 +1,11 @@
 #include "platform/posix/HiveRegistry.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -13,20 +15,86 @@ namespace quorvel::platform {
 
 namespace {
 
-constexpr const char* kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS keys(
+// The store's two tables. SQLite keeps a CREATE statement's text without its
+// IF NOT EXISTS; that text is how a file's tables are known to be these.
+struct Table {
+    const char* name;
+    const char* create;
+};
+constexpr Table kTables[] = {
+    {"keys", R"sql(CREATE TABLE IF NOT EXISTS keys(
   id INTEGER PRIMARY KEY,
   parent INTEGER NOT NULL,
   name TEXT NOT NULL COLLATE NOCASE,
-  UNIQUE(parent, name));
-CREATE TABLE IF NOT EXISTS vals(
+  UNIQUE(parent, name)))sql"},
+    {"vals", R"sql(CREATE TABLE IF NOT EXISTS vals(
   id INTEGER PRIMARY KEY,
   key INTEGER NOT NULL,
   name TEXT NOT NULL COLLATE NOCASE,
   type INTEGER NOT NULL,
   data BLOB NOT NULL,
-  UNIQUE(key, name));
-)sql";
+  UNIQUE(key, name)))sql"},
+};
+
+// A statement's words, one blank between each, without IF NOT EXISTS.
+std::string Words(std::string_view sql) {
+    std::string out;
+    for (std::size_t i = 0; i < sql.size();) {
+        while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+        const std::size_t start = i;
+        while (i < sql.size() && !std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+        if (i > start) out.append(out.empty() ? "" : " ").append(sql.substr(start, i - start));
+    }
+    const std::string kIfNotExists = " IF NOT EXISTS";
+    if (const auto at = out.find(kIfNotExists); at != std::string::npos)
+        out.erase(at, kIfNotExists.size());
+    return out;
+}
+
+// Every object in the file must be one of the store's: its two tables as this program
+// makes them and the unique indexes SQLite makes for them. Anything else (another
+// table, other columns, a trigger, a view, an index) is a file this program did not
+// make and must not write. `fresh`: the file holds no object at all (a new store).
+bool CheckSchema(const sqlite::Connection& db, bool& fresh, std::string& why) {
+    const std::string notAStore = "file is a database but not a settings store (";
+    sqlite::Statement objects(db, "SELECT type, name, tbl_name, sql FROM sqlite_master");
+    std::size_t tables = 0, others = 0;
+    int rc;
+    while ((rc = objects.Step()) == SQLITE_ROW) {
+        const std::string type = objects.Text(0), name = objects.Text(1);
+        const auto table = std::find_if(std::begin(kTables), std::end(kTables),
+                                        [&](const Table& t) { return name == t.name; });
+        if (type == "table" && table != std::end(kTables)) {
+            if (Words(objects.Text(3)) != Words(table->create)) {
+                why = notAStore + "its table " + name + " has other columns)";
+                return false;
+            }
+            ++tables;
+        } else if (type == "index" && objects.IsNull(3) &&
+                   name == "sqlite_autoindex_" + objects.Text(2) + "_1") {
+            ++others;
+        } else {
+            why = notAStore + "it holds " + type + " " + name + ")";
+            return false;
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        why = db.LastError();
+        return false;
+    }
+    fresh = tables == 0 && others == 0;
+    if (!fresh && tables != std::size(kTables)) {
+        why = notAStore + "it lacks a table of one)";
+        return false;
+    }
+    return true;
+}
+
+// A value's size in bytes, found without reading its data (SQLite knows a blob's
+// length from the row's header). Data another program stored as text is measured in
+// bytes too.
+constexpr const char* kDataSize =
+    "CASE typeof(data) WHEN 'blob' THEN length(data) ELSE length(CAST(data AS BLOB)) END";
 
 // A store file is whole pages of the size its header names. SQLite reads a short
 // last page as zeros and would go on writing into it, so a file cut off inside a page
@@ -115,8 +183,8 @@ bool HiveRegistry::EnsureReady() {
     if (!db_) return Fail(error);
     sqlite3_busy_timeout(db_.get(), busyTimeoutMs_);
 
-    // Everything up to the schema only reads, so a file that turns out not to be a
-    // store, to be damaged or to be locked by another process is left as it was.
+    // Everything up to the schema check only reads, so a file that turns out not to be
+    // a store, to be damaged or to be locked by another process is left as it was.
     {
         sqlite::Statement check(db_, "PRAGMA quick_check");
         if (!check.ok()) return Fail(db_.LastError());
@@ -129,28 +197,22 @@ bool HiveRegistry::EnsureReady() {
             return Fail("file is damaged: " + verdict);
         }
     }
-    {
-        sqlite::Statement foreign(db_,
-                                  "SELECT name FROM sqlite_master WHERE type='table' AND "
-                                  "name NOT IN ('keys','vals') AND name NOT LIKE 'sqlite%'");
-        const int rc = foreign.Step();
-        if (rc == SQLITE_ROW)
-            return Fail("file is a database but not a settings store (it holds table " +
-                        foreign.Text(0) + ")");
-        if (rc != SQLITE_DONE) return Fail(db_.LastError());
-    }
+    bool fresh = false;
+    if (std::string why; !CheckSchema(db_, fresh, why)) return Fail(why);
     // WAL with full sync: one fsync per committed write, and a reader (quorvel-admin
     // beside the running program) never waits on the writer. A crash leaves the last
     // commits in the -wal file, which the next open replays.
     if (!db_.Exec("PRAGMA journal_mode=WAL", &error) ||
         !db_.Exec("PRAGMA synchronous=FULL", &error))
         return Fail(error);
-    sqlite::Statement tables(db_, "SELECT count(*) FROM sqlite_master WHERE type='table'");
-    if (tables.Step() != SQLITE_ROW) return Fail(db_.LastError());
-    if (tables.Int(0) < 2) {
+    if (fresh) {
+        // Another process may make the same new store at once: IF NOT EXISTS lets
+        // both succeed.
         sqlite::Transaction tx(db_);
-        if (!tx.begun() || !db_.Exec(kSchema, &error) || !tx.Commit())
-            return Fail(error.empty() ? db_.LastError() : error);
+        if (!tx.begun()) return Fail(db_.LastError());
+        for (const auto& table : kTables)
+            if (!db_.Exec(table.create, &error)) return Fail(error);
+        if (!tx.Commit()) return Fail(db_.LastError());
     }
     error_.clear();
     ready_ = true;
@@ -175,6 +237,11 @@ std::int32_t HiveRegistry::Resolve(RegKey handle, std::int64_t& id) {
     }
     const auto it = open_.find(handle);
     if (it == open_.end()) return kErrorInvalidHandle;
+    // A handle opened on a root itself (an empty path).
+    if (IsPredefinedRoot(static_cast<RegKey>(it->second))) {
+        id = it->second;
+        return kErrorSuccess;
+    }
     // A key deleted by another process since it was opened is gone.
     sqlite::Statement exists(db_, "SELECT 1 FROM keys WHERE id=?");
     exists.Bind(1, it->second);
@@ -229,18 +296,32 @@ std::int32_t HiveRegistry::CreateKey(RegKey root, std::string_view path, RegKey&
     return Walk(root, path, true, out);
 }
 
+std::int32_t HiveRegistry::HandOut(const sqlite::Statement& row, int first, std::uint32_t* type,
+                                   std::uint8_t* data, std::uint32_t* size) {
+    if (type) *type = static_cast<std::uint32_t>(row.Int(first + 1));
+    bool copy = false;
+    const auto status = SizeOut(static_cast<std::uint32_t>(row.Int(first + 2)), data, size, copy);
+    if (!copy || *size == 0) return status;
+    // Read while `row` still holds the read transaction, so the bytes are those of the
+    // size just reported, straight into the caller's buffer.
+    if (!sqlite::ReadBlob(db_, "vals", "data", row.Int(first), data, static_cast<int>(*size),
+                          error_))
+        return kErrorRegistryIo;
+    return status;
+}
+
 std::int32_t HiveRegistry::QueryValue(RegKey key, std::string_view name, std::uint32_t* type,
                                       std::uint8_t* data, std::uint32_t* size) {
     std::int64_t id = 0;
     if (const auto rc = Resolve(key, id); rc != kErrorSuccess) return rc;
     if (data && !size) return kErrorInvalidParameter;
-    sqlite::Statement find(db_, "SELECT type, data FROM vals WHERE key=? AND name=?");
+    sqlite::Statement find(
+        db_, std::string("SELECT id, type, ") + kDataSize + " FROM vals WHERE key=? AND name=?");
     find.Bind(1, id).Bind(2, name);
     const int rc = find.Step();
     if (rc == SQLITE_DONE) return kErrorFileNotFound;
     if (rc != SQLITE_ROW) return IoError();
-    if (type) *type = static_cast<std::uint32_t>(find.Int(0));
-    return CopyOutData(find.Blob(1), data, size);
+    return HandOut(find, 0, type, data, size);
 }
 
 std::int32_t HiveRegistry::SetValue(RegKey key, std::string_view name, std::uint32_t type,
@@ -283,17 +364,15 @@ std::int32_t HiveRegistry::EnumValue(RegKey key, std::uint32_t index, char* name
     std::int64_t id = 0;
     if (const auto rc = Resolve(key, id); rc != kErrorSuccess) return rc;
     if (!name || !nameLen || (data && !dataSize)) return kErrorInvalidParameter;
-    sqlite::Statement find(db_,
-                           "SELECT name, type, data FROM vals WHERE key=? ORDER BY id "
-                           "LIMIT 1 OFFSET ?");
+    sqlite::Statement find(db_, std::string("SELECT name, id, type, ") + kDataSize +
+                                    " FROM vals WHERE key=? ORDER BY id LIMIT 1 OFFSET ?");
     find.Bind(1, id).Bind(2, static_cast<std::int64_t>(index));
     const int rc = find.Step();
     if (rc == SQLITE_DONE) return kErrorNoMoreItems;
     if (rc != SQLITE_ROW) return IoError();
     if (const auto status = CopyOutName(find.Text(0), name, nameLen); status != kErrorSuccess)
         return status;
-    if (type) *type = static_cast<std::uint32_t>(find.Int(1));
-    return CopyOutData(find.Blob(2), data, dataSize);
+    return HandOut(find, 1, type, data, dataSize);
 }
 
 std::int32_t HiveRegistry::CloseKey(RegKey key) {

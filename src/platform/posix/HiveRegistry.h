@@ -57,6 +57,11 @@ class HiveRegistry final : public Registry {
     // The stored id of an open handle or a predefined root.
     std::int32_t Resolve(RegKey handle, std::int64_t& id);
     std::int32_t Walk(RegKey root, std::string_view path, bool create, RegKey& out);
+    // Hands out the value in `row` (columns from `first`: its id, type and size) as
+    // RegQueryValueExA does. Asking a size never loads the value's bytes; they are read
+    // only when they fit the caller's buffer, and straight into it.
+    std::int32_t HandOut(const sqlite::Statement& row, int first, std::uint32_t* type,
+                         std::uint8_t* data, std::uint32_t* size);
     RegKey NewHandle(std::int64_t id);
 
     std::string path_;

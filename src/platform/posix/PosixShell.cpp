@@ -1,10 +1,12 @@
 #include "platform/posix/PosixShell.h"
 
-#include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
+#include <cerrno>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -13,37 +15,58 @@ namespace quorvel::platform {
 
 namespace {
 
-// Spawns `argv` through a short-lived intermediate child that exits at once, so the
-// started program is re-parented to init and never left as a zombie of ours.
+// The spawn attributes a started program gets: a session of its own (no signal meant
+// for ours reaches it), and no blocked or ignored signal inherited from this process.
+class SpawnAttributes {
+  public:
+    SpawnAttributes() {
+        ok_ = ::posix_spawnattr_init(&attr_) == 0;
+        if (!ok_) return;
+        sigset_t none, all;
+        sigemptyset(&none);
+        sigfillset(&all);
+        ok_ = ::posix_spawnattr_setsigmask(&attr_, &none) == 0 &&
+              ::posix_spawnattr_setsigdefault(&attr_, &all) == 0 &&
+              ::posix_spawnattr_setflags(
+                  &attr_, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+    }
+    ~SpawnAttributes() { ::posix_spawnattr_destroy(&attr_); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+
+    const posix_spawnattr_t* get() const { return ok_ ? &attr_ : nullptr; }
+
+  private:
+    posix_spawnattr_t attr_{};
+    bool ok_ = false;
+};
+
+// Starts `args` without forking this (multi-threaded) process first: posix_spawnp
+// reports a program that cannot be started at once and never waits for it to run.
+// The child stays ours, so a waiter thread reaps it when it ends; reaping every child
+// through SIGCHLD instead would take the exit status of children that other parts of
+// the program wait for themselves.
 bool SpawnDetached(const std::vector<std::string>& args) {
     if (args.empty() || args[0].empty()) return false;
-    int ready[2];
-    if (pipe2(ready, O_CLOEXEC) != 0) return false;
-    const pid_t middle = fork();
-    if (middle < 0) {
-        close(ready[0]);
-        close(ready[1]);
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    SpawnAttributes attributes;
+    if (!attributes.get()) return false;
+    pid_t child = 0;
+    if (::posix_spawnp(&child, argv[0], nullptr, attributes.get(), argv.data(), environ) != 0)
         return false;
+    try {
+        std::thread([child] {
+            int status = 0;
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: the program runs all the same, and is reaped by the
+        // system when this process ends.
     }
-    if (middle == 0) {
-        close(ready[0]);
-        setsid();
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        pid_t child = 0;
-        const int rc = posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ);
-        const char status = rc == 0 ? 1 : 0;
-        (void)!write(ready[1], &status, 1);
-        _exit(0);
-    }
-    close(ready[1]);
-    char status = 0;
-    const bool started = read(ready[0], &status, 1) == 1 && status == 1;
-    close(ready[0]);
-    int ignored = 0;
-    waitpid(middle, &ignored, 0);
-    return started;
+    return true;
 }
 
 }  // namespace

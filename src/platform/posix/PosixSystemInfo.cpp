@@ -52,4 +52,21 @@ std::string PosixSystemInfo::ProgramFolder() const {
     return XdgProgramFolder();
 }
 
+std::string SharedDataFolderFor(const std::string& executable) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(executable).parent_path();
+    std::error_code ec;
+    for (const fs::path& candidate :
+         {folder.parent_path() / "share" / "quorvel", folder / "data"}) {
+        if (fs::is_directory(candidate, ec)) return candidate.string();
+    }
+    return {};
+}
+
+std::string PosixSystemInfo::SharedDataFolder() const {
+    std::error_code ec;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : SharedDataFolderFor(executable.string());
+}
+
 }  // namespace quorvel::platform

@@ -13,7 +13,14 @@ class PosixSystemInfo final : public SystemInfo {
     // The state folder, made on first use: Windows' system folder always exists.
     std::string SystemDirectory() const override;
     std::string ProgramFolder() const override;
+    // Found from the running executable: `share/quorvel` beside its `bin` folder when
+    // installed (/usr/bin/quorvel reads /usr/share/quorvel), else the `data` folder
+    // the build puts beside it; "" when there is neither.
+    std::string SharedDataFolder() const override;
 };
+
+// The shared data folder for an executable at `executable` (see SharedDataFolder).
+std::string SharedDataFolderFor(const std::string& executable);
 
 // The first two numbers of a kernel release text; 0 where there is none.
 void ParseKernelRelease(const char* release, int& major, int& minor);

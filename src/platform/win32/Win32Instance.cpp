@@ -28,16 +28,23 @@ bool RegisterMainWindowClass() {
 
 Win32Instance::Win32Instance(std::string mutexName) : mutexName_(std::move(mutexName)) {}
 
-Win32Instance::~Win32Instance() {
-    if (window_) DestroyWindow(static_cast<HWND>(window_));
-    if (mutex_) CloseHandle(static_cast<HANDLE>(mutex_));
+Win32Instance::~Win32Instance() = default;
+
+void Win32Instance::HandleCloser::operator()(void* handle) const {
+    CloseHandle(handle);
+}
+
+void Win32Instance::WindowDestroyer::operator()(HWND__* window) const {
+    DestroyWindow(window);
 }
 
 bool Win32Instance::PreviousInstanceRunning() {
     if (mutexTried_) return otherRunning_;
     mutexTried_ = true;
-    mutex_ = CreateMutexA(nullptr, FALSE, mutexName_.c_str());
-    otherRunning_ = mutex_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, mutexName_.c_str());
+    const DWORD created = GetLastError();
+    mutex_.reset(mutex);
+    otherRunning_ = mutex_ && created == ERROR_ALREADY_EXISTS;
     return otherRunning_;
 }
 
@@ -45,11 +52,11 @@ void Win32Instance::SetMainWindowTitle(const std::string& title) {
     if (!window_) {
         if (!RegisterMainWindowClass()) return;
         // Created without WS_VISIBLE and never shown.
-        window_ = CreateWindowExA(0, kMainWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 0,
-                                  0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        window_.reset(CreateWindowExA(0, kMainWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0,
+                                      0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
         return;
     }
-    SetWindowTextA(static_cast<HWND>(window_), title.c_str());
+    SetWindowTextA(window_.get(), title.c_str());
 }
 
 Hwnd Win32Instance::FindWindow(const std::string& className, const std::string& title) {

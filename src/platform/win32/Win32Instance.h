@@ -2,9 +2,12 @@
 // Single-instance services on Windows: a named mutex tells a running instance, and
 // each instance owns a hidden top-level window of class "ThunderRT6Main" titled with
 // the application title, through which a later instance finds it.
+#include <memory>
 #include <string>
 
 #include "platform/Instance.h"
+
+struct HWND__;  // the type behind user32's HWND
 
 namespace quorvel::platform {
 
@@ -16,7 +19,7 @@ class Win32Instance final : public Instance {
     Win32Instance(const Win32Instance&) = delete;
     Win32Instance& operator=(const Win32Instance&) = delete;
 
-    Hwnd mainWindow() const { return reinterpret_cast<Hwnd>(window_); }
+    Hwnd mainWindow() const { return reinterpret_cast<Hwnd>(window_.get()); }
 
     bool PreviousInstanceRunning() override;
     void SetMainWindowTitle(const std::string& title) override;
@@ -27,11 +30,18 @@ class Win32Instance final : public Instance {
     void EndProgram() override;
 
   private:
+    struct HandleCloser {
+        void operator()(void* handle) const;  // CloseHandle
+    };
+    struct WindowDestroyer {
+        void operator()(HWND__* window) const;  // DestroyWindow
+    };
+
     std::string mutexName_;
-    void* mutex_ = nullptr;  // HANDLE
+    std::unique_ptr<void, HandleCloser> mutex_;
     bool mutexTried_ = false;
     bool otherRunning_ = false;
-    void* window_ = nullptr;  // HWND
+    std::unique_ptr<HWND__, WindowDestroyer> window_;
 };
 
 }  // namespace quorvel::platform

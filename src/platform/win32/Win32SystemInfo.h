@@ -14,6 +14,8 @@ class Win32SystemInfo final : public SystemInfo {
     std::string SystemDirectory() const override;
     // The folder of the running executable.
     std::string ProgramFolder() const override;
+    // Nothing ships beside the Windows program: "".
+    std::string SharedDataFolder() const override { return {}; }
 };
 
 }  // namespace quorvel::platform

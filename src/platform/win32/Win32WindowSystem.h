@@ -7,7 +7,8 @@ namespace quorvel::platform {
 
 class Win32WindowSystem final : public WindowSystem {
   public:
-    bool HasEditControls() const override { return true; }
+    // Internet Explorer's windows are the browser windows.
+    std::string BrowserCaption() const override { return kInternetExplorerCaption; }
     // GetDesktopWindow.
     Hwnd DesktopWindow() override;
     // EnumChildWindows with a callback that hands each window to `proc`.

@@ -34,10 +34,12 @@ class QuietStderr {
     UniqueFd saved_;
 };
 
-bool DisplayAcceptsUs(const std::string& displayName) {
+// A connection, or null when the server refused it or is not there.
+x11::UniqueConnection TryConnect(const std::string& displayName) {
     QuietStderr quiet;
-    const x11::UniqueConnection probe(xcb_connect(displayName.c_str(), nullptr));
-    return xcb_connection_has_error(probe.get()) == 0;
+    x11::UniqueConnection connection(xcb_connect(displayName.c_str(), nullptr));
+    if (xcb_connection_has_error(connection.get()) != 0) connection.reset();
+    return connection;
 }
 
 }  // namespace
@@ -47,15 +49,16 @@ std::string DisplayName() {
     return name ? name : "";
 }
 
-bool WaitForDisplay(const std::string& displayName, int pollMs,
-                    const std::function<void(const std::string&)>& waiting, std::string& error) {
+x11::UniqueConnection WaitForDisplay(const std::string& displayName, int pollMs,
+                                     const std::function<void(const std::string&)>& waiting,
+                                     std::string& error) {
     if (displayName.empty()) {
         error = "No X display is named (DISPLAY is not set).";
-        return false;
+        return nullptr;
     }
     bool told = false;
     for (;;) {
-        if (DisplayAcceptsUs(displayName)) return true;
+        if (x11::UniqueConnection connection = TryConnect(displayName)) return connection;
         if (!told && waiting) {
             waiting("Waiting for the X display " + displayName +
                     " (not running yet, or not letting this account in)...");

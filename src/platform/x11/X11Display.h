@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/x11/X11Util.h"
+
 struct _XDisplay;
 
 namespace quorvel::platform {
@@ -20,10 +22,13 @@ std::string DisplayName();
 
 // Tries to connect to `displayName` every `pollMs` milliseconds until the server
 // accepts a connection; `waiting` is called once, before the first wait, with a line
-// saying what the program waits for. Returns false at once with `error` set when no
-// display is named (nothing could ever come); otherwise returns once connected.
-bool WaitForDisplay(const std::string& displayName, int pollMs,
-                    const std::function<void(const std::string&)>& waiting, std::string& error);
+// saying what the program waits for. Returns null at once with `error` set when no
+// display is named (nothing could ever come); otherwise returns once connected, with
+// the connection. Hold it until the toolkit has connected: an X server resets when its
+// last client leaves, and a client that connects during the reset is refused.
+x11::UniqueConnection WaitForDisplay(const std::string& displayName, int pollMs,
+                                     const std::function<void(const std::string&)>& waiting,
+                                     std::string& error);
 
 // Says on stderr that the display connection was lost and ends the process at once
 // with `status`: no destructor runs, nothing waits on a connection that is gone.

@@ -1,0 +1,61 @@
+#include "platform/atspi/AccessibilitySwitch.h"
+
+namespace quorvel::platform::atspi {
+
+namespace {
+constexpr const char* kLauncher = "org.a11y.Bus";
+constexpr const char* kLauncherPath = "/org/a11y/bus";
+constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
+constexpr const char* kStatus = "org.a11y.Status";
+constexpr const char* kEnabled = "IsEnabled";
+}  // namespace
+
+GDBusConnection* AccessibilitySwitch::Bus() {
+    if (bus_ && !g_dbus_connection_is_closed(bus_.get())) return bus_.get();
+    bus_.reset();
+    Failure failure;
+    const String address(
+        g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, failure.out()));
+    if (!address) return nullptr;
+    Failure connectFailure;
+    bus_.reset(g_dbus_connection_new_for_address_sync(
+        address.get(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, connectFailure.out()));
+    return bus_.get();
+}
+
+AccessibilitySwitch::Variant AccessibilitySwitch::CallProperties(const char* method,
+                                                                 GVariant* arguments,
+                                                                 std::chrono::milliseconds limit) {
+    // The arguments are a floating reference: the call consumes it, and so does this
+    // when there is no call.
+    GDBusConnection* bus = Bus();
+    if (bus == nullptr) {
+        g_variant_unref(g_variant_ref_sink(arguments));
+        return nullptr;
+    }
+    Failure failure;
+    return Variant(g_dbus_connection_call_sync(
+        bus, kLauncher, kLauncherPath, kProperties, method, arguments, nullptr,
+        G_DBUS_CALL_FLAGS_NONE, static_cast<gint>(limit.count()), nullptr, failure.out()));
+}
+
+std::optional<bool> AccessibilitySwitch::Enabled(std::chrono::milliseconds limit) {
+    const Variant reply = CallProperties("Get", g_variant_new("(ss)", kStatus, kEnabled), limit);
+    if (!reply || !g_variant_is_of_type(reply.get(), G_VARIANT_TYPE("(v)"))) return std::nullopt;
+    const Variant boxed(g_variant_get_child_value(reply.get(), 0));
+    const Variant value(g_variant_get_variant(boxed.get()));
+    if (!g_variant_is_of_type(value.get(), G_VARIANT_TYPE_BOOLEAN)) return std::nullopt;
+    return g_variant_get_boolean(value.get()) != FALSE;
+}
+
+bool AccessibilitySwitch::SwitchOn(std::chrono::milliseconds limit) {
+    if (Enabled(limit) == true) return true;
+    const Variant reply = CallProperties(
+        "Set", g_variant_new("(ssv)", kStatus, kEnabled, g_variant_new_boolean(TRUE)), limit);
+    return reply != nullptr && Enabled(limit) == true;
+}
+
+}  // namespace quorvel::platform::atspi

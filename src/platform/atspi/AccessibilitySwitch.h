@@ -1,0 +1,43 @@
+#pragma once
+// The desktop's accessibility switch: the session bus property org.a11y.Status
+// IsEnabled of the accessibility bus launcher. Browsers put their windows on the
+// accessibility bus only when it is on as they start (Chromium reads it at start-up
+// only), so the blocker switches it on before a guest can start one, and keeps it on.
+#include <gio/gio.h>
+
+#include <chrono>
+#include <optional>
+
+#include "platform/atspi/GlibRef.h"
+
+namespace quorvel::platform::atspi {
+
+class AccessibilitySwitch {
+  public:
+    // Uses a connection to the session bus of its own, made on first use: the shared
+    // one would end the whole program should the session bus go away.
+    AccessibilitySwitch() = default;
+    AccessibilitySwitch(const AccessibilitySwitch&) = delete;
+    AccessibilitySwitch& operator=(const AccessibilitySwitch&) = delete;
+
+    // The switch's state; nothing when the session bus or the launcher does not answer
+    // within `limit`.
+    std::optional<bool> Enabled(std::chrono::milliseconds limit);
+    // Switches accessibility on (or leaves it on). True when it is on afterwards.
+    bool SwitchOn(std::chrono::milliseconds limit);
+
+  private:
+    struct VariantUnref {
+        void operator()(GVariant* value) const { g_variant_unref(value); }
+    };
+    using Variant = std::unique_ptr<GVariant, VariantUnref>;
+
+    GDBusConnection* Bus();
+    // Calls a method of the launcher's properties; its reply, or nothing.
+    Variant CallProperties(const char* method, GVariant* arguments,
+                           std::chrono::milliseconds limit);
+
+    Ref<GDBusConnection> bus_;
+};
+
+}  // namespace quorvel::platform::atspi

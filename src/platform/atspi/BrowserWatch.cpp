@@ -1,0 +1,524 @@
+#include "platform/atspi/BrowserWatch.h"
+
+#include <atspi/atspi.h>
+#include <pthread.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <map>
+
+#include "platform/atspi/AccessibilitySwitch.h"
+#include "platform/atspi/GlibRef.h"
+#include "platform/x11/X11Input.h"
+
+namespace quorvel::platform::atspi {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// X keysyms of the keys a rewrite presses.
+constexpr std::uint32_t kKeyA = 0x61;
+constexpr std::uint32_t kKeyDelete = 0xffff;
+constexpr std::uint32_t kKeyReturn = 0xff0d;
+
+// How long a rewrite waits for each step: the window to become active, the bar to take
+// the focus, the typed address to show in the bar. Browsers are slow under load.
+constexpr milliseconds kActivateLimit{3000};
+constexpr milliseconds kFocusLimit{2000};
+constexpr milliseconds kTypedLimit{3000};
+constexpr milliseconds kStepPoll{10};
+// How long a rewrite waits after Return for the browser to leave the bar.
+constexpr milliseconds kSettleLimit{2000};
+// After a failed rewrite the bar is tried again no sooner than this.
+constexpr milliseconds kRetryDelay{500};
+// A browser that let a call run out its time is left alone this long.
+constexpr milliseconds kHungPause{2000};
+// How long a new frame is searched for its address bar (a pop-up or a dialog has none).
+constexpr milliseconds kBarSearchPeriod{30000};
+// How often a missing accessibility bus is looked for again.
+constexpr milliseconds kBusRetry{5000};
+// The switch is a session bus call; it waits no longer than this.
+constexpr milliseconds kSwitchLimit{500};
+// Handles of frames and bars count up from here, never given twice in one watch.
+constexpr Hwnd kFirstHandle = 0x100;
+
+// The accessibility library keeps one connection and one set of objects per process:
+// one watch at a time uses it.
+std::mutex& LibraryLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+// "name=value" split at its first "=".
+std::pair<std::string, std::string> SplitAttribute(const char* attribute) {
+    const char* eq = std::strchr(attribute, '=');
+    if (eq == nullptr) return {attribute, ""};
+    return {std::string(attribute, eq), std::string(eq + 1)};
+}
+
+// What can be typed: printable ASCII. Other bytes of the address (a space, UTF-8) are
+// percent-encoded, which an address bar reads as the same address.
+std::string TypableAddress(const std::string& address) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string typed;
+    for (const char ch : address) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c > 0x20 && c < 0x7f) {
+            typed += ch;
+        } else {
+            typed += '%';
+            typed += kHex[c >> 4];
+            typed += kHex[c & 0xF];
+        }
+    }
+    return typed;
+}
+
+}  // namespace
+
+// Everything the worker owns: the accessibility library's objects, the X connection
+// that types, and what is known of each browser window. Lives and dies on the worker.
+class BrowserWatch::Session {
+  public:
+    Session(const std::string& displayName, Timing timing, const std::atomic<bool>& stopping)
+        : timing_(timing),
+          stopping_(stopping),
+          context_(g_main_context_new()),
+          input_(displayName) {
+        // Whatever the library attaches to a main loop goes to this thread's own context,
+        // never to the default one of the program's windows.
+        g_main_context_push_thread_default(context_.get());
+    }
+    ~Session() {
+        frames_.clear();
+        others_.clear();
+        apps_.clear();
+        g_main_context_pop_thread_default(context_.get());
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    void Discover();
+    void ReadBars();
+    void Handle(const Rewrite& rewrite);
+    // Runs what the library left for the main loop (messages it put off).
+    void Dispatch() {
+        while (g_main_context_iteration(context_.get(), FALSE)) {
+        }
+    }
+    Browsers Picture() const;
+
+  private:
+    struct App {
+        Ref<AtspiAccessible> object;
+        const BrowserMarkers* browser = nullptr;  // nullptr: not a browser
+        std::uint32_t pid = 0;
+        bool seen = false;
+    };
+    struct Tracked {
+        Hwnd handle = 0;
+        Ref<AtspiAccessible> frame;
+        const BrowserMarkers* browser = nullptr;
+        std::uint32_t pid = 0;
+        std::string title;
+        Clock::time_point found;
+        Hwnd barHandle = 0;
+        Ref<AtspiAccessible> bar;
+        std::string text;
+        // The address the bar was last sent away from, while it still shows it.
+        std::string rewrittenFrom;
+        Clock::time_point retryAfter{};
+        bool seen = false;
+    };
+    struct Other {
+        Ref<AtspiAccessible> frame;
+        bool seen = false;
+    };
+
+    bool Connect();
+    // Whether a browser process is being left alone after a call ran out its time.
+    bool Hung(std::uint32_t pid) const {
+        const auto it = hungUntil_.find(pid);
+        return it != hungUntil_.end() && Clock::now() < it->second;
+    }
+    // Notes a call to `pid` that began at `start`: one that took the whole time limit
+    // marks the process hung. Returns whether the call may be believed.
+    bool Answered(std::uint32_t pid, Clock::time_point start, const Failure& failure) {
+        if (Clock::now() - start >= timing_.callLimit) {
+            hungUntil_[pid] = Clock::now() + kHungPause;
+            return false;
+        }
+        return !failure;
+    }
+    void DiscoverApp(App& app);
+    void FindBar(Tracked& frame);
+    bool HasAttribute(AtspiAccessible* object, const char* attribute, std::uint32_t pid);
+    bool ReadText(Tracked& frame);
+    bool Focused(AtspiAccessible* object);
+    bool WaitFor(milliseconds limit, const std::function<bool()>& condition);
+    bool Perform(Tracked& frame, const std::string& address);
+    Tracked* FindFrame(AtspiAccessible* frame);
+
+    const Timing timing_;
+    const std::atomic<bool>& stopping_;
+    MainContext context_;
+    X11Input input_;
+    AccessibilitySwitch switch_;
+    bool connected_ = false;
+    Clock::time_point nextBusTry_{};
+    std::vector<App> apps_;
+    std::vector<Tracked> frames_;
+    std::vector<Other> others_;  // frames that are not browser windows (pop-ups)
+    std::map<std::uint32_t, Clock::time_point> hungUntil_;
+    Hwnd nextHandle_ = kFirstHandle;
+    std::uint64_t rewrites_ = 0;
+    std::uint64_t failedRewrites_ = 0;
+};
+
+bool BrowserWatch::Session::Connect() {
+    if (connected_) return true;
+    if (Clock::now() < nextBusTry_) return false;
+    nextBusTry_ = Clock::now() + kBusRetry;
+    // The library ends the program when asked for a bus it could not reach, so it is
+    // started only once the bus is there.
+    if (atspi_get_a11y_bus() == nullptr) return false;
+    atspi_init();
+    atspi_set_main_context(context_.get());
+    // No grace for browsers that have just started: a call waits callLimit at most.
+    atspi_set_timeout(static_cast<gint>(timing_.callLimit.count()), 0);
+    connected_ = true;
+    return true;
+}
+
+BrowserWatch::Session::Tracked* BrowserWatch::Session::FindFrame(AtspiAccessible* frame) {
+    const auto it = std::find_if(frames_.begin(), frames_.end(),
+                                 [frame](const Tracked& t) { return t.frame.get() == frame; });
+    return it == frames_.end() ? nullptr : &*it;
+}
+
+void BrowserWatch::Session::Discover() {
+    // Keeps accessibility on: a browser started while it is off never shows its windows.
+    switch_.SwitchOn(kSwitchLimit);
+    if (!Connect()) return;
+    const Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
+    if (!desktop) return;
+    for (App& app : apps_) app.seen = false;
+    for (Tracked& frame : frames_) frame.seen = false;
+    for (Other& other : others_) other.seen = false;
+
+    Failure failure;
+    const gint count = atspi_accessible_get_child_count(desktop.get(), failure.out());
+    if (failure) return;
+    for (gint i = 0; i < count && !stopping_; ++i) {
+        Failure childFailure;
+        Ref<AtspiAccessible> object(
+            atspi_accessible_get_child_at_index(desktop.get(), i, childFailure.out()));
+        if (!object) continue;
+        auto it = std::find_if(apps_.begin(), apps_.end(),
+                               [&](const App& a) { return a.object.get() == object.get(); });
+        if (it == apps_.end()) {
+            // An application's name and process never change: they are asked for once.
+            App app;
+            app.pid = atspi_accessible_get_process_id(object.get(), nullptr);
+            const auto start = Clock::now();
+            Failure nameFailure;
+            const String name(atspi_accessible_get_name(object.get(), nameFailure.out()));
+            if (!Answered(app.pid, start, nameFailure) || !name) continue;
+            for (const BrowserMarkers& browser : kBrowsers)
+                if (std::strcmp(name.get(), browser.application) == 0) app.browser = &browser;
+            app.object = std::move(object);
+            apps_.push_back(std::move(app));
+            it = std::prev(apps_.end());
+        }
+        it->seen = true;
+        if (it->browser != nullptr) DiscoverApp(*it);
+    }
+    // A window that was not seen again has closed (or its browser ended).
+    std::erase_if(apps_, [](const App& a) { return !a.seen; });
+    std::erase_if(frames_, [](const Tracked& t) { return !t.seen; });
+    std::erase_if(others_, [](const Other& o) { return !o.seen; });
+}
+
+void BrowserWatch::Session::DiscoverApp(App& app) {
+    if (Hung(app.pid)) {
+        // Its windows are kept as they were until it answers again.
+        for (Tracked& frame : frames_)
+            if (frame.pid == app.pid) frame.seen = true;
+        return;
+    }
+    auto start = Clock::now();
+    Failure failure;
+    const gint count = atspi_accessible_get_child_count(app.object.get(), failure.out());
+    if (!Answered(app.pid, start, failure)) return;
+    for (gint i = 0; i < count && !stopping_ && !Hung(app.pid); ++i) {
+        start = Clock::now();
+        Failure childFailure;
+        Ref<AtspiAccessible> child(
+            atspi_accessible_get_child_at_index(app.object.get(), i, childFailure.out()));
+        if (!Answered(app.pid, start, childFailure) || !child) continue;
+        if (Tracked* known = FindFrame(child.get())) {
+            known->seen = true;
+            start = Clock::now();
+            Failure nameFailure;
+            const String title(atspi_accessible_get_name(child.get(), nameFailure.out()));
+            if (Answered(app.pid, start, nameFailure) && title) known->title = title.get();
+            if (known->barHandle == 0 && Clock::now() - known->found < kBarSearchPeriod)
+                FindBar(*known);
+            continue;
+        }
+        const auto other = std::find_if(others_.begin(), others_.end(), [&](const Other& o) {
+            return o.frame.get() == child.get();
+        });
+        if (other != others_.end()) {
+            other->seen = true;
+            continue;
+        }
+        start = Clock::now();
+        Failure roleFailure;
+        const AtspiRole role = atspi_accessible_get_role(child.get(), roleFailure.out());
+        if (!Answered(app.pid, start, roleFailure)) continue;
+        if (role != ATSPI_ROLE_FRAME ||
+            (app.browser->frameAttribute != nullptr &&
+             !HasAttribute(child.get(), app.browser->frameAttribute, app.pid))) {
+            others_.push_back({std::move(child), true});
+            continue;
+        }
+        Tracked frame;
+        frame.handle = nextHandle_++;
+        frame.frame = std::move(child);
+        frame.browser = app.browser;
+        frame.pid = app.pid;
+        frame.found = Clock::now();
+        frame.seen = true;
+        Failure nameFailure;
+        const String title(atspi_accessible_get_name(frame.frame.get(), nameFailure.out()));
+        if (title) frame.title = title.get();
+        FindBar(frame);
+        frames_.push_back(std::move(frame));
+    }
+}
+
+bool BrowserWatch::Session::HasAttribute(AtspiAccessible* object, const char* attribute,
+                                         std::uint32_t pid) {
+    const auto [name, value] = SplitAttribute(attribute);
+    const auto start = Clock::now();
+    Failure failure;
+    const HashTable attributes(atspi_accessible_get_attributes(object, failure.out()));
+    if (!Answered(pid, start, failure) || !attributes) return false;
+    const auto* found =
+        static_cast<const char*>(g_hash_table_lookup(attributes.get(), name.c_str()));
+    return found != nullptr && value == found;
+}
+
+void BrowserWatch::Session::FindBar(Tracked& frame) {
+    // The Collection interface finds the bar in one call, wherever it sits in the
+    // window's tree. The one attribute is matched as "any of": the bridge the browsers
+    // use answers "all of" with objects that carry none of them.
+    const auto [name, value] = SplitAttribute(frame.browser->barAttribute);
+    const HashTable attributes(g_hash_table_new(g_str_hash, g_str_equal));
+    g_hash_table_insert(attributes.get(), const_cast<char*>(name.c_str()),
+                        const_cast<char*>(value.c_str()));
+    const Ref<AtspiMatchRule> rule(atspi_match_rule_new(
+        nullptr, ATSPI_Collection_MATCH_ALL, attributes.get(), ATSPI_Collection_MATCH_ANY, nullptr,
+        ATSPI_Collection_MATCH_ALL, nullptr, ATSPI_Collection_MATCH_ALL, FALSE));
+    const auto start = Clock::now();
+    Failure failure;
+    const ObjectArray found(atspi_collection_get_matches(
+        ATSPI_COLLECTION(frame.frame.get()), rule.get(), ATSPI_Collection_SORT_ORDER_CANONICAL, 1,
+        TRUE, failure.out()));
+    if (!Answered(frame.pid, start, failure) || !found || found->len == 0) return;
+    auto* bar = g_array_index(found.get(), AtspiAccessible*, 0);
+    frame.bar.reset(static_cast<AtspiAccessible*>(g_object_ref(bar)));
+    frame.barHandle = nextHandle_++;
+    ReadText(frame);
+}
+
+bool BrowserWatch::Session::ReadText(Tracked& frame) {
+    if (!frame.bar || Hung(frame.pid)) return false;
+    const auto start = Clock::now();
+    Failure failure;
+    const String text(atspi_text_get_text(ATSPI_TEXT(frame.bar.get()), 0, -1, failure.out()));
+    if (!Answered(frame.pid, start, failure) || !text) return false;
+    frame.text = text.get();
+    // The bar has moved on from the address it was sent away from: when that address
+    // comes back, it is blocked again.
+    if (frame.text != frame.rewrittenFrom) frame.rewrittenFrom.clear();
+    return true;
+}
+
+void BrowserWatch::Session::ReadBars() {
+    if (!connected_) return;
+    for (Tracked& frame : frames_) {
+        if (stopping_) return;
+        ReadText(frame);
+    }
+}
+
+bool BrowserWatch::Session::Focused(AtspiAccessible* object) {
+    const Ref<AtspiStateSet> states(atspi_accessible_get_state_set(object));
+    return states && atspi_state_set_contains(states.get(), ATSPI_STATE_FOCUSED);
+}
+
+bool BrowserWatch::Session::WaitFor(milliseconds limit, const std::function<bool()>& condition) {
+    const auto deadline = Clock::now() + limit;
+    while (!condition()) {
+        if (stopping_ || Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(kStepPoll);
+    }
+    return true;
+}
+
+bool BrowserWatch::Session::Perform(Tracked& frame, const std::string& address) {
+    const std::string typed = TypableAddress(address);
+    Failure nameFailure;
+    const auto start = Clock::now();
+    const String title(atspi_accessible_get_name(frame.frame.get(), nameFailure.out()));
+    if (!Answered(frame.pid, start, nameFailure) || !title) return false;
+    // Keys go to whatever window has the focus: nothing is typed before the browser's
+    // window is the active one and its bar has the focus.
+    const X11Input::Window window = input_.FindWindow(frame.pid, title.get());
+    if (window == 0 || !input_.Activate(window, kActivateLimit)) return false;
+    Failure focusFailure;
+    atspi_component_grab_focus(ATSPI_COMPONENT(frame.bar.get()), focusFailure.out());
+    if (focusFailure || !WaitFor(kFocusLimit, [&] { return Focused(frame.bar.get()); }))
+        return false;
+    // Select all, type over it, and drop what the browser may have completed after it.
+    if (!input_.PressKey(kKeyA, true) || !input_.Type(typed) || !input_.PressKey(kKeyDelete))
+        return false;
+    if (!WaitFor(kTypedLimit, [&] { return ReadText(frame) && frame.text == typed; })) return false;
+    if (!input_.IsActive(window) || !Focused(frame.bar.get())) return false;
+    if (!input_.PressKey(kKeyReturn)) return false;
+    // A browser may act on Return only once its suggestions are ready, and forgets it
+    // when its window loses the focus before: nothing else happens until it has moved
+    // the focus from the bar to the page it opens.
+    WaitFor(kSettleLimit, [&] { return !Focused(frame.bar.get()); });
+    return true;
+}
+
+void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
+    const auto it = std::find_if(frames_.begin(), frames_.end(),
+                                 [&](const Tracked& t) { return t.barHandle == rewrite.bar; });
+    // A window that closed and is forgotten has nothing left to rewrite.
+    if (it == frames_.end()) return;
+    Tracked& frame = *it;
+    if (!ReadText(frame)) {
+        // The browser does not answer (hung, or the window is closing): given up.
+        ++failedRewrites_;
+        return;
+    }
+    if (frame.text != rewrite.from || frame.rewrittenFrom == rewrite.from ||
+        Clock::now() < frame.retryAfter)
+        return;
+    if (Perform(frame, rewrite.to)) {
+        frame.rewrittenFrom = rewrite.from;
+        ++rewrites_;
+    } else {
+        frame.rewrittenFrom.clear();
+        frame.retryAfter = Clock::now() + kRetryDelay;
+        ++failedRewrites_;
+    }
+    ReadText(frame);
+}
+
+Browsers BrowserWatch::Session::Picture() const {
+    Browsers picture;
+    picture.rewrites = rewrites_;
+    picture.failedRewrites = failedRewrites_;
+    for (const Tracked& t : frames_) {
+        Frame frame{t.handle, t.title, {}};
+        if (t.barHandle != 0) frame.bars.push_back({t.barHandle, t.text});
+        picture.frames.push_back(std::move(frame));
+    }
+    return picture;
+}
+
+BrowserWatch::BrowserWatch(std::string displayName, Timing timing)
+    : displayName_(std::move(displayName)),
+      timing_(timing),
+      current_(std::make_shared<const Browsers>()) {
+    worker_ = std::thread([this] { Run(); });
+}
+
+BrowserWatch::~BrowserWatch() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    stopping_ = true;
+    wake_.notify_all();
+    worker_.join();
+}
+
+std::shared_ptr<const Browsers> BrowserWatch::Current() const {
+    std::lock_guard lock(mutex_);
+    return current_;
+}
+
+bool BrowserWatch::Settled() const {
+    std::lock_guard lock(mutex_);
+    return requests_.empty() && !handling_;
+}
+
+void BrowserWatch::Request(Rewrite rewrite) {
+    {
+        std::lock_guard lock(mutex_);
+        // The tick asks again every 10 ms while a rewrite is under way: once is enough.
+        for (const Rewrite& queued : requests_)
+            if (queued.bar == rewrite.bar && queued.from == rewrite.from && queued.to == rewrite.to)
+                return;
+        requests_.push_back(std::move(rewrite));
+    }
+    wake_.notify_all();
+}
+
+void BrowserWatch::Publish(Browsers browsers) {
+    std::lock_guard lock(mutex_);
+    if (*current_ == browsers) return;
+    current_ = std::make_shared<const Browsers>(std::move(browsers));
+}
+
+void BrowserWatch::Run() {
+    // Named so that a look at the program's threads (top -H) tells what costs what.
+    pthread_setname_np(pthread_self(), "blocker-watch");
+    std::lock_guard library(LibraryLock());
+    Session session(displayName_, timing_, stopping_);
+    auto nextDiscovery = Clock::now();
+    auto nextRead = Clock::now();
+    for (;;) {
+        std::deque<Rewrite> requests;
+        {
+            std::lock_guard lock(mutex_);
+            if (stop_) break;
+            requests.swap(requests_);
+            handling_ = !requests.empty();
+        }
+        for (const Rewrite& rewrite : requests) {
+            if (stopping_) break;
+            session.Handle(rewrite);
+        }
+        if (Clock::now() >= nextDiscovery) {
+            session.Discover();
+            nextDiscovery = Clock::now() + timing_.discoveryInterval;
+            nextRead = Clock::now() + timing_.readInterval;
+        } else if (Clock::now() >= nextRead) {
+            session.ReadBars();
+            nextRead = Clock::now() + timing_.readInterval;
+        }
+        session.Dispatch();
+        Publish(session.Picture());
+        if (!requests.empty()) {
+            std::lock_guard lock(mutex_);
+            handling_ = false;
+        }
+
+        std::unique_lock lock(mutex_);
+        wake_.wait_until(lock, std::min(nextDiscovery, nextRead),
+                         [this] { return stop_ || !requests_.empty(); });
+    }
+}
+
+}  // namespace quorvel::platform::atspi

@@ -1,0 +1,128 @@
+#pragma once
+// The browsers' windows and address bars as the accessibility bus (AT-SPI 2) shows
+// them, watched by one worker thread.
+//
+// Every accessibility call is made on that thread, with a short time limit, so a hung
+// browser never holds up the caller: the blocker's tick reads the latest picture the
+// worker published (Current) and hands rewrites over (Request). The worker looks for
+// browser windows every half second, reads each address bar often, and carries out a
+// rewrite the way a person would: it activates the window, focuses the bar, selects
+// everything in it, types the new address, checks that the bar holds it, and presses
+// Return. Writing the text through the accessibility bus instead does not work in the
+// browsers (one accepts the call and changes nothing, the other has no editable text).
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/WindowSystem.h"
+
+namespace quorvel::platform::atspi {
+
+// How a browser shows itself on the accessibility bus. A browser window is a frame
+// (role "frame") of the application, carrying `frameAttribute` where the browser also
+// makes frames for its pop-ups; its address bar is the one object inside the frame
+// carrying `barAttribute`. Names of objects are translated and paths of child indexes
+// change from one version to the next; these markers do not.
+struct BrowserMarkers {
+    const char* application;     // the application's accessible name
+    const char* frameAttribute;  // "name=value"; nullptr: every frame is a browser window
+    const char* barAttribute;    // "name=value"
+};
+
+// The browsers the blocker watches. Another browser is one more line with its markers
+// (a browser built on Chromium carries Chromium's markers under its own name).
+inline constexpr BrowserMarkers kBrowsers[] = {
+    {"Firefox", nullptr, "id=urlbar-input"},
+    {"Chromium", "class=BrowserRootView", "class=OmniboxViewViews"},
+};
+
+// An address bar and the text it showed when last read.
+struct Bar {
+    Hwnd handle = 0;
+    std::string text;
+    friend bool operator==(const Bar&, const Bar&) = default;
+};
+
+// A browser window: its title and its address bar (none while it is not yet found).
+struct Frame {
+    Hwnd handle = 0;
+    std::string title;
+    std::vector<Bar> bars;
+    friend bool operator==(const Frame&, const Frame&) = default;
+};
+
+// What the worker last published.
+struct Browsers {
+    std::vector<Frame> frames;
+    // Rewrites carried out (Return pressed) and given up (the window or the bar could
+    // not be reached, or the bar did not take the address), since the watch began.
+    std::uint64_t rewrites = 0;
+    std::uint64_t failedRewrites = 0;
+    friend bool operator==(const Browsers&, const Browsers&) = default;
+};
+
+// Asks for the bar `bar`, which read `from`, to be sent to the address `to`.
+struct Rewrite {
+    Hwnd bar = 0;
+    std::string from;
+    std::string to;
+};
+
+class BrowserWatch {
+  public:
+    struct Timing {
+        // The longest any accessibility call may take: a browser that does not answer
+        // within it is taken for hung and left alone for a while.
+        std::chrono::milliseconds callLimit{250};
+        // How often every bar is read: each read is a call into the browser, and a
+        // rewrite takes longer than this anyway.
+        std::chrono::milliseconds readInterval{100};
+        // How often the browsers' windows are looked for.
+        std::chrono::milliseconds discoveryInterval{500};
+    };
+
+    // Starts the worker on the X display `displayName` (empty: $DISPLAY).
+    explicit BrowserWatch(std::string displayName, Timing timing);
+    BrowserWatch(std::string displayName) : BrowserWatch(std::move(displayName), Timing{}) {}
+    // Stops the worker and waits for it; a rewrite under way is abandoned.
+    ~BrowserWatch();
+    BrowserWatch(const BrowserWatch&) = delete;
+    BrowserWatch& operator=(const BrowserWatch&) = delete;
+
+    // The latest picture; never null.
+    std::shared_ptr<const Browsers> Current() const;
+    // True once every rewrite handed over has been dealt with (carried out, given up
+    // or dropped) and the picture published after it.
+    bool Settled() const;
+    // Hands a rewrite to the worker. One address is rewritten once: a request is
+    // dropped when the bar no longer shows `from` (it has moved on since), when the bar
+    // was already rewritten from `from` and has shown nothing else since, and for a
+    // moment after a rewrite of the bar failed.
+    void Request(Rewrite rewrite);
+
+  private:
+    class Session;
+    void Run();
+    void Publish(Browsers browsers);
+
+    const std::string displayName_;
+    const Timing timing_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stop_ = false;
+    // Read by the worker in the middle of long steps, so that a stop cuts them short.
+    std::atomic<bool> stopping_ = false;
+    std::deque<Rewrite> requests_;
+    bool handling_ = false;  // the worker has requests in hand
+    std::shared_ptr<const Browsers> current_;
+    std::thread worker_;
+};
+
+}  // namespace quorvel::platform::atspi

@@ -1,0 +1,199 @@
+// A stand-in browser for the blocker's tests: GTK windows whose accessible objects
+// carry the markers a real browser's do (the application's name, an attribute on the
+// window's frame, an address entry with its attribute and role).
+//
+//   browserpeer APPLICATION BAR_MARKER BAR_ROLE [FRAME_MARKER TITLE ADDRESS]...
+//
+// A marker is "name=value" ("-" for none); a role is an ATK role name ("entry",
+// "combo box"). Each window has the address entry and, below it, a second entry
+// standing for the page. Enter in window N's address prints "activate N TEXT" and moves
+// the focus to the page, as a browser does when it opens the address. On standard
+// input it obeys "set N TEXT" (the address of window N), "close N" and "quit"; it
+// prints "ready" once its windows are up and "closed N" once window N is gone.
+#include <gtk/gtk-a11y.h>
+#include <gtk/gtk.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// "key=value" of an accessible object, kept on its widget.
+constexpr const char* kMarker = "browserpeer-marker";
+
+AtkAttributeSet* AddMarker(AtkAttributeSet* set, GtkWidget* widget) {
+    const char* marker =
+        widget != nullptr ? static_cast<const char*>(g_object_get_data(G_OBJECT(widget), kMarker))
+                          : nullptr;
+    if (marker == nullptr || *marker == '\0') return set;
+    const char* eq = std::strchr(marker, '=');
+    if (eq == nullptr) return set;
+    auto* attribute = static_cast<AtkAttribute*>(g_malloc(sizeof(AtkAttribute)));
+    attribute->name = g_strndup(marker, static_cast<gsize>(eq - marker));
+    attribute->value = g_strdup(eq + 1);
+    return g_slist_prepend(set, attribute);
+}
+
+}  // namespace
+
+// The accessible classes: GTK's own, with the marker added to their attributes. A
+// widget chooses its accessible class through its own class, hence the two widget
+// subclasses.
+extern "C" {
+
+typedef struct {
+    GtkEntryAccessible parent;
+} PeerBarAccessible;
+typedef struct {
+    GtkEntryAccessibleClass parent;
+} PeerBarAccessibleClass;
+G_DEFINE_TYPE(PeerBarAccessible, peer_bar_accessible, GTK_TYPE_ENTRY_ACCESSIBLE)
+static AtkAttributeSet* peer_bar_get_attributes(AtkObject* object) {
+    AtkAttributeSet* set =
+        ATK_OBJECT_CLASS(peer_bar_accessible_parent_class)->get_attributes(object);
+    return AddMarker(set, gtk_accessible_get_widget(GTK_ACCESSIBLE(object)));
+}
+static void peer_bar_accessible_class_init(PeerBarAccessibleClass* klass) {
+    ATK_OBJECT_CLASS(klass)->get_attributes = peer_bar_get_attributes;
+}
+static void peer_bar_accessible_init(PeerBarAccessible*) {}
+
+typedef struct {
+    GtkEntry parent;
+} PeerBar;
+typedef struct {
+    GtkEntryClass parent;
+} PeerBarClass;
+G_DEFINE_TYPE(PeerBar, peer_bar, GTK_TYPE_ENTRY)
+static void peer_bar_class_init(PeerBarClass* klass) {
+    gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass), peer_bar_accessible_get_type());
+}
+static void peer_bar_init(PeerBar*) {}
+
+typedef struct {
+    GtkWindowAccessible parent;
+} PeerFrameAccessible;
+typedef struct {
+    GtkWindowAccessibleClass parent;
+} PeerFrameAccessibleClass;
+G_DEFINE_TYPE(PeerFrameAccessible, peer_frame_accessible, GTK_TYPE_WINDOW_ACCESSIBLE)
+static AtkAttributeSet* peer_frame_get_attributes(AtkObject* object) {
+    AtkAttributeSet* set =
+        ATK_OBJECT_CLASS(peer_frame_accessible_parent_class)->get_attributes(object);
+    return AddMarker(set, gtk_accessible_get_widget(GTK_ACCESSIBLE(object)));
+}
+static void peer_frame_accessible_class_init(PeerFrameAccessibleClass* klass) {
+    ATK_OBJECT_CLASS(klass)->get_attributes = peer_frame_get_attributes;
+}
+static void peer_frame_accessible_init(PeerFrameAccessible*) {}
+
+typedef struct {
+    GtkWindow parent;
+} PeerFrame;
+typedef struct {
+    GtkWindowClass parent;
+} PeerFrameClass;
+G_DEFINE_TYPE(PeerFrame, peer_frame, GTK_TYPE_WINDOW)
+static void peer_frame_class_init(PeerFrameClass* klass) {
+    gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass), peer_frame_accessible_get_type());
+}
+static void peer_frame_init(PeerFrame*) {}
+
+}  // extern "C"
+
+namespace {
+
+struct Window {
+    GtkWidget* frame;
+    GtkWidget* bar;
+    GtkWidget* page;
+};
+std::vector<Window> g_windows;
+
+void OnActivate(GtkEntry* entry, gpointer index) {
+    const int n = GPOINTER_TO_INT(index);
+    std::printf("activate %d %s\n", n, gtk_entry_get_text(entry));
+    std::fflush(stdout);
+    gtk_widget_grab_focus(g_windows[static_cast<std::size_t>(n)].page);
+}
+
+Window* At(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= g_windows.size()) return nullptr;
+    Window& window = g_windows[static_cast<std::size_t>(index)];
+    return window.frame != nullptr ? &window : nullptr;
+}
+
+gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer) {
+    gchar* line = nullptr;
+    if (g_io_channel_read_line(channel, &line, nullptr, nullptr, nullptr) != G_IO_STATUS_NORMAL) {
+        gtk_main_quit();
+        return FALSE;
+    }
+    int index = -1;
+    int consumed = 0;
+    if (std::sscanf(line, "set %d %n", &index, &consumed) == 1 && At(index) != nullptr) {
+        std::string text(line + consumed);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        gtk_entry_set_text(GTK_ENTRY(At(index)->bar), text.c_str());
+    } else if (std::sscanf(line, "close %d", &index) == 1 && At(index) != nullptr) {
+        gtk_widget_destroy(At(index)->frame);
+        g_windows[static_cast<std::size_t>(index)].frame = nullptr;
+        std::printf("closed %d\n", index);
+        std::fflush(stdout);
+    } else if (std::strncmp(line, "quit", 4) == 0) {
+        gtk_main_quit();
+    }
+    g_free(line);
+    return TRUE;
+}
+
+// The marker argument: "-" stands for none.
+const char* Marker(const char* argument) {
+    return std::strcmp(argument, "-") == 0 ? "" : argument;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4 || (argc - 4) % 3 != 0) {
+        std::fprintf(stderr,
+                     "usage: browserpeer APPLICATION BAR_MARKER BAR_ROLE "
+                     "[FRAME_MARKER TITLE ADDRESS]...\n");
+        return 2;
+    }
+    // The application's accessible name is the program's name.
+    g_set_prgname(argv[1]);
+    gtk_init(&argc, &argv);
+    const char* barMarker = Marker(argv[2]);
+    const AtkRole barRole = atk_role_for_name(argv[3]);
+    for (int i = 4; i + 2 < argc; i += 3) {
+        GtkWidget* frame = GTK_WIDGET(g_object_new(peer_frame_get_type(), nullptr));
+        gtk_window_set_title(GTK_WINDOW(frame), argv[i + 1]);
+        gtk_window_set_default_size(GTK_WINDOW(frame), 400, 80);
+        g_object_set_data_full(G_OBJECT(frame), kMarker, g_strdup(Marker(argv[i])), g_free);
+        GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
+        GtkWidget* bar = GTK_WIDGET(g_object_new(peer_bar_get_type(), nullptr));
+        g_object_set_data_full(G_OBJECT(bar), kMarker, g_strdup(barMarker), g_free);
+        gtk_entry_set_text(GTK_ENTRY(bar), argv[i + 2]);
+        if (barRole != ATK_ROLE_INVALID)
+            atk_object_set_role(gtk_widget_get_accessible(bar), barRole);
+        const int index = static_cast<int>(g_windows.size());
+        g_signal_connect(bar, "activate", G_CALLBACK(OnActivate), GINT_TO_POINTER(index));
+        GtkWidget* page = gtk_entry_new();
+        gtk_box_pack_start(GTK_BOX(box), bar, FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(box), page, FALSE, FALSE, 0);
+        gtk_container_add(GTK_CONTAINER(frame), box);
+        gtk_widget_show_all(frame);
+        g_windows.push_back({frame, bar, page});
+    }
+    GIOChannel* commands = g_io_channel_unix_new(STDIN_FILENO);
+    g_io_add_watch(commands, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP), OnCommand, nullptr);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    gtk_main();
+    g_io_channel_unref(commands);
+    return 0;
+}
