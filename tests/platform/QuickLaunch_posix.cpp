@@ -93,7 +93,9 @@ TEST_P(AgentPairingTest, StartsOnlyBetweenTheTwoAccountsItIsMeantFor) {
     const bool started = shell.StartProgram(path, session::kShowMinimized);
     serving.join();
     EXPECT_EQ(started, c.started);
-    if (c.started) EXPECT_TRUE(program.Ran());
+    if (c.started) {
+        EXPECT_TRUE(program.Ran());
+    }
     if (!c.started && c.programExists) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         EXPECT_FALSE(std::filesystem::exists(program.mark)) << "started all the same";

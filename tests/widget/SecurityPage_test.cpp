@@ -94,8 +94,11 @@ TEST_P(SecurityLoadTest, OnlyTheNumberOneTicksAndALeftClearedBoxDeletesWhatWasTh
     const int i = 4;  // "Hide Background Page"
     Store(i, GetParam().value, GetParam().type);
     EXPECT_EQ(Box(i)->isChecked(), GetParam().ticked);
-    for (int other = 0; other < kPolicyCount; ++other)
-        if (other != i) EXPECT_FALSE(Box(other)->isChecked()) << kPolicies[other].box;
+    for (int other = 0; other < kPolicyCount; ++other) {
+        if (other != i) {
+            EXPECT_FALSE(Box(other)->isChecked()) << kPolicies[other].box;
+        }
+    }
     ExpectApplied(Apply());
     EXPECT_EQ(Stored(i), GetParam().ticked ? kOne : store::Variant());
 }
