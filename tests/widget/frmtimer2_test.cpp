@@ -194,6 +194,7 @@ TEST_F(TimerWindowTest, LogoutRightAfterSignInAddsTheDaysFirstRow) {
 // ---- The window's own controls ------------------------------------------------------
 
 struct Choice {
+    const char* what;
     int index;
     const char* remind;
 };
@@ -212,7 +213,9 @@ TEST_P(AlarmTest, TheChoiceIsStoredAsRemindAndNothingElseChanges) {
     EXPECT_TRUE(Child<QTimer>("Timer1")->isActive());
 }
 
-INSTANTIATE_TEST_SUITE_P(Choices, AlarmTest, ::testing::Values(Choice{0, "1"}, Choice{1, "0"}));
+INSTANTIATE_TEST_SUITE_P(Choices, AlarmTest,
+                         ::testing::Values(Choice{"AlarmOn", 0, "1"}, Choice{"AlarmOff", 1, "0"}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(TimerWindowTest, TheFirstAlarmChoiceIsStoredEvenWhenItWasAlreadySelected) {
     // A store left at "0" by the last session: the new one starts at "Alarm On".
