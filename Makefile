@@ -26,7 +26,10 @@ test: build
 fuzz: deps
 	JOBS=$(JOBS) scripts/fuzz-tests $(BUILD)
 
-wintest: deps
+# The Windows build also needs Debian's sources of SQLCipher and OpenSSL, fetched once
+# into the build folder.
+wintest:
+	scripts/install-deps --windows-sources $(BUILD)
 	JOBS=$(JOBS) scripts/wine-tests $(BUILD)
 
 # The Debian package, quorvel_<version>_amd64.deb in the build folder.

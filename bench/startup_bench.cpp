@@ -4,10 +4,10 @@
 // Target: under 150 ms. The key derivation of SQLCipher (PBKDF2, 64000 rounds) is
 // paid twice, once by each open; the cases below show the parts.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "db/Compaction.h"
@@ -21,9 +21,9 @@ namespace fs = std::filesystem;
 class ScratchDir {
   public:
     ScratchDir() {
-        std::string pattern = (fs::temp_directory_path() / "quorvel-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        path_ = pattern;
+        std::random_device random;
+        path_ = fs::temp_directory_path() / ("quorvel-bench-" + std::to_string(random()));
+        if (!fs::create_directory(path_)) std::abort();
     }
     ~ScratchDir() {
         std::error_code ec;

@@ -7,9 +7,6 @@
 #     elsewhere; in any other folder, files named *_win32.cpp only on Windows and
 #     *_posix.cpp only elsewhere (the operating system's half of a unit, e.g.
 #     storage/FileOps_posix.cpp);
-#   - src/db/** and src/storage/** need SQLCipher and are left out of the Windows core,
-#     as are files named *_db.cpp elsewhere (the parts of a subsystem that reach the
-#     data file);
 #   - src/startup/main.cpp is the program's entry;
 #   - everything else under src/ is the Qt-free core (quorvel_core).
 
@@ -42,9 +39,6 @@ function(quorvel_collect_sources core_out ui_out fakes_out)
       continue()
     endif()
     if(file MATCHES "/src/platform/(x11|atspi)/" AND QUORVEL_CORE_ONLY)
-      continue()
-    endif()
-    if((file MATCHES "/src/(db|storage|platform/posix)/" OR file MATCHES "_db\\.cpp$") AND QUORVEL_CORE_ONLY)
       continue()
     endif()
     if(file MATCHES "/src/platform/fake/")

@@ -16,9 +16,9 @@ std::string ReplacementPath(const std::string& dataFile) {
 
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
-    const auto ca = std::filesystem::weakly_canonical(a, ec);
+    const auto ca = std::filesystem::weakly_canonical(storage::PathOf(a), ec);
     if (ec) return a == b;
-    const auto cb = std::filesystem::weakly_canonical(b, ec);
+    const auto cb = std::filesystem::weakly_canonical(storage::PathOf(b), ec);
     if (ec) return a == b;
     return ca == cb;
 }
@@ -88,7 +88,7 @@ bool ExportCompactedCopy(const std::string& dataFile, const std::string& copy,
 }  // namespace
 
 std::string CompactionCopyPath(const std::string& sysDir) {
-    return (std::filesystem::path(sysDir) / "QuorvelData.mdb").string();
+    return storage::TextOf(storage::PathOf(sysDir) / "QuorvelData.mdb");
 }
 
 std::vector<std::string> CompactDataFile(const std::string& programFolder,
@@ -112,7 +112,7 @@ std::vector<std::string> CompactDataFile(const std::string& programFolder,
     storage::FolderLock lock;
     std::string error;
     bool busy = false;
-    const std::string folder = std::filesystem::path(dataFile).parent_path().string();
+    const std::string folder = storage::TextOf(storage::PathOf(dataFile).parent_path());
     if (!lock.Acquire(folder, storage::FolderLock::Mode::Exclusive, error, &busy)) {
         errors.push_back(busy ? "The data file '" + dataFile +
                                     "' is in use by another instance; it is not compacted."

@@ -127,15 +127,16 @@ std::optional<double> ColumnNumber(const sqlite::Statement& row, int column) {
 }  // namespace
 
 std::string DataFilePath(const std::string& programFolder) {
-    return (std::filesystem::path(programFolder) / "Data" / "QuorvelData.mdb").string();
+    return storage::TextOf(storage::PathOf(programFolder) / "Data" / "QuorvelData.mdb");
 }
 
 sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& password,
                                  std::string& error) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        error = std::filesystem::exists(path, ec) ? "'" + path + "' is not a file."
-                                                  : "Could not find file '" + path + "'.";
+    if (!std::filesystem::is_regular_file(storage::PathOf(path), ec)) {
+        error = std::filesystem::exists(storage::PathOf(path), ec)
+                    ? "'" + path + "' is not a file."
+                    : "Could not find file '" + path + "'.";
         return {};
     }
     // Read-write only: opening never creates a file in place of a missing one.
@@ -165,7 +166,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
                                          std::string& error) {
     storage::FolderLock lock;
     bool busy = false;
-    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const std::string folder = storage::TextOf(storage::PathOf(path).parent_path());
     if (!lock.Acquire(folder.empty() ? "." : folder, storage::FolderLock::Mode::Shared, error,
                       &busy)) {
         if (busy)

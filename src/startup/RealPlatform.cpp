@@ -18,9 +18,12 @@
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Instance.h"
 #elif defined(_WIN32)
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32Instance.h"
+#include "platform/win32/Win32Locale.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32SystemInfo.h"
 #include "platform/win32/Win32WindowSystem.h"
 #endif
@@ -109,15 +112,17 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     }
     real->desktop_ = std::make_unique<platform::X11Desktop>(static_cast<Display*>(x11Display));
 #elif defined(_WIN32)
+    // Every Windows service starts; none needs a display handed in.
+    (void)error;
     (void)x11Display;
     real->instance_ = std::make_unique<platform::Win32Instance>();
     real->desktop_ = std::make_unique<platform::Win32Desktop>();
     real->systemInfo_ = std::make_unique<platform::Win32SystemInfo>();
     real->registry_ = std::make_unique<platform::Win32Registry>();
     real->windows_ = std::make_unique<platform::Win32WindowSystem>();
-    // The Windows build carries the core only (docs/architecture.md lists what it lacks).
-    error = "This build has no Windows clock, locale or shell.";
-    return nullptr;
+    real->clock_ = std::make_unique<platform::Win32Clock>();
+    real->locale_ = std::make_unique<platform::Win32Locale>();
+    real->shell_ = std::make_unique<platform::Win32Shell>();
 #endif
     return real;
 }

@@ -3,6 +3,7 @@
 // instant: an advisory folder lock, durable copies and atomic replacement. What the
 // operating system does differently lives in FileOps_<os>.cpp; this header and
 // FileOps.cpp are the same everywhere.
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -29,6 +30,11 @@ class FolderLock {
     struct Held;  // the operating system's handle that carries the lock
     std::unique_ptr<Held> held_;
 };
+
+// Paths are UTF-8 text everywhere. std::filesystem reads a plain std::string in the
+// ANSI code page on Windows, which loses every other name: go through these instead.
+std::filesystem::path PathOf(const std::string& utf8);
+std::string TextOf(const std::filesystem::path& path);
 
 // Creates an empty file that must not exist yet (readable by its owner only).
 bool CreateNewEmptyFile(const std::string& path, std::string& error);

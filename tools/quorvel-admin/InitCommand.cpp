@@ -1,18 +1,14 @@
 // `quorvel-admin init`: provisions the program folder for this user: the keyed data
 // file with its tables and the logins "admin" and "guest", the Systemfiles folder,
 // and the program's four keys in the settings store.
-#include <termios.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 #include <optional>
 
 #include "Commands.h"
+#include "Host.h"
 #include "db/Database.h"
 #include "panel/Configuration.h"
-#include "platform/posix/HiveRegistry.h"
-#include "platform/posix/XdgPaths.h"
 #include "storage/FileOps.h"
 #include "store/mdlRegistry.h"
 
@@ -22,29 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Turns terminal echo off while a password is typed, and back on on every path.
-class NoEcho {
-  public:
-    NoEcho() {
-        if (::tcgetattr(STDIN_FILENO, &saved_) == 0) {
-            termios quiet = saved_;
-            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-            active_ = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
-        }
-    }
-    ~NoEcho() {
-        if (active_) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
-    }
-    NoEcho(const NoEcho&) = delete;
-    NoEcho& operator=(const NoEcho&) = delete;
-
-  private:
-    termios saved_{};
-    bool active_ = false;
-};
-
 std::optional<std::string> AskPassword(const std::string& login, std::ostream& err) {
-    if (!::isatty(STDIN_FILENO)) {
+    if (!InputIsTerminal()) {
         err << "quorvel-admin: no terminal to ask for the " << login << " password; give it with --"
             << login << "-password\n";
         return std::nullopt;
@@ -111,7 +86,7 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
         }
     }
 
-    const std::string program = platform::XdgProgramFolder();
+    const std::string program = ProgramFolder();
     const std::string dataFile = db::DataFilePath(program);
     std::error_code ec;
     const bool exists = fs::exists(dataFile, ec);
@@ -158,11 +133,10 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
     }
     lock.Release();
 
-    const std::string storePath = platform::XdgSettingsStorePath();
-    platform::HiveRegistry hive(storePath);
-    if (!hive.ok()) {
-        err << "quorvel-admin: cannot open the settings store " << storePath << ": " << hive.error()
-            << "\n";
+    const auto store = OpenSettingsStore(true);
+    if (!store->usable()) {
+        err << "quorvel-admin: cannot open the settings store " << SettingsStoreLocation() << ": "
+            << store->error() << "\n";
         return 1;
     }
     // The program's own keys, and the browser settings keys the control panel's
@@ -170,17 +144,20 @@ int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
     // itself never creates a key it writes).
     for (const char* key : {store::kSettingsKey, store::kTimersKey, store::kProgramsKey,
                             store::kUrlsKey, panel::kBrowserMainKey, panel::kBrowserCacheKey}) {
-        platform::ScopedKey made(hive);
-        if (const auto rc = hive.CreateKey(platform::kHkeyCurrentUser, key, made.out())) {
-            err << "quorvel-admin: cannot create the key " << key << " in " << storePath << ": "
-                << (hive.error().empty() ? "status " + std::to_string(rc) : hive.error()) << "\n";
+        platform::ScopedKey made(store->registry());
+        if (const auto rc =
+                store->registry().CreateKey(platform::kHkeyCurrentUser, key, made.out())) {
+            err << "quorvel-admin: cannot create the key " << key << " in "
+                << SettingsStoreLocation() << ": "
+                << (store->error().empty() ? "status " + std::to_string(rc) : store->error())
+                << "\n";
             return 1;
         }
     }
 
     out << "Program folder: " << program << "\n"
         << "Data file:      " << dataFile << " (logins admin and guest)\n"
-        << "Settings store: " << storePath << "\n";
+        << "Settings store: " << SettingsStoreLocation() << "\n";
     return 0;
 }
 

@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <ostream>
 #include <vector>
 
 #include "Commands.h"
+#include "Host.h"
 #include "RegArgs.h"
 #include "platform/RegistryRules.h"
-#include "platform/posix/HiveRegistry.h"
-#include "platform/posix/XdgPaths.h"
 #include "store/mdlRegistry.h"
 
 namespace quorvel::admin {
@@ -90,29 +88,31 @@ void PrintValue(std::ostream& out, const std::string& name, std::uint32_t type,
 }
 
 // A failure the store itself reported, as opposed to a key or value that is not there.
-int Unreadable(const HiveRegistry& hive, std::int32_t status, std::ostream& err) {
-    err << "settings store unreadable: " << hive.path() << ": "
-        << (hive.error().empty() ? "status " + std::to_string(status) : hive.error()) << "\n";
+int Unreadable(const SettingsStore& userStore, std::int32_t status, std::ostream& err) {
+    const std::string why = userStore.error();
+    err << "settings store unreadable: " << SettingsStoreLocation() << ": "
+        << (why.empty() ? "status " + std::to_string(status) : why) << "\n";
     return 1;
 }
 
 // Opens an existing key; on failure reports it and gives the exit status.
-int OpenExisting(HiveRegistry& hive, const std::string& key, ScopedKey& handle, std::ostream& err,
-                 const char* hint = "") {
-    const auto rc = hive.OpenKey(kHkeyCurrentUser, key, handle.out());
+int OpenExisting(SettingsStore& userStore, const std::string& key, ScopedKey& handle,
+                 std::ostream& err, const char* hint = "") {
+    const auto rc = userStore.registry().OpenKey(kHkeyCurrentUser, key, handle.out());
     if (rc == kErrorSuccess) return 0;
-    if (rc == kErrorRegistryIo) return Unreadable(hive, rc, err);
+    if (rc == kErrorRegistryIo) return Unreadable(userStore, rc, err);
     err << "ERROR: the key " << KeyName(key) << " " << Why(rc) << hint << "\n";
     return 1;
 }
 
 // The name of the value at `index`, in a buffer grown until the name fits.
-std::int32_t EnumName(HiveRegistry& hive, RegKey key, std::uint32_t index, std::string& name) {
+std::int32_t EnumName(SettingsStore& userStore, RegKey key, std::uint32_t index,
+                      std::string& name) {
     std::vector<char> buffer(256);
     for (int attempt = 0; attempt < 32; ++attempt) {
         auto length = static_cast<std::uint32_t>(buffer.size());
-        const auto rc =
-            hive.EnumValue(key, index, buffer.data(), &length, nullptr, nullptr, nullptr);
+        const auto rc = userStore.registry().EnumValue(key, index, buffer.data(), &length, nullptr,
+                                                       nullptr, nullptr);
         if (rc == kErrorSuccess) name.assign(buffer.data(), length);
         if (rc != kErrorMoreData) return rc;
         buffer.resize(std::max<std::size_t>(length + 1u, buffer.size() * 2));
@@ -121,13 +121,13 @@ std::int32_t EnumName(HiveRegistry& hive, RegKey key, std::uint32_t index, std::
 }
 
 // A value's type and bytes; asked again should it grow between the size and the read.
-std::int32_t ReadValue(HiveRegistry& hive, RegKey key, const std::string& name, std::uint32_t& type,
-                       std::vector<std::uint8_t>& data) {
+std::int32_t ReadValue(SettingsStore& userStore, RegKey key, const std::string& name,
+                       std::uint32_t& type, std::vector<std::uint8_t>& data) {
     std::uint32_t size = 0;
-    auto rc = hive.QueryValue(key, name, &type, nullptr, &size);
+    auto rc = userStore.registry().QueryValue(key, name, &type, nullptr, &size);
     for (int attempt = 0; rc == kErrorSuccess && attempt < 8; ++attempt) {
         data.resize(size);
-        rc = hive.QueryValue(key, name, &type, data.data(), &size);
+        rc = userStore.registry().QueryValue(key, name, &type, data.data(), &size);
         if (rc == kErrorSuccess) data.resize(size);
         if (rc != kErrorMoreData) return rc;
         rc = kErrorSuccess;
@@ -135,16 +135,17 @@ std::int32_t ReadValue(HiveRegistry& hive, RegKey key, const std::string& name, 
     return rc;
 }
 
-int Query(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std::ostream& err) {
-    ScopedKey handle(hive);
-    if (const int status = OpenExisting(hive, request.key, handle, err)) return status;
+int Query(SettingsStore& userStore, const RegRequest& request, std::ostream& out,
+          std::ostream& err) {
+    ScopedKey handle(userStore.registry());
+    if (const int status = OpenExisting(userStore, request.key, handle, err)) return status;
     // Names as the store compares them: ignoring the letter case of ASCII letters.
     std::vector<std::string> names;
     for (std::uint32_t index = 0;; ++index) {
         std::string name;
-        const auto rc = EnumName(hive, handle.get(), index, name);
+        const auto rc = EnumName(userStore, handle.get(), index, name);
         if (rc == kErrorNoMoreItems) break;
-        if (rc != kErrorSuccess) return Unreadable(hive, rc, err);
+        if (rc != kErrorSuccess) return Unreadable(userStore, rc, err);
         if (!request.value || SameName(*request.value, name)) names.push_back(std::move(name));
         if (request.value && !names.empty()) break;
     }
@@ -157,27 +158,28 @@ int Query(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std:
     for (const auto& name : names) {
         std::uint32_t type = 0;
         std::vector<std::uint8_t> data;
-        const auto rc = ReadValue(hive, handle.get(), name, type, data);
+        const auto rc = ReadValue(userStore, handle.get(), name, type, data);
         if (rc == kErrorFileNotFound) continue;  // deleted since it was listed
-        if (rc != kErrorSuccess) return Unreadable(hive, rc, err);
+        if (rc != kErrorSuccess) return Unreadable(userStore, rc, err);
         PrintValue(out, name, type, data);
     }
     return 0;
 }
 
-int Add(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std::ostream& err) {
+int Add(SettingsStore& userStore, const RegRequest& request, std::ostream& out, std::ostream& err) {
     // Like the program, a value is written into an existing key only.
-    ScopedKey handle(hive);
+    ScopedKey handle(userStore.registry());
     if (const int status =
-            OpenExisting(hive, request.key, handle, err, " (create it with reg addkey)"))
+            OpenExisting(userStore, request.key, handle, err, " (create it with reg addkey)"))
         return status;
     // The program's own write rule, so what is stored here is what the program stores.
     const store::Variant value = request.type == kRegDword
                                      ? store::Variant(static_cast<std::int32_t>(request.number))
                                      : store::Variant(request.text);
-    const auto rc = store::mdlRegistry(hive).WriteKeyValue(
-        handle.get(), *request.value, static_cast<std::int32_t>(request.type), value);
-    if (rc == kErrorRegistryIo) return Unreadable(hive, rc, err);
+    const auto rc = store::mdlRegistry(userStore.registry())
+                        .WriteKeyValue(handle.get(), *request.value,
+                                       static_cast<std::int32_t>(request.type), value);
+    if (rc == kErrorRegistryIo) return Unreadable(userStore, rc, err);
     if (rc != kErrorSuccess) {
         err << "ERROR: cannot write " << Shown(*request.value) << " in " << KeyName(request.key)
             << ": "
@@ -192,10 +194,11 @@ int Add(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std::o
     return 0;
 }
 
-int AddKey(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std::ostream& err) {
-    ScopedKey handle(hive);
-    const auto rc = hive.CreateKey(kHkeyCurrentUser, request.key, handle.out());
-    if (rc == kErrorRegistryIo) return Unreadable(hive, rc, err);
+int AddKey(SettingsStore& userStore, const RegRequest& request, std::ostream& out,
+           std::ostream& err) {
+    ScopedKey handle(userStore.registry());
+    const auto rc = userStore.registry().CreateKey(kHkeyCurrentUser, request.key, handle.out());
+    if (rc == kErrorRegistryIo) return Unreadable(userStore, rc, err);
     if (rc != kErrorSuccess) {
         err << "ERROR: the key " << KeyName(request.key) << " " << Why(rc) << "\n";
         return 1;
@@ -204,11 +207,12 @@ int AddKey(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std
     return 0;
 }
 
-int Delete(HiveRegistry& hive, const RegRequest& request, std::ostream& out, std::ostream& err) {
-    ScopedKey handle(hive);
-    if (const int status = OpenExisting(hive, request.key, handle, err)) return status;
-    const auto rc = hive.DeleteValue(handle.get(), *request.value);
-    if (rc == kErrorRegistryIo) return Unreadable(hive, rc, err);
+int Delete(SettingsStore& userStore, const RegRequest& request, std::ostream& out,
+           std::ostream& err) {
+    ScopedKey handle(userStore.registry());
+    if (const int status = OpenExisting(userStore, request.key, handle, err)) return status;
+    const auto rc = userStore.registry().DeleteValue(handle.get(), *request.value);
+    if (rc == kErrorRegistryIo) return Unreadable(userStore, rc, err);
     if (rc != kErrorSuccess) {
         err << "ERROR: the value " << Shown(*request.value) << " does not exist in "
             << KeyName(request.key) << "\n";
@@ -226,35 +230,26 @@ int RegCommand(const Args& args, std::ostream& out, std::ostream& err) {
         err << "ERROR: " << error << "\n" << RegUsage(args.empty() ? "" : args[0]);
         return 2;
     }
-    const std::string path = XdgSettingsStorePath();
     // Only addkey may bring a store into being; looking at or changing a value of a
     // store that is not there finds no key.
-    const bool creates = request.verb == RegRequest::Verb::AddKey;
-    std::error_code ec;
-    const bool present = std::filesystem::exists(path, ec);
-    if (ec) {
-        err << "settings store unreadable: " << path << ": " << ec.message() << "\n";
-        return 1;
-    }
-    if (!creates && !present) {
+    const auto userStore = OpenSettingsStore(request.verb == RegRequest::Verb::AddKey);
+    if (!userStore) {
         err << "ERROR: the key " << KeyName(request.key) << " does not exist (no settings store at "
-            << path << ")\n";
+            << SettingsStoreLocation() << ")\n";
         return 1;
     }
-    HiveRegistry hive(
-        path, creates ? HiveRegistry::Mode::CreateIfMissing : HiveRegistry::Mode::ExistingOnly);
-    if (!hive.ok()) return Unreadable(hive, kErrorRegistryIo, err);
+    if (!userStore->usable()) return Unreadable(*userStore, kErrorRegistryIo, err);
     switch (request.verb) {
         case RegRequest::Verb::Query:
-            return Query(hive, request, out, err);
+            return Query(*userStore, request, out, err);
         case RegRequest::Verb::Add:
-            return Add(hive, request, out, err);
+            return Add(*userStore, request, out, err);
         case RegRequest::Verb::AddKey:
-            return AddKey(hive, request, out, err);
+            return AddKey(*userStore, request, out, err);
         case RegRequest::Verb::Delete:
             break;
     }
-    return Delete(hive, request, out, err);
+    return Delete(*userStore, request, out, err);
 }
 
 }  // namespace quorvel::admin

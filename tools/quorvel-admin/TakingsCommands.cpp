@@ -5,15 +5,15 @@
 #include <sstream>
 
 #include "Commands.h"
+#include "Host.h"
 #include "db/Database.h"
-#include "platform/posix/XdgPaths.h"
 
 namespace quorvel::admin {
 
 namespace {
 
 std::unique_ptr<db::Database> OpenDataFile(std::ostream& err) {
-    const std::string path = db::DataFilePath(platform::XdgProgramFolder());
+    const std::string path = db::DataFilePath(ProgramFolder());
     std::string error;
     auto file = db::Database::Open(path, db::kDataFilePassword, error);
     if (!file) err << "quorvel-admin: cannot open the data file " << path << ": " << error << "\n";

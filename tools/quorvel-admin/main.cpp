@@ -5,7 +5,7 @@
 #include <string>
 
 #include "Commands.h"
-#include "platform/posix/XdgPaths.h"
+#include "Host.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     }
     // Every command reaches the program's files; without a home for them it stops
     // before any path is made (never one in the current folder).
-    if (std::string why; !quorvel::platform::XdgPathsKnown(why)) {
+    if (std::string why; !quorvel::admin::FoldersKnown(why)) {
         std::cerr << "quorvel-admin: " << why << "\n";
         return 1;
     }

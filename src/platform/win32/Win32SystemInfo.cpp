@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/WideText.h"
+
 namespace quorvel::platform {
 
 namespace {
@@ -43,11 +45,13 @@ std::string Win32SystemInfo::SystemDirectory() const {
     return path;
 }
 
+// In UTF-8, as every path of the program: the data file's path goes to SQLCipher and
+// the file calls (storage::FileOps) as UTF-8, whatever the ANSI code page.
 std::string Win32SystemInfo::ProgramFolder() const {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         // A full buffer means the name was cut short: try again with more room.
         if (length < path.size()) {
@@ -55,13 +59,14 @@ std::string Win32SystemInfo::ProgramFolder() const {
             break;
         }
         if (path.size() >= 32768) return {};
-        path.assign(path.size() * 2, '\0');
+        path.assign(path.size() * 2, L'\0');
     }
-    const auto slash = path.find_last_of("\\/");
-    if (slash == std::string::npos) return {};
+    const auto slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return {};
     path.resize(slash);
-    DropTrailingSeparator(path);
-    return path;
+    std::string folder = Narrow(path);
+    DropTrailingSeparator(folder);
+    return folder;
 }
 
 }  // namespace quorvel::platform
