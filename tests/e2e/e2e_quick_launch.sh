@@ -3,7 +3,8 @@
 # keyword blocked with "Enable Blocking" ticked, five quick-launch programs added
 # (one of them a script that leaves a mark), a restriction applied. Then a guest
 # session: the timer window lists the five programs in the order they were added, a
-# click on one starts it, and "On Top" keeps the window above another window raised
+# click on one starts it, the session's blocker sends a browser away from an address
+# with the keyword, and "On Top" keeps the window above another window raised
 # over it (the window manager's stacking order says so) until it is cleared again.
 # Screenshots of the three tabs and of the timer window at 1024x768.
 source "$(dirname "$0")/lib.sh"
@@ -82,6 +83,20 @@ e2e_shot "$E2E_NAME-1024x768-timer-window"
 read -r x y < <(a11y where "list item" "Mark the visit") || e2e_fail "no place for the program"
 xdotool mousemove "$x" "$y" click 1
 e2e_wait 20 "the program's mark" test -s "$MARK"
+
+# ---- The blocker holds the keyword ----------------------------------------------------
+# A stand-in browser (tests/platform/browserpeer) showing an address with the keyword:
+# the session's blocker rewrites its bar and presses Enter, which the stand-in prints.
+PEER=$E2E_BUILD/tests/browserpeer
+[ -x "$PEER" ] || e2e_fail "the stand-in browser $PEER is not built"
+# Its commands come on standard input, and it ends at their end: keep it open.
+mkfifo "$E2E_TMP/peer-in"
+exec 7<>"$E2E_TMP/peer-in"
+e2e_bg peer bash -c 'exec "$0" "$@" <&7' "$PEER" Firefox id=urlbar-input "combo box" \
+    - "Casino night — Mozilla Firefox" "http://www.casino.com/tables"
+sent_away() { grep '^activate 0 ' "$E2E_TMP/peer.log" | grep -vq casino; }
+e2e_wait 60 "the blocker to send the stand-in browser away from the keyword" sent_away
+kill "$E2E_LAST_PID"
 
 # ---- "On Top" -------------------------------------------------------------------------
 e2e_bg xlogo xlogo -geometry 600x500+0+0
