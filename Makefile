@@ -1,8 +1,9 @@
 # The two entry points: `make run` sets up, builds and starts the program on a
 # demo folder; `make test` sets up, builds and runs every test: the Linux build under
-# CTest, the fuzz targets for a few seconds each (`make fuzz` alone), then the Windows
-# build of the core under Wine (`make wintest` alone). `make package` builds the
-# Debian package.
+# CTest, the sanitizer build's unit, platform and widget tests, the fuzz targets for a
+# few seconds each (`make fuzz` alone), then the Windows build of the core under Wine
+# (`make wintest` alone). A skipped test fails it unless tests/allowed-skips.txt gives
+# the reason. `make package` builds the Debian package.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
@@ -19,7 +20,9 @@ run: build
 	scripts/run-demo $(BUILD)
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -O ctest.log
+	scripts/check-skips $(BUILD)/ctest.log
+	JOBS=$(JOBS) scripts/sanitizer-tests $(BUILD)
 	$(MAKE) --no-print-directory fuzz
 	$(MAKE) --no-print-directory wintest
 

@@ -116,7 +116,7 @@ std::vector<std::string> CompactDataFile(const std::string& programFolder,
     if (!lock.Acquire(folder, storage::FolderLock::Mode::Exclusive, error, &busy)) {
         errors.push_back(busy ? "The data file '" + dataFile +
                                     "' is in use by another instance; it is not compacted."
-                              : "Could not find file '" + dataFile + "'.");
+                              : UnreachableDataFile(dataFile));
         return errors;
     }
 

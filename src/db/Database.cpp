@@ -130,13 +130,29 @@ std::string DataFilePath(const std::string& programFolder) {
     return storage::TextOf(storage::PathOf(programFolder) / "Data" / "QuorvelData.mdb");
 }
 
+std::string UnreachableDataFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    (void)fs::status(storage::PathOf(path), ec);
+    if (!ec || ec == std::errc::no_such_file_or_directory)
+        return "Could not find file '" + path + "'.";
+    // The nearest folder on the way that cannot be looked into.
+    fs::path blocked = storage::PathOf(path).parent_path();
+    for (fs::path up = blocked.parent_path(); !up.empty() && up != blocked; up = up.parent_path()) {
+        std::error_code upError;
+        fs::directory_iterator probe(up, upError);
+        if (!upError) break;
+        blocked = up;
+    }
+    return "Cannot read the folder '" + storage::TextOf(blocked) + "': " + ec.message() + ".";
+}
+
 sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& password,
                                  std::string& error) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(storage::PathOf(path), ec)) {
-        error = std::filesystem::exists(storage::PathOf(path), ec)
-                    ? "'" + path + "' is not a file."
-                    : "Could not find file '" + path + "'.";
+        error = std::filesystem::exists(storage::PathOf(path), ec) ? "'" + path + "' is not a file."
+                                                                   : UnreachableDataFile(path);
         return {};
     }
     // Read-write only: opening never creates a file in place of a missing one.
@@ -172,7 +188,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
         if (busy)
             error = "The data file '" + path + "' is being compacted by another instance.";
         else if (!storage::FileExists(path))
-            error = "Could not find file '" + path + "'.";
+            error = UnreachableDataFile(path);
         return nullptr;
     }
     sqlite::Connection conn = OpenKeyedFile(path, password, error);

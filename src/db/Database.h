@@ -22,6 +22,11 @@ inline constexpr const char* kDataFilePassword = "quiltmoss";
 // <program folder>/Data/QuorvelData.mdb
 std::string DataFilePath(const std::string& programFolder);
 
+// Why the data file at `path` cannot be reached: "Could not find file '...'." when
+// nothing is there, else what stands in the way (a folder on the way that this user
+// cannot read, named with the system's reason).
+std::string UnreachableDataFile(const std::string& path);
+
 class Database {
   public:
     // Opens an existing keyed data file. Never creates one: a missing, damaged or

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
 
@@ -21,6 +22,7 @@
 #include "session/CloseOut.h"
 #include "session/frmtimer2.h"
 #include "startup/publicFunc.h"
+#include "ui/PasswordBox.h"
 #include "ui/Text.h"
 
 namespace quorvel::ui {
@@ -143,7 +145,7 @@ frmstart::frmstart(App& app) : app_(app) {
 
     txtLog_ = MakeBox(Picture2_, "txtLog", login::kLoginMaxLength);
     txtpas_ = MakeBox(Picture2_, "txtpas", login::kPasswordMaxLength);
-    txtpas_->setEchoMode(QLineEdit::Password);
+    MaskAsPassword(*txtpas_);
     cmdsubt_ = MakeButton(Picture2_, "cmdsubt", "Enter");
     cmdsubt_->setEnabled(false);
     cmdcan_ = MakeButton(Picture2_, "cmdcan", "Cancel");
@@ -250,7 +252,7 @@ void frmstart::closeEvent(QCloseEvent* event) {
 }
 
 void frmstart::Form_Activate() {
-    stimer1_->start();
+    HoldLock(true);
     startup::LockDesktop(app_.pv, startup::kLock);
     ShowPreviousSession(session::ShowPreviousUser(app_.pv));
     session::CloseOutSession(app_.pv);
@@ -299,6 +301,31 @@ void frmstart::stimer1_Timer() {
         return;
     }
     desktop.KeepScreenSaverRunning();
+    // At rest, the ticks stop until the platform reports a disturbance: a kiosk
+    // waiting for a sign-in then does no work at all.
+    if (desktop.LockSettled()) stimer1_->stop();
+}
+
+void frmstart::LockDisturbed() {
+    // LockSettled reads what happened whether or not the screen holds the desktop now.
+    const bool settled = app_.pv.os.desktop.LockSettled();
+    if (!holdingLock_ || settled) return;
+    stimer1_->start();
+    stimer1_Timer();
+}
+
+void frmstart::HoldLock(bool hold) {
+    holdingLock_ = hold;
+    if (!hold) {
+        stimer1_->stop();
+        return;
+    }
+    stimer1_->start();
+    const int events = app_.pv.os.desktop.LockEventDescriptor();
+    if (!lockEvents_ && events >= 0) {
+        lockEvents_ = new QSocketNotifier(events, QSocketNotifier::Read, this);
+        connect(lockEvents_, &QSocketNotifier::activated, this, &frmstart::LockDisturbed);
+    }
 }
 
 void frmstart::RemakeNativeWindow() {
@@ -340,11 +367,11 @@ void frmstart::cmdcan_Click() {
 
 void frmstart::Fail(const QString& text, QLineEdit* box) {
     platform::Desktop& desktop = app_.pv.os.desktop;
-    stimer1_->stop();
+    HoldLock(false);
     desktop.SetTopMost(Handle(), false);
     app_.msg.MsgBox(text, kMbExclamation, FromStored(app_.pv.AppTitle));
     desktop.SetTopMost(Handle(), true);
-    stimer1_->start();
+    HoldLock(true);
     box->setFocus(Qt::OtherFocusReason);
     box->selectAll();
 }
@@ -370,7 +397,7 @@ void frmstart::cmdsubt_Click() {
             return;
         case login::SignIn::Admin:
             startup::HideTrayClock(pv, false, Handle());
-            stimer1_->stop();
+            HoldLock(false);
             startup::LockDesktop(pv, startup::kUnlock);
             txtLog_->clear();
             txtpas_->clear();
@@ -387,7 +414,7 @@ void frmstart::cmdsubt_Click() {
                 app_.forms.Get<frmBlocks>();
             startup::LockDesktop(pv, startup::kUnlock);
             startup::HideTrayClock(pv, true, Handle());
-            stimer1_->stop();
+            HoldLock(false);
             pv.os.desktop.SetTopMost(Handle(), false);
             txtLog_->clear();
             txtpas_->clear();

@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class QSocketNotifier;
 
 namespace quorvel::session {
 struct PreviousUser;
@@ -33,6 +34,9 @@ class frmstart : public QWidget {
     // it if it never was, load the picture, focus the login box.
     void Form_Activate();
     void stimer1_Timer();
+    // Something may have disturbed the lock (the platform's lock events): checks at
+    // once, then every tick until the lock is at rest again.
+    void LockDisturbed();
     void cmdsubt_Click();
     void cmdcan_Click();
     void txtpas_Change();
@@ -52,6 +56,9 @@ class frmstart : public QWidget {
     void ShowPreviousSession(const session::PreviousUser& previous);
     void ShowLoginPicture();
     void RemakeNativeWindow();
+    // Starts or stops holding the desktop with stimer1: while held, the timer ticks
+    // until the lock is at rest and again whenever it is disturbed.
+    void HoldLock(bool hold);
     std::uintptr_t Handle();
 
     App& app_;
@@ -60,6 +67,8 @@ class frmstart : public QWidget {
     QPushButton* cmdsubt_;
     QPushButton* cmdcan_;
     QTimer* stimer1_;
+    QSocketNotifier* lockEvents_ = nullptr;
+    bool holdingLock_ = false;
     QLabel* Image1_;
     QWidget* Picture2_;
     QLabel* Image2_;

@@ -11,6 +11,7 @@
 #include "panel/Passwords.h"
 #include "ui/Controls.h"
 #include "ui/MessageBox.h"
+#include "ui/PasswordBox.h"
 #include "ui/Text.h"
 
 namespace quorvel::ui {
@@ -21,8 +22,7 @@ namespace {
 QLineEdit* NewPasswordBox(QWidget* parent, const char* name) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
-    box->setEchoMode(QLineEdit::Password);
-    box->setStyleSheet("lineedit-password-character: 42;");
+    MaskAsPassword(*box);
     box->setMaxLength(login::kPasswordMaxLength);
     box->setContextMenuPolicy(Qt::NoContextMenu);
     return box;

@@ -12,6 +12,15 @@ struct LocalDateTime {
     friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
 };
 
+// True when the year, month and day name a day of the calendar (no 30 February).
+inline bool IsCalendarDay(const LocalDateTime& t) {
+    using namespace std::chrono;
+    return t.month >= 1 && t.day >= 1 &&
+           year_month_day{year{t.year}, month{static_cast<unsigned>(t.month)},
+                          day{static_cast<unsigned>(t.day)}}
+               .ok();
+}
+
 class Clock {
   public:
     virtual ~Clock() = default;

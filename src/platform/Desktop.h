@@ -26,6 +26,17 @@ class Desktop {
     // window no longer exists (another program destroyed it), so that its owner can
     // make it again.
     virtual bool SetTopMost(std::uintptr_t window, bool topMost) = 0;
+
+    // The lock at rest: the screen-saver-running state is held, the last window kept
+    // top-most is still there and on top, and nothing that could undo either has
+    // happened since the previous call. While it is, the login screen stops its timer
+    // until LockEventDescriptor becomes readable, so a kiosk waiting for a sign-in
+    // does no work. Where the system cannot tell (the default), false: the caller
+    // keeps checking every tick.
+    virtual bool LockSettled() { return false; }
+    // A descriptor that becomes readable when something may have disturbed the lock;
+    // -1 where there is none. Reading it is LockSettled's job.
+    virtual int LockEventDescriptor() { return -1; }
 };
 
 }  // namespace quorvel::platform

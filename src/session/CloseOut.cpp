@@ -1,7 +1,8 @@
 #include "session/CloseOut.h"
 
 #include <charconv>
-#include <chrono>
+
+#include "session/GuestSession.h"
 
 namespace quorvel::session {
 
@@ -11,13 +12,6 @@ namespace {
 
 std::string ReadTimersText(const store::publicVar& pv, const char* name) {
     return pv.settings.ReadSetting(kHkeyCurrentUser, store::kTimersKey, name).ToDisplayText();
-}
-
-bool IsCalendarDay(const platform::LocalDateTime& t) {
-    using namespace std::chrono;
-    return year_month_day{year{t.year}, month{static_cast<unsigned>(t.month)},
-                          day{static_cast<unsigned>(t.day)}}
-        .ok();
 }
 
 }  // namespace
@@ -59,17 +53,21 @@ void CloseOutSession(store::publicVar& pv, Takings& takings) {
                                  static_cast<std::int32_t>(platform::kRegDword));
     };
 
-    // A date that cannot be read names no day: there is nothing to book it into.
-    const auto day = pv.os.locale.ParseShortDate(dateText);
-    if (!day || !IsCalendarDay(*day)) {
+    // The identity the session stored at its start carries its day in a fixed form. The
+    // stored date text is in whatever format the system had then, which may have
+    // changed before this restart; it is read only for a session without an identity
+    // (its values written by hand). A date that cannot be read names no day: there is
+    // nothing to book it into.
+    std::string sessionId = ReadTimersText(pv, "SessionId");
+    auto day = SessionIdDay(sessionId);
+    if (!day) day = pv.os.locale.ParseShortDate(dateText);
+    if (!day || !platform::IsCalendarDay(*day)) {
         writeBooked();
         return;
     }
 
-    // The identity the session stored at its start. A session without one (its values
-    // written by hand) is named by what it stored, which is just as stable across
-    // repeated close-outs.
-    std::string sessionId = ReadTimersText(pv, "SessionId");
+    // A session without an identity is named by what it stored, which is just as
+    // stable across repeated close-outs.
     if (sessionId.empty())
         sessionId = "unnamed|" + ReadTimersText(pv, "UserId") + "|" + dateText + "|" +
                     ReadTimersText(pv, "LoginTime");

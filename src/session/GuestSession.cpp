@@ -27,6 +27,20 @@ std::string NewSessionId(const platform::LocalDateTime& now) {
     return text;
 }
 
+std::optional<platform::LocalDateTime> SessionIdDay(const std::string& sessionId) {
+    // "yyyymmdd-" and nothing else in its first nine characters.
+    if (sessionId.size() < 9 || sessionId[8] != '-') return std::nullopt;
+    for (std::size_t i = 0; i < 8; ++i)
+        if (sessionId[i] < '0' || sessionId[i] > '9') return std::nullopt;
+    const int number = std::stoi(sessionId.substr(0, 8));
+    platform::LocalDateTime day;
+    day.year = number / 10000;
+    day.month = number / 100 % 100;
+    day.day = number % 100;
+    if (!platform::IsCalendarDay(day)) return std::nullopt;
+    return day;
+}
+
 GuestSession::GuestSession(store::publicVar& pv, Takings& takings) : pv_(pv), takings_(takings) {}
 
 void GuestSession::Store(const char* name, const std::string& text) {

@@ -4,6 +4,7 @@
 // booking at Logout. The window only shows what this holds and forwards its events.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Clock.h"
@@ -23,8 +24,12 @@ enum class LogMode : std::int16_t { SessionStart = 1, Running = 2, SessionEnd = 
 // "1 : 5 : 30": hours, minutes and seconds without leading zeros.
 std::string ElapsedText(std::int32_t hours, std::int32_t minutes, std::int32_t seconds);
 
-// A fresh identity for a session, unique across runs of the program.
+// A fresh identity for a session, unique across runs of the program. It begins with
+// the session's start as "yyyymmdd-hhmmss-", whatever the system's date format.
 std::string NewSessionId(const platform::LocalDateTime& now);
+// The start day an identity made by NewSessionId carries; nullopt for any other text
+// (an identity written by hand, or none) or a day that is not on the calendar.
+std::optional<platform::LocalDateTime> SessionIdDay(const std::string& sessionId);
 
 class GuestSession {
   public:

@@ -12,12 +12,16 @@
 #include "db/Compaction.h"
 #include "db/Database.h"
 #include "login/frmstart.h"
+#include "startup/ExitStatus.h"
 #include "startup/StartupLogic.h"
 #include "ui/Text.h"
 
 namespace quorvel::ui {
 
 namespace {
+
+// How long start-up waits for the splash to be drawn before it goes on without.
+constexpr int kActivateUndrawnMs = 2000;
 
 // Twips to pixels at 96 dpi.
 constexpr int Px(int twips) {
@@ -121,6 +125,9 @@ frmSplash::frmSplash(App& app) : app_(app) {
     lblStatus->setStyleSheet(
         "QLabel { color: white; background: transparent; padding-left: 8px; }");
 
+    // Its first painting starts the activation (see showEvent).
+    lblStatus->installEventFilter(this);
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(3000);
@@ -138,8 +145,24 @@ void frmSplash::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
-    // The activation runs once the splash is on screen, so its status can be seen.
-    if (!activated_) QTimer::singleShot(0, this, &frmSplash::Form_Activate);
+    if (activated_) return;
+    // The compaction and the open can take seconds on a large data file, and nothing
+    // is drawn while they run: so they start only once the splash has been drawn
+    // saying "Intializing..." (eventFilter). Shown is not yet drawn: the window
+    // manager maps the window and the server asks for its contents after this.
+    lblStatus->setText("Intializing...");
+    // Should the window never be drawn (kept unmapped), start-up still goes on.
+    QTimer::singleShot(kActivateUndrawnMs, this, &frmSplash::Form_Activate);
+}
+
+bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
+    // Queued, so the activation runs after this painting has reached the screen.
+    if (watched == lblStatus && event->type() == QEvent::Paint && !activated_ &&
+        !activationQueued_) {
+        activationQueued_ = true;
+        QTimer::singleShot(0, this, &frmSplash::Form_Activate);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmSplash::Form_Activate() {
@@ -162,9 +185,11 @@ void frmSplash::Form_Activate() {
     std::unique_ptr<db::Database> conn =
         db::Database::Open(db::DataFilePath(programFolder), db::kDataFilePassword, error);
     if (!conn) {
-        // Without the data file the program cannot run: say why, and end.
+        // Without the data file the program cannot run: say why, and end with a status
+        // that says it failed.
         app_.msg.MsgBox(FromStored(error), kMbCritical, title);
         pv.Conn.reset();
+        app_.forms.SetExitStatus(startup::kExitStartFailed);
         app_.forms.Unload<frmSplash>();
         return;
     }

@@ -18,14 +18,15 @@ class frmSplash : public QWidget {
 
     // The single-instance check.
     void Form_Load();
-    // Runs once, when the splash is first shown: status, SysDir, compaction, Conn,
-    // then Timer1.
+    // Runs once, when the splash has first been drawn: status, SysDir, compaction,
+    // Conn, then Timer1.
     void Form_Activate();
     // Timer1, once: OsVersion, the old session log, the login screen, unload.
     void Timer1_Timer();
 
   protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     App& app_;
@@ -33,6 +34,7 @@ class frmSplash : public QWidget {
     QLabel* lblStatus;
     QTimer* Timer1;
     bool activated_ = false;
+    bool activationQueued_ = false;
 };
 
 }  // namespace quorvel::ui

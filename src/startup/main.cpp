@@ -87,7 +87,9 @@ int main(int argc, char** argv) {
 
     ui::QtFileDialogs files;
     Program program(pv, msg, files);
-    program.forms.OnAllUnloaded([] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); });
+    program.forms.OnAllUnloaded([&forms = program.forms] {
+        QTimer::singleShot(0, qApp, [&forms] { QCoreApplication::exit(forms.ExitStatus()); });
+    });
 
     program.forms.Get<ui::frmSplash>().show();
     const int status = application.exec();

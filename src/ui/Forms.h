@@ -59,12 +59,17 @@ class Forms {
     bool AnyLoaded() const;
     // Called when an unload leaves no window loaded (main ends the program there).
     void OnAllUnloaded(std::function<void()> handler) { onAllUnloaded_ = std::move(handler); }
+    // The status the program ends with once no window is left (startup/ExitStatus.h);
+    // a window that ends the program for a reason sets it before its unload.
+    void SetExitStatus(int status) { exitStatus_ = status; }
+    int ExitStatus() const { return exitStatus_; }
 
   private:
     static void Destroy(QPointer<QWidget> window);
     App& app_;
     std::map<std::type_index, QPointer<QWidget>> windows_;
     std::function<void()> onAllUnloaded_;
+    int exitStatus_ = 0;
 };
 
 }  // namespace quorvel::ui

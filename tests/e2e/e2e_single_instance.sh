@@ -6,7 +6,7 @@
 source "$(dirname "$0")/startup_lib.sh"
 
 su_home
-su_provision admin-pw guest-pw
+e2e_provision admin-pw guest-pw
 su_start_x wm
 
 su_start_quorvel 1

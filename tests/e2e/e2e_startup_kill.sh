@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Start-up killed with SIGKILL at random moments, 30 times, with ten years of daily
 # rows: after every kill the data file opens with its key and holds every row; a
-# compaction copy a kill leaves behind is gone after the next complete start.
+# compaction copy a kill leaves behind is gone after the next complete start. Then a
+# damaged data file ends the program with a failure status.
 source "$(dirname "$0")/startup_lib.sh"
 
 su_home
-su_provision admin-pw guest-pw
+e2e_provision admin-pw guest-pw
 su_start_x
 
 # Ten years of days, and as many deleted rows, so the compaction has work to do.
@@ -53,4 +54,28 @@ su_wait 30 "the login screen" su_visible_window '^Login Screen$'
 kill "$SU_QUORVEL"
 su_wait 20 "the program to end" su_not_running "$SU_QUORVEL"
 check_data_file final
-su_log "start-up kills: ok"
+
+# A damaged data file: the boxes say why (a window manager gives them the focus, so
+# they take Return as a person would answer them), and the program ends with a
+# status that tells a service manager it failed.
+e2e_start_openbox
+head -c 65536 /dev/urandom >"$SU_DATA"
+su_start_quorvel damaged
+boxes=0 answered= deadline=$((SECONDS + 90))
+while su_running "$SU_QUORVEL"; do
+    ((SECONDS < deadline)) || su_fail "the program did not end after the damaged data file's boxes"
+    focused=$(xdotool getwindowfocus 2>/dev/null) || focused=
+    if [ -n "$focused" ] && [ "$focused" != "$answered" ] &&
+        [ "$(xdotool getwindowname "$focused" 2>/dev/null)" = "Quorvel (DE)" ]; then
+        boxes=$((boxes + 1))
+        su_shot "$SU_NAME-damaged-box-$boxes"
+        xdotool key Return
+        answered=$focused
+    fi
+    sleep 0.2
+done
+status=0
+wait "$SU_QUORVEL" || status=$?
+((boxes > 0)) || su_fail "the program ended on a damaged data file without saying why"
+[ "$status" -ne 0 ] || su_fail "the program ended with status 0 after a damaged data file"
+su_log "start-up kills, and a damaged data file ($boxes boxes, exit status $status): ok"

@@ -32,11 +32,6 @@ su_home() {
     SU_SYSDIR=$XDG_STATE_HOME/Quorvel
 }
 
-su_provision() {
-    "$SU_BUILD/quorvel-admin" init --admin-password "$1" --guest-password "$2" \
-        >"$SU_TMP/provision.log" 2>&1 || su_fail "quorvel-admin init failed"
-}
-
 # su_sql SQL: runs SQL on the data file through the cafe owner's sqlcipher shell.
 su_sql() { printf "PRAGMA key='quiltmoss';\n%s\n" "$1" | sqlcipher "$SU_DATA"; }
 

@@ -11,6 +11,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <poll.h>
+
 #include <memory>
 #include <string>
 
@@ -148,6 +150,63 @@ TEST_F(X11DesktopTest, ReleasesTheGrabWhenDestroyed) {
     desktop_.reset();
     XSync(ours_.get(), False);
     EXPECT_EQ(OtherClientGrabs(), std::make_pair(GrabSuccess, GrabSuccess));
+}
+
+// The lock rests (the login screen's timer stops) only while nothing could have undone
+// it, and each thing that could wakes it through the lock event descriptor.
+TEST_F(X11DesktopTest, TheLockRestsUntilSomethingCouldUndoIt) {
+    Display* d = ours_.get();
+    const Window lock = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 200, 200, 0, 0, 0);
+    XMapWindow(d, lock);
+    XSync(d, False);
+    const int events = desktop_->LockEventDescriptor();
+    ASSERT_GE(events, 0);
+    auto wakes = [&] {  // the descriptor turns readable within two seconds
+        XSync(d, False);
+        pollfd ready{events, POLLIN, 0};
+        return poll(&ready, 1, 2000) == 1;
+    };
+    // The login screen's ticks, until the lock is at rest.
+    auto settles = [&] {
+        for (int tick = 0; tick < 40; ++tick) {
+            if (!desktop_->SetTopMost(lock, true)) return false;
+            desktop_->KeepScreenSaverRunning();
+            XSync(d, False);
+            if (desktop_->LockSettled()) return true;
+            pollfd ready{events, POLLIN, 0};
+            poll(&ready, 1, 50);
+        }
+        return false;
+    };
+    EXPECT_FALSE(desktop_->LockSettled()) << "nothing is locked yet";
+    desktop_->SetScreenSaverRunning(true, true);
+    ASSERT_TRUE(settles());
+
+    // One of our own popups ends the grab.
+    XUngrabKeyboard(d, CurrentTime);
+    EXPECT_TRUE(wakes());
+    EXPECT_FALSE(desktop_->LockSettled());
+    ASSERT_TRUE(settles());
+    EXPECT_EQ(OtherClientGrabs(), std::make_pair(AlreadyGrabbed, AlreadyGrabbed));
+
+    // Another program's window covers part of it.
+    Display* o = other_.get();
+    XSetWindowAttributes above{};
+    above.override_redirect = True;
+    const Window popup = XCreateWindow(o, DefaultRootWindow(o), 50, 50, 50, 50, 0, CopyFromParent,
+                                       InputOutput, CopyFromParent, CWOverrideRedirect, &above);
+    XMapRaised(o, popup);
+    XSync(o, False);
+    EXPECT_TRUE(wakes());
+    EXPECT_FALSE(desktop_->LockSettled());
+    ASSERT_TRUE(settles()) << "raised above it again";
+
+    // Another program destroys it.
+    XDestroyWindow(o, lock);
+    XSync(o, False);
+    EXPECT_TRUE(wakes());
+    EXPECT_FALSE(desktop_->LockSettled());
+    EXPECT_FALSE(desktop_->SetTopMost(lock, true));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "session/CloseOut.h"
+#include "session/GuestSession.h"
 #include "support/FakeTakings.h"
 #include "support/TestPlatform.h"
 
@@ -86,6 +87,37 @@ TEST(CloseOut, DateThatIsNotADateBooksNothingAndClosesTheSession) {
         EXPECT_EQ(rig.takings.calls, 0) << date;
         EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{0})) << date;
     }
+}
+
+// The day comes from the identity whenever it carries one: the stored date text is in
+// the format the system had when the session started, which may have changed since.
+TEST(CloseOut, BooksTheDayTheIdentityCarriesWhateverTheDateTextSays) {
+    struct Case {
+        const char* id;
+        const char* date;
+        std::array<int, 3> booked;  // year, month, day
+    };
+    const Case cases[] = {
+        {"20261204-093000-00000000000000ff", "04.12.2026", {2026, 12, 4}},  // unreadable now
+        {"20261204-093000-00000000000000ff", "4/12/2026", {2026, 12, 4}},   // reads as April
+        {"20261204-093000-00000000000000ff", "", {2026, 12, 4}},
+        {"s-1", "12/4/2026", {2026, 12, 4}},                             // no day in it: the text
+        {"20260230-093000-00000000000000ff", "3/2/2026", {2026, 3, 2}},  // no such day
+        {"2026120-093000-0", "3/2/2026", {2026, 3, 2}},
+    };
+    for (const Case& c : cases) {
+        CloseOutRig rig;
+        rig.Interrupted(c.date, "30", c.id);
+        session::CloseOutSession(rig.tp.pv, rig.takings);
+        ASSERT_EQ(rig.takings.bookings.size(), 1u) << c.id << " " << c.date;
+        const auto& day = rig.takings.bookings[0].day;
+        EXPECT_EQ((std::array{day.year, day.month, day.day}), c.booked) << c.id << " " << c.date;
+    }
+    // What a real session stores reads back as its start day.
+    const platform::LocalDateTime start{2027, 2, 28, 23, 59, 59};
+    const auto day = session::SessionIdDay(session::NewSessionId(start));
+    ASSERT_TRUE(day);
+    EXPECT_EQ((std::array{day->year, day->month, day->day}), (std::array{2027, 2, 28}));
 }
 
 TEST(CloseOut, RefusedBookingIsTriedAgainAtTheNextActivation) {

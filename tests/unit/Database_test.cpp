@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "db/Compaction.h"
 #include "db/Database.h"
 #include "support/TempDir.h"
 

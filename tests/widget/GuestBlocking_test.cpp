@@ -26,7 +26,6 @@ class GuestBlockingTest : public WidgetRig {
   protected:
     void SetUp() override {
         t.pv.OsVersion = 10.0;
-        t.pv.SysDir = dir.path().string();
         t.clock.Set({2026, 12, 5, 10, 0, 0});
         OpenDataFile({.rates = {{"10", "15", "20", "25"}}});
 

@@ -112,6 +112,9 @@ inline void PressEnter(QWidget* target) {
 // at tear-down, while the platform and the folder they use still exist.
 class WidgetRig : public ::testing::Test {
   protected:
+    // The session log and the compaction's copy go to the scratch folder, never to
+    // wherever the tests run.
+    WidgetRig() { t.pv.SysDir = dir.path().string(); }
     void TearDown() override { forms.reset(); }
 
     void SetSetting(const char* name, const store::Variant& value, int type) {

@@ -12,6 +12,7 @@
 #include "db/Compaction.h"
 #include "db/Database.h"
 #include "login/frmstart.h"
+#include "startup/ExitStatus.h"
 #include "startup/frmSplash.h"
 #include "widget/WidgetRig.h"
 
@@ -100,6 +101,7 @@ TEST_F(SplashFixture, StartsUpInOrderAndHandsOverToTheLoginScreen) {
     EXPECT_TRUE(forms->Get<frmstart>().isVisible());
     EXPECT_FALSE(forms->IsLoaded<frmSplash>());
     EXPECT_FALSE(allUnloaded);
+    EXPECT_EQ(forms->ExitStatus(), 0);
 }
 
 TEST_F(SplashFixture, AMissingDataFileShowsTheBoxesAndEndsTheProgram) {
@@ -119,6 +121,7 @@ TEST_F(SplashFixture, AMissingDataFileShowsTheBoxesAndEndsTheProgram) {
     EXPECT_FALSE(t.pv.Conn);
     EXPECT_FALSE(forms->IsLoaded<frmSplash>());
     EXPECT_TRUE(allUnloaded);
+    EXPECT_EQ(forms->ExitStatus(), startup::kExitStartFailed);
     EXPECT_FALSE(forms->IsLoaded<frmstart>());
     // Never a new empty file in its place, and the old session log is kept.
     EXPECT_FALSE(fs::exists(dataFile()));
@@ -182,6 +185,30 @@ TEST_F(SplashFixture, AnUnwantedInstanceTitlesItsBoxesSo) {
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].title, "unwanted instance");
     EXPECT_EQ(boxes.shown[1].title, "unwanted instance");
+}
+
+// What the status label showed each time it was drawn.
+struct PaintRecorder : QObject {
+    std::vector<std::string> drawn;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            drawn.push_back(static_cast<QLabel*>(watched)->text().toStdString());
+        return false;
+    }
+};
+
+TEST_F(SplashFixture, TheSplashIsDrawnSayingIntializingBeforeTheDataFileIsTouched) {
+    frmSplash& splash = Splash();
+    PaintRecorder recorder;
+    splash.findChild<QLabel*>("lblStatus")->installEventFilter(&recorder);
+    std::vector<std::string> drawnAtFirstBox;
+    boxes.during = [&] {
+        if (drawnAtFirstBox.empty()) drawnAtFirstBox = recorder.drawn;
+    };
+    splash.show();  // no data file: the compaction's box is the first work seen
+    ASSERT_TRUE(WaitFor([&] { return !boxes.shown.empty(); }));
+    ASSERT_FALSE(drawnAtFirstBox.empty()) << "the work ran before the splash was drawn";
+    EXPECT_EQ(drawnAtFirstBox.front(), "Intializing...");
 }
 
 TEST_F(SplashFixture, ShowingTheSplashRunsTheActivationOnce) {

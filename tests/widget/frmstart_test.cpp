@@ -68,7 +68,10 @@ TEST_F(LoginScreenTest, CoversTheScreenWithTheDesignedControls) {
 
     EXPECT_EQ(Login()->maxLength(), 15);
     EXPECT_EQ(Password()->maxLength(), 10);
-    EXPECT_EQ(Password()->echoMode(), QLineEdit::Password);
+    // The password shows as one "*" a character, whatever the desktop style's mask.
+    Password()->setText("geheim");
+    EXPECT_EQ(Password()->displayText(), "******");
+    Password()->clear();
     EXPECT_FALSE(Enter()->isEnabled());
     EXPECT_EQ(Enter()->text(), "Enter");
     EXPECT_EQ(Child<QPushButton>("cmdcan")->text(), "Cancel");
@@ -171,6 +174,34 @@ TEST_F(LoginScreenTest, TimerKeepsTheScreenOnTopAndTheInputHeld) {
     forms->Get<ui::frmstart>().stimer1_Timer();
     EXPECT_EQ(t.desktop.calls, (Calls{"SetTopMost 1"}));
     EXPECT_EQ(t.desktop.keepCalls, kept + 1);
+}
+
+TEST_F(LoginScreenTest, TheTimerRestsWhileTheLockDoesAndWakesWhenDisturbed) {
+    auto& screen = Show();
+    screen.stimer1_Timer();
+    EXPECT_TRUE(Timer()->isActive()) << "the platform cannot tell: every tick checks";
+    t.desktop.settled = true;
+    screen.stimer1_Timer();
+    EXPECT_FALSE(Timer()->isActive());
+
+    // Something happened that the checks did not see coming: they run at once, and
+    // tick until the lock rests again.
+    t.desktop.settled = false;
+    t.desktop.calls.clear();
+    screen.LockDisturbed();
+    EXPECT_EQ(t.desktop.calls, (Calls{"SetTopMost 1"}));
+    EXPECT_TRUE(Timer()->isActive());
+
+    // Once signed in, a disturbance is nobody's business.
+    t.desktop.settled = true;
+    screen.stimer1_Timer();
+    Type("admin", "boss");
+    screen.cmdsubt_Click();
+    t.desktop.settled = false;
+    t.desktop.calls.clear();
+    screen.LockDisturbed();
+    EXPECT_TRUE(t.desktop.calls.empty());
+    EXPECT_FALSE(Timer()->isActive());
 }
 
 TEST_F(LoginScreenTest, AWindowDestroyedByAnotherProgramIsMadeAgainAsItWas) {

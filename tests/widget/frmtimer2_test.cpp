@@ -27,7 +27,6 @@ class TimerWindowTest : public WidgetRig {
   protected:
     void SetUp() override {
         t.pv.OsVersion = 10.0;
-        t.pv.SysDir = dir.path().string();
         t.pv.CurrentUser = "guest";
         t.pv.CurrencySymbol = "Rs";
         t.clock.Set({2026, 12, 5, 10, 0, 0});

@@ -21,12 +21,15 @@ class RecordingDesktop final : public Desktop {
     void ShowTrayClock(int showCommand) override;
     void FlashNotifyIcon(std::uintptr_t window) override;
     bool SetTopMost(std::uintptr_t window, bool topMost) override;
+    bool LockSettled() override { return settled; }
 
     std::vector<std::string> calls;
     // Not in `calls`: the login screen's timer calls it every 50 ms.
     int keepCalls = 0;
     // SetTopMost answers this: false plays a window destroyed by another program.
     bool windowExists = true;
+    // LockSettled answers this.
+    bool settled = false;
 };
 
 class FakeInstance final : public Instance {

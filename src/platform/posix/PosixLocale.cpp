@@ -120,10 +120,7 @@ std::optional<LocalDateTime> PosixLocale::ParseShortDate(const std::string& text
     t.year = tm.tm_year + 1900;
     t.month = tm.tm_mon + 1;
     t.day = tm.tm_mday;
-    using namespace std::chrono;
-    const year_month_day ymd{year{t.year}, month{static_cast<unsigned>(t.month)},
-                             day{static_cast<unsigned>(t.day)}};
-    if (!ymd.ok()) return std::nullopt;
+    if (!IsCalendarDay(t)) return std::nullopt;
     return t;
 }
 

@@ -26,7 +26,23 @@ bool Contains(const std::vector<Atom>& atoms, Atom atom) {
 
 }  // namespace
 
-X11Desktop::X11Desktop(Display* display) : display_(display) {}
+X11Desktop::X11Desktop(Display* display) : display_(display) {
+    if (!display_) return;
+    root_ = DefaultRootWindow(display_);
+    watch_.reset(xcb_connect(DisplayString(display_), nullptr));
+    if (xcb_connection_has_error(watch_.get()) != 0) {
+        watch_.reset();
+        return;
+    }
+    wmState_ = x11::InternAtom(watch_.get(), "_NET_WM_STATE");
+    // A grab that ends is reported on its grab window, the root: focus for the
+    // keyboard, leaving for the pointer.
+    const std::uint32_t rootEvents =
+        XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_LEAVE_WINDOW | XCB_EVENT_MASK_ENTER_WINDOW;
+    xcb_change_window_attributes(watch_.get(), static_cast<xcb_window_t>(root_), XCB_CW_EVENT_MASK,
+                                 &rootEvents);
+    xcb_flush(watch_.get());
+}
 
 X11Desktop::~X11Desktop() {
     if (display_ && (keyboardGrabbed_ || pointerGrabbed_)) ReleaseGrabs();
@@ -114,7 +130,77 @@ bool X11Desktop::SetTopMost(std::uintptr_t window, bool topMost) {
                                  {topMost ? 1 : 0, static_cast<long>(above), 0, 1});
     }
     if (topMost) XRaiseWindow(display_, target);
-    return !trap.Failed();
+    const bool exists = !trap.Failed();
+    onTop_ = exists && topMost;
+    if (onTop_) Watch(target);
+    return exists;
+}
+
+void X11Desktop::Watch(unsigned long window) {
+    if (!watch_ || window == watched_) return;
+    xcb_connection_t* c = watch_.get();
+    // Our own connection's event mask: the toolkit's selection on the same window is
+    // its own and stays as it is. A window that is gone answers with an error, which
+    // is read and dropped with the events.
+    const std::uint32_t none = 0;
+    if (watched_)
+        xcb_change_window_attributes(c, static_cast<xcb_window_t>(watched_), XCB_CW_EVENT_MASK,
+                                     &none);
+    const std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                                 XCB_EVENT_MASK_VISIBILITY_CHANGE | XCB_EVENT_MASK_FOCUS_CHANGE |
+                                 XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(c, static_cast<xcb_window_t>(window), XCB_CW_EVENT_MASK, &events);
+    xcb_flush(c);
+    watched_ = window;
+}
+
+bool X11Desktop::Disturbed() {
+    if (!watch_) return true;
+    bool disturbed = false;
+    while (xcb_generic_event_t* raw = xcb_poll_for_event(watch_.get())) {
+        const x11::XcbReply<xcb_generic_event_t> event(raw);
+        switch (event->response_type & 0x7f) {
+            case XCB_UNMAP_NOTIFY:
+            case XCB_DESTROY_NOTIFY:
+            case XCB_REPARENT_NOTIFY:
+                disturbed = true;
+                break;
+            case XCB_VISIBILITY_NOTIFY:
+                disturbed |= reinterpret_cast<xcb_visibility_notify_event_t*>(raw)->state !=
+                             XCB_VISIBILITY_UNOBSCURED;
+                break;
+            case XCB_PROPERTY_NOTIFY:
+                disturbed |= reinterpret_cast<xcb_property_notify_event_t*>(raw)->atom == wmState_;
+                break;
+            case XCB_FOCUS_IN:
+            case XCB_FOCUS_OUT: {
+                const auto* focus = reinterpret_cast<xcb_focus_in_event_t*>(raw);
+                // A grab ended (or began), or the focus left the locked window.
+                disturbed |=
+                    focus->mode != XCB_NOTIFY_MODE_NORMAL ||
+                    (focus->event == watched_ && (event->response_type & 0x7f) == XCB_FOCUS_OUT);
+                break;
+            }
+            case XCB_ENTER_NOTIFY:
+            case XCB_LEAVE_NOTIFY:
+                disturbed |= reinterpret_cast<xcb_enter_notify_event_t*>(raw)->mode !=
+                             XCB_NOTIFY_MODE_NORMAL;
+                break;
+            default:
+                break;  // a restack echo, an error about a window gone: nothing lost
+        }
+    }
+    return disturbed || xcb_connection_has_error(watch_.get()) != 0;
+}
+
+bool X11Desktop::LockSettled() {
+    // Always read what came, so the descriptor is quiet again whatever the answer.
+    const bool disturbed = Disturbed();
+    return !disturbed && locked_ && InputGrabbed() && onTop_ && watched_ != 0;
+}
+
+int X11Desktop::LockEventDescriptor() {
+    return watch_ ? xcb_get_file_descriptor(watch_.get()) : -1;
 }
 
 }  // namespace quorvel::platform

@@ -12,10 +12,15 @@
 // - Service process, tray clock and notify icon: X11 has no counterpart; they do
 //   nothing.
 // - Top-most: the EWMH _NET_WM_STATE_ABOVE state plus a raise request.
+// - Lock events: a connection of its own watches the window last kept top-most and
+//   the root window for what could undo the lock (the window unmapped, destroyed or
+//   obscured, its state changed, the focus leaving it, a grab ending), so the login
+//   screen's timer can rest while nothing happens.
 #include <cstdint>
 #include <vector>
 
 #include "platform/Desktop.h"
+#include "platform/x11/X11Util.h"
 
 typedef struct _XDisplay Display;
 
@@ -38,6 +43,8 @@ class X11Desktop final : public Desktop {
     void ShowTrayClock(int) override {}
     void FlashNotifyIcon(std::uintptr_t) override {}
     bool SetTopMost(std::uintptr_t window, bool topMost) override;
+    bool LockSettled() override;
+    int LockEventDescriptor() override;
 
     // True while both grabs are held (as far as this client knows).
     bool InputGrabbed() const { return keyboardGrabbed_ && pointerGrabbed_; }
@@ -46,8 +53,17 @@ class X11Desktop final : public Desktop {
     std::vector<unsigned long> DockWindows() const;
     void TakeGrabs();
     void ReleaseGrabs();
+    // Watches `window` (and the root window) for lock events from now on.
+    void Watch(unsigned long window);
+    // Reads every lock event that came: true if one could have undone the lock.
+    bool Disturbed();
 
     Display* display_;
+    x11::UniqueConnection watch_;
+    unsigned long watched_ = 0;
+    unsigned long root_ = 0;
+    std::uint32_t wmState_ = 0;
+    bool onTop_ = false;  // the last SetTopMost(..., true) found the window
     bool locked_ = false;
     bool keyboardGrabbed_ = false;
     bool pointerGrabbed_ = false;
