@@ -1,4 +1,4 @@
-// A guest session in a process of its own, for the kill test (SessionKill_win32.cpp):
+// A guest session in a process of its own, for the kill test (SessionKill_test_win32.cpp):
 // signs in on the real data file and a registry key standing in for the user's,
 // ticks as fast as it can (the clock moved one second a tick), logs out after the
 // ticks asked for (never with -1), and then waits to be ended.

@@ -24,8 +24,11 @@
 #include "store/ienann.h"
 #include "support/DesktopSession_x11.h"
 
-namespace quorvel::platform::atspi {
+namespace quorvel::test {
 namespace {
+
+using namespace platform;
+using namespace platform::atspi;
 
 using namespace std::chrono_literals;
 
@@ -304,4 +307,4 @@ TEST_F(AtspiWindowSystemTest, AHungBrowserHoldsUpNeitherTheTickNorTheEndOfTheWat
 }
 
 }  // namespace
-}  // namespace quorvel::platform::atspi
+}  // namespace quorvel::test

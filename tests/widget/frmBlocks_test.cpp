@@ -9,8 +9,10 @@
 
 #include "widget/WidgetRig.h"
 
-namespace quorvel::ui {
+namespace quorvel::test {
 namespace {
+
+using namespace ui;
 
 using platform::Hwnd;
 
@@ -74,4 +76,4 @@ TEST_F(FrmBlocksTest, UnloadStopsBlockingAndTheNextLoadReadsTheSitesAfresh) {
 }
 
 }  // namespace
-}  // namespace quorvel::ui
+}  // namespace quorvel::test

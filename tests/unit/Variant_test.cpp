@@ -4,8 +4,10 @@
 
 #include "store/Variant.h"
 
-namespace quorvel::store {
+namespace quorvel::test {
 namespace {
+
+using namespace store;
 
 using namespace std::string_literals;
 
@@ -79,4 +81,4 @@ TEST(Variant, TruthValues) {
 }
 
 }  // namespace
-}  // namespace quorvel::store
+}  // namespace quorvel::test

@@ -5,8 +5,10 @@
 #include "platform/fake/FakeWindowSystem.h"
 #include "store/ienann.h"
 
-namespace quorvel::store {
+namespace quorvel::test {
 namespace {
+
+using namespace store;
 
 using platform::FakeWindowSystem;
 using platform::Hwnd;
@@ -88,4 +90,4 @@ TEST_F(ListerTest, AWindowClosedDuringTheWalkIsNotListed) {
 }
 
 }  // namespace
-}  // namespace quorvel::store
+}  // namespace quorvel::test

@@ -4,8 +4,10 @@
 
 #include <random>
 
-namespace quorvel::blocker {
+namespace quorvel::test {
 namespace {
+
+using namespace blocker;
 
 std::vector<std::size_t> Naive(const std::vector<std::string>& keywords, std::string_view text) {
     std::vector<std::size_t> found;
@@ -51,4 +53,4 @@ TEST(KeywordMatcher, AgreesWithASearchPerKeywordOnRandomInput) {
 }
 
 }  // namespace
-}  // namespace quorvel::blocker
+}  // namespace quorvel::test

@@ -16,8 +16,10 @@
 // After the platform headers: its macros would rename their members.
 #include <windows.h>
 
-namespace quorvel::platform {
+namespace quorvel::test {
 namespace {
+
+using namespace platform;
 
 // A window of this test, destroyed with its children at the end of the scope.
 class OwnWindow {
@@ -230,4 +232,4 @@ TEST(Win32WindowSystem, NotepadShowingAFileNamedLikeTheBrowserIsWatchedToo) {
 }
 
 }  // namespace
-}  // namespace quorvel::platform
+}  // namespace quorvel::test

@@ -6,8 +6,10 @@
 #include "platform/fake/FakeWindowSystem.h"
 #include "support/TestPlatform.h"
 
-namespace quorvel::blocker {
+namespace quorvel::test {
 namespace {
+
+using namespace blocker;
 
 using platform::FakeWindowSystem;
 using platform::Hwnd;
@@ -259,4 +261,4 @@ INSTANTIATE_TEST_SUITE_P(
                       BlockedPageCase{nullptr, "", kBlockedPage}));
 
 }  // namespace
-}  // namespace quorvel::blocker
+}  // namespace quorvel::test
