@@ -39,7 +39,7 @@ timeout 20 "$SU_BUILD/quorvel" >"$SU_TMP/second.log" 2>&1 || status=$?
 [ -f "$SU_SYSDIR/ScanregLog.log" ] || su_fail "the second instance deleted the session log"
 [ ! -e "$SU_SYSDIR/QuorvelData.mdb" ] || su_fail "the second instance began a compaction"
 su_running "$first" || su_fail "the first instance is gone"
-su_wait 10 "the login screen to be brought forward" test "$(xdotool getactivewindow)" = "$login"
+su_wait 30 "the login screen to be brought forward" test "$(xdotool getactivewindow)" = "$login"
 su_shot "$SU_NAME-brought-forward"
 kill "$first"
 su_wait 20 "the first instance to end" su_not_running "$first"

@@ -16,13 +16,13 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "blocker/Blocker.h"
 #include "platform/atspi/AccessibilitySwitch.h"
 #include "store/ienann.h"
 #include "support/DesktopSession_x11.h"
+#include "support/Poll.h"
 
 namespace quorvel::test {
 namespace {
@@ -33,16 +33,6 @@ using namespace platform::atspi;
 using namespace std::chrono_literals;
 
 constexpr const char* kPage = "file:///usr/share/quorvel/blocked.html";
-
-// Polls `condition` until it holds or `limit` has passed (generous: the machine is busy).
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::seconds limit = 30s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 // A stand-in browser (tests/platform/browserpeer): its windows, given as frame marker,
 // title and address each, and the lines it prints.
@@ -82,7 +72,7 @@ class Peer {
     ~Peer() {
         Resume();
         if (commands_ >= 0) close(commands_);  // end of its input ends it
-        if (pid_ > 0 && !WaitUntil([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; }, 10s)) {
+        if (pid_ > 0 && !PollUntil([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; }, 10s)) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
@@ -110,7 +100,7 @@ class Peer {
         return std::find(all.begin(), all.end(), line) != all.end();
     }
     bool WaitForLine(const std::string& line) {
-        return WaitUntil([&] { return HasLine(line); });
+        return PollUntil([&] { return HasLine(line); });
     }
     // The lines starting with `prefix`.
     std::vector<std::string> LinesStarting(const std::string& prefix) {
@@ -170,7 +160,7 @@ class AtspiWindowSystemTest : public ::testing::Test {
     // Ticks the blocker (as its 10 ms timer would, only faster) until `condition`.
     bool TickUntil(blocker::Blocker& blocker, const std::function<bool()>& condition,
                    std::chrono::seconds limit = 30s) {
-        return WaitUntil(
+        return PollUntil(
             [&] {
                 blocker.Tick();
                 return condition();
@@ -208,7 +198,7 @@ TEST_F(AtspiWindowSystemTest, FindsTheBrowsersWindowsByTheirMarkersAndReadsTheir
         "Edit https://news.example/today",
         "Edit mail.example/inbox",
     };
-    ASSERT_TRUE(WaitUntil([&] { return Listed() == expected; }))
+    ASSERT_TRUE(PollUntil([&] { return Listed() == expected; }))
         << ::testing::PrintToString(Listed());
 
     // Under a browser window: its bar alone.
@@ -222,14 +212,14 @@ TEST_F(AtspiWindowSystemTest, FindsTheBrowsersWindowsByTheirMarkersAndReadsTheir
 
     // A bar's text is read again as it changes.
     chromium.Send("set 0 mail.example/sent");
-    EXPECT_TRUE(WaitUntil([&] { return BarShowing((Listed(), "mail.example/sent")) != 0; }));
+    EXPECT_TRUE(PollUntil([&] { return BarShowing((Listed(), "mail.example/sent")) != 0; }));
 
     // Accessibility stays on: switched off behind the blocker's back, it comes on again.
     ASSERT_EQ(std::system("dbus-send --session --dest=org.a11y.Bus /org/a11y/bus "
                           "org.freedesktop.DBus.Properties.Set string:org.a11y.Status "
                           "string:IsEnabled variant:boolean:false"),
               0);
-    EXPECT_TRUE(WaitUntil([] { return AccessibilitySwitch().Enabled(1000ms) == true; }));
+    EXPECT_TRUE(PollUntil([] { return AccessibilitySwitch().Enabled(1000ms) == true; }));
 }
 
 TEST_F(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWhenItReturns) {
@@ -248,7 +238,7 @@ TEST_F(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWh
     // Once the tick sees the blocked page it asks no more; what it asked meanwhile is
     // all dealt with.
     ASSERT_TRUE(TickUntil(blocker, [&] { return BarShowing(kPage) != 0; }));
-    ASSERT_TRUE(WaitUntil([&] { return windows->Settled(); }));
+    ASSERT_TRUE(PollUntil([&] { return windows->Settled(); }));
     EXPECT_EQ(chromium.LinesStarting("activate").size(), 1u);
     EXPECT_EQ(windows->Latest()->rewrites, 1u);
     EXPECT_EQ(windows->Latest()->failedRewrites, 0u);
@@ -267,7 +257,7 @@ TEST_F(AtspiWindowSystemTest, AWindowClosedMidTickGetsNoKeysAndNoneGoAstray) {
                   {"-", "Two — Mozilla Firefox", "http://casino.example/two"}});
     ASSERT_TRUE(firefox.ready());
     windows->StartWatching();
-    ASSERT_TRUE(WaitUntil([&] { return Listed().size() == 4; }));
+    ASSERT_TRUE(PollUntil([&] { return Listed().size() == 4; }));
     const Hwnd one = BarShowing("http://casino.example/one");
     const Hwnd two = BarShowing("http://casino.example/two");
 
@@ -282,7 +272,7 @@ TEST_F(AtspiWindowSystemTest, AWindowClosedMidTickGetsNoKeysAndNoneGoAstray) {
 
     ASSERT_TRUE(firefox.WaitForLine("activate 1 " + std::string(kPage)));
     EXPECT_EQ(firefox.LinesStarting("activate").size(), 1u);
-    EXPECT_TRUE(WaitUntil([&] { return windows->Latest()->rewrites == 1; }));
+    EXPECT_TRUE(PollUntil([&] { return windows->Latest()->rewrites == 1; }));
 }
 
 TEST_F(AtspiWindowSystemTest, AHungBrowserHoldsUpNeitherTheTickNorTheEndOfTheWatch) {

@@ -60,17 +60,12 @@ std::string ShellQuery(const std::string& file, const std::string& key) {
 }
 
 TEST(DataFileShell, TheCompactedFileOpensWithTheKeyAndNoOther) {
-    TempDir dir;
-    const std::string program = (dir.path() / "Quorvel").string();
-    const std::string sysDir = (dir.path() / "state").string();
-    std::filesystem::create_directories(std::filesystem::path(program) / "Data");
-    std::filesystem::create_directories(sysDir);
-    const std::string dataFile = db::DataFilePath(program);
-    ASSERT_TRUE(CreateDataFile(dataFile));
-    ASSERT_TRUE(db::CompactDataFile(program, sysDir, db::kDataFilePassword).empty());
+    ProgramFolders f;
+    ASSERT_TRUE(CreateDataFile(f.dataFile));
+    ASSERT_TRUE(db::CompactDataFile(f.program, f.sysDir, db::kDataFilePassword).empty());
 
-    EXPECT_EQ(ShellQuery(dataFile, "quiltmoss"), "2\n");
-    EXPECT_NE(ShellQuery(dataFile, "quiltmos").find("not a database"), std::string::npos);
+    EXPECT_EQ(ShellQuery(f.dataFile, "quiltmoss"), "2\n");
+    EXPECT_NE(ShellQuery(f.dataFile, "quiltmos").find("not a database"), std::string::npos);
 }
 
 }  // namespace

@@ -104,17 +104,4 @@ inline CommandResult RunCommand(const std::vector<std::string>& argv,
     return result;
 }
 
-// Runs `program` with `args` and XDG_CONFIG_HOME set to `configHome` (and
-// XDG_DATA_HOME to `dataHome`, when given).
-inline CommandResult RunWithConfigHome(const std::string& program,
-                                       const std::vector<std::string>& args,
-                                       const std::string& configHome,
-                                       const std::string& dataHome = "") {
-    std::vector<std::string> argv = {program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::pair<std::string, std::string>> env = {{"XDG_CONFIG_HOME", configHome}};
-    if (!dataHome.empty()) env.emplace_back("XDG_DATA_HOME", dataHome);
-    return RunCommand(argv, env);
-}
-
 }  // namespace quorvel::test

@@ -1,24 +1,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <functional>
 #include <sstream>
-#include <thread>
 
 #include "platform/posix/PosixShell.h"
+#include "support/Poll.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {
 namespace {
-
-bool WaitFor(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return condition();
-}
 
 TEST(PosixShellTest, StartsAProgramInASessionOfItsOwnReapsItAndReportsOneThatCannotStart) {
     TempDir dir;
@@ -32,14 +23,14 @@ TEST(PosixShellTest, StartsAProgramInASessionOfItsOwnReapsItAndReportsOneThatCan
 
     platform::PosixShell shell;
     ASSERT_TRUE(shell.StartProgram(script.string(), 1));
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(marker); }));
+    ASSERT_TRUE(PollUntil([&] { return std::filesystem::exists(marker); }));
     std::istringstream ids(ReadFileBytes(marker));
     pid_t pid = 0, session = 0;
     ASSERT_TRUE(ids >> pid >> session);
     EXPECT_NE(session, ::getsid(0));
     // Once it ends it is reaped: no zombie is left under its number.
     const auto entry = "/proc/" + std::to_string(pid);
-    EXPECT_TRUE(WaitFor([&] { return !std::filesystem::exists(entry); }))
+    EXPECT_TRUE(PollUntil([&] { return !std::filesystem::exists(entry); }))
         << ReadFileBytes(entry + "/stat");
 
     EXPECT_FALSE(shell.StartProgram((dir.path() / "no-such-program").string(), 1));

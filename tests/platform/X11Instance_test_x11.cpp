@@ -7,12 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/x11/X11Instance.h"
+#include "support/Poll.h"
 #include "support/TempDir.h"
 #include "support/Xvfb_x11.h"
 
@@ -161,9 +160,7 @@ TEST_F(X11InstanceTest, RestoreMapsAnIconicClientWindow) {
     auto instance = Instance();
     instance->Restore(iconic);
     // Poll: the request travels on the instance's own connection.
-    for (int i = 0; i < 100 && MapState(iconic) != IsViewable; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(MapState(iconic), IsViewable);
+    EXPECT_TRUE(PollUntil([&] { return MapState(iconic) == IsViewable; }));
 }
 
 TEST(X11InstanceWithoutDisplay, TheLockStillWorksAndNothingIsFound) {

@@ -1,7 +1,9 @@
 #pragma once
 // A real data file made for a test: the program's key, the two logins, and rates
-// when the test wants them. Header-only: it is compiled only where the data file is.
+// when the test wants them; and the folders start-up works in. Header-only: it is
+// compiled only where the data file is.
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "db/Database.h"
+#include "support/TempDir.h"
 
 namespace quorvel::test {
 
@@ -33,5 +36,19 @@ inline std::shared_ptr<db::Database> CreateDataFile(const std::string& path,
     }
     return file;
 }
+
+// The folders start-up works in, made in a scratch folder of their own: the program
+// folder with its Data folder (the data file's place) and the system directory.
+struct ProgramFolders {
+    ProgramFolders() {
+        std::filesystem::create_directories(std::filesystem::path(program) / "Data");
+        std::filesystem::create_directories(sysDir);
+    }
+
+    TempDir root;
+    std::string program = (root.path() / "Quorvel").string();
+    std::string sysDir = (root.path() / "state").string();
+    std::string dataFile = db::DataFilePath(program);
+};
 
 }  // namespace quorvel::test

@@ -5,9 +5,9 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
+
+#include "support/Poll.h"
 
 namespace quorvel::test {
 
@@ -88,14 +88,8 @@ DesktopSession::DesktopSession() : xvfb_("1024x768x24") {
 
     const char* wmArgv[] = {"openbox", "--sm-disable", nullptr};
     windowManager_ = Spawn(wmArgv);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!WindowManagerRunning(keeper_.get())) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            error_ = "openbox did not start";
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    if (!PollUntil([&] { return WindowManagerRunning(keeper_.get()); }))
+        error_ = "openbox did not start";
 }
 
 DesktopSession::~DesktopSession() {

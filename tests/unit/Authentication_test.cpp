@@ -15,38 +15,41 @@ FoundLogin Stored(std::optional<std::string> password) {
     return {true, std::move(password)};
 }
 
-TEST(SignIn, TheTwoLoginsBranchOnTheirRightPasswords) {
-    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin", "Secret1"), SignIn::Admin);
-    EXPECT_EQ(CheckSignIn(Stored("pass"), "guest", "pass"), SignIn::Guest);
-}
-
-TEST(SignIn, ALoginNotFoundIsInvalidWhateverThePassword) {
-    EXPECT_EQ(CheckSignIn(kNotFound, "admin", "Secret1"), SignIn::InvalidLogin);
-    EXPECT_EQ(CheckSignIn(kNotFound, "", ""), SignIn::InvalidLogin);
-}
-
-TEST(SignIn, PasswordIsExactAfterTrimmingWhatWasTyped) {
-    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin", "secret1"), SignIn::InvalidPassword);
-    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin", "Secret"), SignIn::InvalidPassword);
-    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin", "  Secret1  "), SignIn::Admin);
-    EXPECT_EQ(CheckSignIn(Stored("pass"), "guest", "pass\t"), SignIn::InvalidPassword);
-    // The stored value is not trimmed.
-    EXPECT_EQ(CheckSignIn(Stored("pass "), "guest", "pass "), SignIn::InvalidPassword);
-}
-
-TEST(SignIn, AnEmptyStoredPasswordNeverMatches) {
-    for (const auto& stored : {Stored(std::nullopt), Stored("")}) {
-        EXPECT_EQ(CheckSignIn(stored, "guest", ""), SignIn::InvalidPassword);
-        EXPECT_EQ(CheckSignIn(stored, "guest", "   "), SignIn::InvalidPassword);
-    }
-}
-
-TEST(SignIn, TheBranchTakesTheLoginAsTyped) {
-    EXPECT_EQ(CheckSignIn(Stored("Secret1"), " admin", "Secret1"), SignIn::Nothing);
-    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "admin ", "Secret1"), SignIn::Nothing);
-    EXPECT_EQ(CheckSignIn(Stored("Secret1"), "ADMIN", "Secret1"), SignIn::Nothing);
-    EXPECT_EQ(CheckSignIn(Stored("pass"), "Guest", "pass"), SignIn::Nothing);
-    EXPECT_EQ(CheckSignIn(Stored("till"), "cashier", "till"), SignIn::Nothing);
+TEST(SignIn, DecidesTheMessageAndTheBranch) {
+    struct Case {
+        FoundLogin found;
+        const char* login;
+        const char* typed;
+        SignIn expected;
+    };
+    const Case cases[] = {
+        {Stored("Secret1"), "admin", "Secret1", SignIn::Admin},
+        {Stored("pass"), "guest", "pass", SignIn::Guest},
+        // A login not found is invalid whatever the password.
+        {kNotFound, "admin", "Secret1", SignIn::InvalidLogin},
+        {kNotFound, "", "", SignIn::InvalidLogin},
+        // The password is exact after trimming the blanks typed around it ...
+        {Stored("Secret1"), "admin", "secret1", SignIn::InvalidPassword},
+        {Stored("Secret1"), "admin", "Secret", SignIn::InvalidPassword},
+        {Stored("Secret1"), "admin", "  Secret1  ", SignIn::Admin},
+        {Stored("pass"), "guest", "pass\t", SignIn::InvalidPassword},
+        // ... and the stored one is not trimmed.
+        {Stored("pass "), "guest", "pass ", SignIn::InvalidPassword},
+        // An empty stored password never matches.
+        {Stored(std::nullopt), "guest", "", SignIn::InvalidPassword},
+        {Stored(std::nullopt), "guest", "   ", SignIn::InvalidPassword},
+        {Stored(""), "guest", "", SignIn::InvalidPassword},
+        {Stored(""), "guest", "   ", SignIn::InvalidPassword},
+        // The branch takes the login as typed: any other valid login does nothing.
+        {Stored("Secret1"), " admin", "Secret1", SignIn::Nothing},
+        {Stored("Secret1"), "admin ", "Secret1", SignIn::Nothing},
+        {Stored("Secret1"), "ADMIN", "Secret1", SignIn::Nothing},
+        {Stored("pass"), "Guest", "pass", SignIn::Nothing},
+        {Stored("till"), "cashier", "till", SignIn::Nothing},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckSignIn(c.found, c.login, c.typed), c.expected)
+            << '"' << c.login << "\" \"" << c.typed << '"';
 }
 
 TEST(TrimBlanks, RemovesOnlyLeadingAndTrailingBlanks) {

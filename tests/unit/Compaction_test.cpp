@@ -15,17 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using db::Database;
 
-struct Folders {
-    TempDir dir;
-    std::string program = (dir.path() / "Quorvel").string();
-    std::string sysDir = (dir.path() / "state").string();
-    std::string dataFile = db::DataFilePath(program);
-
-    Folders() {
-        fs::create_directories(fs::path(program) / "Data");
-        fs::create_directories(sysDir);
-    }
-
+struct Folders : ProgramFolders {
     // A data file with `days` daily rows, plus as many deleted ones.
     void Provision(int days) {
         auto file = CreateDataFile(dataFile);

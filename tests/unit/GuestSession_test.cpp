@@ -58,23 +58,23 @@ TEST(GuestSession, LogoutBooksOneGuestWithTheAmountAndLeavesStatusZero) {
     EXPECT_EQ(rig.Timers("TimeLimit"), "0");
 }
 
-TEST(GuestSession, LogoutAtOneHourOwesTheHourAndTheFirstBand) {
-    SessionRig rig({10, 15, 20, 25});
-    auto& s = rig.Begin();
-    rig.Ticks(TickOf(1, 0, 0));
-    s.Logout();
-    ASSERT_EQ(rig.takings.bookings.size(), 1u);
-    EXPECT_EQ(rig.takings.bookings[0].amount, 35.0);
-}
-
-TEST(GuestSession, LogoutRightAfterSignInBooksTheAmountShown) {
-    SessionRig rig({10, 15, 20, 25});
-    auto& s = rig.Begin();
-    s.Logout();
-    ASSERT_EQ(rig.takings.bookings.size(), 1u);
-    EXPECT_EQ(rig.takings.bookings[0].amount, 0.0);
-    EXPECT_EQ(rig.Timers("Elapsed"), "0 : 0 : 0");
-    EXPECT_EQ(rig.TimersValue("Status"), store::Variant(std::int32_t{0}));
+// Logout books the amount shown, at the edges of an hour and right after sign-in.
+TEST(GuestSession, LogoutBooksTheAmountShown) {
+    struct Case {
+        int ticks;
+        double amount;
+        const char* elapsed;
+    };
+    for (const Case& c : {Case{TickOf(1, 0, 0), 35, "1 : 0 : 0"}, Case{0, 0, "0 : 0 : 0"}}) {
+        SessionRig rig({10, 15, 20, 25});
+        rig.Begin();
+        rig.Ticks(c.ticks);
+        rig.session->Logout();
+        ASSERT_EQ(rig.takings.bookings.size(), 1u) << c.elapsed;
+        EXPECT_EQ(rig.takings.bookings[0].amount, c.amount) << c.elapsed;
+        EXPECT_EQ(rig.Timers("Elapsed"), c.elapsed);
+        EXPECT_EQ(rig.TimersValue("Status"), store::Variant(std::int32_t{0}));
+    }
 }
 
 TEST(GuestSession, RefusedBookingLeavesStatusOneForTheCloseOut) {

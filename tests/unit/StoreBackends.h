@@ -41,6 +41,18 @@ struct Win32Store {
 using StoreBackends = ::testing::Types<MemoryStore, Win32Store>;
 #endif
 
+// Stores a value of any type and bytes directly below HKEY_CURRENT_USER, as another
+// tool could.
+inline void PutRaw(platform::Registry& registry, const std::string& path, const std::string& name,
+                   std::uint32_t type, const std::string& bytes) {
+    platform::ScopedKey key(registry);
+    ASSERT_EQ(registry.OpenKey(platform::kHkeyCurrentUser, path, key.out()), 0);
+    ASSERT_EQ(registry.SetValue(key.get(), name, type,
+                                reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                static_cast<std::uint32_t>(bytes.size())),
+              0);
+}
+
 // `names` in the order the store enumerates them, which is the order the list loader
 // must keep. Stores differ here, legitimately: the file store and the in-memory one
 // keep the order written, Wine sorts by name.

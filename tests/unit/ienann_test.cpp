@@ -21,12 +21,7 @@ class NameLists : public ::testing::Test {
     NameLists() { settings.CreateSettingsKey(kHkeyCurrentUser, kUrlsKey); }
 
     void Put(const std::string& name, std::uint32_t type, const std::string& bytes) {
-        platform::ScopedKey key(store.registry);
-        ASSERT_EQ(store.registry.OpenKey(kHkeyCurrentUser, kUrlsKey, key.out()), 0);
-        ASSERT_EQ(store.registry.SetValue(key.get(), name, type,
-                                          reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                          static_cast<std::uint32_t>(bytes.size())),
-                  0);
+        PutRaw(store.registry, kUrlsKey, name, type, bytes);
     }
     NameList Load(const std::string& path = kUrlsKey) {
         NameList list = {"left over"};

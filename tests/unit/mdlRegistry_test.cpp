@@ -27,12 +27,7 @@ class SettingsStore : public ::testing::Test {
     }
     // Stores a value of any type directly, as another tool could.
     void Put(const std::string& name, std::uint32_t type, const std::string& bytes) {
-        platform::ScopedKey key(store.registry);
-        ASSERT_EQ(store.registry.OpenKey(kHkeyCurrentUser, kTimersKey, key.out()), 0);
-        ASSERT_EQ(store.registry.SetValue(key.get(), name, type,
-                                          reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                          static_cast<std::uint32_t>(bytes.size())),
-                  0);
+        PutRaw(store.registry, kTimersKey, name, type, bytes);
     }
     bool KeyExists(const std::string& path) {
         platform::ScopedKey key(store.registry);

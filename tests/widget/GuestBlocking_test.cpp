@@ -29,11 +29,8 @@ class GuestBlockingTest : public WidgetRig {
         t.clock.Set({2026, 12, 5, 10, 0, 0});
         OpenDataFile({.rates = {{"10", "15", "20", "25"}}});
 
-        platform::ScopedKey urls(*t.registry);
-        ASSERT_EQ(t.registry->OpenKey(platform::kHkeyCurrentUser, store::kUrlsKey, urls.out()),
-                  platform::kErrorSuccess);
-        const std::uint8_t data[] = {'1', 0};
-        t.registry->SetValue(urls.get(), "casino", platform::kRegSz, data, sizeof data);
+        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kUrlsKey, "casino", "1",
+                                   platform::kRegSz);
 
         const Hwnd frame = t.windows.Add(t.windows.DesktopWindow(), "IEFrame",
                                          "Casino - Microsoft Internet Explorer");

@@ -329,15 +329,6 @@ TEST_F(LoginScreenTest, GuestReleasesTheDesktopWithoutTheClockAndStartsTheSessio
     EXPECT_FALSE(forms->IsLoaded<ui::frmCtrlpnl>());
 }
 
-TEST_F(LoginScreenTest, GuestLoadsTheBlockerWhenBlockingIsOn) {
-    SetSetting("Blocking", std::int32_t{1}, 4);
-    Show();
-    Type("guest", "visitor");
-    Enter()->click();
-    ASSERT_TRUE(forms->IsLoaded<ui::frmBlocks>());
-    EXPECT_FALSE(forms->Get<ui::frmBlocks>().isVisible()) << "the blocker works hidden";
-}
-
 TEST_F(LoginScreenTest, OtherValidLoginsDoNothing) {
     auto& screen = Show();
     for (const char* login : {" admin", "ADMIN", "Guest"}) {

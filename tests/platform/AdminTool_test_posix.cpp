@@ -1,5 +1,6 @@
-// quorvel-admin reg, run as the cafe owner runs it, against a store in a fresh
-// XDG_CONFIG_HOME; what it writes is read back the way the program reads it.
+// quorvel-admin, run as the cafe owner runs it, with fresh XDG folders: reg against the
+// settings store, init, rates and book against the data file. What it writes is read
+// back the way the program reads it.
 #ifdef QUORVEL_ADMIN
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 
 #include "PosixProcess.h"
 #include "RegArgs.h"
+#include "db/Database.h"
 #include "platform/posix/HiveRegistry.h"
 #include "store/mdlRegistry.h"
 #include "support/TempDir.h"
@@ -24,7 +26,7 @@ const std::string kSettings = "Software\\Quorvel\\Settings";
 namespace fs = std::filesystem;
 using admin::Args;
 
-class AdminReg : public ::testing::Test {
+class AdminTool : public ::testing::Test {
   protected:
     TempDir home;
     std::string store = home.file("Quorvel/registry.db");
@@ -51,6 +53,14 @@ class AdminReg : public ::testing::Test {
         args.insert(args.end(), more.begin(), more.end());
         return Admin(args, true);
     }
+    // A provisioned data file, opened with the program's own statements.
+    std::unique_ptr<db::Database> DataFile() {
+        std::string error;
+        auto file = db::Database::Open((dataFolder / "QuorvelData.mdb").string(),
+                                       db::kDataFilePassword, error);
+        EXPECT_TRUE(file) << error;
+        return file;
+    }
     store::Variant ReadAsTheProgramDoes(const std::string& key, const std::string& name) {
         platform::HiveRegistry hive(store);
         return store::mdlRegistry(hive).ReadSetting(platform::kHkeyCurrentUser, key, name);
@@ -69,7 +79,7 @@ void ExpectOneLineError(const CommandResult& result, int status, const std::stri
     EXPECT_NE(error.find(mentions), std::string::npos) << result.err;
 }
 
-TEST_F(AdminReg, ValuesGoIntoExistingKeysOnlyAndReadBackAsTheProgramReadsThem) {
+TEST_F(AdminTool, ValuesGoIntoExistingKeysOnlyAndReadBackAsTheProgramReadsThem) {
     // No store yet: nothing to show, nothing to add to, and no file made by looking.
     ExpectOneLineError(Reg({"query", kSettings}), 1, kSettings);
     ExpectOneLineError(Reg({"add", kSettings, "/v", "Currency", "/t", "REG_SZ", "/d", "Rs"}), 1,
@@ -119,7 +129,7 @@ TEST_F(AdminReg, ValuesGoIntoExistingKeysOnlyAndReadBackAsTheProgramReadsThem) {
     ExpectOneLineError(Reg({"query", timers}), 1, timers);
 }
 
-TEST_F(AdminReg, DeleteRemovesAValueAndAMissingOneIsAnError) {
+TEST_F(AdminTool, DeleteRemovesAValueAndAMissingOneIsAnError) {
     ASSERT_EQ(Reg({"addkey", kSettings}).status, 0);
     ASSERT_EQ(Reg({"add", kSettings, "/v", "Currency", "/d", "Rs"}).status, 0);
     ASSERT_EQ(Reg({"add", kSettings, "/v", "LoginScr", "/d", "/tmp/a.png"}).status, 0);
@@ -132,7 +142,7 @@ TEST_F(AdminReg, DeleteRemovesAValueAndAMissingOneIsAnError) {
 }
 
 // Every refusal of the argument reader (RegArgs below) ends the same way.
-TEST_F(AdminReg, WrongArgumentsExitWithTheReasonAndAUsageLineAndStoreNothing) {
+TEST_F(AdminTool, WrongArgumentsExitWithTheReasonAndAUsageLineAndStoreNothing) {
     ASSERT_EQ(Reg({"addkey", kSettings}).status, 0);
     ExpectOneLineError(Reg({"add", kSettings, "/v", "Blocking", "/t", "REG_DWORD", "/d", "0x 5"}),
                        2, "REG_DWORD");
@@ -140,7 +150,7 @@ TEST_F(AdminReg, WrongArgumentsExitWithTheReasonAndAUsageLineAndStoreNothing) {
     EXPECT_TRUE(ReadAsTheProgramDoes(kSettings, "Blocking").IsEmpty());
 }
 
-TEST_F(AdminReg, AnUnreadableStoreIsReportedAndLeftAsItIs) {
+TEST_F(AdminTool, AnUnreadableStoreIsReportedAndLeftAsItIs) {
     std::filesystem::create_directories(home.path() / "Quorvel");
     const std::string junk(5000, 'j');
     WriteFileBytes(store, junk);
@@ -159,7 +169,7 @@ TEST_F(AdminReg, AnUnreadableStoreIsReportedAndLeftAsItIs) {
     EXPECT_EQ(ReadFileBytes(store), junk);
 }
 
-TEST_F(AdminReg, AStoreLockedByAnotherProcessIsReported) {
+TEST_F(AdminTool, AStoreLockedByAnotherProcessIsReported) {
     ASSERT_EQ(Reg({"addkey", kSettings}).status, 0);
     ASSERT_EQ(Reg({"add", kSettings, "/v", "Currency", "/d", "Rs"}).status, 0);
     {
@@ -176,7 +186,7 @@ TEST_F(AdminReg, AStoreLockedByAnotherProcessIsReported) {
     EXPECT_EQ(ReadAsTheProgramDoes(kSettings, "Currency").ToText(), "Rs\0"s);
 }
 
-TEST_F(AdminReg, KeysValueNamesAndTheRootPrefixIgnoreLetterCaseAsTheStoreDoes) {
+TEST_F(AdminTool, KeysValueNamesAndTheRootPrefixIgnoreLetterCaseAsTheStoreDoes) {
     ASSERT_EQ(Reg({"addkey", "hkcu\\" + kSettings}).status, 0);
     ASSERT_EQ(Reg({"add", "HKEY_Current_User\\SOFTWARE\\quorvel\\settings", "/V", "Currency", "/D",
                    "Rs", "/f"})
@@ -197,7 +207,7 @@ TEST_F(AdminReg, KeysValueNamesAndTheRootPrefixIgnoreLetterCaseAsTheStoreDoes) {
 }
 
 // Another program may have stored a name longer than the store itself accepts.
-TEST_F(AdminReg, AValueNameLongerThanAnyBufferIsListed) {
+TEST_F(AdminTool, AValueNameLongerThanAnyBufferIsListed) {
     ASSERT_EQ(Reg({"addkey", kSettings}).status, 0);
     const std::string name(20000, 'n');
     {
@@ -213,7 +223,7 @@ TEST_F(AdminReg, AValueNameLongerThanAnyBufferIsListed) {
     EXPECT_NE(all.out.find("    " + name + "    REG_SZ    a\n"), std::string::npos);
 }
 
-TEST_F(AdminReg, InitReportsADataFolderItCannotSearch) {
+TEST_F(AdminTool, InitReportsADataFolderItCannotSearch) {
     fs::create_directories(dataFolder);
     if (::geteuid() == 0) {
         for (const auto& entry : fs::recursive_directory_iterator(home.path()))
@@ -228,7 +238,7 @@ TEST_F(AdminReg, InitReportsADataFolderItCannotSearch) {
 }
 
 // An account the password database does not know, with no HOME and no XDG folders.
-TEST_F(AdminReg, WithoutAHomeFolderNothingLandsInTheCurrentFolder) {
+TEST_F(AdminTool, WithoutAHomeFolderNothingLandsInTheCurrentFolder) {
     ASSERT_EQ(::geteuid(), 0u) << "runs the tool as an account without a home: needs root";
     fs::permissions(home.path(), fs::perms::all);
     const auto result = RunCommand({"setpriv",
@@ -258,13 +268,60 @@ TEST_F(AdminReg, WithoutAHomeFolderNothingLandsInTheCurrentFolder) {
     EXPECT_TRUE(fs::is_empty(home.path()));
 }
 
-TEST_F(AdminReg, InitForceLeavesNoHalfMadeFileWhenTheDataFileCannotBeReplaced) {
+TEST_F(AdminTool, InitForceLeavesNoHalfMadeFileWhenTheDataFileCannotBeReplaced) {
     // A folder stands where the data file goes: the final rename fails.
     fs::create_directories(dataFolder / "QuorvelData.mdb" / "in the way");
     const auto result =
         Admin({"init", "--force", "--admin-password", "a", "--guest-password", "g"});
     ExpectOneLineError(result, 1, "QuorvelData.mdb");
     EXPECT_FALSE(fs::exists(dataFolder / "QuorvelData.mdb.new"));
+}
+
+TEST_F(AdminTool, RatesAreShownAndSetAsTheRateBoxesSetThem) {
+    ASSERT_EQ(Admin({"init", "--admin-password", "a", "--guest-password", "g"}).status, 0);
+    EXPECT_EQ(Admin({"rates"}).out, "No rates set.\n");
+
+    const auto set = Admin({"rates", "10", "15", "20.5", " 25 "});
+    EXPECT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(set.out, "0-15 min  10\n15-30 min  15\n30-45 min  20.5\n45-60 min  25\n");
+    const auto rates = db::ReadRates(*DataFile());
+    ASSERT_TRUE(rates);
+    EXPECT_EQ(*rates, (std::array<double, 4>{10, 15, 20.5, 25}));
+
+    // Wrong arguments change nothing.
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"rates", "1", "2", "3"}, {"rates", "1", "2", "3", "ten"}}) {
+        const auto result = Admin(wrong);
+        EXPECT_EQ(result.status, 2) << wrong.back();
+        EXPECT_FALSE(result.err.empty());
+    }
+    EXPECT_EQ(*db::ReadRates(*DataFile()), (std::array<double, 4>{10, 15, 20.5, 25}));
+}
+
+TEST_F(AdminTool, EachAmountBooksOneSessionOnItsDay) {
+    ASSERT_EQ(Admin({"init", "--admin-password", "a", "--guest-password", "g"}).status, 0);
+    const auto first = Admin({"book", "11/3/2026", "40", "25.5"});
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out, "11/03/2026  guests 2  takings 65.5\n");
+    EXPECT_EQ(Admin({"book", "11/03/2026", "10"}).out, "11/03/2026  guests 3  takings 75.5\n");
+    EXPECT_EQ(Admin({"book", "11/04/2026", "0"}).out, "11/04/2026  guests 1  takings 0\n");
+
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"book", "11/03/2026"},
+                                                  {"book", "13/45/2026", "10"},
+                                                  {"book", "11/03/2026", "-5"},
+                                                  {"book", "11/03/2026", "10", "ten"}}) {
+        const auto result = Admin(wrong);
+        EXPECT_EQ(result.status, 2) << wrong[1] << " " << wrong.back();
+    }
+    const auto day = db::FindDay(*DataFile(), "11/03/2026");
+    ASSERT_TRUE(day);
+    EXPECT_EQ(day->gnum, 3);
+    EXPECT_EQ(day->gamt, 75.5);
+}
+
+TEST_F(AdminTool, BookingUnprovisionedSaysWhichDataFileIsMissing) {
+    ExpectOneLineError(Admin({"book", "11/03/2026", "10"}), 1,
+                       (dataFolder / "QuorvelData.mdb").string());
 }
 
 // Arguments are read without a process; what reg.exe refuses is refused before the

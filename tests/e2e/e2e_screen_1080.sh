@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The control panel on a 1920x1080 screen with the widest values in every box (rates of
-# 10000, the longest minimum time and charge, a long picture path): a screenshot of
-# every tab, and the values read back as a screen reader reads them.
+# The login screen and the control panel on a 1920x1080 screen. The login screen covers
+# it all and holds the lock, with the longest previous-user figures; then the panel with
+# the widest values in every box (rates of 10000, the longest minimum time and charge,
+# a long picture path): a screenshot of each, and the values read back as a screen
+# reader reads them.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/session_lib.sh"
 source "$(dirname "$0")/a11y_lib.sh"
@@ -12,13 +14,17 @@ LONG_PATH=/home/owner/Pictures/Internet-cafe-front-counter/login-screen-pictures
 
 e2e_home
 e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
+e2e_seed_previous_session
 session_set_charges 10000 10000 10000 10000 14 999999999 Rs
-session_admin reg add 'Software\Quorvel\Settings' /v LoginScr /t REG_SZ /d "$LONG_PATH" >/dev/null
 e2e_start_x 1920x1080
 a11y_start
 e2e_start_quorvel
-e2e_wait 30 "the lock" e2e_lock_in_place
+e2e_wait 60 "the login screen" e2e_visible_window '^Login Screen$'
+e2e_wait 30 "the lock: screen covered, top-most, focused, dock hidden, input held" e2e_lock_in_place
+e2e_shot "$E2E_NAME-login"
 
+# The picture's path is read when the panel opens; the login screen keeps its artwork.
+session_admin reg add 'Software\Quorvel\Settings' /v LoginScr /t REG_SZ /d "$LONG_PATH" >/dev/null
 panel_open
 panel_shoot_tabs "$E2E_NAME"
 panel_tab Configuration
