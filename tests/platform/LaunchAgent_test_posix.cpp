@@ -5,7 +5,6 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -14,6 +13,7 @@
 #include "platform/posix/LaunchAgent.h"
 #include "platform/posix/PosixShell.h"
 #include "session/TimerControls.h"
+#include "support/Poll.h"
 #include "support/TempDir.h"
 #include "support/TestPlatform.h"
 
@@ -29,12 +29,9 @@ struct MarkingProgram {
         WriteFileBytes(path, "#!/bin/sh\nid -u > '" + mark.string() + "'\n");
         std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     }
-    // Waits for the mark; false when none came within ten seconds.
+    // Waits for the mark.
     bool Ran() const {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!std::filesystem::exists(mark) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return std::filesystem::exists(mark);
+        return PollUntil([&] { return std::filesystem::exists(mark); });
     }
     std::filesystem::path path, mark;
 };
