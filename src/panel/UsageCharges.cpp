@@ -42,7 +42,8 @@ void SaveUsageCharges(const store::publicVar& pv, PanelData& data, UsageCharges&
     if (!data.WriteRates({boxes.cb[0], boxes.cb[1], boxes.cb[2], boxes.cb[3]}))
         notStored.push_back("Rates");
     if (!WriteText(pv, "MinimumT", boxes.cb[4])) notStored.push_back("Minimum Time");
-    if (IsBlankOnly(boxes.mCharge)) boxes.mCharge = "0";
+    // assign() rather than = "0": GCC 12 wrongly warns of overlapping copies (-Wrestrict).
+    if (IsBlankOnly(boxes.mCharge)) boxes.mCharge.assign(1, '0');
     if (!WriteText(pv, "MinimumC", boxes.mCharge)) notStored.push_back("Minimum Charges");
     if (boxes.cSymbol.empty()) boxes.cSymbol = firstSymbol;
     if (!WriteText(pv, "Currency", boxes.cSymbol)) notStored.push_back("Currency Symbol");

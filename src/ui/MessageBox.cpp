@@ -1,5 +1,7 @@
 #include "ui/MessageBox.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -35,15 +37,32 @@ int QtMessageBoxes::MsgBox(const QString& text, int flags, const QString& title)
     box.setText(text);
     // The lock screen is top-most: the box must stay above it.
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    // Wide enough that the window manager need not shorten the title.
-    if (auto* label = box.findChild<QLabel*>("qt_msgbox_label"))
-        label->setMinimumWidth(box.fontMetrics().horizontalAdvance(title) + 40);
+    // Wide enough that the window manager need not shorten the title. Only a text
+    // narrower than the title gets the extra room: a label given a minimum width no
+    // longer wraps, and a long text (a data file's path) would be cut off.
+    const int titleRoom = box.fontMetrics().horizontalAdvance(title) + 40;
+    int widestLine = 0;
+    for (const QString& line : text.split('\n'))
+        widestLine = std::max(widestLine, box.fontMetrics().horizontalAdvance(line));
+    if (widestLine < titleRoom) {
+        if (auto* label = box.findChild<QLabel*>("qt_msgbox_label"))
+            label->setMinimumWidth(titleRoom);
+    }
     switch (flags & 0xF0) {
-        case kMbCritical: box.setIcon(QMessageBox::Critical); break;
-        case 32: box.setIcon(QMessageBox::Question); break;
-        case kMbExclamation: box.setIcon(QMessageBox::Warning); break;
-        case kMbInformation: box.setIcon(QMessageBox::Information); break;
-        default: break;
+        case kMbCritical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case 32:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case kMbExclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case kMbInformation:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            break;
     }
     if ((flags & 0x0F) == 4) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
