@@ -5,7 +5,7 @@
 # Layout on the cafe PC:
 #   /usr/bin/quorvel, /usr/bin/quorvel-admin
 #   /lib/systemd/system/quorvel.service, quorvel-wm.service (installed, not enabled)
-#   /usr/libexec/quorvel/       the display manager's hooks
+#   /usr/libexec/quorvel/       the display manager's hooks and the guest session's launch agent
 #   /usr/share/quorvel/         the program's data files; kiosk/ holds the accounts
 #                               the hooks use and the templates the owner's guide
 #                               copies into /etc (the package itself puts nothing
@@ -38,6 +38,7 @@ install(FILES README.md docs/owner-guide.md "${pkg}/debian/copyright" "${staged}
   DESTINATION share/doc/quorvel)
 # Debian 12 keeps system units under /lib.
 install(FILES "${pkg}/quorvel.service" "${pkg}/quorvel-wm.service" DESTINATION /lib/systemd/system)
+install(TARGETS quorvel-launch-agent RUNTIME DESTINATION libexec/quorvel)
 install(PROGRAMS "${pkg}/kiosk/display-setup" "${pkg}/kiosk/session-wrapper" "${pkg}/kiosk/session-cleanup"
   DESTINATION libexec/quorvel)
 install(FILES "${pkg}/kiosk/lightdm.conf" "${pkg}/kiosk/xorg-kiosk.conf" "${pkg}/kiosk/openbox-rc.xml"

@@ -34,12 +34,6 @@ const QStringList& CurrencySymbols() {
 constexpr const char* kPictureFilter =
     "JPG (*.jpg *.JPG);;JPEG (*.jpeg *.JPEG);;GIF (*.gif *.GIF);;BMP (*.bmp *.BMP)";
 
-QLineEdit* NewBox(QWidget* parent, const char* name) {
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    return box;
-}
-
 // Where Browse starts: the user's pictures, or the home folder where there is none.
 QString PicturesFolder() {
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);

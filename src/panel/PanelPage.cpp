@@ -1,7 +1,11 @@
 #include "panel/PanelPage.h"
 
+#include <QListWidget>
+
 #include "panel/ControlPanel.h"
 #include "ui/Controls.h"
+#include "ui/MessageBox.h"
+#include "ui/Text.h"
 
 namespace quorvel::ui {
 
@@ -30,6 +34,40 @@ QSize PanelPage::sizeHint() const {
 QSize PanelPage::minimumSizeHint() const {
     return QWidget::minimumSizeHint().expandedTo(
         QSize(Twips(this, kFrameWidth), Twips(this, kFrameHeight)));
+}
+
+bool PanelPage::ReportAdded(panel::AddOutcome outcome, const char* takenMessage,
+                            const char* notStoredMessage) {
+    const QString title = FromStored(app_.pv.AppTitle);
+    switch (outcome) {
+        case panel::AddOutcome::Added:
+            return true;
+        case panel::AddOutcome::Taken:
+            app_.msg.MsgBox(takenMessage, kMbInformation, title);
+            return false;
+        case panel::AddOutcome::NotStored:
+            app_.msg.MsgBox(notStoredMessage, kMbExclamation, title);
+            return false;
+        case panel::AddOutcome::Empty:
+            return false;
+    }
+    return false;
+}
+
+void PanelPage::RemoveMarkedValues(QListWidget* list, const char* key,
+                                   const char* notRemovedHeading) {
+    store::NameList kept;
+    for (int i = list->count() - 1; i >= 0; --i) {
+        if (!list->item(i)->isSelected()) continue;
+        const std::string name = ToStored(list->item(i)->text());
+        if (panel::RemoveNamedValue(app_.pv.settings, key, name))
+            delete list->takeItem(i);
+        else
+            kept.insert(kept.begin(), name);
+    }
+    if (!kept.empty())
+        app_.msg.MsgBox(FromStored(panel::NamesMessage(notRemovedHeading, kept)), kMbExclamation,
+                        FromStored(app_.pv.AppTitle));
 }
 
 }  // namespace quorvel::ui

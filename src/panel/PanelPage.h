@@ -4,7 +4,10 @@
 // by its loader during the panel's load; a tab click only shows it.
 #include <QWidget>
 
+#include "panel/NamedValues.h"
 #include "ui/Forms.h"
+
+class QListWidget;
 
 namespace quorvel::ui {
 
@@ -19,6 +22,15 @@ class PanelPage : public QWidget {
     QSize minimumSizeHint() const override;
 
   protected:
+    // The two pages that keep a list of value names (Timer Programs, Block Websites):
+    // the outcome of an add said as the owner needs it (nothing when it was added or
+    // blank); true when it was added.
+    bool ReportAdded(panel::AddOutcome outcome, const char* takenMessage,
+                     const char* notStoredMessage);
+    // Deletes the value of each marked item of `list` from `key`, last to first, with
+    // its item. An item whose value the store kept stays, and the names are said.
+    void RemoveMarkedValues(QListWidget* list, const char* key, const char* notRemovedHeading);
+
     App& app_;
 };
 

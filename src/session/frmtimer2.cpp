@@ -6,32 +6,43 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "blocker/frmBlocks.h"
 #include "login/frmstart.h"
+#include "session/TimerControls.h"
+#include "ui/Controls.h"
 #include "ui/Text.h"
 
 namespace quorvel::ui {
 
 namespace {
 
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    return label;
-}
+// "On Top" puts the window back above the others this often. The window manager keeps
+// a window that asked to stay above ahead of ordinary ones by itself; the timer brings
+// it back over one that also asked (a program's full-screen window, say), soon enough
+// for the guest and at a cost of nothing measurable.
+constexpr int kOnTopIntervalMs = 100;
 
-// A label that acts as a link: a pointer cursor, and its click handled by the window.
+// A label that acts as a link: the link pointer, and its click handled by the window.
 void MakeClickable(QLabel* label, QObject* filter) {
     label->setCursor(Qt::PointingHandCursor);
     label->installEventFilter(filter);
+}
+
+bool IsLeftClick(QLabel* label, QEvent* event) {
+    if (event->type() != QEvent::MouseButtonRelease) return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    return mouse->button() == Qt::LeftButton && label->isEnabled() &&
+           label->rect().contains(mouse->position().toPoint());
 }
 
 // The drag handle: a small grip of dots.
@@ -88,7 +99,11 @@ void frmtimer2::BuildControls() {
     Image1 = NewLabel(this, "Image1", QString());
     Image1->setPixmap(GripPixmap());
     Image1->setToolTip("Move Quorvel Timer");
-    Image1->setCursor(Qt::SizeAllCursor);
+    // The toolkit's grab pointers: a closed hand while dragging, an open one at rest.
+    ImageList1 = {QCursor(Qt::ClosedHandCursor), QCursor(Qt::OpenHandCursor)};
+    Image1->setCursor(ImageList1[1]);
+    Image1->setMouseTracking(true);
+    Image1->installEventFilter(this);
     top->addWidget(Image1);
     top->addStretch(1);
     aboutQuorvel = NewLabel(this, "aboutQuorvel", "About Quorvel");
@@ -100,6 +115,8 @@ void frmtimer2::BuildControls() {
         link->setProperty("role", "link");
         top->addWidget(link);
     }
+    MakeClickable(aboutQuorvel, this);
+    MakeClickable(Label3, this);
     outer->addLayout(top);
 
     // The session's figures.
@@ -142,7 +159,8 @@ void frmtimer2::BuildControls() {
     Label1[1] = NewLabel(this, "Label1_1", "Alarm");
     combo1 = new QComboBox(this);
     combo1->setObjectName("combo1");
-    combo1->addItems({"Alarm On", "Alarm Off"});
+    combo1->addItems({session::kAlarmOn, session::kAlarmOff});
+    NameByCaption(Label1[1], combo1);
     Check1 = new QCheckBox("On Top", this);
     Check1->setObjectName("Check1");
     Check1->setToolTip("Check to keep this window always on top");
@@ -155,6 +173,8 @@ void frmtimer2::BuildControls() {
     List1->setObjectName("List1");
     List1->setToolTip("Single Click to launch");
     List1->setFixedHeight(84);
+    List1->installEventFilter(this);
+    NameByCaption(Label1[0], List1);
     options->addWidget(List1, 2, 0, 1, 3);
     options->setColumnStretch(1, 1);
     outer->addLayout(options);
@@ -177,7 +197,12 @@ void frmtimer2::BuildControls() {
     connect(Timer1, &QTimer::timeout, this, &frmtimer2::Timer1_Timer);
     Timer2 = new QTimer(this);
     Timer2->setObjectName("Timer2");
-    Timer2->setInterval(1);
+    Timer2->setInterval(kOnTopIntervalMs);
+    connect(Timer2, &QTimer::timeout, this, &frmtimer2::Timer2_Timer);
+    connect(combo1, &QComboBox::currentIndexChanged, this, &frmtimer2::combo1_Click);
+    // Every change of the box: a click, the keyboard or a screen reader.
+    connect(Check1, &QCheckBox::toggled, this, &frmtimer2::Check1_Click);
+    connect(List1, &QListWidget::itemClicked, this, &frmtimer2::List1_Click);
 
     // Room for a long session and a large amount without the window changing size.
     ensurePolished();
@@ -207,7 +232,14 @@ void frmtimer2::Form_Activate() {
     activated_ = true;
     session_->Activate();
     if (app_.pv.OsVersion < 4.1) Check1->hide();
-    combo1->setCurrentIndex(0);
+    {
+        // Selecting the first item is a choice like any other, even where it was
+        // selected already.
+        const QSignalBlocker quiet(combo1);
+        combo1->setCurrentIndex(0);
+    }
+    combo1_Click();
+    FillQuickLaunch();
     Timer1->start();
 }
 
@@ -252,11 +284,90 @@ void frmtimer2::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
+void frmtimer2::combo1_Click() {
+    session::StoreAlarmChoice(app_.pv, ToStored(combo1->currentText()));
+}
+
+void frmtimer2::Check1_Click() {
+    // The box's own tick is not consulted: each click turns keeping on top over.
+    if (Timer2->isActive()) {
+        Timer2->stop();
+        app_.pv.os.desktop.SetTopMost(winId(), false);
+    } else {
+        Timer2->start();
+        Timer2_Timer();
+    }
+}
+
+void frmtimer2::Timer2_Timer() {
+    app_.pv.os.desktop.SetTopMost(winId(), true);
+}
+
+void frmtimer2::Image1_MouseDown(QPoint pointer) {
+    dragging_ = true;
+    grab_ = pointer - pos();
+    buttonUp_ = false;
+    Image1->setCursor(ImageList1[0]);
+}
+
+void frmtimer2::Image1_MouseMove(QPoint pointer) {
+    Image1->setCursor(ImageList1[buttonUp_ ? 1 : 0]);
+    if (dragging_) move(pointer - grab_);
+}
+
+void frmtimer2::Image1_MouseUp() {
+    dragging_ = false;
+    buttonUp_ = true;
+}
+
+void frmtimer2::Label3_Click() {
+    showMinimized();
+}
+
+void frmtimer2::aboutQuorvel_Click() {
+    app_.pv.os.shell.OpenAddress(session::kProductPage);
+}
+
+void frmtimer2::FillQuickLaunch() {
+    // The list is new with the window: appended to, not emptied.
+    for (const std::string& name : session::LoadQuickLaunch(app_.pv))
+        List1->addItem(FromStored(name));
+}
+
+void frmtimer2::List1_Click() {
+    const QListWidgetItem* item = List1->currentItem();
+    if (!item) return;
+    session::LaunchProgram(app_.pv, ToStored(item->text()));
+}
+
 bool frmtimer2::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lbltmr2 && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-        lbltmr2->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-        lbltmr2_Click();
+    if (watched == Image1) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+                if (mouse->button() == Qt::LeftButton)
+                    Image1_MouseDown(mouse->globalPosition().toPoint());
+                return true;
+            case QEvent::MouseMove:
+                Image1_MouseMove(mouse->globalPosition().toPoint());
+                return true;
+            case QEvent::MouseButtonRelease:
+                if (mouse->button() == Qt::LeftButton) Image1_MouseUp();
+                return true;
+            default:
+                break;
+        }
+    } else if (watched == List1 && event->type() == QEvent::KeyPress) {
+        // The keyboard's way to the same launch: Enter on the current program.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            List1_Click();
+            return true;
+        }
+    } else if (auto* label = qobject_cast<QLabel*>(watched); label && IsLeftClick(label, event)) {
+        if (label == lbltmr2) lbltmr2_Click();
+        if (label == Label3) Label3_Click();
+        if (label == aboutQuorvel) aboutQuorvel_Click();
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -5,10 +5,13 @@
 // GuestSession; this window shows it and forwards its events.
 //
 // Controls carry their design names as object names; the label array `Label1` is named
-// "Label1_0" (Quick Launch) and "Label1_1" (Alarm). The alarm choice, "On Top", the
-// drag handle, "Minimize", "About Quorvel" and the quick-launch list carry their
-// captions and tips and no handlers; `Timer2` exists, stopped.
+// "Label1_0" (Quick Launch) and "Label1_1" (Alarm). The window's own controls: the
+// alarm choice (only recorded), "On Top" with `Timer2`, the drag handle `Image1`,
+// "Minimize", the disabled "Close", "About Quorvel" and the quick-launch list.
+#include <QCursor>
+#include <QPoint>
 #include <QWidget>
+#include <array>
 #include <memory>
 
 #include "session/GuestSession.h"
@@ -36,6 +39,17 @@ class frmtimer2 : public QWidget {
     void lbltmr2_Click();
     void RecordProgress();
     void AddSessionToDailyTotals();
+    void combo1_Click();
+    void Check1_Click();
+    void Timer2_Timer();
+    // The drag handle, with the pointer's position on the screen.
+    void Image1_MouseDown(QPoint pointer);
+    void Image1_MouseMove(QPoint pointer);
+    void Image1_MouseUp();
+    void Label3_Click();
+    void aboutQuorvel_Click();
+    void FillQuickLaunch();
+    void List1_Click();
 
     bool allowUnload() const { return allowUnload_; }
     const session::GuestSession& session() const { return *session_; }
@@ -55,6 +69,14 @@ class frmtimer2 : public QWidget {
     std::unique_ptr<session::GuestSession> session_;
     bool allowUnload_ = false;
     bool activated_ = false;
+    // Moving the window by Image1: held while the button is down on it; `grab` is
+    // where the pointer held the window, from the window's top left corner.
+    bool dragging_ = false;
+    bool buttonUp_ = true;
+    QPoint grab_;
+    // ImageList1: the pointer while the window is dragged, and while the pointer only
+    // rests on Image1.
+    std::array<QCursor, 2> ImageList1;
 
     QLabel* lbllogint = nullptr;
     QLabel* lbltimer = nullptr;

@@ -8,6 +8,7 @@
 #if defined(__linux__)
 #include "platform/atspi/AtspiWindowSystem.h"
 #include "platform/posix/HiveRegistry.h"
+#include "platform/posix/LaunchAgent.h"
 #include "platform/posix/PosixLocale.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/PosixSystemInfo.h"
@@ -97,7 +98,13 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     real->systemInfo_ = std::make_unique<platform::PosixSystemInfo>();
     real->clock_ = std::make_unique<platform::SystemClock>();
     real->windows_ = std::make_unique<platform::atspi::AtspiWindowSystem>();
-    real->shell_ = std::make_unique<platform::PosixShell>();
+    // On a cafe PC the service names the desktop's account: the guest's programs are
+    // started there by its launch agent, never as this account. Elsewhere (a
+    // developer's desktop, the demo) they are this program's children.
+    if (const char* guest = std::getenv("QUORVEL_GUEST_ACCOUNT"); guest && *guest)
+        real->shell_ = std::make_unique<platform::AgentShell>(guest, platform::DisplayName());
+    else
+        real->shell_ = std::make_unique<platform::PosixShell>();
     real->locale_ = std::make_unique<platform::PosixLocale>();
     if (!x11Display) {
         error = "Cannot open the X display.";

@@ -31,14 +31,24 @@ std::int32_t mdlRegistry::TryWriteSetting(RegKey root, const std::string& path,
 
 void mdlRegistry::DeleteSetting(RegKey root, const std::string& path,
                                 const std::string& name) const {
+    TryDeleteSetting(root, path, name);
+}
+
+std::int32_t mdlRegistry::TryDeleteSetting(RegKey root, const std::string& path,
+                                           const std::string& name) const {
     ScopedKey key(registry_);
-    registry_.OpenKey(root, path, key.out());
-    registry_.DeleteValue(key.get(), name);
+    const std::int32_t opened = registry_.OpenKey(root, path, key.out());
+    const std::int32_t deleted = registry_.DeleteValue(key.get(), name);
+    return opened != kErrorSuccess ? opened : deleted;
 }
 
 void mdlRegistry::CreateSettingsKey(RegKey root, const std::string& path) const {
+    TryCreateSettingsKey(root, path);
+}
+
+std::int32_t mdlRegistry::TryCreateSettingsKey(RegKey root, const std::string& path) const {
     ScopedKey key(registry_);
-    registry_.CreateKey(root, path, key.out());
+    return registry_.CreateKey(root, path, key.out());
 }
 
 std::int32_t mdlRegistry::WriteKeyValue(RegKey key, const std::string& name, std::int32_t type,

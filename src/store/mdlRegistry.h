@@ -24,7 +24,13 @@ class mdlRegistry {
     std::int32_t TryWriteSetting(RegKey root, const std::string& path, const std::string& name,
                                  const Variant& value, std::int32_t type) const;
     void DeleteSetting(RegKey root, const std::string& path, const std::string& name) const;
+    // DeleteSetting with the status of the open or of the delete (kErrorFileNotFound
+    // for a value or key that is not there).
+    std::int32_t TryDeleteSetting(RegKey root, const std::string& path,
+                                  const std::string& name) const;
     void CreateSettingsKey(RegKey root, const std::string& path) const;
+    // CreateSettingsKey with the status of the create.
+    std::int32_t TryCreateSettingsKey(RegKey root, const std::string& path) const;
 
     std::int32_t WriteKeyValue(RegKey key, const std::string& name, std::int32_t type,
                                const Variant& value) const;

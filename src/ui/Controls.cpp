@@ -26,6 +26,12 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption
     return button;
 }
 
+QLineEdit* NewBox(QWidget* parent, const char* name, const QString& text) {
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(name);
+    return box;
+}
+
 void AddAtRight(QBoxLayout* layout, QWidget* widget) {
     auto* row = new QHBoxLayout;
     row->addStretch(1);

@@ -4,6 +4,7 @@
 
 class QBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -16,8 +17,9 @@ int Twips(const QWidget* widget, int twips);
 // A label named by its design name.
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& text);
 
-// A push button named by its design name.
+// A button and a text box named by their design names.
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption);
+QLineEdit* NewBox(QWidget* parent, const char* name, const QString& text = QString());
 
 // Puts `widget` on a row of its own at the right of `layout` (a page's closing button).
 void AddAtRight(QBoxLayout* layout, QWidget* widget);

@@ -12,6 +12,7 @@ Commands:
     value ROLE NAME NUMBER  set its value (a spinner)
     press ROLE NAME         run its first action (press, toggle, switch to a tab)
     focus ROLE NAME         give it the keyboard focus
+    where ROLE NAME         print the middle of it on the screen, "X Y" (to click it)
     state ROLE NAME STATE   exit 0 when it has STATE (checked, focused, enabled, ...)
     names ROLE              print the names of every showing control of ROLE
     tree                    print the program's tree (for writing a test)
@@ -178,7 +179,8 @@ def main():
                 pass
         return 0
 
-    needs = {"find": 2, "read": 2, "press": 2, "focus": 2, "set": 3, "value": 3, "state": 3}
+    needs = {"find": 2, "read": 2, "press": 2, "focus": 2, "where": 2, "set": 3, "value": 3,
+             "state": 3}
     if args.command not in needs or len(args.rest) != needs[args.command]:
         parser.error(f"unknown command or wrong arguments: {args.command} {args.rest}")
     role, pattern = args.rest[0], args.rest[1]
@@ -205,6 +207,13 @@ def main():
             if "did not receive a reply" in error.message.lower():
                 return 0
             raise
+    if args.command == "where":
+        component = obj.get_component_iface()
+        if component is None:
+            return 1
+        box = component.get_extents(Atspi.CoordType.SCREEN)
+        print(box.x + box.width // 2, box.y + box.height // 2)
+        return 0
     if args.command == "focus":
         component = obj.get_component_iface()
         return 0 if component is not None and component.grab_focus() else 1

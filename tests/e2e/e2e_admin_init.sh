@@ -4,60 +4,60 @@
 # without echo, refused without one; an existing data file kept unless --force, and
 # never replaced under a running program. The file opens in Debian's sqlcipher shell
 # with the password quiltmoss and with no other.
-source "$(dirname "$0")/startup_lib.sh"
-su_home
-admin=$SU_BUILD/quorvel-admin
+source "$(dirname "$0")/lib.sh"
+e2e_home
+admin=$E2E_BUILD/quorvel-admin
 program=$XDG_DATA_HOME/Quorvel
 
 # No terminal and no password option: a clear refusal, and nothing made.
 status=0
-"$admin" init </dev/null >"$SU_TMP/notty.log" 2>&1 || status=$?
-[ "$status" -ne 0 ] || su_fail "init without a terminal succeeded"
-grep -q "no terminal" "$SU_TMP/notty.log" || su_fail "no clear message without a terminal"
-[ ! -e "$SU_DATA" ] || su_fail "init without passwords made a data file"
+"$admin" init </dev/null >"$E2E_TMP/notty.log" 2>&1 || status=$?
+[ "$status" -ne 0 ] || e2e_fail "init without a terminal succeeded"
+grep -q "no terminal" "$E2E_TMP/notty.log" || e2e_fail "no clear message without a terminal"
+[ ! -e "$E2E_DATA" ] || e2e_fail "init without passwords made a data file"
 
 # On a terminal: asked twice each, nothing echoed.
 feed() {
     sleep 0.5
     for line in 'se"cr3t' 'se"cr3t' "gu'est" "gu'est"; do printf '%s\n' "$line"; sleep 0.3; done
 }
-feed | script -qec "'$admin' init" /dev/null >"$SU_TMP/tty.log" 2>&1 || su_fail "init on a terminal failed"
-grep -q 'Password for admin' "$SU_TMP/tty.log" || su_fail "the admin password was not asked for"
-! grep -q 'cr3t\|gu.est' "$SU_TMP/tty.log" || su_fail "a password was echoed"
+feed | script -qec "'$admin' init" /dev/null >"$E2E_TMP/tty.log" 2>&1 || e2e_fail "init on a terminal failed"
+grep -q 'Password for admin' "$E2E_TMP/tty.log" || e2e_fail "the admin password was not asked for"
+! grep -q 'cr3t\|gu.est' "$E2E_TMP/tty.log" || e2e_fail "a password was echoed"
 
-[ "$(su_sql 'SELECT Login, Password FROM Login_M ORDER BY rowid;' | tr '\n' ' ')" = "admin|se\"cr3t guest|gu'est " ] ||
-    su_fail "the logins are not as typed"
-[ "$(su_sql 'SELECT count(*) FROM Guest_T; SELECT count(*) FROM Rates_M;' | tr '\n' ' ')" = "0 0 " ] ||
-    su_fail "the new tables are not empty"
-[ -d "$program/Systemfiles" ] || su_fail "no Systemfiles folder"
+[ "$(e2e_sql 'SELECT Login, Password FROM Login_M ORDER BY rowid;' | tr '\n' ' ')" = "admin|se\"cr3t guest|gu'est " ] ||
+    e2e_fail "the logins are not as typed"
+[ "$(e2e_sql 'SELECT count(*) FROM Guest_T; SELECT count(*) FROM Rates_M;' | tr '\n' ' ')" = "0 0 " ] ||
+    e2e_fail "the new tables are not empty"
+[ -d "$program/Systemfiles" ] || e2e_fail "no Systemfiles folder"
 for key in Settings Timers Programs URLs; do
-    "$admin" reg query "Software\\Quorvel\\$key" >/dev/null || su_fail "no key Software\\Quorvel\\$key"
+    "$admin" reg query "Software\\Quorvel\\$key" >/dev/null || e2e_fail "no key Software\\Quorvel\\$key"
 done
-out=$(printf "PRAGMA key='quiltmos';\nSELECT count(*) FROM Login_M;\n" | sqlcipher "$SU_DATA" 2>&1 || true)
-grep -q "not a database" <<<"$out" || su_fail "the data file opened with another key: $out"
+out=$(printf "PRAGMA key='quiltmos';\nSELECT count(*) FROM Login_M;\n" | sqlcipher "$E2E_DATA" 2>&1 || true)
+grep -q "not a database" <<<"$out" || e2e_fail "the data file opened with another key: $out"
 
 # An existing data file is kept without --force ...
-bytes=$(md5sum <"$SU_DATA")
+bytes=$(md5sum <"$E2E_DATA")
 status=0
-"$admin" init --admin-password a2 --guest-password g2 >"$SU_TMP/again.log" 2>&1 || status=$?
-[ "$status" -ne 0 ] || su_fail "init replaced an existing data file without --force"
-grep -q "already exists" "$SU_TMP/again.log" || su_fail "no clear message for an existing file"
-[ "$(md5sum <"$SU_DATA")" = "$bytes" ] || su_fail "the existing data file changed"
+"$admin" init --admin-password a2 --guest-password g2 >"$E2E_TMP/again.log" 2>&1 || status=$?
+[ "$status" -ne 0 ] || e2e_fail "init replaced an existing data file without --force"
+grep -q "already exists" "$E2E_TMP/again.log" || e2e_fail "no clear message for an existing file"
+[ "$(md5sum <"$E2E_DATA")" = "$bytes" ] || e2e_fail "the existing data file changed"
 
 # ... never replaced while the program holds the data folder ...
-su_hold_lock -s "$program/Data"
-su_wait 10 "the data folder to be held" sh -c "! flock -n -x '$program/Data' true"
+e2e_hold_lock -s "$program/Data"
+e2e_wait 10 "the data folder to be held" sh -c "! flock -n -x '$program/Data' true"
 status=0
-"$admin" init --force --admin-password a2 --guest-password g2 >"$SU_TMP/busy.log" 2>&1 || status=$?
-[ "$status" -ne 0 ] || su_fail "init --force replaced a data file in use"
-[ "$(md5sum <"$SU_DATA")" = "$bytes" ] || su_fail "the data file in use changed"
-kill "$SU_LAST_PID"
-su_wait 10 "the data folder to be free" flock -n -x "$program/Data" true
+"$admin" init --force --admin-password a2 --guest-password g2 >"$E2E_TMP/busy.log" 2>&1 || status=$?
+[ "$status" -ne 0 ] || e2e_fail "init --force replaced a data file in use"
+[ "$(md5sum <"$E2E_DATA")" = "$bytes" ] || e2e_fail "the data file in use changed"
+kill "$E2E_LAST_PID"
+e2e_wait 10 "the data folder to be free" flock -n -x "$program/Data" true
 
 # ... and replaced, empty, with --force.
-su_sql "INSERT INTO Guest_T VALUES ('01/02/2026', 3, 30);" >/dev/null
-"$admin" init --force --admin-password a2 --guest-password g2 >/dev/null 2>&1 || su_fail "init --force failed"
-[ "$(su_sql 'SELECT Password FROM Login_M ORDER BY rowid; SELECT count(*) FROM Guest_T;' | tr '\n' ' ')" = "a2 g2 0 " ] ||
-    su_fail "init --force did not make a fresh data file"
-[ ! -e "$SU_DATA.new" ] || su_fail "init left its temporary file behind"
-su_log "quorvel-admin init: ok"
+e2e_sql "INSERT INTO Guest_T VALUES ('01/02/2026', 3, 30);" >/dev/null
+"$admin" init --force --admin-password a2 --guest-password g2 >/dev/null 2>&1 || e2e_fail "init --force failed"
+[ "$(e2e_sql 'SELECT Password FROM Login_M ORDER BY rowid; SELECT count(*) FROM Guest_T;' | tr '\n' ' ')" = "a2 g2 0 " ] ||
+    e2e_fail "init --force did not make a fresh data file"
+[ ! -e "$E2E_DATA.new" ] || e2e_fail "init left its temporary file behind"
+e2e_log "quorvel-admin init: ok"

@@ -6,7 +6,9 @@
 # attack of the guest's is refused: reading the data file and the settings store,
 # kill, xkill, typing into the lock, photographing it, renaming or unmapping it, a
 # trusted grant of its own. The lock still holds, nothing is booked or changed, and no
-# window property carries a password.
+# window property carries a password. Last, a guest session starts a quick-launch
+# program: it runs as the guest's account, started by the session's launch agent,
+# never as the program's.
 #
 # Needs root: it makes two accounts for the test and removes them afterwards.
 source "$(dirname "$0")/lib.sh"
@@ -48,7 +50,8 @@ PROGRAM_HOME=$E2E_TMP/$PROGRAM_USER
 GUEST_HOME=$E2E_TMP/$GUEST_USER
 # The binaries, where both accounts can run them (the build folder may be private).
 install -d -m 755 "$E2E_TMP/bin"
-install -m 755 "$E2E_BUILD/quorvel" "$E2E_BUILD/quorvel-admin" "$E2E_TMP/bin/"
+install -m 755 "$E2E_BUILD/quorvel" "$E2E_BUILD/quorvel-admin" "$E2E_BUILD/quorvel-launch-agent" \
+    "$E2E_TMP/bin/"
 
 # as USER HOME COMMAND...: runs COMMAND as USER with a clean environment, the home's
 # XDG folders and the test's display; the process keeps the caller's process id.
@@ -88,7 +91,8 @@ EOF
 QUORVEL_KIOSK_CONF=$E2E_TMP/kiosk.conf "$HOOKS/display-setup" || e2e_fail "display-setup failed"
 
 # ---- The program, as its own account, with no cookie at all ------------------------------
-e2e_bg quorvel as_program quorvel
+# As quorvel.service starts it: the desktop's account named from kiosk.conf.
+e2e_bg quorvel as_program env QUORVEL_GUEST_ACCOUNT="$GUEST_USER" quorvel
 program_process() { pgrep -u "$PROGRAM_USER" -x quorvel; }
 e2e_wait 60 "the program's process" program_process
 E2E_QUORVEL=$(program_process)
@@ -102,7 +106,10 @@ GUEST_AUTHORITY=$GUEST_HOME/run/xauthority
 as "$GUEST_USER" "$GUEST_HOME" touch "$GUEST_AUTHORITY"
 as "$GUEST_USER" "$GUEST_HOME" xauth -q -f "$GUEST_AUTHORITY" add "$DISPLAY" . "$cookie"
 XAUTHORITY_OF_CALL=$GUEST_AUTHORITY as "$GUEST_USER" "$GUEST_HOME" \
-    "$HOOKS/session-wrapper" true || e2e_fail "the session-wrapper failed"
+    env QUORVEL_KIOSK_CONF="$E2E_TMP/kiosk.conf" QUORVEL_LAUNCH_AGENT="$E2E_TMP/bin/quorvel-launch-agent" \
+    "$HOOKS/session-wrapper" true >>"$E2E_TMP/session.log" 2>&1 || e2e_fail "the session-wrapper failed"
+agent_running() { pgrep -u "$GUEST_USER" -f quorvel-launch-agent; }
+e2e_wait 30 "the launch agent in the guest's session" agent_running
 as_guest xauth -f "$GUEST_AUTHORITY" list | grep -q "$cookie" &&
     e2e_fail "the guest's authority file still holds the server's cookie"
 as_guest xdpyinfo >/dev/null 2>&1 || e2e_fail "the guest's desktop cannot reach the display"
@@ -178,4 +185,26 @@ xdotool key --window "$LOGIN" ctrl+a BackSpace
 after=$(snapshot)
 [ "$before" = "$after" ] || e2e_fail "the program's stored data changed: $(diff <(echo "$before") <(echo "$after"))"
 e2e_find_window 'Quorvel Timer$' >/dev/null && e2e_fail "a guest session was started"
+
+# ---- Quick launch runs as the guest ----------------------------------------------------
+MARK=$GUEST_HOME/launched-as
+printf '#!/bin/sh
+id -un > "%s"
+' "$MARK" >"$E2E_TMP/bin/whoami-mark"
+chmod 755 "$E2E_TMP/bin/whoami-mark"
+as_program quorvel-admin reg add 'Software\Quorvel\Programs' /v "Who am I" /d "$E2E_TMP/bin/whoami-mark" \
+    >/dev/null || e2e_fail "cannot add the quick-launch program"
+xdotool type --delay 30 guest
+xdotool key Tab
+xdotool type --delay 30 "$GUEST_PASSWORD"
+xdotool key Return
+e2e_wait 30 "the timer window" e2e_visible_window 'Quorvel Timer$|^0 : 0 : 0$'
+TIMER=$(e2e_visible_window 'Quorvel Timer$|^0 : 0 : 0$')
+# From the keyboard: the alarm box has the focus, then "On Top", then the list, whose
+# first program becomes the current one; Enter starts it.
+xdotool windowactivate --sync "$TIMER" 2>/dev/null || true
+xdotool key Tab Tab Return
+e2e_wait 20 "the quick-launch program's mark" test -s "$MARK"
+[ "$(cat "$MARK")" = "$GUEST_USER" ] || e2e_fail "the quick-launch program ran as $(cat "$MARK")"
+e2e_shot "$E2E_NAME-quick-launch"
 e2e_log "passed"

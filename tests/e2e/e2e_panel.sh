@@ -52,8 +52,8 @@ a11y press "push button" Apply || e2e_fail "cannot press Apply"
 panel_answer "Continue..." Yes
 panel_answer "Configurations applied successfully" OK
 
-[ "$(session_sql 'SELECT * FROM Rates_M;')" = "10|15|20|25" ] ||
-    e2e_fail "Rates_M holds $(session_sql 'SELECT * FROM Rates_M;')"
+[ "$(e2e_sql 'SELECT * FROM Rates_M;')" = "10|15|20|25" ] ||
+    e2e_fail "Rates_M holds $(e2e_sql 'SELECT * FROM Rates_M;')"
 settings() {
     session_admin reg query 'Software\Quorvel\Settings' /v "$1" | sed -n "s/^    $1    REG_SZ    //p"
 }

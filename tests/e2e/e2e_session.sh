@@ -52,9 +52,9 @@ case $elapsed in "0 : 1 : "*) ;; *) e2e_fail "stored elapsed time $elapsed" ;; e
 
 # The day's totals: one guest and the amount, and nothing more after the login screen's
 # close-out ran.
-[ "$(session_sql "SELECT count(*), sum(Gnum), sum(Gamt) FROM Guest_T;")" = "1|1|10.0" ] ||
-    e2e_fail "Guest_T holds $(session_sql 'SELECT * FROM Guest_T;')"
-[ "$(session_sql "SELECT count(*) FROM Booked_T;")" = 1 ] || e2e_fail "the booking was not recorded once"
+[ "$(e2e_sql "SELECT count(*), sum(Gnum), sum(Gamt) FROM Guest_T;")" = "1|1|10.0" ] ||
+    e2e_fail "Guest_T holds $(e2e_sql 'SELECT * FROM Guest_T;')"
+[ "$(e2e_sql "SELECT count(*) FROM Booked_T;")" = 1 ] || e2e_fail "the booking was not recorded once"
 
 # The session log: an empty line, then the session's line with no line break after it.
 expected=$(printf '\r\nguest|%s | %s | %s | %s | %s' "$date_text" "$login_time" "$elapsed" \

@@ -19,9 +19,9 @@ e2e_start_x 1024x768
 sessions=0
 owed=0
 totals_are() {
-    [ "$(session_sql "SELECT printf('%d|%.1f', ifnull(sum(Gnum), 0), ifnull(sum(Gamt), 0)) FROM Guest_T;")" = "$1" ]
+    [ "$(e2e_sql "SELECT printf('%d|%.1f', ifnull(sum(Gnum), 0), ifnull(sum(Gamt), 0)) FROM Guest_T;")" = "$1" ]
 }
-booked_are() { [ "$(session_sql "SELECT count(*) FROM Booked_T;")" = "$1" ]; }
+booked_are() { [ "$(e2e_sql "SELECT count(*) FROM Booked_T;")" = "$1" ]; }
 
 for round in $(seq "$ROUNDS"); do
     e2e_start_quorvel

@@ -95,7 +95,14 @@ e2e_home() {
     export XDG_STATE_HOME=$HOME/.local/state XDG_RUNTIME_DIR=$E2E_TMP/run
     mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_STATE_HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
+    # Where provisioning puts the data file, and the system directory (session log).
+    E2E_DATA=$XDG_DATA_HOME/Quorvel/Data/QuorvelData.mdb
+    E2E_SYSDIR=$XDG_STATE_HOME/Quorvel
 }
+
+# e2e_sql SQL: runs SQL on the data file through the sqlcipher shell, as a cafe owner
+# would read it.
+e2e_sql() { printf "PRAGMA key='quiltmoss';\n%s\n" "$1" | sqlcipher -batch -noheader "$E2E_DATA"; }
 
 # e2e_provision ADMIN_PASSWORD GUEST_PASSWORD: the data file, the notes folder and
 # the program's settings keys, as the owner sets up a terminal. The one way every
@@ -253,9 +260,10 @@ e2e_painted() {
     [ "${colours:-0}" -gt 1 ]
 }
 
-# Starts the program; its process id is in E2E_QUORVEL.
+# e2e_start_quorvel [LABEL]: starts the program (output in $E2E_TMP/quorvelLABEL.log);
+# its process id is in E2E_QUORVEL.
 e2e_start_quorvel() {
-    e2e_bg quorvel "$E2E_BUILD/quorvel"
+    e2e_bg "quorvel${1:-}" "$E2E_BUILD/quorvel"
     E2E_QUORVEL=$E2E_LAST_PID
 }
 
@@ -263,7 +271,14 @@ e2e_stop_quorvel() {
     kill "$E2E_QUORVEL" 2>/dev/null || true
     e2e_wait 60 "the program to end" e2e_not_running "$E2E_QUORVEL"
 }
+e2e_running() { kill -0 "$1" 2>/dev/null; }
 e2e_not_running() { ! kill -0 "$1" 2>/dev/null; }
+
+# e2e_hold_lock MODE PATH: one process that takes flock MODE (-x or -s) on PATH and
+# holds it until it is killed (its process id in E2E_LAST_PID).
+e2e_hold_lock() {
+    e2e_bg holder bash -c 'exec 9<"$2" && flock "$1" 9 && exec sleep 600' _ "$1" "$2"
+}
 # A viewable window of a process (Qt sets _NET_WM_PID).
 e2e_window_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1 | grep .; }
 

@@ -7,15 +7,9 @@ GUEST_PASSWORD=guest-pw
 
 session_admin() { "$E2E_BUILD/quorvel-admin" "$@"; }
 
-# The data file through the sqlcipher shell, as a cafe owner would read it.
-session_sql() {
-    printf "PRAGMA key='quiltmoss';\n%s\n" "$1" |
-        sqlcipher -batch -noheader "$XDG_DATA_HOME/Quorvel/Data/QuorvelData.mdb"
-}
-
 # session_set_charges R0 R15 R30 R45 MINIMUM_TIME MINIMUM_CHARGE CURRENCY
 session_set_charges() {
-    session_sql "DELETE FROM Rates_M; INSERT INTO Rates_M VALUES ($1, $2, $3, $4);" ||
+    e2e_sql "DELETE FROM Rates_M; INSERT INTO Rates_M VALUES ($1, $2, $3, $4);" ||
         e2e_fail "cannot set the rates"
     session_admin reg add 'Software\Quorvel\Settings' /v MinimumT /t REG_SZ /d "$5" >/dev/null
     session_admin reg add 'Software\Quorvel\Settings' /v MinimumC /t REG_SZ /d "$6" >/dev/null

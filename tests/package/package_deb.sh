@@ -54,6 +54,7 @@ expected=$(
 /usr/bin/quorvel
 /usr/bin/quorvel-admin
 /usr/libexec/quorvel/display-setup
+/usr/libexec/quorvel/quorvel-launch-agent
 /usr/libexec/quorvel/session-cleanup
 /usr/libexec/quorvel/session-wrapper
 /usr/share/applications/quorvel.desktop

@@ -20,6 +20,7 @@ struct DataFileContents {
     std::string guestPassword = "visitor";
     std::optional<std::array<std::string, 4>> rates;
     const char* key = db::kDataFilePassword;
+    bool logins = true;  // false: no rows at all, for tests that add their own
 };
 
 // Creates the file at `path`; a failure fails the calling test and gives null.
@@ -29,8 +30,10 @@ inline std::shared_ptr<db::Database> CreateDataFile(const std::string& path,
     std::shared_ptr<db::Database> file = db::Database::Create(path, contents.key, error);
     EXPECT_TRUE(file) << path << ": " << error;
     if (!file) return nullptr;
-    EXPECT_TRUE(db::AddLogin(*file, "admin", contents.adminPassword));
-    EXPECT_TRUE(db::AddLogin(*file, "guest", contents.guestPassword));
+    if (contents.logins) {
+        EXPECT_TRUE(db::AddLogin(*file, "admin", contents.adminPassword));
+        EXPECT_TRUE(db::AddLogin(*file, "guest", contents.guestPassword));
+    }
     if (contents.rates) {
         EXPECT_TRUE(db::WriteRates(*file, *contents.rates));
     }

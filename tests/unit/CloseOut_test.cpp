@@ -3,22 +3,19 @@
 #include <gtest/gtest.h>
 
 #include "session/CloseOut.h"
-#include "session/GuestSession.h"
-#include "support/FakeTakings.h"
-#include "support/TestPlatform.h"
+#include "unit/SessionRig.h"
 
 namespace quorvel::test {
 namespace {
 
 using platform::kHkeyCurrentUser;
 
-struct CloseOutRig {
+struct CloseOutRig : SessionRig {
+    using SessionRig::Timers;
     void Timers(const char* name, const store::Variant& value, int type = 1) {
         tp.pv.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, name, value, type);
     }
-    store::Variant Status() const {
-        return tp.pv.settings.ReadSetting(kHkeyCurrentUser, store::kTimersKey, "Status");
-    }
+    store::Variant Status() const { return TimersValue("Status"); }
     // What an interrupted session leaves behind.
     void Interrupted(const char* date, const char* amount, const char* id = "s-1") {
         Timers("UserId", "guest");
@@ -29,8 +26,6 @@ struct CloseOutRig {
         Timers("SessionId", id);
         Timers("Status", std::int32_t{1}, 4);
     }
-    TestPlatform tp;
-    FakeTakings takings;
 };
 
 TEST(CloseOut, InterruptedSessionIsBookedOnceIntoItsOwnDay) {

@@ -6,6 +6,7 @@
 
 #include "db/Compaction.h"
 #include "db/Database.h"
+#include "support/DataFile.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {
@@ -14,14 +15,21 @@ namespace {
 using db::Booking;
 using db::Database;
 
-std::unique_ptr<Database> NewDataFile(const TempDir& dir) {
+// An empty data file (no logins, no rates) in a scratch program folder.
+std::shared_ptr<Database> NewDataFile(const TempDir& dir) {
     std::filesystem::create_directories(dir.path() / "Data");
-    std::string error;
-    auto file =
-        Database::Create(db::DataFilePath(dir.path().string()), db::kDataFilePassword, error);
-    EXPECT_TRUE(file) << error;
-    return file;
+    return CreateDataFile(db::DataFilePath(dir.path().string()), {.logins = false});
 }
+
+// The tests on an empty data file's tables.
+struct EmptyDataFile : ::testing::Test {
+    void SetUp() override { ASSERT_TRUE(file); }
+    TempDir dir;
+    std::shared_ptr<Database> file = NewDataFile(dir);
+};
+using LoginM = EmptyDataFile;
+using GuestT = EmptyDataFile;
+using RatesM = EmptyDataFile;
 
 std::int64_t Scalar(const Database& file, const char* sql) {
     sqlite::Statement statement(file.connection(), sql);
@@ -153,10 +161,7 @@ TEST(DataFile, AFileWithoutTheBookedTableGetsItOnOpen) {
     EXPECT_NE(error.find("not a Quorvel data file"), std::string::npos) << error;
 }
 
-TEST(LoginM, LookupIgnoresCaseAndBindsEveryValue) {
-    TempDir dir;
-    auto file = NewDataFile(dir);
-    ASSERT_TRUE(file);
+TEST_F(LoginM, LookupIgnoresCaseAndBindsEveryValue) {
     ASSERT_TRUE(db::AddLogin(*file, "admin", "Adm1n"));
     ASSERT_TRUE(db::AddLogin(*file, "guest", "it's \"quoted\"; --"));
     ASSERT_TRUE(db::AddLogin(*file, "o'brien", "x"));
@@ -175,10 +180,7 @@ TEST(LoginM, LookupIgnoresCaseAndBindsEveryValue) {
     EXPECT_EQ(Scalar(*file, "SELECT count(*) FROM Login_M"), 3);
 }
 
-TEST(LoginM, SetPasswordWritesTheRowTheLookupFinds) {
-    TempDir dir;
-    auto file = NewDataFile(dir);
-    ASSERT_TRUE(file);
+TEST_F(LoginM, SetPasswordWritesTheRowTheLookupFinds) {
     ASSERT_TRUE(db::AddLogin(*file, "admin", "old"));
     ASSERT_TRUE(db::AddLogin(*file, "guest", "g"));
 
@@ -190,11 +192,7 @@ TEST(LoginM, SetPasswordWritesTheRowTheLookupFinds) {
     EXPECT_EQ(db::FindLogin(*file, "guest")->password, "g");
 }
 
-TEST(GuestT, DailyTotalsCountSessionsAndAddAmounts) {
-    TempDir dir;
-    auto file = NewDataFile(dir);
-    ASSERT_TRUE(file);
-
+TEST_F(GuestT, DailyTotalsCountSessionsAndAddAmounts) {
     EXPECT_EQ(db::AddSessionToDailyTotals(*file, "12/05/2026", 25.0, "a"), Booking::Booked);
     auto day = db::FindDay(*file, "12/05/2026");
     ASSERT_TRUE(day);
@@ -237,10 +235,7 @@ TEST(GuestT, DailyTotalsCountSessionsAndAddAmounts) {
     EXPECT_EQ(db::FindDay(*file, "12/07/2026")->gamt, huge);
 }
 
-TEST(GuestT, CountStopsAt32767WhileAmountsAreStillAdded) {
-    TempDir dir;
-    auto file = NewDataFile(dir);
-    ASSERT_TRUE(file);
+TEST_F(GuestT, CountStopsAt32767WhileAmountsAreStillAdded) {
     ASSERT_EQ(db::AddSessionToDailyTotals(*file, "01/31/2027", 1.0, "first"), Booking::Booked);
     ASSERT_TRUE(file->connection().Exec("UPDATE Guest_T SET Gnum = 32766"));
 
@@ -252,10 +247,7 @@ TEST(GuestT, CountStopsAt32767WhileAmountsAreStillAdded) {
     EXPECT_DOUBLE_EQ(day->gamt.value_or(-1), 3.5);
 }
 
-TEST(GuestT, EachSessionIdentityIsBookedOnce) {
-    TempDir dir;
-    auto file = NewDataFile(dir);
-    ASSERT_TRUE(file);
+TEST_F(GuestT, EachSessionIdentityIsBookedOnce) {
     const std::string id = "guest|12/05/2026|10:00:00 PM|it's";
     EXPECT_FALSE(db::IsSessionBooked(*file, id));
     EXPECT_EQ(db::AddSessionToDailyTotals(*file, "12/05/2026", 30.0, id), Booking::Booked);
@@ -284,10 +276,7 @@ TEST(GuestT, EachSessionIdentityIsBookedOnce) {
     EXPECT_EQ(db::FindDay(*file, "12/07/2026")->gnum, 450);
 }
 
-TEST(GuestT, DayRangesCompareCalendarDaysAcrossMonthsAndYears) {
-    TempDir dir;
-    auto file = NewDataFile(dir);
-    ASSERT_TRUE(file);
+TEST_F(GuestT, DayRangesCompareCalendarDaysAcrossMonthsAndYears) {
     // Booked out of order; as text "01/..." sorts before "12/...".
     for (const char* dayText :
          {"01/01/2026", "12/31/2025", "02/01/2026", "12/30/2025", "01/15/2025", "03/01/2026"})
@@ -313,10 +302,7 @@ TEST(GuestT, DayRangesCompareCalendarDaysAcrossMonthsAndYears) {
     EXPECT_FALSE(db::FindDay(*file, "1/1/2027"));
 }
 
-TEST(RatesM, FirstSaveAddsTheRowLaterSavesOverwriteIt) {
-    TempDir dir;
-    auto file = NewDataFile(dir);
-    ASSERT_TRUE(file);
+TEST_F(RatesM, FirstSaveAddsTheRowLaterSavesOverwriteIt) {
     EXPECT_FALSE(db::ReadRates(*file));
 
     EXPECT_TRUE(db::WriteRates(*file, {"10", " 15 ", "20.5", "abc"}));
@@ -338,7 +324,7 @@ TEST(RatesM, FirstSaveAddsTheRowLaterSavesOverwriteIt) {
     EXPECT_EQ(Scalar(*file, "SELECT typeof(Rate0to14) = 'integer' FROM Rates_M"), 1);
 }
 
-TEST(RatesM, ParseNumberTakesWhatARateBoxMayHold) {
+TEST(ParseNumber, TakesWhatARateBoxMayHold) {
     EXPECT_EQ(db::ParseNumber("12"), 12.0);
     EXPECT_EQ(db::ParseNumber(" -3.5 "), -3.5);
     EXPECT_EQ(db::ParseNumber("1e3"), 1000.0);

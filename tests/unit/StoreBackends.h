@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,8 @@ inline std::vector<std::string> InStoreOrder(platform::Registry& registry, const
 }
 
 // Forwards to another store, failing the calls a test picks: a store that answers the
-// size query but not the read of the data, or one that fails every enumeration.
+// size query but not the read of the data, one that fails every enumeration, or one
+// that refuses to change some values.
 class FailingRegistry final : public platform::Registry {
   public:
     explicit FailingRegistry(platform::Registry& inner) : inner_(inner) {}
@@ -83,6 +85,9 @@ class FailingRegistry final : public platform::Registry {
     bool failDataReads = false;
     std::optional<std::int32_t> enumStatus;
     int enumCalls = 0;
+    // Values whose writes and deletes are refused, as under a key the account may not
+    // change.
+    std::set<std::string, std::less<>> refusedNames;
 
     std::int32_t OpenKey(platform::RegKey root, std::string_view path,
                          platform::RegKey& out) override {
@@ -99,9 +104,11 @@ class FailingRegistry final : public platform::Registry {
     }
     std::int32_t SetValue(platform::RegKey key, std::string_view name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) override {
+        if (refusedNames.contains(name)) return platform::kErrorAccessDenied;
         return inner_.SetValue(key, name, type, data, size);
     }
     std::int32_t DeleteValue(platform::RegKey key, std::string_view name) override {
+        if (refusedNames.contains(name)) return platform::kErrorAccessDenied;
         return inner_.DeleteValue(key, name);
     }
     std::int32_t EnumValue(platform::RegKey key, std::uint32_t index, char* name,

@@ -337,22 +337,7 @@ TEST_F(ConfigurationTest, ASecondOpeningShowsWhatIsStoredAndNothingUnsaved) {
 }
 
 TEST_F(ConfigurationTest, TheKeyboardWorksThePageInReadingOrder) {
-    Control<QTabBar>("tbrOptions")->setCurrentIndex(3);
-    Panel().activateWindow();
-    Control<QTabBar>("tbrOptions")->setFocus();
-    QApplication::processEvents();
-    std::vector<std::string> order;
-    for (int i = 0; i < 16; ++i) {
-        QWidget* focused = QApplication::focusWidget();
-        ASSERT_TRUE(focused);
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QApplication::sendEvent(focused, &tab);
-        focused = QApplication::focusWidget();
-        // A spinner or combo box takes the focus in its own text part.
-        while (focused && focused->objectName().startsWith("qt_"))
-            focused = focused->parentWidget();
-        order.push_back(focused ? focused->objectName().toStdString() : "");
-    }
+    const std::vector<std::string> order = TabOrder(3, 16);
     EXPECT_EQ(order, (std::vector<std::string>{"fud_0", "fud_1", "fud_2", "fud_3", "fud_4",
                                                "mCharge", "cSymbol", "Check2", "Check1", "txtSloct",
                                                "Command8", "Command11", "Command12", "StatusBar1_2",

@@ -3,9 +3,15 @@
 #pragma once
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QTabBar>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "panel/frmCtrlpnl.h"
+#include "store/ienann.h"
 #include "widget/WidgetRig.h"
 
 namespace quorvel::test {
@@ -37,6 +43,41 @@ class PanelRig : public WidgetRig {
         T* control = Panel().findChild<T*>(name);
         EXPECT_TRUE(control) << name;
         return control;
+    }
+    // The value names of one of the program's keys, in the store's order.
+    store::NameList StoredNames(const char* key) {
+        store::NameList names;
+        store::LoadNameList(*t.registry, platform::kHkeyCurrentUser, key, names);
+        return names;
+    }
+    // The items of a list box of the panel, first to last.
+    store::NameList Items(const char* listName) {
+        store::NameList items;
+        auto* list = Control<QListWidget>(listName);
+        for (int i = 0; list && i < list->count(); ++i)
+            items.push_back(list->item(i)->text().toStdString());
+        return items;
+    }
+    // The controls Tab reaches, one press after another, starting from the tab strip
+    // with the page of tab `tab` shown: a spinner's or combo box's own text part counts
+    // as the control.
+    std::vector<std::string> TabOrder(int tab, int presses) {
+        Control<QTabBar>("tbrOptions")->setCurrentIndex(tab);
+        Panel().activateWindow();
+        Control<QTabBar>("tbrOptions")->setFocus();
+        QApplication::processEvents();
+        std::vector<std::string> order;
+        for (int i = 0; i < presses; ++i) {
+            QWidget* focused = QApplication::focusWidget();
+            if (!focused) break;
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+            QApplication::sendEvent(focused, &press);
+            focused = QApplication::focusWidget();
+            while (focused && focused->objectName().startsWith("qt_"))
+                focused = focused->parentWidget();
+            order.push_back(focused ? focused->objectName().toStdString() : "");
+        }
+        return order;
     }
     // Closes the panel as "Close Control Panel" does and lets the deferred delete run.
     void ClosePanel() {

@@ -195,6 +195,8 @@ TEST_F(ControlPanelTest, EveryControlOnEveryPageHasTheNameAScreenReaderAnnounces
             QString text = caption->text();
             text.remove('&');
             text = text.trimmed();
+            // "Blocked Website(s):" names its list "Blocked Website(s)", "From :" its
+            // picker "From".
             if (text.endsWith(':')) text = text.chopped(1).trimmed();
             EXPECT_EQ(accessible->text(QAccessible::Name), text)
                 << caption->objectName().toStdString();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -15,6 +16,8 @@
 #include "blocker/frmBlocks.h"
 #include "db/Database.h"
 #include "login/frmstart.h"
+#include "session/TimerControls.h"
+#include "ui/Controls.h"
 #include "widget/WidgetRig.h"
 
 namespace quorvel::test {
@@ -97,9 +100,7 @@ TEST_F(TimerWindowTest, HasTheDesignedControls) {
     EXPECT_EQ(timer1->interval(), 1000);
     EXPECT_EQ(timer1->timerType(), Qt::PreciseTimer);
     EXPECT_TRUE(timer1->isActive());
-    auto* timer2 = Child<QTimer>("Timer2");
-    EXPECT_EQ(timer2->interval(), 1);
-    EXPECT_FALSE(timer2->isActive());
+    EXPECT_FALSE(Child<QTimer>("Timer2")->isActive());
     EXPECT_EQ(w.windowTitle(), "0 : 0 : 0");
 }
 
@@ -187,6 +188,155 @@ TEST_F(TimerWindowTest, LogoutRightAfterSignInAddsTheDaysFirstRow) {
     EXPECT_EQ(row->gamt, 0.0);
     EXPECT_EQ(Timers("Elapsed").ToDisplayText(), "0 : 0 : 0");
     EXPECT_EQ(Timers("Status"), store::Variant(std::int32_t{0}));
+}
+
+// ---- The window's own controls ------------------------------------------------------
+
+struct Choice {
+    const char* what;
+    int index;
+    const char* remind;
+};
+
+class AlarmTest : public TimerWindowTest, public ::testing::WithParamInterface<Choice> {};
+
+TEST_P(AlarmTest, TheChoiceIsStoredAsRemindAndNothingElseChanges) {
+    SignIn();
+    EXPECT_EQ(Timers("Remind").ToDisplayText(), "1") << "every session starts with Alarm On";
+    const store::Variant elapsed = Timers("Elapsed");
+    auto* combo = Child<QComboBox>("combo1");
+    combo->setCurrentIndex(1 - GetParam().index);
+    combo->setCurrentIndex(GetParam().index);
+    EXPECT_EQ(Timers("Remind").ToDisplayText(), GetParam().remind);
+    EXPECT_EQ(Timers("Elapsed"), elapsed);
+    EXPECT_TRUE(Child<QTimer>("Timer1")->isActive());
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, AlarmTest,
+                         ::testing::Values(Choice{"AlarmOn", 0, "1"}, Choice{"AlarmOff", 1, "0"}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(TimerWindowTest, TheFirstAlarmChoiceIsStoredEvenWhenItWasAlreadySelected) {
+    // A store left at "0" by the last session: the new one starts at "Alarm On".
+    t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kTimersKey, "Remind", "0",
+                               platform::kRegSz);
+    SignIn();
+    EXPECT_EQ(Timers("Remind").ToDisplayText(), "1");
+}
+
+TEST_F(TimerWindowTest, OnTopKeepsTheWindowAboveUntilClickedAgain) {
+    SignIn();
+    auto* onTop = Child<QCheckBox>("Check1");
+    auto* timer2 = Child<QTimer>("Timer2");
+    onTop->click();
+    EXPECT_TRUE(timer2->isActive());
+    Window().Timer2_Timer();
+    Window().Timer2_Timer();
+    EXPECT_EQ(t.desktop.calls,
+              (std::vector<std::string>{"SetTopMost 1", "SetTopMost 1", "SetTopMost 1"}));
+    t.desktop.calls.clear();
+    onTop->click();
+    EXPECT_FALSE(timer2->isActive());
+    EXPECT_EQ(t.desktop.calls, std::vector<std::string>{"SetTopMost 0"});
+}
+
+TEST_F(TimerWindowTest, DraggingTheHandleMovesTheWindowByAsMuchAsThePointerUntilReleased) {
+    auto& w = SignIn();
+    w.move(200, 150);
+    const QPoint start = w.pos();
+    auto* handle = Child<QLabel>("Image1");
+    const int step = ui::Twips(&w, 100);  // 100 twips, as the screen can show them
+    const QPoint grip = start + QPoint(14, 9);
+    EXPECT_EQ(handle->cursor().shape(), Qt::OpenHandCursor);
+    w.Image1_MouseDown(grip);
+    EXPECT_EQ(handle->cursor().shape(), Qt::ClosedHandCursor);
+    w.Image1_MouseMove(grip + QPoint(step, 0));
+    EXPECT_EQ(w.pos(), start + QPoint(step, 0));
+    w.Image1_MouseMove(grip + QPoint(step, 2 * step));
+    EXPECT_EQ(w.pos(), start + QPoint(step, 2 * step));
+    w.Image1_MouseUp();
+    w.Image1_MouseMove(grip + QPoint(5 * step, 5 * step));
+    EXPECT_EQ(w.pos(), start + QPoint(step, 2 * step)) << "released: the window stays";
+    EXPECT_EQ(handle->cursor().shape(), Qt::OpenHandCursor);
+}
+
+TEST_F(TimerWindowTest, CloseIsDisabledAndChangesNothing) {
+    auto& w = SignIn();
+    Ticks(3);
+    ClickLabel(Child<QLabel>("Label2"));
+    QApplication::processEvents();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(forms->IsLoaded<ui::frmtimer2>());
+    EXPECT_TRUE(Child<QTimer>("Timer1")->isActive());
+    EXPECT_EQ(Text("lbltimer2"), "0 : 0 : 3");
+    EXPECT_TRUE(t.shell.calls.empty());
+}
+
+TEST_F(TimerWindowTest, MinimizeAndAboutDoWhatTheySay) {
+    auto& w = SignIn();
+    ClickLabel(Child<QLabel>("aboutQuorvel"));
+    EXPECT_EQ(t.shell.calls, std::vector<std::string>{"OpenAddress http://www.quorvel.example/"});
+    ClickLabel(Child<QLabel>("Label3"));
+    EXPECT_TRUE(w.windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(Child<QTimer>("Timer1")->isActive());
+}
+
+TEST_F(TimerWindowTest, QuickLaunchListsTheStoredProgramsInOrderAndAClickStartsOne) {
+    const auto program = [&](const std::string& name, const std::string& path) {
+        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kProgramsKey, name, path,
+                                   platform::kRegSz);
+    };
+    program("Writer", "/usr/bin/writer");
+    program("Browser", "/usr/bin/browser");
+    program("Games", "/usr/games/cards");
+    SignIn();
+    auto* list = Child<QListWidget>("List1");
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), "Writer");
+    EXPECT_EQ(list->item(1)->text(), "Browser");
+    EXPECT_EQ(list->item(2)->text(), "Games");
+
+    const auto click = [&](int row) {
+        const QPointF at = list->visualItemRect(list->item(row)).center();
+        const QPointF global = list->viewport()->mapToGlobal(at);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &press);
+        QApplication::sendEvent(list->viewport(), &release);
+    };
+    click(1);
+    EXPECT_EQ(t.shell.calls, std::vector<std::string>{"StartProgram /usr/bin/browser 2"});
+
+    // A program deleted since the session started: its name does nothing.
+    t.pv.settings.DeleteSetting(platform::kHkeyCurrentUser, store::kProgramsKey, "Games");
+    click(2);
+    EXPECT_EQ(t.shell.calls.size(), 1u);
+
+    // Enter starts the current one, for the keyboard.
+    list->setCurrentRow(0);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(list, &enter);
+    EXPECT_EQ(t.shell.calls.back(), "StartProgram /usr/bin/writer 2");
+}
+
+TEST_F(TimerWindowTest, TheKeyboardGoesFromTheAlarmToOnTopToTheFirstProgram) {
+    t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kProgramsKey, "Writer",
+                               "/usr/bin/writer", platform::kRegSz);
+    auto& w = SignIn();
+    w.activateWindow();
+    Child<QComboBox>("combo1")->setFocus();
+    std::vector<std::string> order;
+    for (int i = 0; i < 2; ++i) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &tab);
+        order.push_back(QApplication::focusWidget()->objectName().toStdString());
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"Check1", "List1"}));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(QApplication::focusWidget(), &enter);
+    EXPECT_EQ(t.shell.calls, std::vector<std::string>{"StartProgram /usr/bin/writer 2"});
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+#include "panel/NamedValues.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/RegistryRules.h"
+#include "store/mdlRegistry.h"
+
+namespace quorvel::panel {
+
+using platform::kErrorFileNotFound;
+using platform::kErrorSuccess;
+using platform::kHkeyCurrentUser;
+
+std::string TrimBlanks(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return std::string(text);
+}
+
+bool SameListedName(std::string_view a, std::string_view b) {
+    return platform::SameName(TrimBlanks(a), TrimBlanks(b));
+}
+
+AddOutcome AddNamedValue(const store::mdlRegistry& settings, const std::string& key,
+                         const store::NameList& listed, const std::string& name,
+                         const std::string& data) {
+    if (TrimBlanks(name).empty()) return AddOutcome::Empty;
+    if (std::any_of(listed.begin(), listed.end(),
+                    [&](const std::string& item) { return SameListedName(item, name); }))
+        return AddOutcome::Taken;
+    return settings.TryWriteSetting(kHkeyCurrentUser, key, name, data,
+                                    static_cast<std::int32_t>(platform::kRegSz)) == kErrorSuccess
+               ? AddOutcome::Added
+               : AddOutcome::NotStored;
+}
+
+bool RemoveNamedValue(const store::mdlRegistry& settings, const std::string& key,
+                      const std::string& name) {
+    const std::int32_t status = settings.TryDeleteSetting(kHkeyCurrentUser, key, name);
+    return status == kErrorSuccess || status == kErrorFileNotFound;
+}
+
+std::string BlockedSiteAddress(const std::string& prefix, const std::string& keyword,
+                               const std::string& suffix) {
+    return prefix + "." + keyword + "." + suffix;
+}
+
+std::string NamesMessage(const std::string& heading, const store::NameList& names,
+                         const std::string& closing) {
+    std::string text = heading;
+    for (const std::string& name : names) text += "\n    " + name;
+    if (!closing.empty()) text += "\n\n" + closing;
+    return text;
+}
+
+}  // namespace quorvel::panel

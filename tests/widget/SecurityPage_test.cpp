@@ -1,0 +1,177 @@
+// The Security tab over the settings store: what Apply leaves in the four policy keys,
+// what the next opening shows, and what is said when the store refuses a change.
+#include "panel/SecurityPage.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include "panel/SecurityPolicies.h"
+#include "unit/StoreBackends.h"
+#include "widget/PanelRig.h"
+
+namespace quorvel::test {
+namespace {
+
+using panel::kPolicies;
+using panel::kPolicyCount;
+using platform::kHkeyCurrentUser;
+
+class SecurityTest : public PanelRig {
+  protected:
+    QCheckBox* Box(int i) { return Control<QCheckBox>(kPolicies[i].box); }
+    store::Variant Stored(int i) {
+        return t.pv.settings.ReadSetting(kHkeyCurrentUser, kPolicies[i].key, kPolicies[i].value);
+    }
+    void Store(int i, const store::Variant& value, std::uint32_t type = platform::kRegDword) {
+        t.pv.settings.CreateSettingsKey(kHkeyCurrentUser, kPolicies[i].key);
+        t.pv.settings.WriteSetting(kHkeyCurrentUser, kPolicies[i].key, kPolicies[i].value, value,
+                                   static_cast<std::int32_t>(type));
+    }
+    bool KeyExists(const char* path) {
+        platform::ScopedKey key(*t.registry);
+        return t.registry->OpenKey(kHkeyCurrentUser, path, key.out()) == platform::kErrorSuccess;
+    }
+    // Apply, and the one message it showed.
+    RecordingMessageBoxes::Shown Apply() {
+        boxes.shown.clear();
+        Control<QPushButton>("Command2")->click();
+        EXPECT_EQ(boxes.shown.size(), 1u);
+        return boxes.shown.empty() ? RecordingMessageBoxes::Shown{} : boxes.shown.back();
+    }
+    static void ExpectApplied(const RecordingMessageBoxes::Shown& shown) {
+        EXPECT_EQ(shown.text, "Changes have sucessfully been made to your computer");
+        EXPECT_EQ(shown.flags, ui::kMbInformation);
+        EXPECT_EQ(shown.title, "Quorvel (DE)");
+    }
+    std::vector<store::Variant> AllStored() {
+        std::vector<store::Variant> all;
+        for (int i = 0; i < kPolicyCount; ++i) all.push_back(Stored(i));
+        return all;
+    }
+};
+
+const store::Variant kOne(std::int32_t{1});
+
+TEST_F(SecurityTest, TheFirstApplyOnACleanStoreMakesTheKeysAndSetsEveryTickedValueToOne) {
+    for (const char* key : {panel::kExplorerPolicies, panel::kSystemPolicies,
+                            panel::kBrowserControlPanelPolicies, panel::kBrowserRestrictions})
+        ASSERT_FALSE(KeyExists(key)) << key;
+    for (int i = 0; i < kPolicyCount; ++i) {
+        EXPECT_FALSE(Box(i)->isChecked()) << kPolicies[i].box;
+        Box(i)->click();
+    }
+    ExpectApplied(Apply());
+    for (int i = 0; i < kPolicyCount; ++i) EXPECT_EQ(Stored(i), kOne) << kPolicies[i].value;
+}
+
+TEST_F(SecurityTest, ApplyWithEveryBoxClearedDeletesEveryValueAndKeepsTheFourKeys) {
+    for (int i = 0; i < kPolicyCount; ++i) Store(i, kOne);
+    for (int i = 0; i < kPolicyCount; ++i) {
+        ASSERT_TRUE(Box(i)->isChecked()) << kPolicies[i].box;
+        Box(i)->click();
+    }
+    ExpectApplied(Apply());
+    for (int i = 0; i < kPolicyCount; ++i) EXPECT_TRUE(Stored(i).IsEmpty()) << kPolicies[i].value;
+    for (const char* key : {panel::kExplorerPolicies, panel::kSystemPolicies,
+                            panel::kBrowserControlPanelPolicies, panel::kBrowserRestrictions})
+        EXPECT_TRUE(KeyExists(key)) << key;
+}
+
+// What another tool may have left in a policy value, and how the box shows it.
+struct Found {
+    const char* what;
+    store::Variant value;
+    std::uint32_t type;
+    bool ticked;
+};
+
+class SecurityLoadTest : public SecurityTest, public ::testing::WithParamInterface<Found> {};
+
+TEST_P(SecurityLoadTest, OnlyTheNumberOneTicksAndALeftClearedBoxDeletesWhatWasThere) {
+    const int i = 4;  // "Hide Background Page"
+    Store(i, GetParam().value, GetParam().type);
+    EXPECT_EQ(Box(i)->isChecked(), GetParam().ticked);
+    for (int other = 0; other < kPolicyCount; ++other) {
+        if (other != i) {
+            EXPECT_FALSE(Box(other)->isChecked()) << kPolicies[other].box;
+        }
+    }
+    ExpectApplied(Apply());
+    EXPECT_EQ(Stored(i), GetParam().ticked ? kOne : store::Variant());
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, SecurityLoadTest,
+                         ::testing::Values(Found{"DwordOne", kOne, platform::kRegDword, true},
+                                           Found{"DwordTwo", store::Variant(std::int32_t{2}),
+                                                 platform::kRegDword, false},
+                                           Found{"DwordZero", store::Variant(std::int32_t{0}),
+                                                 platform::kRegDword, false},
+                                           Found{"TextOne", store::Variant("1"), platform::kRegSz,
+                                                 false}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(SecurityTest, ApplyingTwiceLeavesWhatApplyingOnceLeftAndTheNextOpeningShowsIt) {
+    const std::vector<int> ticked{0, 5, 9, 13, 17};
+    for (int i : ticked) Box(i)->click();
+    ExpectApplied(Apply());
+    const auto once = AllStored();
+    ExpectApplied(Apply());
+    EXPECT_EQ(AllStored(), once);
+
+    ClosePanel();
+    for (int i = 0; i < kPolicyCount; ++i)
+        EXPECT_EQ(Box(i)->isChecked(), std::count(ticked.begin(), ticked.end(), i) == 1)
+            << kPolicies[i].box;
+}
+
+TEST_F(SecurityTest, ClosingWithoutApplyStoresNothing) {
+    Box(0)->click();
+    ClosePanel();
+    EXPECT_FALSE(Box(0)->isChecked());
+    EXPECT_TRUE(Stored(0).IsEmpty());
+}
+
+TEST_F(SecurityTest, RestrictionsTheStoreRefusedAreNamedAndTheRestIsApplied) {
+    auto inner = MakeProvisionedMemoryRegistry();
+    const store::mdlRegistry innerSettings(*inner);
+    innerSettings.CreateSettingsKey(kHkeyCurrentUser, panel::kBrowserRestrictions);
+    innerSettings.WriteSetting(kHkeyCurrentUser, panel::kBrowserRestrictions, "NoHelpMenu", kOne,
+                               platform::kRegDword);
+    auto refusing = std::make_unique<FailingRegistry>(*inner);
+    // A value the account may not set, and a stored one it may not delete.
+    refusing->refusedNames = {"NoFind", "NoHelpMenu"};
+    TestPlatform bare(std::move(refusing));
+    ui::App app2{bare.pv, boxes, files, *forms};
+    ui::SecurityPage page(app2);
+    page.LoadSecurityPolicies();
+    for (const char* name : {"runmenu", "findmenu", "helpmenu"})
+        page.findChild<QCheckBox*>(name)->click();
+    ASSERT_FALSE(page.findChild<QCheckBox*>("helpmenu")->isChecked());
+    page.Command2_Click();
+
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
+    const std::string& report = boxes.shown[0].text;
+    EXPECT_EQ(report.find("sucessfully"), std::string::npos) << report;
+    for (const char* named : {"Remove Find Menu", "Disable Help Menu"})
+        EXPECT_NE(report.find(named), std::string::npos) << named << " in: " << report;
+    // Applied, and so not named: a ticked box, and cleared ones whose values were not
+    // there to delete.
+    for (const char* applied : {"Remove Run Menu", "Disable Favorites", "Hide Settings Page"})
+        EXPECT_EQ(report.find(applied), std::string::npos) << applied << " in: " << report;
+    EXPECT_EQ(innerSettings.ReadSetting(kHkeyCurrentUser, panel::kExplorerPolicies, "NoRun"), kOne);
+}
+
+TEST_F(SecurityTest, TheKeyboardWorksThePageInReadingOrder) {
+    std::vector<std::string> expected;
+    for (const panel::Policy& policy : kPolicies) expected.push_back(policy.box);
+    for (const char* name : {"Command2", "StatusBar1_2", "StatusBar1_3", "tbrOptions"})
+        expected.push_back(name);
+    EXPECT_EQ(TabOrder(0, static_cast<int>(expected.size())), expected);
+}
+
+}  // namespace
+}  // namespace quorvel::test
