@@ -81,7 +81,7 @@ for offset in $(seq 10 130); do
     printf "INSERT INTO Guest_T VALUES ('%s', %d, %d.%02d);\n" "$(day "$offset days ago")" \
         $((offset % 17 + 1)) $((offset * 7 % 300)) $((offset % 4 * 25))
 done >"$E2E_TMP/long.sql"
-session_sql "$(cat "$E2E_TMP/long.sql")" >/dev/null
+e2e_sql "$(cat "$E2E_TMP/long.sql")" >/dev/null
 LONG=$E2E_TMP/long.pdf
 session_admin report --from "$(date -d "130 days ago" +%F)" --till "$(date -d "10 days ago" +%F)" \
     --pdf "$LONG" || e2e_fail "quorvel-admin report --pdf failed"
