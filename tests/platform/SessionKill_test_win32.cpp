@@ -16,6 +16,7 @@
 #include "platform/win32/Win32Registry.h"
 #include "session/CloseOut.h"
 #include "support/DataFile.h"
+#include "support/Poll.h"
 #include "support/ScratchRegistry_win32.h"
 #include "support/TempDir.h"
 #include "support/TestPlatform.h"
@@ -96,10 +97,12 @@ TEST(SessionKill, EverySessionEndedAnywhereIsBookedOnceWithItsLastStoredAmount) 
                                         key.path() + "\" " + std::to_string(logoutAfter));
         ASSERT_TRUE(child) << "cannot start the session process";
         // Signed in once the session's Status 1 is stored.
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (timers("Status").ToInt32() != 1 && std::chrono::steady_clock::now() < limit &&
-               WaitForSingleObject(child.get(), 0) == WAIT_TIMEOUT)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        PollUntil(
+            [&] {
+                return timers("Status").ToInt32() == 1 ||
+                       WaitForSingleObject(child.get(), 0) != WAIT_TIMEOUT;
+            },
+            std::chrono::seconds(60));
         ASSERT_EQ(timers("Status").ToInt32(), 1) << "round " << round << ": never signed in";
         // The moment the power goes: nothing waits on it.
         std::this_thread::sleep_for(
