@@ -42,6 +42,11 @@ e2e_wait 30 "the program to end after Quit" e2e_not_running "$E2E_QUORVEL"
 status=0
 wait "$E2E_QUORVEL" || status=$?
 ((status < 128)) || e2e_fail "the program ended by signal $((status - 128)) after Quit"
+# The service manager tells Quit from every other end by this status alone.
+quit_status=$(sed -n 's/.*kExitQuit = \([0-9]*\);.*/\1/p' \
+    "$(dirname "$0")/../../src/startup/ExitStatus.h")
+[ -n "$quit_status" ] && [ "$status" = "$quit_status" ] ||
+    e2e_fail "the program ended with status $status after Quit, not '$quit_status'"
 # The login screen never came back: its activation would have hidden the dock.
 e2e_viewable "$E2E_DOCK" || e2e_fail "the desktop was locked again on the way out"
 e2e_log "passed"
