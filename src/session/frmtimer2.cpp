@@ -342,17 +342,18 @@ void frmtimer2::List1_Click() {
 
 bool frmtimer2::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Image1) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
+        // The handle gets paint, enter and leave events too: only a mouse event is cast.
+        const auto mouse = [event] { return static_cast<QMouseEvent*>(event); };
         switch (event->type()) {
             case QEvent::MouseButtonPress:
-                if (mouse->button() == Qt::LeftButton)
-                    Image1_MouseDown(mouse->globalPosition().toPoint());
+                if (mouse()->button() == Qt::LeftButton)
+                    Image1_MouseDown(mouse()->globalPosition().toPoint());
                 return true;
             case QEvent::MouseMove:
-                Image1_MouseMove(mouse->globalPosition().toPoint());
+                Image1_MouseMove(mouse()->globalPosition().toPoint());
                 return true;
             case QEvent::MouseButtonRelease:
-                if (mouse->button() == Qt::LeftButton) Image1_MouseUp();
+                if (mouse()->button() == Qt::LeftButton) Image1_MouseUp();
                 return true;
             default:
                 break;
