@@ -67,7 +67,9 @@ e2e_bg() {
 }
 
 # e2e_wait SECONDS WHAT COMMAND...: runs COMMAND until it succeeds; fails the test
-# with WHAT when it has not within SECONDS.
+# with WHAT when it has not within SECONDS. The shell expands the arguments once,
+# before the first try: a value that must be read anew each time (`$(xdotool ...)`)
+# belongs inside a function passed as COMMAND, never in the arguments.
 e2e_wait() {
     local seconds=$1 what=$2
     shift 2
@@ -237,6 +239,8 @@ e2e_screen_size() { xwininfo -root | awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2}
 e2e_covers_screen() { [ "$(e2e_geometry "$1")" = "0 0 $(e2e_screen_size)" ]; }
 
 e2e_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+# The window manager names the window as the active one (_NET_ACTIVE_WINDOW).
+e2e_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 
 # Top-most: the window asks for the "above" layer and is the highest managed window.
 e2e_top_most() {

@@ -157,7 +157,8 @@ TEST_F(X11DesktopTest, ReleasesTheGrabWhenDestroyed) {
 // it, and each thing that could wakes it through the lock event descriptor.
 TEST_F(X11DesktopTest, TheLockRestsUntilSomethingCouldUndoIt) {
     Display* d = ours_.get();
-    const Window lock = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 200, 200, 0, 0, 0);
+    // Full-screen, as the login screen is: the pointer is over it.
+    const Window lock = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 640, 480, 0, 0, 0);
     XMapWindow(d, lock);
     XSync(d, False);
     const int events = desktop_->LockEventDescriptor();
@@ -183,12 +184,20 @@ TEST_F(X11DesktopTest, TheLockRestsUntilSomethingCouldUndoIt) {
     desktop_->SetScreenSaverRunning(true, true);
     ASSERT_TRUE(settles());
 
-    // One of our own popups ends the grab.
-    XUngrabKeyboard(d, CurrentTime);
-    EXPECT_TRUE(wakes());
-    EXPECT_FALSE(desktop_->LockSettled());
-    ASSERT_TRUE(settles());
-    EXPECT_EQ(OtherClientGrabs(), std::make_pair(AlreadyGrabbed, AlreadyGrabbed));
+    // One of our own popups ends the grab of the keyboard, the pointer or both.
+    const struct {
+        const char* ends;
+        bool keyboard, pointer;
+    } grabEnds[] = {{"keyboard", true, false}, {"pointer", false, true}, {"both", true, true}};
+    for (const auto& end : grabEnds) {
+        SCOPED_TRACE(end.ends);
+        if (end.keyboard) XUngrabKeyboard(d, CurrentTime);
+        if (end.pointer) XUngrabPointer(d, CurrentTime);
+        EXPECT_TRUE(wakes());
+        EXPECT_FALSE(desktop_->LockSettled());
+        ASSERT_TRUE(settles());
+        EXPECT_EQ(OtherClientGrabs(), std::make_pair(AlreadyGrabbed, AlreadyGrabbed));
+    }
 
     // Another program's window covers part of it.
     Display* o = other_.get();

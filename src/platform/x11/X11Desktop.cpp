@@ -195,8 +195,16 @@ bool X11Desktop::Disturbed() {
 
 bool X11Desktop::LockSettled() {
     // Always read what came, so the descriptor is quiet again whatever the answer.
-    const bool disturbed = Disturbed();
-    return !disturbed && locked_ && InputGrabbed() && onTop_ && watched_ != 0;
+    if (Disturbed() || !locked_ || !InputGrabbed() || !onTop_ || watched_ == 0) return false;
+    // The watch's event selections are only sent. While one waits unanswered the
+    // server may not have acted on it yet, and it was seen holding back this
+    // connection's events until something else woke it: a grab ended meanwhile then
+    // woke nobody. One round trip before resting puts every selection in force and
+    // brings in every event from before it, so the lock rests only on what the
+    // server has seen.
+    xcb_connection_t* c = watch_.get();
+    x11::Take<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c), xcb_get_input_focus_reply);
+    return !Disturbed();
 }
 
 int X11Desktop::LockEventDescriptor() {

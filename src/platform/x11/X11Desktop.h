@@ -15,7 +15,11 @@
 // - Lock events: a connection of its own watches the window last kept top-most and
 //   the root window for what could undo the lock (the window unmapped, destroyed or
 //   obscured, its state changed, the focus leaving it, a grab ending), so the login
-//   screen's timer can rest while nothing happens.
+//   screen's timer can rest while nothing happens. A grab's end is told on the root
+//   window: focus for the keyboard, crossing for the pointer (which the full-screen
+//   lock window keeps over itself; over the bare root its end would pass unseen). The
+//   lock rests only after a round trip on that connection has shown the server acted
+//   on every selection and sent every event from before.
 #include <cstdint>
 #include <vector>
 
