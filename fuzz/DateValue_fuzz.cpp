@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "db/Database.h"
+#include "db/DayText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace quorvel::db;

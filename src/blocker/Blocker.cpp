@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/AsciiText.h"
+
 namespace quorvel::blocker {
 
 namespace {
@@ -15,17 +17,13 @@ bool Unreserved(unsigned char c) {
 }  // namespace
 
 std::string FileAddress(const std::string& path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string address = "file://";
     for (const char ch : path) {
         const auto c = static_cast<unsigned char>(ch);
-        if (Unreserved(c)) {
+        if (Unreserved(c))
             address += ch;
-        } else {
-            address += '%';
-            address += kHex[c >> 4];
-            address += kHex[c & 0xF];
-        }
+        else
+            platform::AppendPercentEncoded(address, c);
     }
     return address;
 }

@@ -1,7 +1,6 @@
 #pragma once
 // What a booking of a session into its day's totals came to. Kept apart from the data
-// file's statements, so that the session rules can name it where the data file's
-// library is not built.
+// file's statements, so that the session rules name it without including them.
 
 namespace quorvel::db {
 

@@ -1,9 +1,9 @@
 #include "db/Database.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+
+#include "db/Numbers.h"
 
 namespace quorvel::db {
 
@@ -36,27 +36,6 @@ constexpr const char* kSelectDay =
 constexpr const char* kSelectRates =
     "SELECT rowid, Rate0to14, Rate15to29, Rate30to44, Rate45to59 FROM Rates_M "
     "ORDER BY rowid LIMIT 1";
-
-bool IsLeapYear(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
-}
-
-// Reads up to `maxDigits` digits; false when there is none.
-bool ReadNumber(std::string_view text, std::size_t& pos, int maxDigits, int& value, int& digits) {
-    value = 0;
-    digits = 0;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < maxDigits) {
-        value = value * 10 + (text[pos] - '0');
-        ++pos;
-        ++digits;
-    }
-    return digits > 0;
-}
 
 void DateValueSql(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -237,38 +216,6 @@ void CloseDatabase(std::shared_ptr<Database>& conn) {
     conn.reset();
 }
 
-// ---- Days ---------------------------------------------------------------------
-
-std::optional<std::int32_t> DateValue(std::string_view text) {
-    std::size_t pos = 0;
-    auto skipBlanks = [&] {
-        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
-    };
-    skipBlanks();
-    int month, day, year, digits;
-    if (!ReadNumber(text, pos, 2, month, digits)) return std::nullopt;
-    if (pos >= text.size()) return std::nullopt;
-    const char separator = text[pos];
-    if (separator != '/' && separator != '-' && separator != '.') return std::nullopt;
-    ++pos;
-    if (!ReadNumber(text, pos, 2, day, digits)) return std::nullopt;
-    if (pos >= text.size() || text[pos] != separator) return std::nullopt;
-    ++pos;
-    if (!ReadNumber(text, pos, 4, year, digits) || digits == 3) return std::nullopt;
-    if (digits <= 2) year += year < 30 ? 2000 : 1900;
-    skipBlanks();
-    if (pos != text.size()) return std::nullopt;
-    if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
-        return std::nullopt;
-    return year * 10000 + month * 100 + day;
-}
-
-std::string DayText(int year, int month, int day) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", month, day, year);
-    return buffer;
-}
-
 // ---- Login_M ------------------------------------------------------------------
 
 std::optional<LoginRow> FindLogin(const Database& db, const std::string& login) {
@@ -436,6 +383,15 @@ bool WriteRates(const Database& db, const std::array<std::string, 4>& rates) {
     const sqlite::Connection& conn = db.connection();
     std::array<std::optional<double>, 4> numbers;
     for (int i = 0; i < 4; ++i) numbers[i] = ParseNumber(rates[i]);
+    // ?1 to ?4: each rate, Null for a refused text.
+    const auto bindRates = [&numbers](sqlite::Statement& statement) {
+        for (int i = 0; i < 4; ++i) {
+            if (numbers[i])
+                statement.Bind(i + 1, *numbers[i]);
+            else
+                statement.BindNull(i + 1);
+        }
+    };
 
     sqlite::Transaction tx(conn);
     if (!tx.begun()) return false;
@@ -452,12 +408,7 @@ bool WriteRates(const Database& db, const std::array<std::string, 4>& rates) {
         sqlite::Statement insert(conn,
                                  "INSERT INTO Rates_M (Rate0to14, Rate15to29, Rate30to44, "
                                  "Rate45to59) VALUES (?1, ?2, ?3, ?4)");
-        for (int i = 0; i < 4; ++i) {
-            if (numbers[i])
-                insert.Bind(i + 1, *numbers[i]);
-            else
-                insert.BindNull(i + 1);
-        }
+        bindRates(insert);
         if (!insert.Run()) return false;
     } else {
         // A refused text leaves its column as it was.
@@ -468,53 +419,11 @@ bool WriteRates(const Database& db, const std::array<std::string, 4>& rates) {
                                  "Rate30to44 = CASE WHEN ?3 IS NULL THEN Rate30to44 ELSE ?3 END, "
                                  "Rate45to59 = CASE WHEN ?4 IS NULL THEN Rate45to59 ELSE ?4 END "
                                  "WHERE rowid = ?5");
-        for (int i = 0; i < 4; ++i) {
-            if (numbers[i])
-                update.Bind(i + 1, *numbers[i]);
-            else
-                update.BindNull(i + 1);
-        }
+        bindRates(update);
         update.Bind(5, *rowid);
         if (!update.Run()) return false;
     }
     return tx.Commit();
-}
-
-std::optional<double> ParseNumber(std::string_view text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-    const std::string_view body = text.substr(begin, end - begin);
-    // Digits, one point, an exponent: nothing strtod would also take as hex, inf or nan.
-    std::size_t pos = 0;
-    if (pos < body.size() && (body[pos] == '+' || body[pos] == '-')) ++pos;
-    bool digits = false, point = false;
-    for (; pos < body.size(); ++pos) {
-        const char c = body[pos];
-        if (c >= '0' && c <= '9') {
-            digits = true;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (!digits) return std::nullopt;
-    if (pos < body.size() && (body[pos] == 'e' || body[pos] == 'E')) {
-        ++pos;
-        if (pos < body.size() && (body[pos] == '+' || body[pos] == '-')) ++pos;
-        bool exponentDigits = false;
-        while (pos < body.size() && body[pos] >= '0' && body[pos] <= '9') {
-            exponentDigits = true;
-            ++pos;
-        }
-        if (!exponentDigits) return std::nullopt;
-    }
-    if (pos != body.size()) return std::nullopt;
-    const std::string copy(body);
-    const double value = std::strtod(copy.c_str(), nullptr);
-    if (!std::isfinite(value)) return std::nullopt;
-    return value;
 }
 
 }  // namespace quorvel::db

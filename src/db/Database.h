@@ -12,6 +12,7 @@
 
 #include "db/Booking.h"
 #include "db/DayRow.h"
+#include "db/DayText.h"
 #include "storage/FileOps.h"
 #include "storage/Sqlite.h"
 
@@ -69,17 +70,6 @@ sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& pas
 // CloseDatabase: errors ignored; `Close` on Conn, then Conn is released.
 void CloseDatabase(std::shared_ptr<Database>& conn);
 
-// ---- Days ---------------------------------------------------------------------
-
-// DateValue, as registered on every connection: a day text "m/d/yyyy" (one or two
-// digits for month and day; "/", "-" or "." between; blanks around ignored; a year
-// of one or two digits means 1930 to 2029) as the sortable number yyyymmdd, or
-// nullopt when the text is not a calendar day.
-std::optional<std::int32_t> DateValue(std::string_view text);
-
-// The day as stored: "mm/dd/yyyy".
-std::string DayText(int year, int month, int day);
-
 // ---- Login_M ------------------------------------------------------------------
 
 struct LoginRow {
@@ -126,13 +116,9 @@ std::optional<std::array<double, 4>> ReadRates(const Database& db);
 // The same row with each value as stored: nullopt for an empty (Null) column.
 std::optional<std::array<std::optional<double>, 4>> ReadRateValues(const Database& db);
 // Writes the four rates as typed into the rate boxes, adding the row if there is
-// none. Each text is converted to a number as the column does; a text that is not a
+// none. Each text is read by ParseNumber (db/Numbers.h); a text that is not a
 // number is refused and that column keeps its value (Null in a new row). False when
 // nothing could be written.
 bool WriteRates(const Database& db, const std::array<std::string, 4>& rates);
-
-// The number a rate box's text stands for: blanks around ignored, an optional sign,
-// digits with an optional decimal point and exponent. nullopt otherwise.
-std::optional<double> ParseNumber(std::string_view text);
 
 }  // namespace quorvel::db

@@ -1,7 +1,6 @@
 #pragma once
 // One day of the daily totals, as Guest_T holds it. Kept apart from the data file's
-// statements, so that the report's rules can name it where the data file's library is
-// not built.
+// statements, so that the report's rules name it without including them.
 #include <cstdint>
 #include <optional>
 #include <string>

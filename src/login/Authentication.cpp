@@ -2,13 +2,6 @@
 
 namespace quorvel::login {
 
-std::string TrimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
 SignIn CheckSignIn(const FoundLogin& found, const std::string& login, const std::string& password) {
     if (!found.found) return SignIn::InvalidLogin;
     // An empty stored password never matches: blanks typed into the box trim to an

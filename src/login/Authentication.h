@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/AsciiText.h"
+
 namespace quorvel::login {
 
 // The longest login and password the boxes take. One password length serves both the
@@ -31,7 +33,7 @@ struct FoundLogin {
 // check and then do nothing.
 SignIn CheckSignIn(const FoundLogin& found, const std::string& login, const std::string& password);
 
-// Leading and trailing blanks removed (blanks only, not tabs).
-std::string TrimBlanks(const std::string& text);
+// The login and the password are trimmed of spaces only (platform/AsciiText.h).
+using platform::TrimBlanks;
 
 }  // namespace quorvel::login

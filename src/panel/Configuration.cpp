@@ -2,22 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/AsciiText.h"
 #include "store/publicVar.h"
 
 namespace quorvel::panel {
 
 using platform::kErrorSuccess;
 using platform::kHkeyCurrentUser;
-
-namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-}  // namespace
 
 void LoadConfiguration(const store::publicVar& pv, PanelData& data, Configuration& tab) {
     LoadUsageCharges(pv, data, tab.charges);
@@ -26,7 +17,7 @@ void LoadConfiguration(const store::publicVar& pv, PanelData& data, Configuratio
         settings.ReadSetting(kHkeyCurrentUser, kBrowserCacheKey, "Persistent").ToNumber() == 0;
     tab.Check1 =
         std::all_of(kPlainTextValues.begin(), kPlainTextValues.end(), [&](const char* name) {
-            return EqualsIgnoringCase(
+            return platform::EqualsIgnoringAsciiCase(
                 settings.ReadSetting(kHkeyCurrentUser, kBrowserMainKey, name).ToDisplayText(),
                 "no");
         });

@@ -12,13 +12,6 @@ using platform::kErrorFileNotFound;
 using platform::kErrorSuccess;
 using platform::kHkeyCurrentUser;
 
-std::string TrimBlanks(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return std::string(text);
-}
-
 bool SameListedName(std::string_view a, std::string_view b) {
     return platform::SameName(TrimBlanks(a), TrimBlanks(b));
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AsciiText.h"
 #include "store/ienann.h"
 
 namespace quorvel::store {
@@ -15,8 +16,8 @@ class mdlRegistry;
 
 namespace quorvel::panel {
 
-// The text without its leading and trailing blanks (spaces and tabs).
-std::string TrimBlanks(std::string_view text);
+// The blanks the lists trim are the ones the login screen trims (platform/AsciiText.h).
+using platform::TrimBlanks;
 
 // True when both names, trimmed, name the same value in the store.
 bool SameListedName(std::string_view a, std::string_view b);

@@ -1,7 +1,7 @@
 #pragma once
 // What the control panel asks of the data file: the rates row, the two logins'
 // passwords and the daily takings of a range of days. Kept behind this small interface
-// so the panel's rules build where the data file's library is not available.
+// so the panel's rules are tested over a double, without a data file.
 #include <array>
 #include <memory>
 #include <optional>

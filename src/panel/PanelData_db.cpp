@@ -1,5 +1,4 @@
-// The data-file side of the control panel; left out of builds without the data file's
-// library.
+// The data-file side of the control panel: PanelData over the shared connection.
 #include "db/Database.h"
 #include "panel/PanelData.h"
 #include "store/publicVar.h"

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/AsciiText.h"
+
 namespace quorvel::platform {
 
 std::int32_t SplitKeyPath(std::string_view path, std::vector<std::string_view>& parts) {
@@ -21,14 +23,11 @@ std::int32_t SplitKeyPath(std::string_view path, std::vector<std::string_view>& 
 }
 
 std::string FoldName(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return folded;
+    return AsciiLowered(name);
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && FoldName(a) == FoldName(b);
+    return EqualsIgnoringAsciiCase(a, b);
 }
 
 void TerminateText(std::uint32_t type, std::vector<std::uint8_t>& bytes) {

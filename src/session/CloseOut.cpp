@@ -1,7 +1,6 @@
 #include "session/CloseOut.h"
 
-#include <charconv>
-
+#include "db/Numbers.h"
 #include "session/GuestSession.h"
 
 namespace quorvel::session {
@@ -15,18 +14,6 @@ std::string ReadTimersText(const store::publicVar& pv, const char* name) {
 }
 
 }  // namespace
-
-std::optional<double> ParseAmount(const std::string& text) {
-    std::size_t begin = text.find_first_not_of(" \t");
-    std::size_t end = text.find_last_not_of(" \t");
-    if (begin == std::string::npos) return std::nullopt;
-    const char* first = text.data() + begin;
-    const char* last = text.data() + end + 1;
-    double value = 0;
-    const auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || ptr != last) return std::nullopt;
-    return value;
-}
 
 PreviousUser ShowPreviousUser(store::publicVar& pv) {
     PreviousUser shown;
@@ -75,8 +62,9 @@ void CloseOutSession(store::publicVar& pv, Takings& takings) {
     // A session is booked only once whatever happened before: a booking that was made
     // but whose Status 0 never reached the store is found by its identity and not
     // added again. A booking the data file refused keeps Status 1 to be tried at the
-    // next activation.
-    if (takings.Book(*day, ParseAmount(amountText), sessionId) != db::Booking::Failed)
+    // next activation. An amount that is not a number (or not a finite one) counts the
+    // session without takings.
+    if (takings.Book(*day, db::ParseNumber(amountText), sessionId) != db::Booking::Failed)
         writeBooked();
 }
 

@@ -25,8 +25,4 @@ void CloseOutSession(store::publicVar& pv);
 // The same over any takings (tests).
 void CloseOutSession(store::publicVar& pv, Takings& takings);
 
-// A stored amount text as a number: the whole text must be one (blanks around it
-// allowed); anything else gives nullopt, and the session then counts without takings.
-std::optional<double> ParseAmount(const std::string& text);
-
 }  // namespace quorvel::session

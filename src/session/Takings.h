@@ -1,7 +1,7 @@
 #pragma once
 // What a guest session asks of the data file: the rates, and the booking of a session
-// into its day's totals. Kept behind this small interface so the session rules build and
-// run their tests where the data file's library is not available.
+// into its day's totals. Kept behind this small interface so the session rules are
+// tested over a double, without a data file.
 #include <array>
 #include <memory>
 #include <optional>

@@ -1,5 +1,4 @@
-// The data-file side of the session's takings; left out of builds without the data
-// file's library.
+// The data-file side of the session's takings: Takings over the shared connection.
 #include "db/Database.h"
 #include "session/Takings.h"
 #include "store/publicVar.h"

@@ -1,9 +1,9 @@
 #include "startup/StartupLogic.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "db/Numbers.h"
 #include "session/SessionLog.h"
 
 namespace quorvel::startup {
@@ -42,10 +42,7 @@ std::optional<double> OsVersionNumber(int major, int minor) {
     // Str() gives a number a leading blank in place of a plus sign.
     const std::string text =
         (major >= 0 ? " " : "") + std::to_string(major) + "." + std::to_string(minor);
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size()) return std::nullopt;
-    return value;
+    return db::ParseNumber(text);
 }
 
 void GetOsVersion(store::publicVar& pv) {

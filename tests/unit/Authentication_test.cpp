@@ -52,11 +52,5 @@ TEST(SignIn, DecidesTheMessageAndTheBranch) {
             << '"' << c.login << "\" \"" << c.typed << '"';
 }
 
-TEST(TrimBlanks, RemovesOnlyLeadingAndTrailingBlanks) {
-    EXPECT_EQ(login::TrimBlanks("  a b  "), "a b");
-    EXPECT_EQ(login::TrimBlanks("   "), "");
-    EXPECT_EQ(login::TrimBlanks("\ta\t"), "\ta\t");
-}
-
 }  // namespace
 }  // namespace quorvel::test

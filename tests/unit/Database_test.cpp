@@ -49,21 +49,6 @@ std::string ColumnNames(const Database& file, const std::string& table) {
     return names;
 }
 
-TEST(DateValue, ReadsDayTextsAsCalendarDays) {
-    EXPECT_EQ(db::DateValue("12/05/2026"), 20261205);
-    EXPECT_EQ(db::DateValue("2/9/2026"), 20260209);
-    EXPECT_EQ(db::DateValue(" 02/29/2024  "), 20240229);
-    EXPECT_EQ(db::DateValue("1-2-26"), 20260102);
-    EXPECT_EQ(db::DateValue("1.2.30"), 19300102);
-    for (const char* bad : {"", "abc", "02/29/2025", "13/01/2026", "00/10/2026", "04/31/2026",
-                            "1/2/2026x", "1/2-2026", "1//2026", "1/2/202", "12/05/2026'--"})
-        EXPECT_FALSE(db::DateValue(bad)) << bad;
-    // Orders as a date, across months and years, where the text would not.
-    EXPECT_LT(*db::DateValue("12/31/2025"), *db::DateValue("01/01/2026"));
-    EXPECT_LT(*db::DateValue("09/30/2026"), *db::DateValue("10/01/2026"));
-    EXPECT_EQ(db::DayText(2026, 3, 7), "03/07/2026");
-}
-
 TEST(DataFile, OpenNeverCreatesOrAltersAFileItCannotUse) {
     TempDir dir;
     const std::string path = db::DataFilePath(dir.path().string());
@@ -322,16 +307,6 @@ TEST_F(RatesM, FirstSaveAddsTheRowLaterSavesOverwriteIt) {
     EXPECT_EQ(Scalar(*file, "SELECT count(*) FROM Rates_M"), 1);
     // Whole rates are stored as whole numbers.
     EXPECT_EQ(Scalar(*file, "SELECT typeof(Rate0to14) = 'integer' FROM Rates_M"), 1);
-}
-
-TEST(ParseNumber, TakesWhatARateBoxMayHold) {
-    EXPECT_EQ(db::ParseNumber("12"), 12.0);
-    EXPECT_EQ(db::ParseNumber(" -3.5 "), -3.5);
-    EXPECT_EQ(db::ParseNumber("1e3"), 1000.0);
-    EXPECT_EQ(db::ParseNumber(".5"), 0.5);
-    for (const char* bad :
-         {"", " ", "abc", "0x10", "inf", "nan", "1e", "1.2.3", "12abc", "+", "1,000"})
-        EXPECT_FALSE(db::ParseNumber(bad)) << bad;
 }
 
 }  // namespace

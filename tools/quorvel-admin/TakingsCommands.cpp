@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "Host.h"
 #include "db/Database.h"
+#include "db/Numbers.h"
 
 namespace quorvel::admin {
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 
+#include "platform/AsciiText.h"
 #include "platform/atspi/AccessibilitySwitch.h"
 #include "platform/atspi/GlibRef.h"
 #include "platform/x11/X11Input.h"
@@ -63,17 +64,13 @@ std::pair<std::string, std::string> SplitAttribute(const char* attribute) {
 // What can be typed: printable ASCII. Other bytes of the address (a space, UTF-8) are
 // percent-encoded, which an address bar reads as the same address.
 std::string TypableAddress(const std::string& address) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string typed;
     for (const char ch : address) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c > 0x20 && c < 0x7f) {
+        if (c > 0x20 && c < 0x7f)
             typed += ch;
-        } else {
-            typed += '%';
-            typed += kHex[c >> 4];
-            typed += kHex[c & 0xF];
-        }
+        else
+            AppendPercentEncoded(typed, c);
     }
     return typed;
 }

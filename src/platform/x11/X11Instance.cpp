@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/AsciiText.h"
+
 namespace quorvel::platform {
 
 namespace {
@@ -19,17 +21,6 @@ namespace {
 using x11::Children;
 using x11::ErrorTrap;
 using x11::XPtr;
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto x = static_cast<unsigned char>(a[i]);
-        const auto y = static_cast<unsigned char>(b[i]);
-        if ((x >= 'A' && x <= 'Z' ? x + 32 : x) != (y >= 'A' && y <= 'Z' ? y + 32 : y))
-            return false;
-    }
-    return true;
-}
 
 std::optional<std::string> ClassOf(Display* display, Window window) {
     XClassHint hint{};
@@ -136,9 +127,9 @@ Hwnd X11Instance::FindWindow(const std::string& className, const std::string& ti
     const auto children = Children(display, DefaultRootWindow(display));
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         const auto windowClass = ClassOf(display, *it);
-        if (!windowClass || !EqualIgnoringCase(*windowClass, className)) continue;
+        if (!windowClass || !EqualsIgnoringAsciiCase(*windowClass, className)) continue;
         const auto name = NameOf(display, *it);
-        if (name && EqualIgnoringCase(*name, title)) return *it;
+        if (name && EqualsIgnoringAsciiCase(*name, title)) return *it;
     }
     return 0;
 }
