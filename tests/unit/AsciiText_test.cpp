@@ -17,8 +17,8 @@ TEST(AsciiText, TrimBlanksTakesSpacesOnly) {
         std::string text, trimmed;
     };
     for (const Case& c : {Case{"  a b  ", "a b"}, Case{"   ", ""}, Case{"", ""},
-                          Case{"\ta\t", "\ta\t"}, Case{" \tpass\t ", "\tpass\t"},
-                          Case{"x", "x"}, Case{std::string(" \0 ", 3), std::string("\0", 1)}})
+                          Case{"\ta\t", "\ta\t"}, Case{" \tpass\t ", "\tpass\t"}, Case{"x", "x"},
+                          Case{std::string(" \0 ", 3), std::string("\0", 1)}})
         EXPECT_EQ(platform::TrimBlanks(c.text), c.trimmed) << '"' << c.text << '"';
 }
 

@@ -49,10 +49,10 @@ TEST(CloseOut, StoredAmountThatIsNoFiniteNumberCountsTheSessionWithoutTakings) {
         const char* amount;
         std::optional<double> booked;
     };
-    for (const Case c : {Case{"nan", std::nullopt}, Case{"-nan", std::nullopt},
-                         Case{"inf", std::nullopt}, Case{"1e400", std::nullopt},
-                         Case{"12abc", std::nullopt}, Case{"", std::nullopt},
-                         Case{" 12.5 ", 12.5}, Case{"+5", 5.0}}) {
+    for (const Case c :
+         {Case{"nan", std::nullopt}, Case{"-nan", std::nullopt}, Case{"inf", std::nullopt},
+          Case{"1e400", std::nullopt}, Case{"12abc", std::nullopt}, Case{"", std::nullopt},
+          Case{" 12.5 ", 12.5}, Case{"+5", 5.0}}) {
         CloseOutRig rig;
         rig.Interrupted("12/4/2026", c.amount);
         session::CloseOutSession(rig.tp.pv, rig.takings);

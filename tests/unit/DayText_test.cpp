@@ -13,8 +13,9 @@ TEST(DateValue, ReadsDayTextsAsCalendarDays) {
     EXPECT_EQ(db::DateValue("1-2-26"), 20260102);
     EXPECT_EQ(db::DateValue("1.2.30"), 19300102);
     EXPECT_EQ(db::DateValue("2/29/2000"), 20000229);
-    for (const char* bad : {"", "abc", "02/29/2025", "02/29/1900", "13/01/2026", "00/10/2026", "04/31/2026",
-                            "1/2/2026x", "1/2-2026", "1//2026", "1/2/202", "12/05/2026'--"})
+    for (const char* bad :
+         {"", "abc", "02/29/2025", "02/29/1900", "13/01/2026", "00/10/2026", "04/31/2026",
+          "1/2/2026x", "1/2-2026", "1//2026", "1/2/202", "12/05/2026'--"})
         EXPECT_FALSE(db::DateValue(bad)) << bad;
     // Orders as a date, across months and years, where the text would not.
     EXPECT_LT(*db::DateValue("12/31/2025"), *db::DateValue("01/01/2026"));

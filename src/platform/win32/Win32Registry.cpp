@@ -63,6 +63,13 @@ HKEY__* Win32Registry::Native(RegKey key) const {
     return it == open_.end() ? nullptr : it->second.get();
 }
 
+std::int32_t Win32Registry::Resolve(RegKey key, std::string_view name, HKEY__*& native,
+                                    std::string& cname) const {
+    if (!ToCString(name, cname)) return kErrorInvalidParameter;
+    native = Native(key);
+    return native == nullptr ? kErrorInvalidHandle : kErrorSuccess;
+}
+
 RegKey Win32Registry::Keep(HKEY__* key) {
     const auto handle = reinterpret_cast<RegKey>(key);
     open_[handle] = UniqueHkey(key);
@@ -72,9 +79,9 @@ RegKey Win32Registry::Keep(HKEY__* key) {
 std::int32_t Win32Registry::OpenKey(RegKey root, std::string_view path, RegKey& out) {
     out = 0;
     std::string cpath;
-    if (!ToCString(path, cpath)) return kErrorInvalidParameter;
-    HKEY parent = Native(root);
-    if (parent == nullptr) return kErrorInvalidHandle;
+    HKEY parent = nullptr;
+    if (const std::int32_t status = Resolve(root, path, parent, cpath); status != kErrorSuccess)
+        return status;
     HKEY key = nullptr;
     const LSTATUS rc = RegOpenKeyExA(parent, cpath.c_str(), 0, KEY_ALL_ACCESS, &key);
     if (rc == ERROR_SUCCESS) out = Keep(key);
@@ -84,9 +91,9 @@ std::int32_t Win32Registry::OpenKey(RegKey root, std::string_view path, RegKey& 
 std::int32_t Win32Registry::CreateKey(RegKey root, std::string_view path, RegKey& out) {
     out = 0;
     std::string cpath;
-    if (!ToCString(path, cpath)) return kErrorInvalidParameter;
-    HKEY parent = Native(root);
-    if (parent == nullptr) return kErrorInvalidHandle;
+    HKEY parent = nullptr;
+    if (const std::int32_t status = Resolve(root, path, parent, cpath); status != kErrorSuccess)
+        return status;
     HKEY key = nullptr;
     DWORD disposition = 0;
     const LSTATUS rc = RegCreateKeyExA(parent, cpath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -98,9 +105,9 @@ std::int32_t Win32Registry::CreateKey(RegKey root, std::string_view path, RegKey
 std::int32_t Win32Registry::QueryValue(RegKey key, std::string_view name, std::uint32_t* type,
                                        std::uint8_t* data, std::uint32_t* size) {
     std::string cname;
-    if (!ToCString(name, cname)) return kErrorInvalidParameter;
-    HKEY native = Native(key);
-    if (native == nullptr) return kErrorInvalidHandle;
+    HKEY native = nullptr;
+    if (const std::int32_t status = Resolve(key, name, native, cname); status != kErrorSuccess)
+        return status;
     if (data != nullptr && size == nullptr) return kErrorInvalidParameter;
     DWORD storedType = 0;
     std::vector<std::uint8_t> bytes;
@@ -113,9 +120,9 @@ std::int32_t Win32Registry::QueryValue(RegKey key, std::string_view name, std::u
 std::int32_t Win32Registry::SetValue(RegKey key, std::string_view name, std::uint32_t type,
                                      const std::uint8_t* data, std::uint32_t size) {
     std::string cname;
-    if (!ToCString(name, cname)) return kErrorInvalidParameter;
-    HKEY native = Native(key);
-    if (native == nullptr) return kErrorInvalidHandle;
+    HKEY native = nullptr;
+    if (const std::int32_t status = Resolve(key, name, native, cname); status != kErrorSuccess)
+        return status;
     if (data == nullptr && size != 0) return kErrorInvalidParameter;
     // Text is handed over without its terminator; the store keeps it terminated, so
     // that it reads back as the text plus one NUL (empty text too).
@@ -128,9 +135,9 @@ std::int32_t Win32Registry::SetValue(RegKey key, std::string_view name, std::uin
 
 std::int32_t Win32Registry::DeleteValue(RegKey key, std::string_view name) {
     std::string cname;
-    if (!ToCString(name, cname)) return kErrorInvalidParameter;
-    HKEY native = Native(key);
-    if (native == nullptr) return kErrorInvalidHandle;
+    HKEY native = nullptr;
+    if (const std::int32_t status = Resolve(key, name, native, cname); status != kErrorSuccess)
+        return status;
     return RegDeleteValueA(native, cname.c_str());
 }
 

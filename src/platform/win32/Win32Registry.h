@@ -75,6 +75,9 @@ class Win32Registry : public Registry {
     // nullptr for 0, a closed handle or a stranger, so such a handle can never
     // reach a key that Windows has since given the same number.
     HKEY__* Native(RegKey key) const;
+    // Native(key) and `name` as a C string, or the status that refuses either.
+    std::int32_t Resolve(RegKey key, std::string_view name, HKEY__*& native,
+                         std::string& cname) const;
     RegKey Keep(HKEY__* key);
 
     UniqueHkey userRoot_;
