@@ -146,7 +146,8 @@ panel::Report TenYearReport(Rig& rig) {
     const auto rows = db::SelectDays(*rig.pv.Conn, kFirstDay, kLastDay);
     if (!rows || rows->size() != 3650) std::abort();
     std::string error;
-    auto report = panel::BuildReport(kFirstDay, kLastDay, *rows, ui::LongDate(rig.clock.Now()), error);
+    auto report =
+        panel::BuildReport(kFirstDay, kLastDay, *rows, ui::LongDate(rig.clock.Now()), error);
     if (!report) std::abort();
     return *std::move(report);
 }

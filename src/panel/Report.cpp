@@ -35,8 +35,8 @@ std::string PagesNotPrinted(int printed, int pages) {
 }
 
 std::optional<Report> BuildReport(const std::string& from, const std::string& till,
-                                  const std::vector<db::DayRow>& rows,
-                                  const std::string& printedOn, std::string& error) {
+                                  const std::vector<db::DayRow>& rows, const std::string& printedOn,
+                                  std::string& error) {
     Report report;
     report.from = from;
     report.till = till;
@@ -49,8 +49,8 @@ std::optional<Report> BuildReport(const std::string& from, const std::string& ti
         if (!cents) {
             char amount[512];  // room for the largest double in full
             std::snprintf(amount, sizeof amount, "%.2f", *row.gamt);
-            error = "The takings of " + row.gdate + ", " + amount + ", are " + TooLargeToShow() +
-                    ".";
+            error =
+                "The takings of " + row.gdate + ", " + amount + ", are " + TooLargeToShow() + ".";
             return std::nullopt;
         }
         // A sum past 64 bits is far past the limit, whatever follows it.
@@ -58,8 +58,7 @@ std::optional<Report> BuildReport(const std::string& from, const std::string& ti
         report.guests += row.gnum;
         report.lines.push_back({row.gdate, std::to_string(row.gnum), FormatCents(*cents)});
     }
-    if (overflowed || report.cents > kMaxReportCents ||
-        report.cents < -kMaxReportCents) {
+    if (overflowed || report.cents > kMaxReportCents || report.cents < -kMaxReportCents) {
         error = "The total of the takings from " + from + " till " + till + " is " +
                 TooLargeToShow() + ".";
         return std::nullopt;

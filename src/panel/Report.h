@@ -50,8 +50,8 @@ inline constexpr std::int64_t kMaxReportCents = (std::int64_t(1) << 45) * 100 - 
 // A day without an amount lists 0.00. Nullopt, with `error` saying which figure, when
 // a day's amount or the total is not one the report can show to the cent.
 std::optional<Report> BuildReport(const std::string& from, const std::string& till,
-                                  const std::vector<db::DayRow>& rows,
-                                  const std::string& printedOn, std::string& error);
+                                  const std::vector<db::DayRow>& rows, const std::string& printedOn,
+                                  std::string& error);
 
 // An amount in whole cents, half a cent rounded away from zero; nullopt when it lies
 // beyond kMaxReportCents (or is no number at all).

@@ -337,8 +337,8 @@ TEST_F(AdminTool, NoFigureBeyondWhatTheReportShowsToTheCentIsBookedOrReported) {
             ASSERT_EQ(db::AddSessionToDailyTotals(*file, "03/01/2026", 5e16, ""),
                       db::Booking::Booked);
     }
-    const std::string beyond = "more than the report can show to the cent (at most "
-                               "35184372088831.99)";
+    const std::string beyond =
+        "more than the report can show to the cent (at most 35184372088831.99)";
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -366,7 +366,8 @@ TEST_F(AdminTool, NoFigureBeyondWhatTheReportShowsToTheCentIsBookedOrReported) {
          }) {
         const auto result = Admin(c.args);
         const std::string& said = c.status == 0 ? result.out : result.err;
-        EXPECT_EQ(result.status, c.status) << c.args[0] << " " << c.args.back() << ": " << result.err;
+        EXPECT_EQ(result.status, c.status)
+            << c.args[0] << " " << c.args.back() << ": " << result.err;
         EXPECT_NE(said.find(c.says), std::string::npos) << said;
         if (c.status != 0) {
             EXPECT_EQ(result.out, "");
@@ -580,7 +581,8 @@ TEST_F(AdminReport, APdfTargetThatIsNoRegularFileIsRefusedAndLeftAsItIs) {
     fs::create_directory(at("folder"));
     fs::create_symlink(at("device"), at("link"));
     for (const char* name : {"pipe", "device", "folder", "link"}) {
-        struct stat before {}, after {};
+        struct stat before = {};
+        struct stat after = {};
         ASSERT_EQ(lstat(at(name).c_str(), &before), 0);
         const auto result =
             Admin({"report", "--from", "2025-12-30", "--till", "2026-01-15", "--pdf", at(name)});

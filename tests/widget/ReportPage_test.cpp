@@ -1,14 +1,14 @@
 // The Report tab and the report window on a real data file: the days of the range
 // chosen, right to the cent, on screen, on paper and as PDF; the window goes with the
 // panel.
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <QDateEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QToolButton>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 #include <cerrno>
 #include <cstring>
@@ -329,7 +329,8 @@ TEST_F(ReportPdfTest, ExportLeavesAPipeOrADeviceOfThatNameAsItIs) {
     // A node with the numbers of the null device, made here (this runs as root).
     ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)), 0) << std::strerror(errno);
     for (const std::string& target : {pipe, device}) {
-        struct stat before {}, after {};
+        struct stat before = {};
+        struct stat after = {};
         ASSERT_EQ(lstat(target.c_str(), &before), 0);
         boxes.shown.clear();
         files.picks = {target};

@@ -26,8 +26,10 @@ std::unique_ptr<db::Database> OpenDataFile(std::ostream& err) {
 // ("35184372088831.99", "30000000000000"); one too long for that in exponent form.
 std::string Money(double amount) {
     char text[64];
-    auto written = std::to_chars(std::begin(text), std::end(text), amount, std::chars_format::fixed);
-    if (written.ec != std::errc()) written = std::to_chars(std::begin(text), std::end(text), amount);
+    auto written =
+        std::to_chars(std::begin(text), std::end(text), amount, std::chars_format::fixed);
+    if (written.ec != std::errc())
+        written = std::to_chars(std::begin(text), std::end(text), amount);
     return std::string(text, written.ptr);
 }
 
@@ -80,8 +82,7 @@ int BookCommand(const Args& args, std::ostream& out, std::ostream& err) {
             return 2;
         }
         if (!panel::Cents(*amount)) {
-            err << "quorvel-admin book: '" << args[i] << "' is " << panel::TooLargeToShow()
-                << "\n";
+            err << "quorvel-admin book: '" << args[i] << "' is " << panel::TooLargeToShow() << "\n";
             return 2;
         }
         amounts.push_back(*amount);
