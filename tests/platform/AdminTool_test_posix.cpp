@@ -346,7 +346,6 @@ TEST_F(AdminTool, NoFigureBeyondWhatTheReportShowsToTheCentIsBookedOrReported) {
     };
     for (const Case& c : std::vector<Case>{
              {{"book", "03/03/2026", "1e17"}, 2, "'1e17' is " + beyond},
-             {{"book", "03/03/2026", "35184372088832"}, 2, beyond},
              {{"book", "03/02/2026", "35184372088831.99"}, 0, "takings 35184372088831.99\n"},
              {{"book", "03/02/2026", "0.01"}, 1, beyond + "; nothing booked"},
              {{"book", "03/03/2026", "30000000000000", "0.01"}, 0, "guests 2"},
@@ -359,10 +358,6 @@ TEST_F(AdminTool, NoFigureBeyondWhatTheReportShowsToTheCentIsBookedOrReported) {
              {{"report", "--csv", "--from", "2026-03-02", "--till", "2026-03-03"},
               1,
               "The total of the takings from 03/02/2026 till 03/03/2026 is " + beyond},
-             {{"report", "--from", "2026-03-01", "--till", "2026-03-03", "--pdf",
-               home.file("takings.pdf")},
-              1,
-              "The takings of 03/01/2026"},
          }) {
         const auto result = Admin(c.args);
         const std::string& said = c.status == 0 ? result.out : result.err;
@@ -374,7 +369,6 @@ TEST_F(AdminTool, NoFigureBeyondWhatTheReportShowsToTheCentIsBookedOrReported) {
             EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         }
     }
-    EXPECT_FALSE(fs::exists(home.file("takings.pdf")));
     const auto day = db::FindDay(*DataFile(), "03/02/2026");
     ASSERT_TRUE(day);
     EXPECT_EQ(day->gnum, 1) << "the cent beyond was not booked";

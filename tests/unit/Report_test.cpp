@@ -122,13 +122,6 @@ TEST(ReportFigures, AFigureBeyondWhatShowsToTheCentIsRefusedNeverShownWrong) {
     }
 }
 
-TEST(ReportFigures, PagesThatDidNotPrintAreNamed) {
-    EXPECT_EQ(panel::PagesNotPrinted(5, 5), "");
-    EXPECT_EQ(panel::PagesNotPrinted(2, 5), "Pages 3 to 5 of 5 were not printed.");
-    EXPECT_EQ(panel::PagesNotPrinted(4, 5), "Page 5 of 5 was not printed.");
-    EXPECT_EQ(panel::PagesNotPrinted(0, 1), "Page 1 of 1 was not printed.");
-}
-
 // Section heights of a small page: the body ends at 90, where the page footer starts;
 // the first page has room for twelve days under its headers, the others for sixteen.
 constexpr panel::ReportMetrics kSmallPage{100, 20, 10, 5, 12, 10};

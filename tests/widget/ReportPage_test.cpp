@@ -154,26 +154,15 @@ TEST_F(ReportTest, ATakingsFileThatCannotBeReadIsReportedAndNoReportShown) {
 
 TEST_F(ReportTest, AFigureTooLargeToShowToTheCentIsReportedAndNoReportShown) {
     Book("03/01/2026", {5e16, 5e16});
-    // Each of these days fits; the two together do not.
-    Book("03/02/2026", {3e13});
-    Book("03/03/2026", {3e13});
-    struct Case {
-        QDate from, till;
-        const char* says;
-    };
-    for (const Case& c : {Case{{2026, 3, 1}, {2026, 3, 1}, "The takings of 03/01/2026"},
-                          Case{{2026, 3, 2},
-                               {2026, 3, 3},
-                               "The total of the takings from 03/02/2026 till 03/03/2026"}}) {
-        boxes.shown.clear();
-        Generate(c.from, c.till);
-        Settle();
-        ASSERT_EQ(boxes.shown.size(), 1u) << c.says;
-        EXPECT_NE(boxes.shown[0].text.find(c.says), std::string::npos) << boxes.shown[0].text;
-        EXPECT_NE(boxes.shown[0].text.find("at most 35184372088831.99"), std::string::npos);
-        EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
-        EXPECT_FALSE(ReportOpen()) << "no report stands with a wrong figure";
-    }
+    Generate({2026, 3, 1}, {2026, 3, 1});
+    Settle();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.find("The takings of 03/01/2026, 100000000000000000.00, are "
+                                       "more than the report can show to the cent"),
+              std::string::npos)
+        << boxes.shown[0].text;
+    EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
+    EXPECT_FALSE(ReportOpen()) << "no report stands with a wrong figure";
 }
 
 // Every way the panel goes takes the report with it.
