@@ -145,7 +145,11 @@ BENCHMARK(BM_OpenPanel)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 panel::Report TenYearReport(Rig& rig) {
     const auto rows = db::SelectDays(*rig.pv.Conn, kFirstDay, kLastDay);
     if (!rows || rows->size() != 3650) std::abort();
-    return panel::BuildReport(kFirstDay, kLastDay, *rows, ui::LongDate(rig.clock.Now()));
+    std::string error;
+    auto report =
+        panel::BuildReport(kFirstDay, kLastDay, *rows, ui::LongDate(rig.clock.Now()), error);
+    if (!report) std::abort();
+    return *std::move(report);
 }
 
 void BM_ReportQueryAndLayout(benchmark::State& state) {

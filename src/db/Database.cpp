@@ -71,6 +71,23 @@ std::string NotADataFile(const std::string& path, const std::string& reason) {
     return "Not a valid password, or the data file '" + path + "' is damaged (" + reason + ").";
 }
 
+// Why the first read of the file failed when it is not the key's fault: another program
+// holds the write lock, or one stopped part way through a write and left its journal,
+// which a read-only opening cannot roll back. The key and the tables could not even be
+// looked at, so nothing is said of them. Empty for any other failure.
+std::string BeingWritten(const sqlite::Connection& conn, const std::string& path) {
+    const std::string file = "The data file '" + path + "' ";
+    const std::string reason = " (" + conn.LastError() + ").";
+    if (sqlite3_extended_errcode(conn.get()) == SQLITE_READONLY_ROLLBACK)
+        return file + "is half-written: a program stopped while writing to it" + reason +
+               " The program, or quorvel-admin rates, puts it right as it next opens it.";
+    const int code = sqlite3_errcode(conn.get());
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        return file + "is busy: another program is writing to it" + reason +
+               " Try again when it has finished.";
+    return {};
+}
+
 std::string WrongSchema(const std::string& path, const std::string& reason) {
     return "'" + path + "' is not a Quorvel data file (" + reason + ").";
 }
@@ -81,7 +98,8 @@ bool VerifyDataFile(const sqlite::Connection& conn, const std::string& path, std
     {
         sqlite::Statement probe(conn, "SELECT count(*) FROM sqlite_master");
         if (!probe.ok() || probe.Step() != SQLITE_ROW) {
-            error = NotADataFile(path, conn.LastError());
+            error = BeingWritten(conn, path);
+            if (error.empty()) error = NotADataFile(path, conn.LastError());
             return false;
         }
     }

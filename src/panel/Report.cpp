@@ -1,12 +1,16 @@
 #include "panel/Report.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace quorvel::panel {
 
-std::int64_t Cents(double amount) {
-    return static_cast<std::int64_t>(std::llround(amount * 100.0));
+std::optional<std::int64_t> Cents(double amount) {
+    const double cents = std::round(amount * 100.0);
+    // Written so that no number (NaN) passes as well.
+    if (!(std::fabs(cents) <= static_cast<double>(kMaxReportCents))) return std::nullopt;
+    return static_cast<std::int64_t>(cents);
 }
 
 std::string FormatCents(std::int64_t cents) {
@@ -17,19 +21,47 @@ std::string FormatCents(std::int64_t cents) {
     return (cents < 0 ? "-" : "") + std::to_string(magnitude / 100) + "." + fraction;
 }
 
-Report BuildReport(const std::string& from, const std::string& till,
-                   const std::vector<db::DayRow>& rows, const std::string& printedOn) {
+std::string TooLargeToShow() {
+    return "more than the report can show to the cent (at most " + FormatCents(kMaxReportCents) +
+           ")";
+}
+
+std::string PagesNotPrinted(int printed, int pages) {
+    if (printed >= pages) return {};
+    const std::string of = " of " + std::to_string(pages);
+    if (printed + 1 == pages) return "Page " + std::to_string(pages) + of + " was not printed.";
+    return "Pages " + std::to_string(printed + 1) + " to " + std::to_string(pages) + of +
+           " were not printed.";
+}
+
+std::optional<Report> BuildReport(const std::string& from, const std::string& till,
+                                  const std::vector<db::DayRow>& rows, const std::string& printedOn,
+                                  std::string& error) {
     Report report;
     report.from = from;
     report.till = till;
     report.range = "From " + from + " till " + till;
     report.printedOn = printedOn;
     report.lines.reserve(rows.size());
+    bool overflowed = false;
     for (const db::DayRow& row : rows) {
-        const std::int64_t cents = row.gamt ? Cents(*row.gamt) : 0;
+        const std::optional<std::int64_t> cents = row.gamt ? Cents(*row.gamt) : 0;
+        if (!cents) {
+            char amount[512];  // room for the largest double in full
+            std::snprintf(amount, sizeof amount, "%.2f", *row.gamt);
+            error =
+                "The takings of " + row.gdate + ", " + amount + ", are " + TooLargeToShow() + ".";
+            return std::nullopt;
+        }
+        // A sum past 64 bits is far past the limit, whatever follows it.
+        overflowed = overflowed || __builtin_add_overflow(report.cents, *cents, &report.cents);
         report.guests += row.gnum;
-        report.cents += cents;
-        report.lines.push_back({row.gdate, std::to_string(row.gnum), FormatCents(cents)});
+        report.lines.push_back({row.gdate, std::to_string(row.gnum), FormatCents(*cents)});
+    }
+    if (overflowed || report.cents > kMaxReportCents || report.cents < -kMaxReportCents) {
+        error = "The total of the takings from " + from + " till " + till + " is " +
+                TooLargeToShow() + ".";
+        return std::nullopt;
     }
     report.totalGuests = std::to_string(report.guests);
     report.totalCash = FormatCents(report.cents);

@@ -5,6 +5,7 @@
 // and the command line always show the same figures.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,17 +36,35 @@ struct Report {
     std::string totalGuests, totalCash;
 };
 
+// The largest figure, in cents, the report shows: 35184372088831.99. Below 2^45 a double
+// (the data file's amounts, and the numbers of every spreadsheet the CSV goes to) holds
+// an amount to 1/512 of a unit or better, and that amount times 100 to a quarter of a
+// cent, so an amount written to the cent always comes back as its own cent. Every line
+// and the total must lie within it; a figure beyond it is refused rather than shown
+// wrong, and `quorvel-admin book` books nothing beyond it.
+inline constexpr std::int64_t kMaxReportCents = (std::int64_t(1) << 45) * 100 - 1;
+
 // The report of `rows` (the days of the range as the data file gives them, in date
 // order). Each amount is taken to the cent first and the total is the sum of the
 // amounts as listed, so the printed total always equals the sum of the printed lines.
-// A day without an amount lists 0.00.
-Report BuildReport(const std::string& from, const std::string& till,
-                   const std::vector<db::DayRow>& rows, const std::string& printedOn);
+// A day without an amount lists 0.00. Nullopt, with `error` saying which figure, when
+// a day's amount or the total is not one the report can show to the cent.
+std::optional<Report> BuildReport(const std::string& from, const std::string& till,
+                                  const std::vector<db::DayRow>& rows, const std::string& printedOn,
+                                  std::string& error);
 
-// An amount in whole cents, half a cent rounded away from zero.
-std::int64_t Cents(double amount);
+// An amount in whole cents, half a cent rounded away from zero; nullopt when it lies
+// beyond kMaxReportCents (or is no number at all).
+std::optional<std::int64_t> Cents(double amount);
 // Cents as the report prints them: "1234.50", "-0.25".
 std::string FormatCents(std::int64_t cents);
+// Why a figure beyond kMaxReportCents is refused: "more than the report can show to
+// the cent (at most 35184372088831.99)".
+std::string TooLargeToShow();
+
+// What the owner is told when the device took only the first `printed` of the
+// report's `pages` pages: "Pages 3 to 5 of 5 were not printed." (empty when all were).
+std::string PagesNotPrinted(int printed, int pages);
 
 // ---- Pages ----------------------------------------------------------------------
 

@@ -145,7 +145,13 @@ void drgstcst::DataReport_Initialize() {
                         kMbExclamation, FromStored(app_.pv.AppTitle));
         return;
     }
-    report_ = panel::BuildReport(from, till, *rows, LongDate(app_.pv.os.clock.Now()));
+    std::string error;
+    report_ = panel::BuildReport(from, till, *rows, LongDate(app_.pv.os.clock.Now()), error);
+    if (!report_) {
+        app_.msg.MsgBox(FromStored(error + " No report was made."), kMbExclamation,
+                        FromStored(app_.pv.AppTitle));
+        return;
+    }
     Viewer->updatePreview();
     Viewer->setCurrentPage(1);
     ShowPageNumber();
@@ -165,13 +171,15 @@ void drgstcst::ShowPageNumber() {
 
 void drgstcst::cmdPrint_Click() {
     if (!report_) return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(ReportPageLayout());
-    printer.setDocName(panel::kReportWindowTitle);
-    if (!app_.files.Print(this, printer)) return;
-    if (PaintReport(*report_, printer) == 0)
-        app_.msg.MsgBox("The report could not be sent to the printer.", kMbExclamation,
-                        FromStored(app_.pv.AppTitle));
+    const std::unique_ptr<QPrinter> printer = app_.files.NewPrinter();
+    printer->setPageLayout(ReportPageLayout());
+    printer->setDocName(panel::kReportWindowTitle);
+    if (!app_.files.Print(this, *printer)) return;
+    // A printer can fail part way: the owner learns which pages are missing.
+    const PaintedPages painted = PaintReport(*report_, *printer);
+    if (!painted.complete())
+        app_.msg.MsgBox(FromStored(panel::PagesNotPrinted(painted.printed, painted.pages)),
+                        kMbExclamation, FromStored(app_.pv.AppTitle));
 }
 
 void drgstcst::cmdExport_Click() {

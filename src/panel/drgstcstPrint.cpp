@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QDate>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -141,21 +142,31 @@ std::vector<panel::ReportPage> LayOutReport(const panel::Report& report,
     return panel::LayOutReport(report, Look(device).metrics);
 }
 
-int PaintReport(const panel::Report& report, QPagedPaintDevice& device) {
+PaintedPages PaintReport(const panel::Report& report, QPagedPaintDevice& device) {
     const Look look(device);
     const std::vector<panel::ReportPage> pages = panel::LayOutReport(report, look.metrics);
+    PaintedPages painted{static_cast<int>(pages.size()), 0};
     QPainter p;
-    if (!p.begin(&device)) return 0;
+    if (!p.begin(&device)) return painted;
     p.setPen(Qt::black);
     for (const panel::ReportPage& page : pages) {
-        if (page.number > 1 && !device.newPage()) return page.number - 1;
+        if (page.number > 1 && !device.newPage()) break;
         for (const panel::PlacedSection& placed : page.sections)
             PaintSection(p, look, report, page.number, placed);
+        painted.printed = page.number;
     }
-    return static_cast<int>(pages.size());
+    if (!p.end()) painted.printed = 0;
+    return painted;
 }
 
 bool WriteReportPdf(const panel::Report& report, const QString& path, QString& error) {
+    // Saving writes beside the target and renames over it, which would put a plain file
+    // in place of a device or a pipe: only a regular file (or none) is replaced.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) {
+        error = "it is not a regular file (a device, a pipe or a folder), and is left as it is.";
+        return false;
+    }
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     {
@@ -164,7 +175,7 @@ bool WriteReportPdf(const panel::Report& report, const QString& path, QString& e
         writer.setResolution(600);
         writer.setTitle(QString("%1 %2").arg(panel::kReportTitle, FromStored(report.range)));
         writer.setCreator(FromStored(store::kAppTitle));
-        if (PaintReport(report, writer) == 0) {
+        if (!PaintReport(report, writer).complete()) {
             error = "The report could not be drawn.";
             return false;
         }

@@ -30,6 +30,10 @@ QString QtFileDialogs::Save(QWidget* parent, const QString& title, const QString
     return chosen;
 }
 
+std::unique_ptr<QPrinter> FileDialogs::NewPrinter() {
+    return std::make_unique<QPrinter>(QPrinter::HighResolution);
+}
+
 bool QtFileDialogs::Print(QWidget* parent, QPrinter& printer) {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;

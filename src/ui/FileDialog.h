@@ -2,6 +2,7 @@
 // The common dialogs: Open, Save As and the printer's, as one seam, so tests script
 // what the owner chooses.
 #include <QString>
+#include <memory>
 
 class QPrinter;
 class QWidget;
@@ -20,6 +21,9 @@ class FileDialogs {
     // text when cancelled. Choosing a file that exists has been confirmed.
     virtual QString Save(QWidget* parent, const QString& title, const QString& suggested,
                          const QString& filter) = 0;
+    // A printer at high resolution, for the printer's dialog to set up. Tests hand out
+    // one of their own (one that fails on a given page, say).
+    virtual std::unique_ptr<QPrinter> NewPrinter();
     // The printer's dialog for `printer`: false when cancelled; otherwise the printer
     // is set up as chosen (which printer, paper, copies, pages).
     virtual bool Print(QWidget* parent, QPrinter& printer) = 0;

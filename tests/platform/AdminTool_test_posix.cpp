@@ -3,9 +3,13 @@
 // read back the way the program reads it.
 #ifdef QUORVEL_ADMIN
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -321,6 +325,55 @@ TEST_F(AdminTool, EachAmountBooksOneSessionOnItsDay) {
     EXPECT_EQ(day->gamt, 75.5);
 }
 
+// The largest figure the report shows is 35184372088831.99: book takes nothing beyond
+// it, for an amount or a day's takings, and report refuses a figure beyond it (one
+// stored before the limit, or a total of days that each fit) rather than show it wrong.
+TEST_F(AdminTool, NoFigureBeyondWhatTheReportShowsToTheCentIsBookedOrReported) {
+    ASSERT_EQ(Admin({"init", "--admin-password", "a", "--guest-password", "g"}).status, 0);
+    {
+        // Booked as the program books, before there was a limit: 5e16 twice.
+        auto file = DataFile();
+        for (int i = 0; i < 2; ++i)
+            ASSERT_EQ(db::AddSessionToDailyTotals(*file, "03/01/2026", 5e16, ""),
+                      db::Booking::Booked);
+    }
+    const std::string beyond =
+        "more than the report can show to the cent (at most 35184372088831.99)";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string says;  // on stderr, or the last line on stdout
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"book", "03/03/2026", "1e17"}, 2, "'1e17' is " + beyond},
+             {{"book", "03/02/2026", "35184372088831.99"}, 0, "takings 35184372088831.99\n"},
+             {{"book", "03/02/2026", "0.01"}, 1, beyond + "; nothing booked"},
+             {{"book", "03/03/2026", "30000000000000", "0.01"}, 0, "guests 2"},
+             {{"report", "--from", "2026-03-02", "--till", "2026-03-02"},
+              0,
+              "1  35184372088831.99\n"},
+             {{"report", "--from", "2026-03-01", "--till", "2026-03-01"},
+              1,
+              "The takings of 03/01/2026, 100000000000000000.00, are " + beyond},
+             {{"report", "--csv", "--from", "2026-03-02", "--till", "2026-03-03"},
+              1,
+              "The total of the takings from 03/02/2026 till 03/03/2026 is " + beyond},
+         }) {
+        const auto result = Admin(c.args);
+        const std::string& said = c.status == 0 ? result.out : result.err;
+        EXPECT_EQ(result.status, c.status)
+            << c.args[0] << " " << c.args.back() << ": " << result.err;
+        EXPECT_NE(said.find(c.says), std::string::npos) << said;
+        if (c.status != 0) {
+            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        }
+    }
+    const auto day = db::FindDay(*DataFile(), "03/02/2026");
+    ASSERT_TRUE(day);
+    EXPECT_EQ(day->gnum, 1) << "the cent beyond was not booked";
+}
+
 TEST_F(AdminTool, BookingUnprovisionedSaysWhichDataFileIsMissing) {
     ExpectOneLineError(Admin({"book", "11/03/2026", "10"}), 1,
                        (dataFolder / "QuorvelData.mdb").string());
@@ -507,6 +560,66 @@ TEST_F(AdminReport, WrongInputIsOneLineAndStatusOne) {
             EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     }
     EXPECT_FALSE(std::filesystem::exists(home.file("no-such-folder")));
+}
+
+// A PDF is written beside its target and renamed over it: a pipe, a device, a folder,
+// or a link to one of them, is refused and left as it was.
+TEST_F(AdminReport, APdfTargetThatIsNoRegularFileIsRefusedAndLeftAsItIs) {
+    const fs::path folder = home.path() / "targets";
+    fs::create_directories(folder);
+    const auto at = [&](const char* name) { return (folder / name).string(); };
+    ASSERT_EQ(mkfifo(at("pipe").c_str(), 0600), 0);
+    // A node with the numbers of the full device, made here (this runs as root).
+    ASSERT_EQ(mknod(at("device").c_str(), S_IFCHR | 0600, makedev(1, 7)), 0)
+        << std::strerror(errno);
+    fs::create_directory(at("folder"));
+    fs::create_symlink(at("device"), at("link"));
+    for (const char* name : {"pipe", "device", "folder", "link"}) {
+        struct stat before = {};
+        struct stat after = {};
+        ASSERT_EQ(lstat(at(name).c_str(), &before), 0);
+        const auto result =
+            Admin({"report", "--from", "2025-12-30", "--till", "2026-01-15", "--pdf", at(name)});
+        ExpectOneLineError(result, 1, "cannot write " + at(name) + ": it is not a regular file");
+        ASSERT_EQ(lstat(at(name).c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode) << name;
+        EXPECT_EQ(after.st_ino, before.st_ino) << name;
+        EXPECT_EQ(after.st_rdev, before.st_rdev) << name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 4)
+        << "nothing left beside them";
+}
+
+// Another program writing the data file is said as such, first, and never taken for a
+// wrong password or damage.
+TEST_F(AdminReport, ADataFileBeingWrittenIsSaidFirstNotTakenForABadPassword) {
+    const auto expectSaid = [&](const std::string& what) {
+        const auto result = Admin({"report", "--from", "2025-12-01", "--till", "2025-12-31"});
+        ExpectOneLineError(result, 1,
+                           "quorvel-admin report: cannot open the data file " + dataPath +
+                               ": The data file '" + dataPath + "' " + what);
+        EXPECT_EQ(result.err.find("password"), std::string::npos) << result.err;
+    };
+    std::string journal;
+    {
+        // A second connection in the middle of a write holds the write lock.
+        auto writer = DataFile();
+        ASSERT_TRUE(writer->connection().Exec("BEGIN EXCLUSIVE"));
+        expectSaid("is busy: another program is writing to it");
+        // Part way through a write too large for its cache, the file holds new pages and
+        // the journal the old ones ...
+        ASSERT_TRUE(writer->connection().Exec(
+            "PRAGMA cache_size = 1; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+            "FROM n WHERE i < 500) INSERT INTO Guest_T SELECT hex(randomblob(500)), 1, 0 FROM n"));
+        journal = ReadFileBytes(dataPath + "-journal");
+        ASSERT_TRUE(writer->connection().Exec("ROLLBACK"));
+    }
+    // ... and a writer killed there leaves it behind. (The rollback wrote the old pages
+    // back under new encryption: the report must leave these bytes as they are.)
+    before = ReadFileBytes(dataPath);
+    WriteFileBytes(dataPath + "-journal", journal);
+    expectSaid("is half-written: a program stopped while writing to it");
+    fs::remove(dataPath + "-journal");
 }
 
 TEST_F(AdminReport, ADamagedDataFileIsOneLineAndStatusOne) {

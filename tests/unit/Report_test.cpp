@@ -2,6 +2,7 @@
 // it (window, printer, PDF, command line) lists.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numeric>
 
 #include "panel/Report.h"
@@ -10,6 +11,15 @@ namespace quorvel::test {
 namespace {
 
 using panel::Section;
+
+// The report of `rows`, which must be one the report can show.
+panel::Report Built(const std::string& from, const std::string& till,
+                    const std::vector<db::DayRow>& rows) {
+    std::string error;
+    const auto report = panel::BuildReport(from, till, rows, "today", error);
+    EXPECT_TRUE(report) << error;
+    return report.value_or(panel::Report{});
+}
 
 TEST(ReportFigures, AmountsAreListedToTheCentAndTotalledAsListed) {
     struct Case {
@@ -33,7 +43,7 @@ TEST(ReportFigures, AmountsAreListedToTheCentAndTotalledAsListed) {
     for (std::size_t i = 0; i < cases.size(); ++i)
         rows.push_back(
             {"12/" + std::to_string(10 + i) + "/2026", std::int16_t(i + 1), cases[i].amount});
-    const panel::Report report = panel::BuildReport("12/10/2026", "12/19/2026", rows, "today");
+    const panel::Report report = Built("12/10/2026", "12/19/2026", rows);
 
     ASSERT_EQ(report.lines.size(), cases.size());
     std::int64_t cents = 0;
@@ -57,7 +67,7 @@ TEST(ReportFigures, AmountsAreListedToTheCentAndTotalledAsListed) {
 }
 
 TEST(ReportFigures, ARangeWithoutDaysHasZeroTotals) {
-    const panel::Report report = panel::BuildReport("12/05/2026", "12/01/2026", {}, "today");
+    const panel::Report report = Built("12/05/2026", "12/01/2026", {});
     EXPECT_TRUE(report.lines.empty());
     EXPECT_EQ(report.totalGuests, "0");
     EXPECT_EQ(report.totalCash, "0.00");
@@ -66,7 +76,50 @@ TEST(ReportFigures, ARangeWithoutDaysHasZeroTotals) {
 
 TEST(ReportFigures, CountsAddUpPastWhatADayCanHold) {
     const std::vector<db::DayRow> rows(3, db::DayRow{"01/01/2026", 32767, 1.0});
-    EXPECT_EQ(panel::BuildReport("1/1/2026", "1/1/2026", rows, "").totalGuests, "98301");
+    EXPECT_EQ(Built("1/1/2026", "1/1/2026", rows).totalGuests, "98301");
+}
+
+// The largest figure shown is 35184372088831.99: at it and a cent beyond it, for a day
+// and for the total, and sums that would pass 64 bits.
+TEST(ReportFigures, AFigureBeyondWhatShowsToTheCentIsRefusedNeverShownWrong) {
+    constexpr double kTop = 35184372088831.99;
+    struct Case {
+        const char* what;
+        std::vector<double> amounts;  // one day each
+        const char* total;            // nullptr: refused
+        const char* says;             // what the refusal names
+    };
+    const double huge = 3e13;
+    const std::vector<Case> cases{
+        {"a day at the top", {kTop}, "35184372088831.99", nullptr},
+        {"a day a cent beyond", {35184372088832.00}, nullptr, "The takings of 01/01/2026"},
+        {"a day below the bottom", {-35184372088832.00}, nullptr, "The takings of 01/01/2026"},
+        {"a day at the bottom", {-kTop}, "-35184372088831.99", nullptr},
+        {"5e16", {5e16}, nullptr, "50000000000000000.00"},
+        {"5e16 booked twice", {1e17}, nullptr, "100000000000000000.00"},
+        {"no number", {std::nan("")}, nullptr, "The takings of 01/01/2026"},
+        {"infinite", {HUGE_VAL}, nullptr, "The takings of 01/01/2026"},
+        {"a total at the top", {35184372088831.00, 0.99}, "35184372088831.99", nullptr},
+        {"a total a cent beyond", {kTop, 0.01}, nullptr, "The total of the takings"},
+        {"a total beyond though each day fits", {huge, huge}, nullptr, "The total of the takings"},
+        {"a total that comes back within", {kTop, kTop, -kTop}, "35184372088831.99", nullptr},
+        {"a sum past 64 bits", std::vector<double>(2700, kTop), nullptr, "The total"},
+    };
+    for (const Case& c : cases) {
+        std::vector<db::DayRow> rows;
+        for (double amount : c.amounts) rows.push_back({"01/01/2026", 1, amount});
+        std::string error;
+        const auto report = panel::BuildReport("01/01/2026", "01/31/2026", rows, "", error);
+        if (c.total) {
+            ASSERT_TRUE(report) << c.what << ": " << error;
+            EXPECT_EQ(report->totalCash, c.total) << c.what;
+            EXPECT_EQ(report->lines.size(), c.amounts.size());
+        } else {
+            EXPECT_FALSE(report) << c.what << " shown as " << report->totalCash;
+            EXPECT_NE(error.find(c.says), std::string::npos) << c.what << ": " << error;
+            EXPECT_NE(error.find("at most 35184372088831.99"), std::string::npos) << error;
+        }
+    }
 }
 
 // Section heights of a small page: the body ends at 90, where the page footer starts;

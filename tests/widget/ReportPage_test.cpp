@@ -1,12 +1,17 @@
 // The Report tab and the report window on a real data file: the days of the range
 // chosen, right to the cent, on screen, on paper and as PDF; the window goes with the
 // panel.
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <QDateEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QToolButton>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -145,6 +150,19 @@ TEST_F(ReportTest, ATakingsFileThatCannotBeReadIsReportedAndNoReportShown) {
         << boxes.shown[0].text;
     EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
     EXPECT_FALSE(ReportOpen()) << "no report stands that could pass for the takings";
+}
+
+TEST_F(ReportTest, AFigureTooLargeToShowToTheCentIsReportedAndNoReportShown) {
+    Book("03/01/2026", {5e16, 5e16});
+    Generate({2026, 3, 1}, {2026, 3, 1});
+    Settle();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.find("The takings of 03/01/2026, 100000000000000000.00, are "
+                                       "more than the report can show to the cent"),
+              std::string::npos)
+        << boxes.shown[0].text;
+    EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
+    EXPECT_FALSE(ReportOpen()) << "no report stands with a wrong figure";
 }
 
 // Every way the panel goes takes the report with it.
@@ -292,6 +310,47 @@ TEST_F(ReportPdfTest, ACancelledOrFailedExportLeavesNoFileAndSaysWhy) {
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_NE(boxes.shown[0].text.find("not saved"), std::string::npos) << boxes.shown[0].text;
     EXPECT_FALSE(std::filesystem::exists(dir.file("no-such-folder")));
+}
+
+TEST_F(ReportPdfTest, ExportLeavesAPipeOrADeviceOfThatNameAsItIs) {
+    const std::string pipe = dir.file("pipe.pdf"), device = dir.file("device.pdf");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    // A node with the numbers of the null device, made here (this runs as root).
+    ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)), 0) << std::strerror(errno);
+    for (const std::string& target : {pipe, device}) {
+        struct stat before = {};
+        struct stat after = {};
+        ASSERT_EQ(lstat(target.c_str(), &before), 0);
+        boxes.shown.clear();
+        files.picks = {target};
+        Report().cmdExport_Click();
+        ASSERT_EQ(boxes.shown.size(), 1u) << target;
+        EXPECT_NE(boxes.shown[0].text.find("not a regular file"), std::string::npos)
+            << boxes.shown[0].text;
+        ASSERT_EQ(lstat(target.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode) << target;
+        EXPECT_EQ(after.st_ino, before.st_ino) << target;
+        EXPECT_EQ(after.st_rdev, before.st_rdev) << target;
+    }
+}
+
+TEST_F(ReportPdfTest, APrinterThatFailsPartWaySaysWhichPagesDidNotPrint) {
+    struct Case {
+        int failsOn;
+        const char* says;
+    };
+    for (const Case& c : {Case{2, "Pages 2 to 3 of 3 were not printed."},
+                          Case{3, "Page 3 of 3 was not printed."}}) {
+        boxes.shown.clear();
+        const std::string printed = dir.file("printed" + std::to_string(c.failsOn) + ".pdf");
+        files.printTo = {printed};
+        files.printerFailsOn = c.failsOn;
+        Report().cmdPrint_Click();
+        ASSERT_EQ(boxes.shown.size(), 1u) << c.says;
+        EXPECT_EQ(boxes.shown[0].text, c.says);
+        EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
+        EXPECT_EQ(PdfPages(printed).size(), std::size_t(c.failsOn - 1)) << "the pages before";
+    }
 }
 
 TEST_F(ReportPdfTest, TheViewerPagesThroughTheReport) {

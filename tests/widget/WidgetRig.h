@@ -59,12 +59,29 @@ class RecordingMessageBoxes final : public ui::MessageBoxes {
     std::function<void()> during;
 };
 
+// A printer that takes the pages before `failsOn` and refuses that one, as a printer
+// that jams or goes offline part way through.
+class FailingPrinter final : public QPrinter {
+  public:
+    explicit FailingPrinter(int failsOn) : QPrinter(QPrinter::HighResolution), failsOn_(failsOn) {}
+    bool newPage() override { return ++page_ < failsOn_ && QPrinter::newPage(); }
+
+  private:
+    int failsOn_;
+    int page_ = 1;
+};
+
 // The common dialogs. Open and Save As: `picks` scripts what the owner chooses, one
 // per dialog, first dialog first; an empty pick, or none left, is Cancel. Remembers the
 // last file chosen as the real one does. The printer's dialog: `printTo` scripts the
 // file each printing goes to (the printer set to PDF there); none left is Cancel.
+// `printerFailsOn` (a page number) hands out a printer that fails on that page.
 class ScriptedFileDialogs final : public ui::FileDialogs {
   public:
+    std::unique_ptr<QPrinter> NewPrinter() override {
+        if (printerFailsOn > 0) return std::make_unique<FailingPrinter>(printerFailsOn);
+        return ui::FileDialogs::NewPrinter();
+    }
     struct Opened {
         std::string title;
         std::string startFolder;  // Save As: the suggested path
@@ -92,6 +109,7 @@ class ScriptedFileDialogs final : public ui::FileDialogs {
     std::deque<std::string> picks;
     std::vector<Opened> opened;
     std::deque<std::string> printTo;
+    int printerFailsOn = 0;
     int printDialogs = 0;
 
   private:

@@ -145,7 +145,12 @@ int ReportCommand(const Args& args, std::ostream& out, std::ostream& err) {
             << file->connection().LastError() << "\n";
         return 1;
     }
-    const panel::Report report = panel::BuildReport(*from, *till, *rows, std::string());
+    const auto built = panel::BuildReport(*from, *till, *rows, std::string(), error);
+    if (!built) {
+        err << "quorvel-admin report: " << error << "\n";
+        return 1;
+    }
+    const panel::Report& report = *built;
     if (pdf) {
 #ifdef QUORVEL_ADMIN_DRAWS_PDF
         if (!WriteReportPdfFile(report, *pdf, error)) {

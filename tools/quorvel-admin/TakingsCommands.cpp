@@ -1,13 +1,15 @@
 // `quorvel-admin rates` and `quorvel-admin book`: the charges and the daily takings in
 // the data file, through the program's own statements (the same rules as the control
 // panel's rate boxes and the session's booking).
+#include <charconv>
+#include <iterator>
 #include <ostream>
-#include <sstream>
 
 #include "Commands.h"
 #include "Host.h"
 #include "db/Database.h"
 #include "db/Numbers.h"
+#include "panel/Report.h"
 
 namespace quorvel::admin {
 
@@ -21,10 +23,15 @@ std::unique_ptr<db::Database> OpenDataFile(std::ostream& err) {
     return file;
 }
 
+// The shortest text that reads back as `amount`, with every digit it was booked with
+// ("35184372088831.99", "30000000000000"); one too long for that in exponent form.
 std::string Money(double amount) {
-    std::ostringstream text;
-    text << amount;
-    return text.str();
+    char text[64];
+    auto written =
+        std::to_chars(std::begin(text), std::end(text), amount, std::chars_format::fixed);
+    if (written.ec != std::errc())
+        written = std::to_chars(std::begin(text), std::end(text), amount);
+    return std::string(text, written.ptr);
 }
 
 }  // namespace
@@ -75,10 +82,24 @@ int BookCommand(const Args& args, std::ostream& out, std::ostream& err) {
             err << "quorvel-admin book: '" << args[i] << "' is not an amount\n";
             return 2;
         }
+        if (!panel::Cents(*amount)) {
+            err << "quorvel-admin book: '" << args[i] << "' is " << panel::TooLargeToShow() << "\n";
+            return 2;
+        }
         amounts.push_back(*amount);
     }
     auto file = OpenDataFile(err);
     if (!file) return 1;
+    // The day's takings are summed as the data file sums them; a day the report could
+    // not show is not booked at all.
+    const auto before = db::FindDay(*file, day);
+    double total = before && before->gamt ? *before->gamt : 0.0;
+    for (double amount : amounts) total += amount;
+    if (!panel::Cents(total)) {
+        err << "quorvel-admin book: the takings of " << day << " would come to " << Money(total)
+            << ", " << panel::TooLargeToShow() << "; nothing booked\n";
+        return 1;
+    }
     // Each amount is one session, added as Logout adds one (no identity: a session
     // booked by hand is never recognised as one the program booked).
     for (std::size_t i = 0; i < amounts.size(); ++i) {
