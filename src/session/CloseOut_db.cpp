@@ -1,5 +1,4 @@
-// The login screen's close-out over the shared connection; left out of builds without
-// the data file's library.
+// The login screen's close-out over the shared connection.
 #include "session/CloseOut.h"
 
 namespace quorvel::session {
