@@ -46,6 +46,11 @@ struct Case {
     const char* currentUser;
 };
 
+// A failing case is named by its name, not its bytes.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
 const Calls kGuestAfterBlocker = {"ShowTaskbar 1",        "SetScreenSaverRunning 0 0",
                                   "ShowTrayClock 0",      "FlashNotifyIcon",
                                   "HoldLock 0",           "SetTopMost 0",
