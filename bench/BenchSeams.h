@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "startup/frmNavigation.h"
 #include "ui/FileDialog.h"
 #include "ui/Forms.h"
 #include "ui/MessageBox.h"
@@ -25,7 +26,11 @@ struct CancelledDialogs final : ui::FileDialogs {
 // The program's windows over `pv`, with nobody there to answer them.
 struct UnattendedWindows {
     explicit UnattendedWindows(store::publicVar& pv)
-        : forms(std::make_unique<ui::Forms>(app)), app{pv, boxes, files, *forms} {}
+        : forms(std::make_unique<ui::Forms>(app)),
+          navigation(*forms),
+          app{pv, boxes, files, *forms} {
+        forms->SetNavigation(navigation);
+    }
     // The windows go first, while everything they were built with is still there.
     ~UnattendedWindows() { forms.reset(); }
 
@@ -33,6 +38,7 @@ struct UnattendedWindows {
     CancelledDialogs files;
     // Forms keeps only a reference to `app`, so it may be made before it.
     std::unique_ptr<ui::Forms> forms;
+    ui::frmNavigation navigation;
     ui::App app;
 };
 

@@ -61,6 +61,12 @@ class Database {
     std::string path_;
 };
 
+// The shared connection when it is there and open, else null. Every user of `Conn`
+// treats a data file that was never opened, or was closed, as one it cannot reach.
+inline Database* IfOpen(const std::shared_ptr<Database>& conn) {
+    return conn && conn->IsOpen() ? conn.get() : nullptr;
+}
+
 // Opens the keyed file and checks that the key fits and the three tables are there,
 // with `DateValue` registered; no lock is taken (the compaction holds its own).
 sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& password,

@@ -14,14 +14,11 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "blocker/frmBlocks.h"
 #include "db/Database.h"
 #include "login/Authentication.h"
 #include "login/frmstartArtwork.h"
-#include "panel/frmCtrlpnl.h"
+#include "login/publicFunc.h"
 #include "session/CloseOut.h"
-#include "session/frmtimer2.h"
-#include "startup/publicFunc.h"
 #include "ui/PasswordBox.h"
 #include "ui/Text.h"
 
@@ -253,7 +250,7 @@ void frmstart::closeEvent(QCloseEvent* event) {
 
 void frmstart::Form_Activate() {
     HoldLock(true);
-    startup::LockDesktop(app_.pv, startup::kLock);
+    login::LockDesktop(app_.pv, login::kLock);
     ShowPreviousSession(session::ShowPreviousUser(app_.pv));
     session::CloseOutSession(app_.pv);
     ShowLoginPicture();
@@ -360,69 +357,47 @@ void frmstart::txtpas_Change() {
 }
 
 void frmstart::cmdcan_Click() {
-    txtLog_->clear();
-    txtpas_->clear();
+    ClearBoxes();
     txtLog_->setFocus(Qt::OtherFocusReason);
 }
 
-void frmstart::Fail(const QString& text, QLineEdit* box) {
-    platform::Desktop& desktop = app_.pv.os.desktop;
-    HoldLock(false);
-    desktop.SetTopMost(Handle(), false);
-    app_.msg.MsgBox(text, kMbExclamation, FromStored(app_.pv.AppTitle));
-    desktop.SetTopMost(Handle(), true);
-    HoldLock(true);
-    box->setFocus(Qt::OtherFocusReason);
-    box->selectAll();
+void frmstart::Warn(const std::string& text) {
+    app_.msg.MsgBox(FromStored(text), kMbExclamation, FromStored(app_.pv.AppTitle));
+}
+
+void frmstart::Correct(login::Box box) {
+    QLineEdit* edit = box == login::Box::Login ? txtLog_ : txtpas_;
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->selectAll();
+}
+
+void frmstart::ClearBoxes() {
+    txtLog_->clear();
+    txtpas_->clear();
+}
+
+void frmstart::Hide() {
+    hide();
+}
+
+void frmstart::ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+void frmstart::LoadBlocker() {
+    app_.forms.Navigate().LoadBlocker();
+}
+
+void frmstart::OpenControlPanel() {
+    app_.forms.Navigate().OpenPanel();
+}
+
+void frmstart::StartSession() {
+    app_.forms.Navigate().StartSession();
 }
 
 void frmstart::cmdsubt_Click() {
-    store::publicVar& pv = app_.pv;
-    const std::string typedLogin = ToStored(txtLog_->text());
-    login::FoundLogin found;
-    // Any failure of the lookup, a closed data file included, reads as no such login.
-    if (pv.Conn && pv.Conn->IsOpen()) {
-        if (const auto row = db::FindLogin(*pv.Conn, login::TrimBlanks(typedLogin)))
-            found = {true, row->password};
-    }
-    const login::SignIn result = login::CheckSignIn(found, typedLogin, ToStored(txtpas_->text()));
-    switch (result) {
-        case login::SignIn::InvalidLogin:
-            Fail("Invalid Login", txtLog_);
-            return;
-        case login::SignIn::InvalidPassword:
-            Fail("Invalid Password", txtpas_);
-            return;
-        case login::SignIn::Nothing:
-            return;
-        case login::SignIn::Admin:
-            startup::HideTrayClock(pv, false, Handle());
-            HoldLock(false);
-            startup::LockDesktop(pv, startup::kUnlock);
-            txtLog_->clear();
-            txtpas_->clear();
-            hide();
-            app_.forms.Get<frmCtrlpnl>().show();
-            return;
-        case login::SignIn::Guest:
-            pv.CurrentUser = "guest";
-            // The blocker is loaded before the desktop is released: loading it is what
-            // makes the browsers a guest starts show their windows to it, and a guest
-            // gets no chance to start one earlier.
-            if (pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kSettingsKey, "Blocking")
-                    .ToBool())
-                app_.forms.Get<frmBlocks>();
-            startup::LockDesktop(pv, startup::kUnlock);
-            startup::HideTrayClock(pv, true, Handle());
-            HoldLock(false);
-            pv.os.desktop.SetTopMost(Handle(), false);
-            txtLog_->clear();
-            txtpas_->clear();
-            hide();
-            QCoreApplication::processEvents();
-            app_.forms.Get<frmtimer2>().show();
-            return;
-    }
+    login::SignInWith(app_.pv, *this, ToStored(txtLog_->text()), ToStored(txtpas_->text()));
 }
 
 }  // namespace quorvel::ui

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 
+#include "login/SignInSteps.h"
 #include "ui/Forms.h"
 
 class QLabel;
@@ -23,7 +24,9 @@ struct PreviousUser;
 
 namespace quorvel::ui {
 
-class frmstart : public QWidget {
+// The screen does its part of a sign-in (login/SignInSteps.h) for the rule, which
+// alone decides the order.
+class frmstart : public QWidget, private login::LoginScreen {
     Q_OBJECT
   public:
     explicit frmstart(App& app);
@@ -49,17 +52,26 @@ class frmstart : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // login::LoginScreen
+    std::uintptr_t Handle() override;
+    // Starts or stops holding the desktop with stimer1: while held, the timer ticks
+    // until the lock is at rest and again whenever it is disturbed.
+    void HoldLock(bool hold) override;
+    void Warn(const std::string& text) override;
+    void Correct(login::Box box) override;
+    void ClearBoxes() override;
+    void Hide() override;
+    void ProcessPendingEvents() override;
+    void LoadBlocker() override;
+    void OpenControlPanel() override;
+    void StartSession() override;
+
     int Twips(int twips) const;
     QRect TwipRect(int left, int top, int width, int height) const;
     void PlaceControls();
-    void Fail(const QString& text, QLineEdit* box);
     void ShowPreviousSession(const session::PreviousUser& previous);
     void ShowLoginPicture();
     void RemakeNativeWindow();
-    // Starts or stops holding the desktop with stimer1: while held, the timer ticks
-    // until the lock is at rest and again whenever it is disturbed.
-    void HoldLock(bool hold);
-    std::uintptr_t Handle();
 
     App& app_;
     QLineEdit* txtLog_;

@@ -1,5 +1,6 @@
 // The data-file side of the control panel: PanelData over the shared connection.
 #include "db/Database.h"
+#include "login/SignInSteps.h"
 #include "panel/PanelData.h"
 #include "store/publicVar.h"
 
@@ -12,29 +13,29 @@ class ConnPanelData final : public PanelData {
     explicit ConnPanelData(store::publicVar& pv) : pv_(pv) {}
 
     std::optional<RateValues> ReadRates() override {
-        if (!Open()) return std::nullopt;
-        return db::ReadRateValues(*pv_.Conn);
+        db::Database* conn = db::IfOpen(pv_.Conn);
+        if (!conn) return std::nullopt;
+        return db::ReadRateValues(*conn);
     }
     bool WriteRates(const std::array<std::string, 4>& rates) override {
-        return Open() && db::WriteRates(*pv_.Conn, rates);
+        db::Database* conn = db::IfOpen(pv_.Conn);
+        return conn && db::WriteRates(*conn, rates);
     }
     login::FoundLogin FindLogin(const std::string& login) override {
-        if (!Open()) return {};
-        const auto row = db::FindLogin(*pv_.Conn, login);
-        if (!row) return {};
-        return {true, row->password};
+        return login::LookUpLogin(pv_, login);
     }
     bool SetPassword(const std::string& login, const std::string& password) override {
-        return Open() && db::SetPassword(*pv_.Conn, login, password);
+        db::Database* conn = db::IfOpen(pv_.Conn);
+        return conn && db::SetPassword(*conn, login, password);
     }
     std::optional<std::vector<db::DayRow>> SelectDays(const std::string& fromDay,
                                                       const std::string& tillDay) override {
-        if (!Open()) return std::nullopt;
-        return db::SelectDays(*pv_.Conn, fromDay, tillDay);
+        db::Database* conn = db::IfOpen(pv_.Conn);
+        if (!conn) return std::nullopt;
+        return db::SelectDays(*conn, fromDay, tillDay);
     }
 
   private:
-    bool Open() const { return pv_.Conn && pv_.Conn->IsOpen(); }
     store::publicVar& pv_;
 };
 

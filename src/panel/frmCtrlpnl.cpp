@@ -11,7 +11,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "login/frmstart.h"
 #include "panel/BlockWebsitesPage.h"
 #include "panel/ConfigurationPage.h"
 #include "panel/NotesPage.h"
@@ -175,11 +174,11 @@ void frmCtrlpnl::Form_QueryUnload() {
         // The login screen's unloading closes the data file; with no window left the
         // program ends.
         app_.pv.QuitConfirmed = true;
-        app_.forms.Unload<frmstart>();
+        app_.forms.Navigate().CloseLock();
         return;
     }
     // Its activation locks the desktop again.
-    app_.forms.Get<frmstart>().show();
+    app_.forms.Navigate().ShowLock();
 }
 
 void frmCtrlpnl::Unload() {

@@ -12,15 +12,17 @@ class ConnTakings final : public Takings {
     explicit ConnTakings(store::publicVar& pv) : pv_(pv) {}
 
     std::optional<std::array<double, 4>> ReadRates() override {
-        if (!pv_.Conn || !pv_.Conn->IsOpen()) return std::nullopt;
-        return db::ReadRates(*pv_.Conn);
+        db::Database* conn = db::IfOpen(pv_.Conn);
+        if (!conn) return std::nullopt;
+        return db::ReadRates(*conn);
     }
 
     db::Booking Book(const platform::LocalDateTime& day, std::optional<double> amount,
                      const std::string& sessionId) override {
-        if (!pv_.Conn || !pv_.Conn->IsOpen()) return db::Booking::Failed;
-        return db::AddSessionToDailyTotals(*pv_.Conn, db::DayText(day.year, day.month, day.day),
-                                           amount, sessionId);
+        db::Database* conn = db::IfOpen(pv_.Conn);
+        if (!conn) return db::Booking::Failed;
+        return db::AddSessionToDailyTotals(*conn, db::DayText(day.year, day.month, day.day), amount,
+                                           sessionId);
     }
 
   private:

@@ -16,8 +16,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "blocker/frmBlocks.h"
-#include "login/frmstart.h"
 #include "session/TimerControls.h"
 #include "ui/Controls.h"
 #include "ui/Text.h"
@@ -262,12 +260,7 @@ void frmtimer2::lbltmr2_Click() {
     Timer1->stop();
     session_->Logout();
     ShowSession();
-    if (app_.forms.IsLoaded<frmBlocks>()) app_.forms.Unload<frmBlocks>();
-    app_.forms.Unload<frmtimer2>();
-    auto& login = app_.forms.Get<frmstart>();
-    login.show();
-    login.raise();
-    login.activateWindow();
+    app_.forms.Navigate().EndSession();
 }
 
 void frmtimer2::showEvent(QShowEvent* event) {

@@ -11,7 +11,6 @@
 
 #include "db/Compaction.h"
 #include "db/Database.h"
-#include "login/frmstart.h"
 #include "startup/ExitStatus.h"
 #include "startup/StartupLogic.h"
 #include "ui/Text.h"
@@ -203,7 +202,7 @@ void frmSplash::Timer1_Timer() {
     Timer1->stop();
     startup::GetOsVersion(app_.pv);
     startup::DeleteSessionLog(app_.pv.SysDir);
-    app_.forms.Get<frmstart>().show();
+    app_.forms.Navigate().ShowLock();
     app_.forms.Unload<frmSplash>();
 }
 

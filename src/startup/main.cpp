@@ -9,6 +9,7 @@
 
 #include "startup/ExitStatus.h"
 #include "startup/RealPlatform.h"
+#include "startup/frmNavigation.h"
 #include "startup/frmSplash.h"
 #include "ui/FileDialog.h"
 #include "ui/Forms.h"
@@ -43,12 +44,16 @@ void EndAtOnceWhenToolkitLosesDisplay() {
         });
 }
 
-// The windows' App and the Forms that manage them refer to each other.
+// The windows' App and the Forms that manage them refer to each other; the roads
+// between the windows are set before the first one opens.
 struct Program {
     Program(store::publicVar& pv, ui::MessageBoxes& msg, ui::FileDialogs& files)
-        : app{pv, msg, files, forms}, forms(app) {}
+        : app{pv, msg, files, forms}, forms(app), navigation(forms) {
+        forms.SetNavigation(navigation);
+    }
     ui::App app;
     ui::Forms forms;
+    ui::frmNavigation navigation;
 };
 
 }  // namespace

@@ -8,11 +8,11 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/posix/UniqueFd.h"
+#include "os/UniqueFd.h"
 
 namespace quorvel::storage {
 
-using platform::UniqueFd;
+using os::UniqueFd;
 
 namespace {
 

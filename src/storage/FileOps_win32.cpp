@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/UniqueHandle.h"
-#include "platform/win32/WideText.h"
+#include "os/UniqueHandle.h"
+#include "os/WideText.h"
 #include "storage/FileOps.h"
 
 namespace quorvel::storage {
 
-using platform::UniqueHandle;
+using os::UniqueHandle;
 
 namespace {
 
@@ -19,12 +19,12 @@ namespace {
 constexpr const wchar_t* kLockFileName = L"\\Quorvel.lock";
 
 std::string Describe(const std::string& what, const std::string& path, DWORD error) {
-    return what + " '" + path + "': " + platform::SystemMessage(error);
+    return what + " '" + path + "': " + os::SystemMessage(error);
 }
 
 // The path as the W calls take it; false (with `error` set) when it is not UTF-8.
 bool WidePath(const std::string& path, std::wstring& wide, std::string& error) {
-    if (platform::Widen(path, wide)) return true;
+    if (os::Widen(path, wide)) return true;
     error = "The path '" + path + "' is not valid UTF-8.";
     return false;
 }

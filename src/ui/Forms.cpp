@@ -1,6 +1,7 @@
 #include "ui/Forms.h"
 
 #include <QTimer>
+#include <stdexcept>
 
 namespace quorvel::ui {
 
@@ -12,6 +13,11 @@ bool Forms::AnyLoaded() const {
     for (const auto& [type, window] : windows_)
         if (!window.isNull()) return true;
     return false;
+}
+
+Navigation& Forms::Navigate() const {
+    if (!navigation_) throw std::logic_error("Forms: no navigation set before a window opened");
+    return *navigation_;
 }
 
 void Forms::Destroy(QPointer<QWidget> window) {

@@ -11,6 +11,7 @@
 #include "store/publicVar.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
+#include "ui/Navigation.h"
 
 namespace quorvel::ui {
 
@@ -63,6 +64,10 @@ class Forms {
     // a window that ends the program for a reason sets it before its unload.
     void SetExitStatus(int status) { exitStatus_ = status; }
     int ExitStatus() const { return exitStatus_; }
+    // Where a window goes next (ui/Navigation.h); start-up sets it before the first
+    // window opens.
+    void SetNavigation(Navigation& navigation) { navigation_ = &navigation; }
+    Navigation& Navigate() const;
 
   private:
     static void Destroy(QPointer<QWidget> window);
@@ -70,6 +75,7 @@ class Forms {
     std::map<std::type_index, QPointer<QWidget>> windows_;
     std::function<void()> onAllUnloaded_;
     int exitStatus_ = 0;
+    Navigation* navigation_ = nullptr;
 };
 
 }  // namespace quorvel::ui

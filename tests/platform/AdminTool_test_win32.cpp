@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "db/Database.h"
-#include "platform/win32/UniqueHandle.h"
+#include "os/UniqueHandle.h"
 #include "platform/win32/Win32Registry.h"
 #include "store/mdlRegistry.h"
 #include "support/ScratchRegistry_win32.h"
@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using platform::UniqueHandle;
+using os::UniqueHandle;
 
 // The build puts the tool one folder above the test programs.
 fs::path BuiltAdmin() {

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "db/Database.h"
-#include "platform/win32/UniqueHandle.h"
+#include "os/UniqueHandle.h"
 #include "platform/win32/Win32Registry.h"
 #include "session/CloseOut.h"
 #include "support/DataFile.h"
@@ -24,7 +24,7 @@
 namespace quorvel::test {
 namespace {
 
-using platform::UniqueHandle;
+using os::UniqueHandle;
 
 // The helper beside this test program: child\session_child.exe.
 std::wstring ChildProgram() {

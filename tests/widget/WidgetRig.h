@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "startup/frmNavigation.h"
 #include "store/Variant.h"
 #include "store/mdlRegistry.h"
 #include "support/DataFile.h"
@@ -173,12 +174,16 @@ class WidgetRig : public ::testing::Test {
     RecordingMessageBoxes boxes;
     ScriptedFileDialogs files;
     std::unique_ptr<ui::Forms> forms;
+    // The windows open one another by the program's own roads.
+    std::unique_ptr<ui::frmNavigation> navigation;
     // App and Forms refer to each other; Forms is made first, inside App's initialiser.
     ui::App app{t.pv, boxes, files, *makeForms()};
 
   private:
     ui::Forms* makeForms() {
         forms = std::make_unique<ui::Forms>(app);
+        navigation = std::make_unique<ui::frmNavigation>(*forms);
+        forms->SetNavigation(*navigation);
         return forms.get();
     }
 };

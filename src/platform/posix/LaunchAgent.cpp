@@ -87,7 +87,7 @@ std::string LaunchAgentName(const std::string& display) {
 }
 
 LaunchAgent::LaunchAgent(const std::string& name, uid_t client) : client_(client) {
-    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    os::UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!fd) {
         error_ = std::strerror(errno);
         return;
@@ -104,7 +104,7 @@ LaunchAgent::LaunchAgent(const std::string& name, uid_t client) : client_(client
 }
 
 bool LaunchAgent::ServeOne() {
-    UniqueFd connection(accept4(socket_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    os::UniqueFd connection(accept4(socket_.get(), nullptr, nullptr, SOCK_CLOEXEC));
     if (!connection) return errno == EINTR || errno == ECONNABORTED;
     // Anyone but the program's account is hung up on unheard.
     if (PeerUid(connection.get()) != client_) return true;
@@ -141,7 +141,7 @@ bool AgentShell::Ask(const std::string& verb, const std::string& argument) {
     // Looked up on each request: the account may be made after the program started.
     const std::optional<uid_t> agentUid = AccountUid(account_);
     if (!agentUid) return false;
-    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    os::UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!fd) return false;
     SetTimeouts(fd.get());
     socklen_t length = 0;

@@ -18,8 +18,8 @@
 
 #include <string>
 
+#include "os/UniqueFd.h"
 #include "platform/Shell.h"
-#include "platform/posix/UniqueFd.h"
 
 namespace quorvel::platform {
 
@@ -38,7 +38,7 @@ class LaunchAgent {
     bool ServeOne();
 
   private:
-    UniqueFd socket_;
+    os::UniqueFd socket_;
     uid_t client_;
     std::string error_;
 };

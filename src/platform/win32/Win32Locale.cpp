@@ -6,7 +6,7 @@
 #include <cwctype>
 #include <vector>
 
-#include "platform/win32/WideText.h"
+#include "os/WideText.h"
 
 namespace quorvel::platform {
 
@@ -134,7 +134,7 @@ std::wstring WidenYearPicture(const std::wstring& picture) {
 }
 
 Win32Locale::Win32Locale(const std::string& name) {
-    if (!name.empty() && (!Widen(name, name_) || !IsValidLocaleName(name_.c_str()))) {
+    if (!name.empty() && (!os::Widen(name, name_) || !IsValidLocaleName(name_.c_str()))) {
         name_.clear();
         datePicture_ = kFallbackPicture;
     } else {
@@ -147,14 +147,14 @@ Win32Locale::Win32Locale(const std::string& name) {
 }
 
 std::string Win32Locale::DatePicture() const {
-    return Narrow(datePicture_);
+    return os::Narrow(datePicture_);
 }
 
 std::string Win32Locale::ShortDate(const LocalDateTime& t) const {
     const SYSTEMTIME st = SystemTime(t);
     wchar_t buffer[128];
     const int length = GetDateFormatEx(Name(), 0, &st, datePicture_.c_str(), buffer, 128, nullptr);
-    return length > 1 ? Narrow(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)))
+    return length > 1 ? os::Narrow(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)))
                       : std::string();
 }
 
@@ -162,13 +162,13 @@ std::string Win32Locale::TimeOfDay(const LocalDateTime& t) const {
     const SYSTEMTIME st = SystemTime(t);
     wchar_t buffer[128];
     const int length = GetTimeFormatEx(Name(), 0, &st, nullptr, buffer, 128);
-    return length > 1 ? Narrow(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)))
+    return length > 1 ? os::Narrow(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)))
                       : std::string();
 }
 
 std::optional<LocalDateTime> Win32Locale::ParseShortDate(const std::string& utf8) const {
     std::wstring text;
-    if (utf8.empty() || !Widen(utf8, text)) return std::nullopt;
+    if (utf8.empty() || !os::Widen(utf8, text)) return std::nullopt;
     int year = -1, month = -1, day = -1;
     std::size_t pos = 0;
     for (const Field& field : Fields(datePicture_)) {

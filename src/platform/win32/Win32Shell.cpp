@@ -4,7 +4,7 @@
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
 
-#include "platform/win32/WideText.h"
+#include "os/WideText.h"
 
 namespace quorvel::platform {
 
@@ -12,7 +12,7 @@ namespace {
 
 bool Open(const std::string& what, int showState) {
     std::wstring wide;
-    if (what.empty() || !Widen(what, wide)) return false;
+    if (what.empty() || !os::Widen(what, wide)) return false;
     // A value above 32 means the shell started it; anything else is an error code.
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, showState));

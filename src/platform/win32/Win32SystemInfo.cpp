@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/WideText.h"
+#include "os/WideText.h"
 
 namespace quorvel::platform {
 
@@ -64,7 +64,7 @@ std::string Win32SystemInfo::ProgramFolder() const {
     const auto slash = path.find_last_of(L"\\/");
     if (slash == std::wstring::npos) return {};
     path.resize(slash);
-    std::string folder = Narrow(path);
+    std::string folder = os::Narrow(path);
     DropTrailingSeparator(folder);
     return folder;
 }

@@ -1,6 +1,6 @@
 #include "platform/x11/X11Display.h"
 
-#include "platform/posix/UniqueFd.h"
+#include "os/UniqueFd.h"
 #include "platform/x11/X11Util.h"
 
 #include <X11/Xlib.h>
@@ -21,7 +21,7 @@ namespace {
 class QuietStderr {
   public:
     QuietStderr() : saved_(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0)) {
-        UniqueFd null(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+        os::UniqueFd null(::open("/dev/null", O_WRONLY | O_CLOEXEC));
         if (saved_ && null) ::dup2(null.get(), STDERR_FILENO);
     }
     ~QuietStderr() {
@@ -31,7 +31,7 @@ class QuietStderr {
     QuietStderr& operator=(const QuietStderr&) = delete;
 
   private:
-    UniqueFd saved_;
+    os::UniqueFd saved_;
 };
 
 // A connection, or null when the server refused it or is not there.

@@ -81,7 +81,7 @@ X11Instance::~X11Instance() {
 bool X11Instance::PreviousInstanceRunning() {
     if (lockTried_) return otherRunning_;
     lockTried_ = true;
-    UniqueFd fd(::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    os::UniqueFd fd(::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (!fd) return otherRunning_;  // no lock to be had: run as the only one
     int rc;
     while ((rc = ::flock(fd.get(), LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {

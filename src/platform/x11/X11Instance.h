@@ -5,8 +5,8 @@
 // finds the earlier one through that window.
 #include <string>
 
+#include "os/UniqueFd.h"
 #include "platform/Instance.h"
-#include "platform/posix/UniqueFd.h"
 #include "platform/x11/X11Util.h"
 
 namespace quorvel::platform {
@@ -48,7 +48,7 @@ class X11Instance final : public Instance {
 
   private:
     std::string lockPath_;
-    UniqueFd lock_;
+    os::UniqueFd lock_;
     bool lockTried_ = false;
     bool otherRunning_ = false;
     x11::UniqueDisplay display_;

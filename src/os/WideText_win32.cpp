@@ -1,8 +1,8 @@
-#include "platform/win32/WideText.h"
+#include "os/WideText.h"
 
 #include <windows.h>
 
-namespace quorvel::platform {
+namespace quorvel::os {
 
 bool Widen(std::string_view utf8, std::wstring& out) {
     out.clear();
@@ -41,4 +41,4 @@ std::string SystemMessage(unsigned long code) {
     return message;
 }
 
-}  // namespace quorvel::platform
+}  // namespace quorvel::os

@@ -1,6 +1,6 @@
-#include "startup/publicFunc.h"
+#include "login/publicFunc.h"
 
-namespace quorvel::startup {
+namespace quorvel::login {
 
 void LockDesktop(store::publicVar& pv, std::uint8_t mode) {
     platform::Desktop& desktop = pv.os.desktop;
@@ -18,4 +18,4 @@ void HideTrayClock(store::publicVar& pv, bool hide, std::uintptr_t window) {
     desktop.FlashNotifyIcon(window);
 }
 
-}  // namespace quorvel::startup
+}  // namespace quorvel::login

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace quorvel::platform {
+namespace quorvel::os {
 
 // UTF-8 to UTF-16; false when `utf8` is not valid UTF-8.
 bool Widen(std::string_view utf8, std::wstring& out);
@@ -13,4 +13,4 @@ std::string Narrow(std::wstring_view utf16);
 // The system's text for an error code (GetLastError), without the line end.
 std::string SystemMessage(unsigned long code);
 
-}  // namespace quorvel::platform
+}  // namespace quorvel::os

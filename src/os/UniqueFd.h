@@ -2,7 +2,7 @@
 // A file descriptor closed on every path.
 #include <unistd.h>
 
-namespace quorvel::platform {
+namespace quorvel::os {
 
 class UniqueFd {
   public:
@@ -35,4 +35,4 @@ class UniqueFd {
     int fd_ = -1;
 };
 
-}  // namespace quorvel::platform
+}  // namespace quorvel::os

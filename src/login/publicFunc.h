@@ -6,7 +6,7 @@
 
 #include "store/publicVar.h"
 
-namespace quorvel::startup {
+namespace quorvel::login {
 
 inline constexpr std::uint8_t kLock = 0;
 inline constexpr std::uint8_t kUnlock = 1;
@@ -23,4 +23,4 @@ void LockDesktop(store::publicVar& pv, std::uint8_t mode);
 // `window`, so the tray redraws without an icon of ours left behind.
 void HideTrayClock(store::publicVar& pv, bool hide, std::uintptr_t window);
 
-}  // namespace quorvel::startup
+}  // namespace quorvel::login

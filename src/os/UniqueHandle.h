@@ -1,7 +1,7 @@
 #pragma once
 // A kernel object's handle (a file, a process, a mutex ...) closed on every path.
 // Handles are kept as void* so that this header does not pull in <windows.h>.
-namespace quorvel::platform {
+namespace quorvel::os {
 
 class UniqueHandle {
   public:
@@ -32,4 +32,4 @@ class UniqueHandle {
     void* handle_ = nullptr;
 };
 
-}  // namespace quorvel::platform
+}  // namespace quorvel::os

@@ -1,0 +1,40 @@
+#include "startup/frmNavigation.h"
+
+#include "blocker/frmBlocks.h"
+#include "login/frmstart.h"
+#include "panel/frmCtrlpnl.h"
+#include "session/frmtimer2.h"
+
+namespace quorvel::ui {
+
+void frmNavigation::ShowLock() {
+    frmstart& login = forms_.Get<frmstart>();
+    login.show();
+    login.raise();
+    login.activateWindow();
+}
+
+void frmNavigation::CloseLock() {
+    forms_.Unload<frmstart>();
+}
+
+void frmNavigation::OpenPanel() {
+    forms_.Get<frmCtrlpnl>().show();
+}
+
+void frmNavigation::LoadBlocker() {
+    forms_.Get<frmBlocks>();
+}
+
+void frmNavigation::StartSession() {
+    forms_.Get<frmtimer2>().show();
+}
+
+void frmNavigation::EndSession() {
+    // The blocker goes first: no address is rewritten once the session has ended.
+    if (forms_.IsLoaded<frmBlocks>()) forms_.Unload<frmBlocks>();
+    forms_.Unload<frmtimer2>();
+    ShowLock();
+}
+
+}  // namespace quorvel::ui
