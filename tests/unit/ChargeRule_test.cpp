@@ -181,27 +181,23 @@ TEST(LoadRates, RoundsHalfToEvenAndLeavesUnfitValuesAtZero) {
 
 TEST(ReadMinimums, ReadsTheSettingsTexts) {
     TestPlatform tp;
-    const auto set = [&](const char* name, const store::Variant& value, int type = 1) {
-        tp.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, name, value,
-                                    type);
-    };
     EXPECT_EQ(session::ReadMinimums(tp.pv.settings).minimumTime, 0);  // missing values
     EXPECT_EQ(session::ReadMinimums(tp.pv.settings).minimumCharge, 0);
 
-    set("MinimumT", "14");
-    set("MinimumC", "70000");
+    tp.Set(store::kSettingsKey, "MinimumT", "14");
+    tp.Set(store::kSettingsKey, "MinimumC", "70000");
     auto m = session::ReadMinimums(tp.pv.settings);
     EXPECT_EQ(m.minimumTime, 14);
     EXPECT_EQ(m.minimumCharge, 70000);
 
-    set("MinimumT", "70000");  // no minimum time runs that long: not taken
-    set("MinimumC", "6.5");
+    tp.Set(store::kSettingsKey, "MinimumT", "70000");  // no minimum time runs that long: not taken
+    tp.Set(store::kSettingsKey, "MinimumC", "6.5");
     m = session::ReadMinimums(tp.pv.settings);
     EXPECT_EQ(m.minimumTime, 0);
     EXPECT_EQ(m.minimumCharge, 6);
 
-    set("MinimumT", std::int32_t{7}, 4);
-    set("MinimumC", "abc");
+    tp.Set(store::kSettingsKey, "MinimumT", std::int32_t{7}, 4);
+    tp.Set(store::kSettingsKey, "MinimumC", "abc");
     m = session::ReadMinimums(tp.pv.settings);
     EXPECT_EQ(m.minimumTime, 7);
     EXPECT_EQ(m.minimumCharge, 0);

@@ -112,7 +112,7 @@ TEST(GuestSession, SessionLogThatCannotBeOpenedStopsNothing) {
 TEST(GuestSession, MinimumsAndRatesAreReadOncePerSession) {
     SessionRig rig({10, 15, 20, 25}, "5", "5");
     auto& s = rig.Begin();
-    rig.SetSetting("MinimumC", "9");
+    rig.tp.Set(store::kSettingsKey, "MinimumC", "9");
     rig.takings.rates = {{1, 1, 1, 1}};
     rig.Ticks(3);
     EXPECT_EQ(s.amount(), 5);

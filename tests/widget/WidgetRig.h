@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QRect>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -130,6 +132,48 @@ inline void PressEnter(QWidget* target) {
     QApplication::sendEvent(target, &press);
 }
 
+// Presses Tab from `start` until the focus comes back to it, and checks the way it went:
+// every control of `window` that Tab can reach (shown, enabled, taking Tab focus) is
+// reached once, in reading order: a control wholly below another comes after it, and of
+// two beside each other (their heights overlap) the left one comes first. A spin box's or
+// combo box's own text part counts as the control.
+inline void ExpectTabInReadingOrder(QWidget* window, QWidget* start) {
+    const auto control = [](QWidget* w) {
+        while (w && w->objectName().startsWith("qt_")) w = w->parentWidget();
+        return w;
+    };
+    std::vector<QWidget*> reachable;
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+            control(w) == w)
+            reachable.push_back(w);
+    window->activateWindow();
+    start->setFocus();
+    QApplication::processEvents();
+    std::vector<QWidget*> order;
+    for (QWidget* at = start; order.size() <= reachable.size();) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &tab);
+        at = control(QApplication::focusWidget());
+        if (!at || at == start) break;
+        order.push_back(at);
+    }
+    order.insert(order.begin(), start);
+    const auto name = [](QWidget* w) { return w->objectName().toStdString(); };
+    const auto rect = [&](QWidget* w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
+    for (QWidget* w : reachable)
+        EXPECT_EQ(std::count(order.begin(), order.end(), w), 1) << name(w) << " reached";
+    for (std::size_t i = 0; i < order.size(); ++i)
+        for (std::size_t j = i + 1; j < order.size(); ++j) {
+            const QRect a = rect(order[i]), b = rect(order[j]);
+            const bool above = b.bottom() < a.top();
+            const bool besideLeft =
+                b.top() <= a.bottom() && a.top() <= b.bottom() && b.right() < a.left();
+            EXPECT_FALSE(above || besideLeft) << name(order[j]) << " is reached after "
+                                              << name(order[i]) << " but reads before it";
+        }
+}
+
 // The fixture: fake platform services over a scratch folder, the recording seams,
 // and the windows made through Forms as the program makes them. The windows go first
 // at tear-down, while the platform and the folder they use still exist.
@@ -141,8 +185,7 @@ class WidgetRig : public ::testing::Test {
     void TearDown() override { forms.reset(); }
 
     void SetSetting(const char* name, const store::Variant& value, int type) {
-        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, name, value,
-                                   type);
+        t.Set(store::kSettingsKey, name, value, type);
     }
     // A real data file in the scratch folder as the shared connection, the way start-up
     // leaves it.

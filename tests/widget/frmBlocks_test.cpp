@@ -22,8 +22,7 @@ struct FrmBlocksTest : WidgetRig {
         WidgetRig::TearDown();
     }
     void BlockSite(const std::string& keyword) {
-        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kUrlsKey, keyword, "1",
-                                   platform::kRegSz);
+        t.Set(store::kUrlsKey, keyword, "1", platform::kRegSz);
     }
     Hwnd Browser(const std::string& address) {
         const Hwnd frame = t.windows.Add(t.windows.DesktopWindow(), "IEFrame",

@@ -53,9 +53,7 @@ class TimerWindowTest : public WidgetRig {
         }
     }
     void Click(QLabel* label) { ClickLabel(label); }
-    store::Variant Timers(const char* name) {
-        return t.pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kTimersKey, name);
-    }
+    store::Variant Timers(const char* name) { return t.Get(store::kTimersKey, name); }
 };
 
 // The clock starts when the window shows, on a precise timer (every second is billed),
@@ -172,8 +170,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, AlarmTest,
 
 TEST_F(TimerWindowTest, TheFirstAlarmChoiceIsStoredEvenWhenItWasAlreadySelected) {
     // A store left at "0" by the last session: the new one starts at "Alarm On".
-    t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kTimersKey, "Remind", "0",
-                               platform::kRegSz);
+    t.Set(store::kTimersKey, "Remind", "0", platform::kRegSz);
     SignIn();
     EXPECT_EQ(Timers("Remind").ToDisplayText(), "1");
 }
@@ -236,13 +233,9 @@ TEST_F(TimerWindowTest, MinimizeAndAboutDoWhatTheySay) {
 }
 
 TEST_F(TimerWindowTest, QuickLaunchListsTheStoredProgramsInOrderAndAClickStartsOne) {
-    const auto program = [&](const std::string& name, const std::string& path) {
-        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kProgramsKey, name, path,
-                                   platform::kRegSz);
-    };
-    program("Writer", "/usr/bin/writer");
-    program("Browser", "/usr/bin/browser");
-    program("Games", "/usr/games/cards");
+    t.Set(store::kProgramsKey, "Writer", "/usr/bin/writer");
+    t.Set(store::kProgramsKey, "Browser", "/usr/bin/browser");
+    t.Set(store::kProgramsKey, "Games", "/usr/games/cards");
     SignIn();
     auto* list = Child<QListWidget>("List1");
     ASSERT_EQ(list->count(), 3);
@@ -275,22 +268,10 @@ TEST_F(TimerWindowTest, QuickLaunchListsTheStoredProgramsInOrderAndAClickStartsO
     EXPECT_EQ(t.shell.calls.back(), "StartProgram /usr/bin/writer 2");
 }
 
-TEST_F(TimerWindowTest, TheKeyboardGoesFromTheAlarmToOnTopToTheFirstProgram) {
-    t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kProgramsKey, "Writer",
-                               "/usr/bin/writer", platform::kRegSz);
+TEST_F(TimerWindowTest, TabGoesInReadingOrder) {
+    t.Set(store::kProgramsKey, "Writer", "/usr/bin/writer", platform::kRegSz);
     auto& w = SignIn();
-    w.activateWindow();
-    Child<QComboBox>("combo1")->setFocus();
-    std::vector<std::string> order;
-    for (int i = 0; i < 2; ++i) {
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QApplication::sendEvent(QApplication::focusWidget(), &tab);
-        order.push_back(QApplication::focusWidget()->objectName().toStdString());
-    }
-    EXPECT_EQ(order, (std::vector<std::string>{"Check1", "List1"}));
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
-    QApplication::sendEvent(QApplication::focusWidget(), &enter);
-    EXPECT_EQ(t.shell.calls, std::vector<std::string>{"StartProgram /usr/bin/writer 2"});
+    ExpectTabInReadingOrder(&w, Child<QComboBox>("combo1"));
 }
 
 }  // namespace
