@@ -8,19 +8,15 @@
 namespace quorvel::test {
 namespace {
 
-using platform::kHkeyCurrentUser;
-
 struct CloseOutRig : SessionRig {
     store::Variant Status() const { return TimersValue("Status"); }
     // What an interrupted session leaves behind.
     void Interrupted(const char* date, const char* amount, const char* id = "s-1") {
-        for (const auto& [name, text] : {std::pair{"UserId", "guest"},
-                                         {"Date", date},
-                                         {"Amount", amount},
-                                         {"Elapsed", "0 : 31 : 7"},
-                                         {"LoginTime", "9:00:00 AM"},
-                                         {"SessionId", id}})
-            tp.Set(store::kTimersKey, name, text);
+        const std::pair<const char*, const char*> texts[] = {
+            {"UserId", "guest"},         {"Date", date},
+            {"Amount", amount},          {"Elapsed", "0 : 31 : 7"},
+            {"LoginTime", "9:00:00 AM"}, {"SessionId", id}};
+        for (const auto& [name, text] : texts) tp.Set(store::kTimersKey, name, text);
         tp.Set(store::kTimersKey, "Status", std::int32_t{1}, platform::kRegDword);
     }
 };

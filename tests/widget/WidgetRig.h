@@ -2,7 +2,9 @@
 // message-box and file-dialog seams, and the Forms/App pair the windows are made from.
 #pragma once
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
@@ -139,7 +141,12 @@ inline void PressEnter(QWidget* target) {
 // combo box's own text part counts as the control.
 inline void ExpectTabInReadingOrder(QWidget* window, QWidget* start) {
     const auto control = [](QWidget* w) {
-        while (w && w->objectName().startsWith("qt_")) w = w->parentWidget();
+        const auto isPart = [](QWidget* part) {
+            QWidget* up = part->parentWidget();
+            return part->objectName().startsWith("qt_") || qobject_cast<QComboBox*>(up) ||
+                   qobject_cast<QAbstractSpinBox*>(up);
+        };
+        while (w && w->parentWidget() && isPart(w)) w = w->parentWidget();
         return w;
     };
     std::vector<QWidget*> reachable;
