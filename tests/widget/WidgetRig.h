@@ -136,9 +136,11 @@ inline void PressEnter(QWidget* target) {
 
 // Presses Tab from `start` until the focus comes back to it, and checks the way it went:
 // every control of `window` that Tab can reach (shown, enabled, taking Tab focus) is
-// reached once, in reading order: a control wholly below another comes after it, and of
-// two beside each other (their heights overlap) the left one comes first. A spin box's or
-// combo box's own text part counts as the control.
+// reached, in reading order. Of two controls, the one whose block (the outermost group
+// or frame holding it that does not hold the other) lies wholly below the other's comes
+// later, and of two blocks beside each other (their heights overlap) the left one
+// first. A spin box's or combo box's own parts count as the control, and Tab moving
+// between the sections of a date box stays on it.
 inline void ExpectTabInReadingOrder(QWidget* window, QWidget* start) {
     const auto control = [](QWidget* w) {
         const auto isPart = [](QWidget* part) {
@@ -157,22 +159,28 @@ inline void ExpectTabInReadingOrder(QWidget* window, QWidget* start) {
     window->activateWindow();
     start->setFocus();
     QApplication::processEvents();
-    std::vector<QWidget*> order;
-    for (QWidget* at = start; order.size() <= reachable.size();) {
+    std::vector<QWidget*> order{start};
+    for (std::size_t presses = 0; presses < 4 * reachable.size() + 8; ++presses) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
         QApplication::sendEvent(QApplication::focusWidget(), &tab);
-        at = control(QApplication::focusWidget());
+        QWidget* at = control(QApplication::focusWidget());
         if (!at || at == start) break;
-        order.push_back(at);
+        if (at != order.back()) order.push_back(at);
     }
-    order.insert(order.begin(), start);
     const auto name = [](QWidget* w) { return w->objectName().toStdString(); };
-    const auto rect = [&](QWidget* w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
     for (QWidget* w : reachable)
         EXPECT_EQ(std::count(order.begin(), order.end(), w), 1) << name(w) << " reached";
+    // The block of `w` that does not hold `other`, in the window's coordinates.
+    const auto block = [&](QWidget* w, QWidget* other) {
+        QWidget* b = w;
+        while (b->parentWidget() && b->parentWidget() != window &&
+               !b->parentWidget()->isAncestorOf(other))
+            b = b->parentWidget();
+        return QRect(b->mapTo(window, QPoint(0, 0)), b->size());
+    };
     for (std::size_t i = 0; i < order.size(); ++i)
         for (std::size_t j = i + 1; j < order.size(); ++j) {
-            const QRect a = rect(order[i]), b = rect(order[j]);
+            const QRect a = block(order[i], order[j]), b = block(order[j], order[i]);
             const bool above = b.bottom() < a.top();
             const bool besideLeft =
                 b.top() <= a.bottom() && a.top() <= b.bottom() && b.right() < a.left();
