@@ -197,7 +197,7 @@ TEST_F(ControlPanelTest, EveryControlOnEveryPageHasTheNameAScreenReaderAnnounces
 }
 
 // The keyboard works every page in reading order, from the tab strip through the page
-// to the status bar: with a stored keyword and program, so the lists hold an item.
+// to the status bar; a stored keyword gives the blocked list an item.
 TEST_F(ControlPanelTest, TabWorksEveryPageInReadingOrder) {
     t.Set(store::kUrlsKey, "casino", "http://www.casino.com", platform::kRegSz);
     Panel();
