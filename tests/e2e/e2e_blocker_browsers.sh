@@ -3,8 +3,8 @@
 # keyword "casino". Signing in switches the desktop's accessibility on; Firefox ESR
 # opened on a local page whose address holds the keyword is sent to the blocked page;
 # Chromium on a page without it is left alone until the guest opens a blocked address
-# in it, and is then sent there too. The browsers run on fresh profiles, kept off the
-# network, on a session bus of the test's own.
+# in it, and is then sent there too; the blocker never shows a window. The browsers
+# run on fresh profiles, kept off the network, on a session bus of the test's own.
 source "$(dirname "$0")/lib.sh"
 for tool in Xvfb openbox xdotool xprop xwininfo import dbus-daemon dbus-send firefox-esr chromium; do
     command -v "$tool" >/dev/null 2>&1 || e2e_fail "the tool '$tool' is not installed (scripts/install-deps)"
@@ -64,4 +64,7 @@ e2e_wait 120 "Chromium sent from the casino page to the blocked page" \
 e2e_shot "$E2E_NAME-chromium-blocked"
 
 kill -0 "$E2E_QUORVEL" 2>/dev/null || e2e_fail "the program ended during the session"
+# The blocker works hidden: the session's window is the program's only one shown.
+[ "$(xdotool search --onlyvisible --pid "$E2E_QUORVEL" 2>/dev/null | wc -l)" -eq 1 ] ||
+    e2e_fail "more than the session's window is shown"
 e2e_log "passed"

@@ -23,10 +23,6 @@ class NotesFile : public ::testing::Test {
     TempDir dir;
 };
 
-TEST_F(NotesFile, LivesInSystemfilesUnderTheProgramFolder) {
-    EXPECT_EQ(Path(), (dir.path() / "Systemfiles" / "Notes.txt").string());
-}
-
 TEST_F(NotesFile, SavedTextReadsBackByteForByte) {
     for (const std::string& text :
          {std::string("A"), std::string("A\nB"), std::string("line\r\nbreaks kept\r\n"),

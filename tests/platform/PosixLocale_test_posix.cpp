@@ -1,17 +1,9 @@
-// The system's date and time texts under real locales, and the close-out reading back
-// exactly the day a session wrote.
+// The system's date and time texts under real locales.
 #include <gtest/gtest.h>
 #include <locale.h>
 
-#include <chrono>
-
 #include "platform/posix/PosixLocale.h"
-#include "session/CloseOut.h"
-#include "session/GuestSession.h"
-#include "support/FakeTakings.h"
 #include "support/LocaleChecks.h"
-#include "support/TempDir.h"
-#include "support/TestPlatform.h"
 
 namespace quorvel::test {
 namespace {
@@ -76,40 +68,6 @@ TEST(PosixLocale, WidenYear) {
     EXPECT_EQ(platform::WidenYear("%F"), "%Y-%m-%d");
     EXPECT_EQ(platform::WidenYear("%Ey年%m月%d日"), "%EY年%m月%d日");
     EXPECT_EQ(platform::WidenYear("%a %b %e"), "%m/%d/%Y");  // no year: cannot read back
-}
-
-// A session started under each locale is booked by the close-out into the day it began.
-TEST(PosixLocale, CloseOutBooksTheDayTheSessionWrote) {
-    for (const char* name : {"en_US.UTF-8", "de_DE.UTF-8", "en_GB.UTF-8"}) {
-        if (!Installed(name)) {
-            ADD_FAILURE() << name << " is not installed";
-            continue;
-        }
-        TestPlatform tp;
-        PosixLocale locale(name);
-        store::publicVar pv(store::Platform{*tp.registry, tp.windows, tp.desktop, tp.instance,
-                                            tp.shell, tp.systemInfo, locale, tp.clock});
-        TempDir dir;
-        pv.SysDir = dir.path().string();
-        pv.CurrentUser = "guest";
-        FakeTakings takings;
-        takings.rates = {{10, 15, 20, 25}};
-        tp.clock.Set({2027, 1, 3, 23, 59, 50});  // day 3 of month 1: order matters
-        {
-            session::GuestSession s(pv, takings);
-            s.Start();
-            s.Activate();
-            for (int i = 0; i < 20; ++i) {  // runs past midnight, then the PC goes off
-                tp.clock.AdvanceSeconds(1);
-                s.Tick();
-            }
-        }
-        session::CloseOutSession(pv, takings);
-        ASSERT_EQ(takings.bookings.size(), 1u) << name;
-        const auto& day = takings.bookings[0].day;
-        EXPECT_EQ((std::array{day.year, day.month, day.day}), (std::array{2027, 1, 3})) << name;
-        EXPECT_EQ(takings.bookings[0].amount, 10.0);
-    }
 }
 
 }  // namespace

@@ -245,9 +245,8 @@ TEST_P(BlockedPageTest, IsChosenInThatOrder) {
     const BlockedPageCase& c = GetParam();
     test::TestPlatform t;
     if (c.setting != nullptr)
-        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey,
-                                   kBlockedPageSetting, store::Variant(c.setting),
-                                   platform::kRegSz);
+        t.Set(store::kSettingsKey, kBlockedPageSetting, store::Variant(c.setting),
+              platform::kRegSz);
     t.systemInfo.sharedDataFolder = c.sharedFolder;
     EXPECT_EQ(BlockedPageAddress(t.pv), c.address);
 }

@@ -123,29 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
                                {TickOf(0, 2, 59), TickOf(1, 0, 5), 0}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ChargeRule, HourIsClosedInTheTickThatShowsSecondFiftyNine) {
-    SessionRig rig({10, 15, 20, 25});
-    auto& s = rig.Begin();
-    rig.Ticks(TickOf(0, 59, 58));
-    EXPECT_EQ(s.lbltimer2(), "0 : 59 : 58");
-    EXPECT_EQ(s.minutes(), 59);
-    EXPECT_EQ(s.hours(), 0);
-    EXPECT_EQ(s.hourAmount(), 0);
-    rig.Tick();  // shows 0 : 59 : 59; minute 60 matches no band and closes the hour
-    EXPECT_EQ(s.lbltimer2(), "0 : 59 : 59");
-    EXPECT_EQ(s.amount(), 25);
-    EXPECT_EQ(s.hours(), 1);
-    EXPECT_EQ(s.minutes(), 0);
-    EXPECT_EQ(s.hourAmount(), 25);
-    rig.Tick();
-    EXPECT_EQ(s.lbltimer2(), "1 : 0 : 0");
-    EXPECT_EQ(s.amount(), 35);
-    rig.Ticks(TickOf(1, 59, 59) - TickOf(1, 0, 0));
-    EXPECT_EQ(s.lbltimer2(), "1 : 59 : 59");
-    EXPECT_EQ(s.hourAmount(), 50);
-    EXPECT_EQ(s.hours(), 2);
-}
-
 TEST(ChargeRule, LargeRatesGrowPastTheOldSixteenBitCeiling) {
     SessionRig rig({10000, 10000, 10000, 10000});
     auto& s = rig.Begin();
@@ -180,31 +157,27 @@ TEST(LoadRates, RoundsHalfToEvenAndLeavesUnfitValuesAtZero) {
 }
 
 TEST(ReadMinimums, ReadsTheSettingsTexts) {
-    TestPlatform tp;
-    const auto set = [&](const char* name, const store::Variant& value, int type = 1) {
-        tp.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, name, value,
-                                    type);
+    struct Case {
+        store::Variant minimumT, minimumC;
+        int time, charge;
     };
-    EXPECT_EQ(session::ReadMinimums(tp.pv.settings).minimumTime, 0);  // missing values
-    EXPECT_EQ(session::ReadMinimums(tp.pv.settings).minimumCharge, 0);
-
-    set("MinimumT", "14");
-    set("MinimumC", "70000");
-    auto m = session::ReadMinimums(tp.pv.settings);
-    EXPECT_EQ(m.minimumTime, 14);
-    EXPECT_EQ(m.minimumCharge, 70000);
-
-    set("MinimumT", "70000");  // no minimum time runs that long: not taken
-    set("MinimumC", "6.5");
-    m = session::ReadMinimums(tp.pv.settings);
-    EXPECT_EQ(m.minimumTime, 0);
-    EXPECT_EQ(m.minimumCharge, 6);
-
-    set("MinimumT", std::int32_t{7}, 4);
-    set("MinimumC", "abc");
-    m = session::ReadMinimums(tp.pv.settings);
-    EXPECT_EQ(m.minimumTime, 7);
-    EXPECT_EQ(m.minimumCharge, 0);
+    const Case cases[] = {
+        {{}, {}, 0, 0},  // missing values
+        {"14", "70000", 14, 70000},
+        {"70000", "6.5", 0, 6},  // no minimum time runs that long: not taken
+        {std::int32_t{7}, "abc", 7, 0},
+    };
+    for (const Case& c : cases) {
+        TestPlatform tp;
+        if (!c.minimumT.IsEmpty()) {
+            const int type = c.minimumT.IsNumber() ? platform::kRegDword : platform::kRegSz;
+            tp.Set(store::kSettingsKey, "MinimumT", c.minimumT, type);
+            tp.Set(store::kSettingsKey, "MinimumC", c.minimumC);
+        }
+        const auto m = session::ReadMinimums(tp.pv.settings);
+        EXPECT_EQ(m.minimumTime, c.time) << c.minimumT.ToDisplayText();
+        EXPECT_EQ(m.minimumCharge, c.charge) << c.minimumC.ToDisplayText();
+    }
 }
 
 }  // namespace

@@ -8,23 +8,16 @@
 namespace quorvel::test {
 namespace {
 
-using platform::kHkeyCurrentUser;
-
 struct CloseOutRig : SessionRig {
-    using SessionRig::Timers;
-    void Timers(const char* name, const store::Variant& value, int type = 1) {
-        tp.pv.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, name, value, type);
-    }
     store::Variant Status() const { return TimersValue("Status"); }
     // What an interrupted session leaves behind.
     void Interrupted(const char* date, const char* amount, const char* id = "s-1") {
-        Timers("UserId", "guest");
-        Timers("Date", date);
-        Timers("Amount", amount);
-        Timers("Elapsed", "0 : 31 : 7");
-        Timers("LoginTime", "9:00:00 AM");
-        Timers("SessionId", id);
-        Timers("Status", std::int32_t{1}, 4);
+        const std::pair<const char*, const char*> texts[] = {
+            {"UserId", "guest"},         {"Date", date},
+            {"Amount", amount},          {"Elapsed", "0 : 31 : 7"},
+            {"LoginTime", "9:00:00 AM"}, {"SessionId", id}};
+        for (const auto& [name, text] : texts) tp.Set(store::kTimersKey, name, text);
+        tp.Set(store::kTimersKey, "Status", std::int32_t{1}, platform::kRegDword);
     }
 };
 
@@ -75,7 +68,7 @@ TEST(CloseOut, BookingMadeBeforeAStopIsNotMadeAgain) {
 TEST(CloseOut, LoggedOutSessionIsLeftAlone) {
     CloseOutRig rig;
     rig.Interrupted("12/4/2026", "30");
-    rig.Timers("Status", std::int32_t{0}, 4);
+    rig.tp.Set(store::kTimersKey, "Status", std::int32_t{0}, 4);
     session::CloseOutSession(rig.tp.pv, rig.takings);
     EXPECT_EQ(rig.takings.calls, 0);
 
@@ -144,7 +137,7 @@ TEST(CloseOut, RefusedBookingIsTriedAgainAtTheNextActivation) {
     ASSERT_EQ(rig.takings.bookings.size(), 1u);
     EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{0}));
     // The name given to a session without identity is the same at every close-out.
-    rig.Timers("Status", std::int32_t{1}, 4);
+    rig.tp.Set(store::kTimersKey, "Status", std::int32_t{1}, 4);
     session::CloseOutSession(rig.tp.pv, rig.takings);
     EXPECT_EQ(rig.takings.bookings.size(), 1u);
 }
@@ -152,8 +145,8 @@ TEST(CloseOut, RefusedBookingIsTriedAgainAtTheNextActivation) {
 TEST(ShowPreviousUser, ShowsTheLastSessionWithTheCurrency) {
     CloseOutRig rig;
     rig.Interrupted("12/4/2026", "25");
-    rig.Timers("Elapsed", "1 : 5 : 30");
-    rig.tp.pv.settings.WriteSetting(kHkeyCurrentUser, store::kSettingsKey, "Currency", "Rs", 1);
+    rig.tp.Set(store::kTimersKey, "Elapsed", "1 : 5 : 30");
+    rig.tp.Set(store::kSettingsKey, "Currency", "Rs", 1);
     const auto shown = session::ShowPreviousUser(rig.tp.pv);
     EXPECT_EQ(shown.user, "guest");
     EXPECT_EQ(shown.date, "12/4/2026");

@@ -17,19 +17,13 @@ struct SessionRig {
         tp.pv.CurrentUser = "guest";
         tp.pv.CurrencySymbol = "Rs";
         takings.rates = rates;
-        SetSetting("MinimumT", minimumT);
-        SetSetting("MinimumC", minimumC);
-    }
-    void SetSetting(const char* name, const char* text) {
-        tp.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, name, text, 1);
+        tp.Set(store::kSettingsKey, "MinimumT", minimumT);
+        tp.Set(store::kSettingsKey, "MinimumC", minimumC);
     }
     std::string Timers(const char* name) const {
-        return tp.pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kTimersKey, name)
-            .ToDisplayText();
+        return tp.Get(store::kTimersKey, name).ToDisplayText();
     }
-    store::Variant TimersValue(const char* name) const {
-        return tp.pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kTimersKey, name);
-    }
+    store::Variant TimersValue(const char* name) const { return tp.Get(store::kTimersKey, name); }
     // Sign-in: the window's creation and its first activation.
     session::GuestSession& Begin() {
         session = std::make_unique<session::GuestSession>(tp.pv, takings);

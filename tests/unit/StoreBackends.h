@@ -1,7 +1,7 @@
 #pragma once
-// The stores the settings-store rules are checked over: the in-memory double on
-// every platform, and the real store: on Linux the file store (kept in memory), on
-// Windows the registry itself, below a scratch key standing in for HKEY_CURRENT_USER.
+// The settings-store rules above the store (text, numbers, lists of names) are checked
+// over the in-memory double: that every real store answers as it does is proved by the
+// conformance suite in tests/platform (RegistryConformance.h).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,11 +13,6 @@
 
 #include "platform/Registry.h"
 #include "platform/fake/MemoryRegistry.h"
-#ifdef _WIN32
-#include "support/ScratchRegistry_win32.h"
-#else
-#include "platform/posix/HiveRegistry.h"
-#endif
 
 namespace quorvel::test {
 
@@ -26,20 +21,7 @@ struct MemoryStore {
     // Keys left open after an operation: every operation must close what it opened.
     std::optional<std::size_t> openHandles() const { return registry.openHandles(); }
 };
-
-#ifndef _WIN32
-struct HiveStore {
-    platform::HiveRegistry registry{":memory:"};
-    std::optional<std::size_t> openHandles() const { return std::nullopt; }
-};
-using StoreBackends = ::testing::Types<MemoryStore, HiveStore>;
-#else
-struct Win32Store {
-    ScratchRegistry registry;
-    std::optional<std::size_t> openHandles() const { return registry.openHandles(); }
-};
-using StoreBackends = ::testing::Types<MemoryStore, Win32Store>;
-#endif
+using StoreBackends = ::testing::Types<MemoryStore>;
 
 // Stores a value of any type and bytes directly below HKEY_CURRENT_USER, as another
 // tool could.
@@ -54,8 +36,7 @@ inline void PutRaw(platform::Registry& registry, const std::string& path, const 
 }
 
 // `names` in the order the store enumerates them, which is the order the list loader
-// must keep. Stores differ here, legitimately: the file store and the in-memory one
-// keep the order written, Wine sorts by name.
+// must keep (real stores differ here, legitimately: Wine sorts by name).
 inline std::vector<std::string> InStoreOrder(platform::Registry& registry, const std::string& path,
                                              const std::vector<std::string>& names) {
     std::vector<std::string> ordered;

@@ -26,12 +26,40 @@ TEST(Variant, EmptyIsEmptyTextZeroAndFalse) {
     EXPECT_FALSE(empty.ToBool());
 }
 
-TEST(Variant, TheNulOfAReadEndsANumberAndIsDroppedForShowing) {
-    EXPECT_EQ(Read("5").ToNumber(), 5);
-    EXPECT_EQ(Read("5").ToInt32(), 5);
-    EXPECT_EQ(Read("14").ToInt32(), 14);
-    EXPECT_EQ(Read("-3").ToInt32(), -3);
-    EXPECT_EQ(Read("5").ToText(), "5\0"s);  // the raw text keeps it
+// A read text as a number, and as a whole number (7 where none fits): the NUL of the
+// read ends it, a leading number is taken, halves round to even.
+TEST(Variant, ReadTextsAsNumbers) {
+    struct Case {
+        const char* text;
+        double number;
+        std::int32_t whole;
+    };
+    const Case cases[] = {
+        {"5", 5, 5},
+        {"-3", -3, -3},
+        {"", 0, 0},
+        {"abc", 0, 0},
+        {"-", 0, 0},
+        {".", 0, 0},
+        {"x5", 0, 0},
+        {"Rs 25", 0, 0},
+        {"  12 minutes", 12, 12},
+        {"+8", 8, 8},
+        {".25", 0.25, 0},
+        {"1 : 5 : 30", 1, 1},
+        {"2.5", 2.5, 2},
+        {"3.5", 3.5, 4},
+        {"-2.5", -2.5, -2},
+        {"2147483647", 2147483647.0, 2147483647},
+        {"-2147483648", -2147483648.0, -2147483647 - 1},
+        {"2147483648", 2147483648.0, 7},
+        {"99999999999999999999", 1e20, 7},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(Read(c.text).ToNumber(), c.number) << c.text;
+        EXPECT_EQ(Read(c.text).ToInt32(7), c.whole) << c.text;
+    }
+    EXPECT_EQ(Read("5").ToText(), "5\0"s);  // the raw text keeps the NUL
     EXPECT_EQ(Read("Rs").ToDisplayText(), "Rs");
     // Anything after the NUL (a value written with one in the middle) is not shown.
     EXPECT_EQ(Variant("ab\0cd"s).ToDisplayText(), "ab");
@@ -39,26 +67,6 @@ TEST(Variant, TheNulOfAReadEndsANumberAndIsDroppedForShowing) {
                       "9"s)
                   .ToInt32(),
               7);
-}
-
-TEST(Variant, TextThatIsNotANumberGivesZeroAndALeadingNumberIsTaken) {
-    for (const char* text : {"", "abc", "-", ".", "x5", "Rs 25"})
-        EXPECT_EQ(Read(text).ToNumber(), 0) << text;
-    EXPECT_EQ(Read("  12 minutes").ToNumber(), 12);
-    EXPECT_EQ(Read("+8").ToNumber(), 8);
-    EXPECT_DOUBLE_EQ(Read("1.5").ToNumber(), 1.5);
-    EXPECT_DOUBLE_EQ(Read(".25").ToNumber(), 0.25);
-    EXPECT_EQ(Read("1 : 5 : 30").ToNumber(), 1);
-}
-
-TEST(Variant, WholeNumbersRoundHalfToEvenAndOutOfRangeKeepsTheFallback) {
-    EXPECT_EQ(Read("2.5").ToInt32(), 2);
-    EXPECT_EQ(Read("3.5").ToInt32(), 4);
-    EXPECT_EQ(Read("-2.5").ToInt32(), -2);
-    EXPECT_EQ(Read("2147483647").ToInt32(), 2147483647);
-    EXPECT_EQ(Read("-2147483648").ToInt32(), -2147483647 - 1);
-    EXPECT_EQ(Read("2147483648").ToInt32(7), 7);
-    EXPECT_EQ(Read("99999999999999999999").ToInt32(7), 7);
 }
 
 TEST(Variant, NumbersTurnIntoTheirDigits) {

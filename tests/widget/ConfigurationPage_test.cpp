@@ -44,7 +44,7 @@ class ConfigurationTest : public PanelRig {
     QComboBox* Currency() { return Control<QComboBox>("cSymbol"); }
 
     std::string Setting(const char* key, const char* name) {
-        return t.pv.settings.ReadSetting(kHkeyCurrentUser, key, name).ToDisplayText();
+        return t.Get(key, name).ToDisplayText();
     }
     std::string Setting(const char* name) { return Setting(store::kSettingsKey, name); }
     int RateRows() {
@@ -239,9 +239,8 @@ TEST_F(ConfigurationTest, BrowserOptionsAreWrittenAndReadBack) {
         EXPECT_EQ(Apply().text, "Configurations applied successfully");
         for (const char* name : panel::kPlainTextValues)
             EXPECT_EQ(Setting(panel::kBrowserMainKey, name), c.written) << name;
-        EXPECT_EQ(
-            t.pv.settings.ReadSetting(kHkeyCurrentUser, panel::kBrowserCacheKey, "Persistent"),
-            store::Variant(std::int32_t{c.persistent}));
+        EXPECT_EQ(t.Get(panel::kBrowserCacheKey, "Persistent"),
+                  store::Variant(std::int32_t{c.persistent}));
 
         ClosePanel();
         EXPECT_EQ(Control<QCheckBox>("Check1")->isChecked(), c.plainText)
@@ -256,10 +255,8 @@ TEST_F(ConfigurationTest, WithNoPersistentValueEmptyingTheCacheShowsTicked) {
 }
 
 TEST_F(ConfigurationTest, PlainTextIsTickedOnlyWhenAllFourValuesSayNo) {
-    for (const char* name : panel::kPlainTextValues)
-        t.pv.settings.WriteSetting(kHkeyCurrentUser, panel::kBrowserMainKey, name, "no", 1);
-    t.pv.settings.WriteSetting(kHkeyCurrentUser, panel::kBrowserMainKey, "Display Inline Videos",
-                               "yes", 1);
+    for (const char* name : panel::kPlainTextValues) t.Set(panel::kBrowserMainKey, name, "no", 1);
+    t.Set(panel::kBrowserMainKey, "Display Inline Videos", "yes", 1);
     EXPECT_FALSE(Control<QCheckBox>("Check1")->isChecked());
 }
 
@@ -286,8 +283,7 @@ TEST_F(ConfigurationTest, DefaultStoresAnEmptyPathAtOnce) {
     Panel();
     Control<QPushButton>("Command11")->click();
     EXPECT_EQ(Box("txtSloct")->text(), "");
-    EXPECT_EQ(t.pv.settings.ReadSetting(kHkeyCurrentUser, store::kSettingsKey, "LoginScr"),
-              store::Variant(std::string(1, '\0')));
+    EXPECT_EQ(t.Get(store::kSettingsKey, "LoginScr"), store::Variant(std::string(1, '\0')));
     EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -334,14 +330,6 @@ TEST_F(ConfigurationTest, ASecondOpeningShowsWhatIsStoredAndNothingUnsaved) {
     EXPECT_EQ(Rate(0), "0");
     EXPECT_EQ(Box("mCharge")->text(), "");
     EXPECT_EQ(Currency()->currentText(), "");
-}
-
-TEST_F(ConfigurationTest, TheKeyboardWorksThePageInReadingOrder) {
-    const std::vector<std::string> order = TabOrder(3, 16);
-    EXPECT_EQ(order, (std::vector<std::string>{"fud_0", "fud_1", "fud_2", "fud_3", "fud_4",
-                                               "mCharge", "cSymbol", "Check2", "Check1", "txtSloct",
-                                               "Command8", "Command11", "Command12", "StatusBar1_2",
-                                               "StatusBar1_3", "tbrOptions"}));
 }
 
 }  // namespace

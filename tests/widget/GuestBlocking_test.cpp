@@ -29,8 +29,7 @@ class GuestBlockingTest : public WidgetRig {
         t.clock.Set({2026, 12, 5, 10, 0, 0});
         OpenDataFile({.rates = {{"10", "15", "20", "25"}}});
 
-        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kUrlsKey, "casino", "1",
-                                   platform::kRegSz);
+        t.Set(store::kUrlsKey, "casino", "1", platform::kRegSz);
 
         const Hwnd frame = t.windows.Add(t.windows.DesktopWindow(), "IEFrame",
                                          "Casino - Microsoft Internet Explorer");

@@ -44,12 +44,6 @@ TEST_F(NotesPageTest, TheNotesAreKeptExactlyAsTypedAndShownOnceOnReopening) {
     EXPECT_EQ(ReadFileBytes(NotesFile()), typed.toUtf8().toStdString());
     Reopen();
     EXPECT_EQ(Text1()->toPlainText(), typed);
-
-    // Emptied and saved: an empty file, not a missing one.
-    Text1()->clear();
-    Save();
-    EXPECT_TRUE(std::filesystem::exists(NotesFile()));
-    EXPECT_EQ(ReadFileBytes(NotesFile()), "");
     EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -58,11 +52,6 @@ TEST_F(NotesPageTest, UnsavedEditsAreGoneOnReopening) {
     Text1()->setPlainText("typed, not saved");
     Reopen();
     EXPECT_EQ(Text1()->toPlainText(), "kept");
-}
-
-TEST_F(NotesPageTest, AMissingNotesFileShowsAnEmptyBoxAndIsNotCreated) {
-    EXPECT_EQ(Text1()->toPlainText(), "");
-    EXPECT_FALSE(std::filesystem::exists(NotesFile()));
 }
 
 TEST_F(NotesPageTest, ASaveThatFailsIsReportedAndTheTextStaysInTheBox) {

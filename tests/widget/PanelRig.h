@@ -3,12 +3,10 @@
 #pragma once
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QTabBar>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "panel/frmCtrlpnl.h"
 #include "store/ienann.h"
@@ -57,27 +55,6 @@ class PanelRig : public WidgetRig {
         for (int i = 0; list && i < list->count(); ++i)
             items.push_back(list->item(i)->text().toStdString());
         return items;
-    }
-    // The controls Tab reaches, one press after another, starting from the tab strip
-    // with the page of tab `tab` shown: a spinner's or combo box's own text part counts
-    // as the control.
-    std::vector<std::string> TabOrder(int tab, int presses) {
-        Control<QTabBar>("tbrOptions")->setCurrentIndex(tab);
-        Panel().activateWindow();
-        Control<QTabBar>("tbrOptions")->setFocus();
-        QApplication::processEvents();
-        std::vector<std::string> order;
-        for (int i = 0; i < presses; ++i) {
-            QWidget* focused = QApplication::focusWidget();
-            if (!focused) break;
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-            QApplication::sendEvent(focused, &press);
-            focused = QApplication::focusWidget();
-            while (focused && focused->objectName().startsWith("qt_"))
-                focused = focused->parentWidget();
-            order.push_back(focused ? focused->objectName().toStdString() : "");
-        }
-        return order;
     }
     // Closes the panel as "Close Control Panel" does and lets the deferred delete run.
     void ClosePanel() {

@@ -22,13 +22,10 @@ using platform::kHkeyCurrentUser;
 class SecurityTest : public PanelRig {
   protected:
     QCheckBox* Box(int i) { return Control<QCheckBox>(kPolicies[i].box); }
-    store::Variant Stored(int i) {
-        return t.pv.settings.ReadSetting(kHkeyCurrentUser, kPolicies[i].key, kPolicies[i].value);
-    }
+    store::Variant Stored(int i) { return t.Get(kPolicies[i].key, kPolicies[i].value); }
     void Store(int i, const store::Variant& value, std::uint32_t type = platform::kRegDword) {
         t.pv.settings.CreateSettingsKey(kHkeyCurrentUser, kPolicies[i].key);
-        t.pv.settings.WriteSetting(kHkeyCurrentUser, kPolicies[i].key, kPolicies[i].value, value,
-                                   static_cast<std::int32_t>(type));
+        t.Set(kPolicies[i].key, kPolicies[i].value, value, static_cast<std::int32_t>(type));
     }
     bool KeyExists(const char* path) {
         platform::ScopedKey key(*t.registry);
@@ -163,14 +160,6 @@ TEST_F(SecurityTest, RestrictionsTheStoreRefusedAreNamedAndTheRestIsApplied) {
     for (const char* applied : {"Remove Run Menu", "Disable Favorites", "Hide Settings Page"})
         EXPECT_EQ(report.find(applied), std::string::npos) << applied << " in: " << report;
     EXPECT_EQ(innerSettings.ReadSetting(kHkeyCurrentUser, panel::kExplorerPolicies, "NoRun"), kOne);
-}
-
-TEST_F(SecurityTest, TheKeyboardWorksThePageInReadingOrder) {
-    std::vector<std::string> expected;
-    for (const panel::Policy& policy : kPolicies) expected.push_back(policy.box);
-    for (const char* name : {"Command2", "StatusBar1_2", "StatusBar1_3", "tbrOptions"})
-        expected.push_back(name);
-    EXPECT_EQ(TabOrder(0, static_cast<int>(expected.size())), expected);
 }
 
 }  // namespace

@@ -20,13 +20,11 @@ using platform::kHkeyCurrentUser;
 class TimerProgramsTest : public PanelRig {
   protected:
     void StoreProgram(const std::string& name, const std::string& path) {
-        t.pv.settings.WriteSetting(kHkeyCurrentUser, store::kProgramsKey, name, path,
-                                   platform::kRegSz);
+        t.Set(store::kProgramsKey, name, path, platform::kRegSz);
     }
     store::NameList Stored() { return StoredNames(store::kProgramsKey); }
     std::string Path(const std::string& name) {
-        return t.pv.settings.ReadSetting(kHkeyCurrentUser, store::kProgramsKey, name)
-            .ToDisplayText();
+        return t.Get(store::kProgramsKey, name).ToDisplayText();
     }
     QListWidget* List() { return Control<QListWidget>("combo1"); }
     store::NameList Listed() { return Items("combo1"); }
@@ -145,16 +143,6 @@ TEST_F(TimerProgramsTest, DeleteRemovesEveryMarkedProgramAndNoneMarkedOnlyClears
     EXPECT_EQ(Stored(), store::NameList{"B"});
     EXPECT_EQ(Listed(), store::NameList{"B"});
     EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(TimerProgramsTest, TheKeyboardWorksThePageInReadingOrder) {
-    EXPECT_EQ(TabOrder(1, 5),
-              (std::vector<std::string>{"txtname", "txtloct", "combo1", "cmddel", "StatusBar1_2"}));
-    // Typing a name and a location brings the Add frame's buttons into the order.
-    Name()->setText("Editor");
-    Location()->setText("/usr/bin/editor");
-    EXPECT_EQ(TabOrder(1, 6), (std::vector<std::string>{"txtname", "txtloct", "cmdbrowse",
-                                                        "cmdsave", "cmdcancel", "combo1"}));
 }
 
 }  // namespace

@@ -2,12 +2,16 @@
 // message-box and file-dialog seams, and the Forms/App pair the windows are made from.
 #pragma once
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QRect>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -149,6 +153,61 @@ inline void PressEnter(QWidget* target) {
     QApplication::sendEvent(target, &press);
 }
 
+// Presses Tab from `start` until the focus comes back to it, and checks the way it went:
+// every control of `window` that Tab can reach (shown, enabled, taking Tab focus) is
+// reached, in reading order. Of two controls, the one whose block (the outermost group
+// or frame holding it that does not hold the other) lies wholly below the other's comes
+// later, and of two blocks beside each other (their heights overlap) the left one
+// first. A spin box's or combo box's own parts count as the control, and Tab moving
+// between the sections of a date box stays on it.
+inline void ExpectTabInReadingOrder(QWidget* window, QWidget* start) {
+    const auto control = [](QWidget* w) {
+        const auto isPart = [](QWidget* part) {
+            QWidget* up = part->parentWidget();
+            return part->objectName().startsWith("qt_") || qobject_cast<QComboBox*>(up) ||
+                   qobject_cast<QAbstractSpinBox*>(up);
+        };
+        while (w && w->parentWidget() && isPart(w)) w = w->parentWidget();
+        return w;
+    };
+    std::vector<QWidget*> reachable;
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+            control(w) == w)
+            reachable.push_back(w);
+    window->activateWindow();
+    start->setFocus();
+    QApplication::processEvents();
+    std::vector<QWidget*> order{start};
+    for (std::size_t presses = 0; presses < 4 * reachable.size() + 8; ++presses) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &tab);
+        QWidget* at = control(QApplication::focusWidget());
+        if (!at || at == start) break;
+        if (at != order.back()) order.push_back(at);
+    }
+    const auto name = [](QWidget* w) { return w->objectName().toStdString(); };
+    for (QWidget* w : reachable)
+        EXPECT_EQ(std::count(order.begin(), order.end(), w), 1) << name(w) << " reached";
+    // The block of `w` that does not hold `other`, in the window's coordinates.
+    const auto block = [&](QWidget* w, QWidget* other) {
+        QWidget* b = w;
+        while (b->parentWidget() && b->parentWidget() != window &&
+               !b->parentWidget()->isAncestorOf(other))
+            b = b->parentWidget();
+        return QRect(b->mapTo(window, QPoint(0, 0)), b->size());
+    };
+    for (std::size_t i = 0; i < order.size(); ++i)
+        for (std::size_t j = i + 1; j < order.size(); ++j) {
+            const QRect a = block(order[i], order[j]), b = block(order[j], order[i]);
+            const bool above = b.bottom() < a.top();
+            const bool besideLeft =
+                b.top() <= a.bottom() && a.top() <= b.bottom() && b.right() < a.left();
+            EXPECT_FALSE(above || besideLeft) << name(order[j]) << " is reached after "
+                                              << name(order[i]) << " but reads before it";
+        }
+}
+
 // The fixture: fake platform services over a scratch folder, the recording seams,
 // and the windows made through Forms as the program makes them. The windows go first
 // at tear-down, while the platform and the folder they use still exist.
@@ -160,8 +219,7 @@ class WidgetRig : public ::testing::Test {
     void TearDown() override { forms.reset(); }
 
     void SetSetting(const char* name, const store::Variant& value, int type) {
-        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, name, value,
-                                   type);
+        t.Set(store::kSettingsKey, name, value, type);
     }
     // A real data file in the scratch folder as the shared connection, the way start-up
     // leaves it.

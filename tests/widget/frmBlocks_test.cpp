@@ -14,21 +14,13 @@ namespace {
 
 using namespace ui;
 
-using platform::Hwnd;
-
 struct FrmBlocksTest : WidgetRig {
     void TearDown() override {
         EXPECT_TRUE(boxes.shown.empty()) << "the blocker never shows a message";
         WidgetRig::TearDown();
     }
     void BlockSite(const std::string& keyword) {
-        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kUrlsKey, keyword, "1",
-                                   platform::kRegSz);
-    }
-    Hwnd Browser(const std::string& address) {
-        const Hwnd frame = t.windows.Add(t.windows.DesktopWindow(), "IEFrame",
-                                         "Example - Microsoft Internet Explorer");
-        return t.windows.Add(frame, "Edit", address);
+        t.Set(store::kUrlsKey, keyword, "1", platform::kRegSz);
     }
 };
 
@@ -42,14 +34,6 @@ TEST_F(FrmBlocksTest, LoadReadsTheBlockedSitesAndStartsTheTimer) {
     // It is never shown, whoever asks.
     form.show();
     EXPECT_FALSE(form.isVisible());
-}
-
-TEST_F(FrmBlocksTest, TheTimerSendsABlockedAddressToTheBlockedPage) {
-    BlockSite("casino");
-    const Hwnd edit = Browser("http://casino.example/");
-    forms->Get<frmBlocks>();
-    ASSERT_TRUE(WaitFor([&] { return t.windows.enterPresses > 0; }));
-    EXPECT_EQ(t.windows.At(edit).text, blocker::kBlockedPage);
 }
 
 TEST_F(FrmBlocksTest, UnloadStopsBlockingAndTheNextLoadReadsTheSitesAfresh) {

@@ -196,6 +196,18 @@ TEST_F(ControlPanelTest, EveryControlOnEveryPageHasTheNameAScreenReaderAnnounces
     }
 }
 
+// The keyboard works every page in reading order, from the tab strip through the page
+// to the status bar; a stored keyword gives the blocked list an item.
+TEST_F(ControlPanelTest, TabWorksEveryPageInReadingOrder) {
+    t.Set(store::kUrlsKey, "casino", "http://www.casino.com", platform::kRegSz);
+    Panel();
+    for (int tab = 0; tab < static_cast<int>(panel::kTabs.size()); ++tab) {
+        SCOPED_TRACE(panel::kTabs[tab].caption);
+        SelectTab(tab);
+        ExpectTabInReadingOrder(&Panel(), Control<QTabBar>("tbrOptions"));
+    }
+}
+
 // Captions whole on every page: no label, check box or button is narrower than its text
 // needs, and the tab strip shows every tab's caption.
 TEST_F(ControlPanelTest, EveryCaptionFitsOnEveryPage) {

@@ -123,18 +123,6 @@ TEST_F(SplashFixture, AMissingDataFileShowsTheBoxesAndEndsTheProgram) {
     EXPECT_TRUE(fs::exists(sessionLog()));
 }
 
-TEST_F(SplashFixture, ADifferentlyKeyedDataFileIsLeftAsItIs) {
-    Provision("not the password");
-    const std::string bytes = ReadFileBytes(dataFile());
-    Splash().Form_Activate();
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[0].flags, ui::kMbOk);
-    EXPECT_EQ(boxes.shown[1].flags, ui::kMbCritical);
-    EXPECT_NE(boxes.shown[1].text.find("Not a valid password"), std::string::npos);
-    EXPECT_EQ(ReadFileBytes(dataFile()), bytes);
-    EXPECT_TRUE(allUnloaded);
-}
-
 TEST_F(SplashFixture, AFailedCompactionStillOpensTheDataFile) {
     Provision();
     // Another program holds the data file: the compaction says so and start-up goes on.
@@ -148,15 +136,6 @@ TEST_F(SplashFixture, AFailedCompactionStillOpensTheDataFile) {
     EXPECT_NE(boxes.shown[0].text.find("in use"), std::string::npos);
     EXPECT_TRUE(t.pv.Conn);
     EXPECT_EQ(Status(splash), "Intialized");
-}
-
-TEST_F(SplashFixture, ALeftoverCopyFromAKilledStartIsCleanedUp) {
-    Provision();
-    WriteFileBytes(db::CompactionCopyPath(sysDir()), "half a copy");
-    Splash().Form_Activate();
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_FALSE(fs::exists(db::CompactionCopyPath(sysDir())));
-    EXPECT_TRUE(t.pv.Conn);
 }
 
 TEST_F(SplashFixture, AnEarlierInstanceEndsThisOneBeforeAnyFileWork) {

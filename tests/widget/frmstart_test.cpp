@@ -71,10 +71,7 @@ TEST_F(LoginScreenTest, CoversTheWholeScreenWithEveryControlOnIt) {
     // The password shows as one "*" a character, whatever the desktop style's mask.
     Password()->setText("geheim");
     EXPECT_EQ(Password()->displayText(), "******");
-    // Tab order: login, password, Enter, Cancel.
-    EXPECT_EQ(Login()->nextInFocusChain(), Password());
-    EXPECT_EQ(Password()->nextInFocusChain(), Enter());
-    EXPECT_EQ(Enter()->nextInFocusChain(), Child<QPushButton>("cmdcan"));
+    ExpectTabInReadingOrder(&screen, Login());
 }
 
 TEST_F(LoginScreenTest, EveryShowingLocksTheDesktopAndFocusesTheLoginBox) {
@@ -91,15 +88,11 @@ TEST_F(LoginScreenTest, EveryShowingLocksTheDesktopAndFocusesTheLoginBox) {
 }
 
 TEST_F(LoginScreenTest, ShowsTheLastSessionAndBooksItOnceIfItNeverReachedLogout) {
-    auto timers = [&](const char* name, const store::Variant& value, int type) {
-        t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kTimersKey, name, value,
-                                   type);
-    };
-    timers("UserId", "guest", 1);
-    timers("Date", "12/04/2026", 1);
-    timers("Elapsed", "1 : 5 : 30", 1);
-    timers("Amount", "30", 1);
-    timers("Status", std::int32_t{1}, 4);
+    t.Set(store::kTimersKey, "UserId", "guest", 1);
+    t.Set(store::kTimersKey, "Date", "12/04/2026", 1);
+    t.Set(store::kTimersKey, "Elapsed", "1 : 5 : 30", 1);
+    t.Set(store::kTimersKey, "Amount", "30", 1);
+    t.Set(store::kTimersKey, "Status", std::int32_t{1}, 4);
     SetSetting("Currency", "Rs", 1);
 
     auto& screen = Show();
@@ -112,13 +105,11 @@ TEST_F(LoginScreenTest, ShowsTheLastSessionAndBooksItOnceIfItNeverReachedLogout)
     ASSERT_TRUE(booked);
     EXPECT_EQ(booked->gnum, 1);
     EXPECT_EQ(booked->gamt, 30.0);
-    EXPECT_EQ(t.pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kTimersKey, "Status")
-                  .ToNumber(),
-              0);
+    EXPECT_EQ(t.Get(store::kTimersKey, "Status").ToNumber(), 0);
 
     // The next showing books nothing more (a long session's figures shown this time).
-    timers("Elapsed", "123 : 59 : 59", 1);
-    timers("Amount", "32767", 1);
+    t.Set(store::kTimersKey, "Elapsed", "123 : 59 : 59", 1);
+    t.Set(store::kTimersKey, "Amount", "32767", 1);
     screen.hide();
     screen.show();
     QApplication::processEvents();
