@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "blocker/frmBlocks.h"
+#include "panel/NamedValues.h"
 #include "platform/fake/MemoryRegistry.h"
+#include "ui/Text.h"
 #include "widget/PanelRig.h"
 
 namespace quorvel::test {
@@ -121,6 +123,36 @@ TEST_F(BlockWebsitesTest, WithoutItsKeyBlockSaysSoAndTheListStaysAsStored) {
     EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
     EXPECT_NE(boxes.shown[0].text.find("could not be blocked"), std::string::npos);
     EXPECT_EQ(page.findChild<QListWidget*>("List1")->count(), 0);
+}
+
+// A keyword the blocker could not read back would be stored and never block.
+TEST_F(BlockWebsitesTest, AKeywordTooLongToBeReadBackIsRefusedWithAMessage) {
+    for (const NameLength& c : NameLengths()) {
+        boxes.shown.clear();
+        Block(c.name);
+        const std::string stored = ui::ToStored(c.name);
+        EXPECT_EQ(!Address(stored).empty(), c.readable) << stored.size() << " bytes";
+        ExpectSaidUnlessTaken(c.readable, panel::kSiteTooLongMessage);
+    }
+    // All that was blocked is listed again, and the panel opens without a word.
+    const store::NameList blocked = Listed();
+    EXPECT_EQ(blocked.size(), 2u);
+    boxes.shown.clear();
+    ClosePanel();
+    EXPECT_EQ(Listed(), blocked);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// Stored by another tool, a name the loader cannot read is said when the panel opens.
+TEST_F(BlockWebsitesTest, OpeningOverANameTooLongToReadSaysSo) {
+    StoreSite("casino");
+    StoreSite(std::string(300, 'x'));
+    EXPECT_EQ(Listed(), store::NameList{"casino"});
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    const std::string& said = boxes.shown[0].text;
+    EXPECT_NE(said.find("Software\\Quorvel\\URLs"), std::string::npos) << said;
+    EXPECT_NE(said.find("a name of 300 bytes"), std::string::npos) << said;
+    EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
 }
 
 TEST_F(BlockWebsitesTest, RemoveTakesOnlyTheMarkedAndSelectAllMarksEvery) {

@@ -50,6 +50,31 @@ class PanelRig : public WidgetRig {
         store::LoadNameList(*t.registry, platform::kHkeyCurrentUser, key, names);
         return names;
     }
+    // Names about the longest the list loader reads back, 254 bytes as stored, in
+    // ASCII and in two-byte letters: whether each can be read back.
+    struct NameLength {
+        QString name;
+        bool readable;
+    };
+    static std::vector<NameLength> NameLengths() {
+        const QString e = QString::fromUtf8("\xC3\xA9");
+        return {{QString(254, 'a'), true},
+                {QString(255, 'b'), false},
+                {e.repeated(127), true},
+                {e.repeated(128), false},
+                {QString(4000, 'c'), false}};
+    }
+    // What a page said to one add: nothing when it took the name, else `refusal` as a
+    // warning.
+    void ExpectSaidUnlessTaken(bool taken, const char* refusal) {
+        if (taken) {
+            EXPECT_TRUE(boxes.shown.empty());
+            return;
+        }
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, refusal);
+        EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
+    }
     // The items of a list box of the panel, first to last.
     store::NameList Items(const char* listName) {
         store::NameList items;

@@ -10,6 +10,7 @@
 
 #include "panel/NamedValues.h"
 #include "platform/fake/MemoryRegistry.h"
+#include "ui/Text.h"
 #include "widget/PanelRig.h"
 
 namespace quorvel::test {
@@ -104,6 +105,20 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProgramNameTakenTest,
                                            Taken{"Blanks", "Editor", "  Editor "},
                                            Taken{"LetterCase", "Editor", "EDITOR"}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+// A name Quick Launch could not read back would be saved and never offered.
+TEST_F(TimerProgramsTest, ANameTooLongToBeReadBackIsRefusedWithAMessage) {
+    for (const NameLength& c : NameLengths()) {
+        boxes.shown.clear();
+        Save(c.name, "/usr/bin/editor");
+        const std::string stored = ui::ToStored(c.name);
+        EXPECT_EQ(Path(stored), c.readable ? "/usr/bin/editor" : "") << stored.size() << " bytes";
+        ExpectSaidUnlessTaken(c.readable, panel::kProgramTooLongMessage);
+        EXPECT_EQ(Name()->text(), "") << "the boxes are cleared either way";
+    }
+    EXPECT_EQ(Stored(), Listed());
+    EXPECT_EQ(Stored().size(), 2u);
+}
 
 TEST_F(TimerProgramsTest, WithoutItsKeySaveSaysSoAndListsNothing) {
     TestPlatform bare(std::make_unique<platform::MemoryRegistry>());
