@@ -67,7 +67,6 @@ TEST(NotesRules, WhatSaveWritesKeepsTheUneditedBytesAndTheFilesLineBreaks) {
               "a\nB\nc\nd", "a\nB\r\nc\r\nd"},
              {"lone CRs", "a\rb\r", "a\nb\n", "a\nb\nc", "a\rb\rc"},
              {"last line cut off", "a\r\nb\r\nc", "a\nb\nc", "a\nb", "a\r\nb"},
-             {"emptied", "a\r\nb", "a\nb", "", ""},
              {"typed into an empty file", "", "", "a\nb", "a\nb"},
              {"a line break the box adds of its own", "a\xE2\x80\xA9" "b\r\nc",
               "a\nb\nc", "a\nb\nc!", "a\r\nb\r\nc!"},
