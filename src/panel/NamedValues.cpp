@@ -61,7 +61,8 @@ std::string SkippedNamesMessage(const std::string& key, const store::SkippedName
     for (const store::SkippedName& name : skipped)
         lengths.push_back("a name of " + std::to_string(name.length) + " bytes" +
                           (name.length == store::kNameBufferSize ? " or more" : ""));
-    return NamesMessage("\"" + key + "\" holds values whose names are too long to be read (at most " +
+    return NamesMessage("\"" + key +
+                            "\" holds values whose names are too long to be read (at most " +
                             std::to_string(kLongestListedName) +
                             " bytes are). They take no effect and are not listed here:",
                         lengths, "Remove them with quorvel-admin reg delete.");

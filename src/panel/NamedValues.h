@@ -33,7 +33,8 @@ enum class AddOutcome {
 };
 
 // Stores `data` as the value `name` of `key` unless the name is blank, too long for
-// the list loader or taken by one of `listed`. The list is left to the caller: it shows the name only on Added.
+// the list loader or taken by one of `listed`. The list is left to the caller: it
+// shows the name only on Added.
 AddOutcome AddNamedValue(const store::mdlRegistry& settings, const std::string& key,
                          const store::NameList& listed, const std::string& name,
                          const std::string& data);

@@ -92,7 +92,7 @@ std::string NotesToSave(const std::string& loaded, const std::string& shown,
     std::string text;
     for (std::size_t i = 0; i < after.size(); ++i) {
         // The stored line that line i of the box still is, if it is one.
-        const Line* kept = i < head                      ? &stored[i]
+        const Line* kept = i < head                   ? &stored[i]
                            : i >= after.size() - tail ? &stored[stored.size() - (after.size() - i)]
                                                       : nullptr;
         const bool last = i + 1 == after.size();

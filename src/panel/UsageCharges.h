@@ -13,7 +13,7 @@
 namespace quorvel::store {
 class publicVar;
 class Variant;
-}
+}  // namespace quorvel::store
 
 namespace quorvel::panel {
 

@@ -68,7 +68,9 @@ TEST(NotesRules, WhatSaveWritesKeepsTheUneditedBytesAndTheFilesLineBreaks) {
              {"lone CRs", "a\rb\r", "a\nb\n", "a\nb\nc", "a\rb\rc"},
              {"last line cut off", "a\r\nb\r\nc", "a\nb\nc", "a\nb", "a\r\nb"},
              {"typed into an empty file", "", "", "a\nb", "a\nb"},
-             {"a line break the box adds of its own", "a\xE2\x80\xA9" "b\r\nc",
+             {"a line break the box adds of its own",
+              "a\xE2\x80\xA9"
+              "b\r\nc",
               "a\nb\nc", "a\nb\nc!", "a\r\nb\r\nc!"},
          }) {
         EXPECT_EQ(panel::NotesToSave(c.loaded, c.shown, c.typed), c.saved) << c.what;

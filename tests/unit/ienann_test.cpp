@@ -85,8 +85,8 @@ TYPED_TEST(NameLists, ANameTooLongForTheNameBufferIsLeftOutAndTheRestListed) {
 TEST(NameListSkips, EachNameTooLongIsReportedWithItsPlaceAndLength) {
     MemoryStore store;
     store::mdlRegistry(store.registry).CreateSettingsKey(kHkeyCurrentUser, kUrlsKey);
-    for (const std::string& name :
-         {std::string(254, 'f'), std::string(255, 't'), std::string("after"), std::string(300, 'l')})
+    for (const std::string& name : {std::string(254, 'f'), std::string(255, 't'),
+                                    std::string("after"), std::string(300, 'l')})
         PutRaw(store.registry, kUrlsKey, name, 1, "x");
     NameList list;
     EXPECT_EQ(store::LoadNameList(store.registry, kHkeyCurrentUser, kUrlsKey, list),

@@ -132,8 +132,8 @@ TEST_F(BlockWebsitesTest, AKeywordTooLongToBeReadBackIsRefusedOrSaid) {
         boxes.shown.clear();
         Block(name);
         EXPECT_EQ(!Address(ui::ToStored(name)).empty(), readable) << name.size();
-        EXPECT_EQ(boxes.texts(), readable ? store::NameList{}
-                                          : store::NameList{panel::kSiteTooLongMessage});
+        EXPECT_EQ(boxes.texts(),
+                  readable ? store::NameList{} : store::NameList{panel::kSiteTooLongMessage});
     }
     StoreSite(std::string(300, 'x'));
     const store::NameList blocked = Listed();

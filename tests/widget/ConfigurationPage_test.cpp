@@ -239,7 +239,9 @@ TEST_F(ConfigurationTest, StoredChargeAndSymbolAreShownAsUsedAndKeptByAnApplyTha
     // Edited, a symbol is held to three characters and stored.
     Type(Currency()->lineEdit(), "XY");
     Apply();
-    EXPECT_EQ(Setting("Currency"), "\xE2\x82\xAC\xE2\x82\xAC" "X");
+    EXPECT_EQ(Setting("Currency"),
+              "\xE2\x82\xAC\xE2\x82\xAC"
+              "X");
 }
 
 TEST_F(ConfigurationTest, ApplyAnsweredNoPutsBackWhatIsStoredAndWritesNothing) {

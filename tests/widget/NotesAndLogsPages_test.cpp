@@ -1,9 +1,9 @@
 // The Notes and Session Logs tabs on the real files: the notes are kept exactly as
 // typed and never lost without a word; the log is shown as the sessions left it.
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTextBlock>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -80,8 +80,7 @@ TEST_F(NotesPageTest, EditedNotesKeepTheirLineBreaksAndTheLinesNotEdited) {
     Text1()->moveCursor(QTextCursor::End);
     Text1()->insertPlainText("\nnew line");
     Save();
-    EXPECT_EQ(ReadFileBytes(NotesFile()),
-              "caf\xE9\r\nfloat 50 + 20\r\nend\r\nnew line"s);
+    EXPECT_EQ(ReadFileBytes(NotesFile()), "caf\xE9\r\nfloat 50 + 20\r\nend\r\nnew line"s);
 }
 
 TEST_F(NotesPageTest, UnsavedEditsAreGoneOnReopening) {

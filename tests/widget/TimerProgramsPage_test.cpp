@@ -112,8 +112,8 @@ TEST_F(TimerProgramsTest, ANameTooLongToBeReadBackIsRefused) {
         boxes.shown.clear();
         Save(name, "/usr/bin/editor");
         EXPECT_EQ(Path(ui::ToStored(name)).empty(), !readable) << name.size();
-        EXPECT_EQ(boxes.texts(), readable ? store::NameList{}
-                                          : store::NameList{panel::kProgramTooLongMessage});
+        EXPECT_EQ(boxes.texts(),
+                  readable ? store::NameList{} : store::NameList{panel::kProgramTooLongMessage});
     }
     EXPECT_EQ(Listed(), Stored());
 }
