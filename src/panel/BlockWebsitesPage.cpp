@@ -84,9 +84,8 @@ BlockWebsitesPage::BlockWebsitesPage(App& app) : PanelPage(app, "fBw") {
 }
 
 void BlockWebsitesPage::LoadSiteList() {
-    app_.pv.LoadSiteList(kHkeyCurrentUser, store::kUrlsKey);
-    List1->clear();
-    for (const std::string& site : app_.pv.SiteList) List1->addItem(FromStored(site));
+    const store::SkippedNames skipped = app_.pv.LoadSiteList(kHkeyCurrentUser, store::kUrlsKey);
+    ShowLoadedNames(List1, app_.pv.SiteList, skipped, store::kUrlsKey);
 }
 
 void BlockWebsitesPage::SetBlockingFromSettings() {
@@ -118,7 +117,7 @@ void BlockWebsitesPage::Command5_Click() {
         panel::BlockedSiteAddress(ToStored(Text3->text()), keyword, ToStored(Text4->text()));
     if (ReportAdded(
             panel::AddNamedValue(app_.pv.settings, store::kUrlsKey, listed, keyword, address),
-            panel::kSiteTakenMessage, panel::kSiteNotStoredMessage))
+            panel::kSiteTakenMessage, panel::kSiteTooLongMessage, panel::kSiteNotStoredMessage))
         List1->addItem(FromStored(keyword));
     ResetEntry();
 }

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "ui/Controls.h"
 #include "ui/MessageBox.h"
@@ -38,6 +39,30 @@ constexpr const char* kPictureFilter =
 QString PicturesFolder() {
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     return QDir(pictures).exists() ? pictures : QDir::homePath();
+}
+
+// What the administrator may type as a currency symbol: up to three characters, since
+// the timer window and the login screen keep room for three beside the amount. A
+// longer symbol loaded from the store is shown whole, and kept, until it is edited.
+class SymbolValidator : public QValidator {
+  public:
+    SymbolValidator(QObject* parent, const panel::AsLoaded& loaded)
+        : QValidator(parent), loaded_(loaded) {}
+    State validate(QString& input, int&) const override {
+        const bool asLoaded = loaded_.cSymbol && input == FromStored(*loaded_.cSymbol);
+        return input.size() <= panel::kCurrencyMaxLength || asLoaded ? Acceptable : Invalid;
+    }
+
+  private:
+    const panel::AsLoaded& loaded_;
+};
+
+// A box's text as it goes to the rules: the stored bytes themselves while the box shows
+// what loading put there (bytes that are no text in the 8-bit encoding survive), else
+// the text as typed.
+std::string AsStored(const QString& text, const std::optional<std::string>& loaded) {
+    if (loaded && text == FromStored(*loaded)) return *loaded;
+    return ToStored(text);
 }
 
 }  // namespace
@@ -121,7 +146,7 @@ QWidget* ConfigurationPage::BuildUsageCharge() {
     cSymbol->setInsertPolicy(QComboBox::NoInsert);
     cSymbol->setCompleter(nullptr);
     cSymbol->addItems(CurrencySymbols());
-    cSymbol->lineEdit()->setMaxLength(panel::kCurrencyMaxLength);
+    cSymbol->setValidator(new SymbolValidator(cSymbol, asLoaded_));
     cSymbol->setEditText(QString());
     NameByCaption(label9, cSymbol);
     grid->addWidget(label9, 3, 0);
@@ -174,8 +199,9 @@ QString ConfigurationPage::Title() const {
 panel::Configuration ConfigurationPage::Fields() const {
     panel::Configuration tab;
     for (int i = 0; i < 5; ++i) tab.charges.cb[i] = ToStored(cb_[i]->text());
-    tab.charges.mCharge = ToStored(mCharge->text());
-    tab.charges.cSymbol = ToStored(cSymbol->currentText());
+    tab.charges.mCharge = AsStored(mCharge->text(), asLoaded_.mCharge);
+    tab.charges.cSymbol = AsStored(cSymbol->currentText(), asLoaded_.cSymbol);
+    tab.charges.loaded = asLoaded_;
     tab.Check2 = Check2->isChecked();
     tab.Check1 = Check1->isChecked();
     tab.txtSloct = ToStored(txtSloct->text());
@@ -183,6 +209,7 @@ panel::Configuration ConfigurationPage::Fields() const {
 }
 
 void ConfigurationPage::ShowCharges(const panel::UsageCharges& charges) {
+    asLoaded_ = charges.loaded;
     for (int i = 0; i < 5; ++i) {
         cb_[i]->setText(FromStored(charges.cb[i]));
         fud_[i]->StartFrom(panel::SpinnerValue(charges.cb[i], fud_[i]->maximum()));
@@ -217,10 +244,11 @@ void ConfigurationPage::cb_Change(int) {
 }
 
 void ConfigurationPage::mCharge_Change() {
-    // Typed, pasted, dropped or loaded: the box keeps the digits, at most nine.
+    // Typed, pasted or dropped: the box keeps the digits, at most nine. A stored charge
+    // stands as the session reads it (a sign, ten digits) until it is edited.
     const QString text = mCharge->text();
     const QString digits = FromStored(panel::ChargeDigits(ToStored(text)));
-    if (digits == text) return;
+    if (digits == text || (asLoaded_.mCharge && text == FromStored(*asLoaded_.mCharge))) return;
     const int cursor = mCharge->cursorPosition();
     mCharge->setText(digits);
     mCharge->setCursorPosition(std::min<int>(cursor, digits.size()));

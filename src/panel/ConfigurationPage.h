@@ -57,6 +57,8 @@ class ConfigurationPage : public PanelPage {
     QString Title() const;
 
     std::unique_ptr<panel::PanelData> data_;
+    // What loading (or the last Apply) showed of the stored charge and symbol.
+    panel::AsLoaded asLoaded_;
 
     std::array<QLabel*, 5> cbCaption_{};  // Label5, Label14, Label16, Label17, Label10
     std::array<QLineEdit*, 5> cb_{};

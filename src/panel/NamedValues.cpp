@@ -20,6 +20,7 @@ AddOutcome AddNamedValue(const store::mdlRegistry& settings, const std::string& 
                          const store::NameList& listed, const std::string& name,
                          const std::string& data) {
     if (TrimBlanks(name).empty()) return AddOutcome::Empty;
+    if (name.size() > kLongestListedName) return AddOutcome::TooLong;
     if (std::any_of(listed.begin(), listed.end(),
                     [&](const std::string& item) { return SameListedName(item, name); }))
         return AddOutcome::Taken;
@@ -46,6 +47,18 @@ std::string NamesMessage(const std::string& heading, const store::NameList& name
     for (const std::string& name : names) text += "\n    " + name;
     if (!closing.empty()) text += "\n\n" + closing;
     return text;
+}
+
+std::string SkippedNamesMessage(const std::string& key, const store::SkippedNames& skipped) {
+    store::NameList lengths;
+    for (const store::SkippedName& name : skipped)
+        lengths.push_back("a name of " + std::to_string(name.length) + " bytes" +
+                          (name.length == store::kNameBufferSize ? " or more" : ""));
+    return NamesMessage("\"" + key +
+                            "\" holds values whose names are too long to be read (at most " +
+                            std::to_string(kLongestListedName) +
+                            " bytes are). They take no effect and are not listed here:",
+                        lengths, "Remove them with quorvel-admin reg delete.");
 }
 
 }  // namespace quorvel::panel

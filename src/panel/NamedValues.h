@@ -22,15 +22,20 @@ using platform::TrimBlanks;
 // True when both names, trimmed, name the same value in the store.
 bool SameListedName(std::string_view a, std::string_view b);
 
+// The longest name the list loader reads back, in bytes of the stored encoding.
+inline constexpr std::size_t kLongestListedName = store::kNameBufferSize - 1;
+
 enum class AddOutcome {
     Added,
     Empty,      // nothing but blanks: never stored
+    TooLong,    // longer than kLongestListedName: stored, it would never be read back
     Taken,      // a listed name the store holds as the same value
     NotStored,  // the key is missing or the store refused the write
 };
 
-// Stores `data` as the value `name` of `key` unless the name is blank or taken by one
-// of `listed`. The list is left to the caller: it shows the name only on Added.
+// Stores `data` as the value `name` of `key` unless the name is blank, too long for
+// the list loader or taken by one of `listed`. The list is left to the caller: it
+// shows the name only on Added.
 AddOutcome AddNamedValue(const store::mdlRegistry& settings, const std::string& key,
                          const store::NameList& listed, const std::string& name,
                          const std::string& data);
@@ -50,6 +55,9 @@ std::string BlockedSiteAddress(const std::string& prefix, const std::string& key
 inline constexpr const char* kSitePrefix = "http://www";
 inline constexpr const char* kSiteSuffix = "com";
 inline constexpr const char* kSiteTakenMessage = "Website already blocked";
+inline constexpr const char* kSiteTooLongMessage =
+    "The website name or keyword is too long: the blocker reads names of at most 254 bytes "
+    "(a letter beyond plain ASCII takes two or more). Nothing was blocked.";
 inline constexpr const char* kSiteNotStoredMessage =
     "The website could not be blocked: the settings store did not take it.";
 inline constexpr const char* kSitesNotRemovedMessage =
@@ -60,6 +68,9 @@ inline constexpr const char* kBlockingNotStoredMessage =
 // ---- Quick-launch programs ----------------------------------------------------------
 
 inline constexpr const char* kProgramTakenMessage = "Name already exixts";
+inline constexpr const char* kProgramTooLongMessage =
+    "The program name is too long: Quick Launch reads names of at most 254 bytes "
+    "(a letter beyond plain ASCII takes two or more). Nothing was saved.";
 inline constexpr const char* kProgramNotStoredMessage =
     "The program could not be saved: the settings store did not take it.";
 inline constexpr const char* kProgramsNotRemovedMessage =
@@ -72,5 +83,9 @@ const char* ProgramFilter();
 // what was not removed, not applied.
 std::string NamesMessage(const std::string& heading, const store::NameList& names,
                          const std::string& closing = {});
+
+// What the panel says when it opens over values of `key` whose names the loader could
+// not read: they take no effect and cannot be listed or removed here.
+std::string SkippedNamesMessage(const std::string& key, const store::SkippedNames& skipped);
 
 }  // namespace quorvel::panel

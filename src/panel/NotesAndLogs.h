@@ -19,6 +19,15 @@ std::string ReadNotes(const std::string& path);
 // created. nullopt when saved; otherwise the message the owner reads.
 std::optional<std::string> SaveNotes(const std::string& path, const std::string& text);
 
+// What Save writes for the box's text `typed` (lines broken by "\n" alone, as the box
+// gives them), when loading read the bytes `loaded` and the box then showed `shown`.
+// Lines the administrator did not touch keep their bytes and their line breaks as
+// stored (a line that is no text in the 8-bit encoding included), so open and Save
+// change nothing; edited lines take the file's most used line break (CR LF, CR or
+// LF; LF for a file without one).
+std::string NotesToSave(const std::string& loaded, const std::string& shown,
+                        const std::string& typed);
+
 inline constexpr const char* kNoLogsFound = "No Logs Found";
 
 // What the Session Logs tab shows: the whole session log, or "No Logs Found" when it

@@ -26,12 +26,20 @@ std::string NotesPage::Path() const {
 }
 
 void NotesPage::LoadNotes() {
-    Text1->setPlainText(FromStored(panel::ReadNotes(Path())));
+    loaded_ = panel::ReadNotes(Path());
+    Text1->setPlainText(FromStored(loaded_));
+    shown_ = ToStored(Text1->toPlainText());
 }
 
 void NotesPage::Command3_Click() {
-    if (const auto failed = panel::SaveNotes(Path(), ToStored(Text1->toPlainText())))
+    const std::string typed = ToStored(Text1->toPlainText());
+    std::string notes = panel::NotesToSave(loaded_, shown_, typed);
+    if (const auto failed = panel::SaveNotes(Path(), notes)) {
         app_.msg.MsgBox(FromStored(*failed), kMbExclamation, FromStored(app_.pv.AppTitle));
+        return;
+    }
+    loaded_ = std::move(notes);
+    shown_ = typed;
 }
 
 }  // namespace quorvel::ui

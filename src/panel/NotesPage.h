@@ -1,6 +1,8 @@
 #pragma once
 // The Notes tab (frame fNt): the owner's notes file in a text box (Text1), kept by
 // "Save" (Command3). The rules are in panel/NotesAndLogs.
+#include <string>
+
 #include "panel/PanelPage.h"
 
 class QPlainTextEdit;
@@ -21,6 +23,11 @@ class NotesPage : public PanelPage {
 
   private:
     std::string Path() const;
+
+    // The notes file's bytes as last loaded or saved, and the box's text as it then
+    // showed them: Save keeps what was not edited as it was stored.
+    std::string loaded_;
+    std::string shown_;
 
     QPlainTextEdit* Text1 = nullptr;
     QPushButton* Command3 = nullptr;

@@ -37,13 +37,16 @@ QSize PanelPage::minimumSizeHint() const {
 }
 
 bool PanelPage::ReportAdded(panel::AddOutcome outcome, const char* takenMessage,
-                            const char* notStoredMessage) {
+                            const char* tooLongMessage, const char* notStoredMessage) {
     const QString title = FromStored(app_.pv.AppTitle);
     switch (outcome) {
         case panel::AddOutcome::Added:
             return true;
         case panel::AddOutcome::Taken:
             app_.msg.MsgBox(takenMessage, kMbInformation, title);
+            return false;
+        case panel::AddOutcome::TooLong:
+            app_.msg.MsgBox(tooLongMessage, kMbExclamation, title);
             return false;
         case panel::AddOutcome::NotStored:
             app_.msg.MsgBox(notStoredMessage, kMbExclamation, title);
@@ -52,6 +55,15 @@ bool PanelPage::ReportAdded(panel::AddOutcome outcome, const char* takenMessage,
             return false;
     }
     return false;
+}
+
+void PanelPage::ShowLoadedNames(QListWidget* list, const store::NameList& names,
+                                const store::SkippedNames& skipped, const char* key) {
+    list->clear();
+    for (const std::string& name : names) list->addItem(FromStored(name));
+    if (!skipped.empty())
+        app_.msg.MsgBox(FromStored(panel::SkippedNamesMessage(key, skipped)), kMbExclamation,
+                        FromStored(app_.pv.AppTitle));
 }
 
 void PanelPage::RemoveMarkedValues(QListWidget* list, const char* key,

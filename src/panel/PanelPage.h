@@ -26,7 +26,11 @@ class PanelPage : public QWidget {
     // the outcome of an add said as the owner needs it (nothing when it was added or
     // blank); true when it was added.
     bool ReportAdded(panel::AddOutcome outcome, const char* takenMessage,
-                     const char* notStoredMessage);
+                     const char* tooLongMessage, const char* notStoredMessage);
+    // Fills `list` with the names loaded from `key` and says which values of it the
+    // loader had to leave out.
+    void ShowLoadedNames(QListWidget* list, const store::NameList& names,
+                         const store::SkippedNames& skipped, const char* key);
     // Deletes the value of each marked item of `list` from `key`, last to first, with
     // its item. An item whose value the store kept stays, and the names are said.
     void RemoveMarkedValues(QListWidget* list, const char* key, const char* notRemovedHeading);

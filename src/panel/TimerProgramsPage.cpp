@@ -74,9 +74,9 @@ QWidget* TimerProgramsPage::BuildDelete() {
 }
 
 void TimerProgramsPage::LoadProgramList() {
-    app_.pv.LoadProgramList(kHkeyCurrentUser, store::kProgramsKey);
-    combo1->clear();
-    for (const std::string& program : app_.pv.ProgramList) combo1->addItem(FromStored(program));
+    const store::SkippedNames skipped =
+        app_.pv.LoadProgramList(kHkeyCurrentUser, store::kProgramsKey);
+    ShowLoadedNames(combo1, app_.pv.ProgramList, skipped, store::kProgramsKey);
 }
 
 void TimerProgramsPage::EnableSave() {
@@ -121,7 +121,8 @@ void TimerProgramsPage::cmdsave_Click() {
     const std::string name = ToStored(txtname->text());
     if (ReportAdded(panel::AddNamedValue(app_.pv.settings, store::kProgramsKey, app_.pv.ProgramList,
                                          name, ToStored(txtloct->text())),
-                    panel::kProgramTakenMessage, panel::kProgramNotStoredMessage))
+                    panel::kProgramTakenMessage, panel::kProgramTooLongMessage,
+                    panel::kProgramNotStoredMessage))
         combo1->addItem(FromStored(name));
     cmdcancel_Click();
 }

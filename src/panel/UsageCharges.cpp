@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "store/Variant.h"
 #include "store/publicVar.h"
 
 namespace quorvel::panel {
@@ -12,8 +13,17 @@ using platform::kHkeyCurrentUser;
 
 namespace {
 
-std::string ReadText(const store::publicVar& pv, const char* name) {
-    return pv.settings.ReadSetting(kHkeyCurrentUser, store::kSettingsKey, name).ToDisplayText();
+store::Variant ReadValue(const store::publicVar& pv, const char* name) {
+    return pv.settings.ReadSetting(kHkeyCurrentUser, store::kSettingsKey, name);
+}
+
+std::optional<std::string> ShownIfStored(const store::Variant& stored, const std::string& shown) {
+    if (stored.IsEmpty()) return std::nullopt;
+    return shown;
+}
+
+bool ShowsAsLoaded(const std::string& box, const std::optional<std::string>& loaded) {
+    return loaded && box == *loaded;
 }
 
 bool WriteText(const store::publicVar& pv, const char* name, const std::string& text) {
@@ -32,9 +42,13 @@ void LoadUsageCharges(const store::publicVar& pv, PanelData& data, UsageCharges&
     const std::optional<RateValues> rates = data.ReadRates();
     for (std::size_t i = 0; i < 4; ++i)
         boxes.cb[i] = RateText(rates ? (*rates)[i].value_or(0.0) : 0.0);
-    boxes.cSymbol = ReadText(pv, "Currency");
-    boxes.cb[4] = ReadText(pv, "MinimumT");
-    boxes.mCharge = ChargeDigits(ReadText(pv, "MinimumC"));
+    const store::Variant currency = ReadValue(pv, "Currency");
+    boxes.cSymbol = currency.ToDisplayText();
+    boxes.loaded.cSymbol = ShownIfStored(currency, boxes.cSymbol);
+    boxes.cb[4] = ReadValue(pv, "MinimumT").ToDisplayText();
+    const store::Variant minimumCharge = ReadValue(pv, "MinimumC");
+    boxes.mCharge = MinimumChargeText(minimumCharge);
+    boxes.loaded.mCharge = ShownIfStored(minimumCharge, boxes.mCharge);
 }
 
 void SaveUsageCharges(const store::publicVar& pv, PanelData& data, UsageCharges& boxes,
@@ -42,11 +56,21 @@ void SaveUsageCharges(const store::publicVar& pv, PanelData& data, UsageCharges&
     if (!data.WriteRates({boxes.cb[0], boxes.cb[1], boxes.cb[2], boxes.cb[3]}))
         notStored.push_back("Rates");
     if (!WriteText(pv, "MinimumT", boxes.cb[4])) notStored.push_back("Minimum Time");
-    // assign() rather than = "0": GCC 12 wrongly warns of overlapping copies (-Wrestrict).
-    if (IsBlankOnly(boxes.mCharge)) boxes.mCharge.assign(1, '0');
-    if (!WriteText(pv, "MinimumC", boxes.mCharge)) notStored.push_back("Minimum Charges");
-    if (boxes.cSymbol.empty()) boxes.cSymbol = firstSymbol;
-    if (!WriteText(pv, "Currency", boxes.cSymbol)) notStored.push_back("Currency Symbol");
+    if (!ShowsAsLoaded(boxes.mCharge, boxes.loaded.mCharge)) {
+        // assign() rather than = "0": GCC 12 wrongly warns of overlapping copies (-Wrestrict).
+        if (IsBlankOnly(boxes.mCharge)) boxes.mCharge.assign(1, '0');
+        if (WriteText(pv, "MinimumC", boxes.mCharge))
+            boxes.loaded.mCharge = boxes.mCharge;
+        else
+            notStored.push_back("Minimum Charges");
+    }
+    if (!ShowsAsLoaded(boxes.cSymbol, boxes.loaded.cSymbol)) {
+        if (boxes.cSymbol.empty()) boxes.cSymbol = firstSymbol;
+        if (WriteText(pv, "Currency", boxes.cSymbol))
+            boxes.loaded.cSymbol = boxes.cSymbol;
+        else
+            notStored.push_back("Currency Symbol");
+    }
 }
 
 std::string FirstBandCaption(std::string_view minimumTime) {
@@ -54,7 +78,14 @@ std::string FirstBandCaption(std::string_view minimumTime) {
 }
 
 bool KeepsChargeKey(char32_t code) {
-    return code <= 26 || (code >= U'0' && code <= U'9');
+    const bool control = code < 0x20 || code == 0x7F;
+    return control || (code >= U'0' && code <= U'9');
+}
+
+std::string MinimumChargeText(const store::Variant& stored) {
+    if (stored.IsEmpty()) return {};
+    // The session's own reading of MinimumC (ChargeRule's ReadMinimums).
+    return std::to_string(stored.ToInt32());
 }
 
 std::string ChargeDigits(std::string_view text) {

@@ -1,15 +1,18 @@
 #include "store/ienann.h"
 
+#include <algorithm>
 #include <array>
 
 namespace quorvel::store {
 
 using namespace platform;
 
-void LoadNameList(Registry& registry, RegKey root, const std::string& path, NameList& list) {
+SkippedNames LoadNameList(Registry& registry, RegKey root, const std::string& path,
+                          NameList& list) {
     list.clear();
+    SkippedNames skipped;
     ScopedKey key(registry);
-    if (registry.OpenKey(root, path, key.out()) != kErrorSuccess) return;
+    if (registry.OpenKey(root, path, key.out()) != kErrorSuccess) return skipped;
     for (std::uint32_t index = 0;; ++index) {
         // A fresh name buffer for every value. Only the data's size matters, so the
         // size is asked for without a buffer: data of any length reports its size.
@@ -24,12 +27,17 @@ void LoadNameList(Registry& registry, RegKey root, const std::string& path, Name
             if (dataSize > 0) list.emplace_back(name.data(), nameLen);
             continue;
         }
-        // A name too long for the buffer is not delivered and cannot be listed.
-        if (status == kErrorMoreData) continue;
+        // A name too long for the buffer is not delivered and cannot be listed. Windows
+        // may not report the length it needed; the buffer's size is then the floor.
+        if (status == kErrorMoreData) {
+            skipped.push_back({index, std::max<std::size_t>(nameLen, kNameBufferSize)});
+            continue;
+        }
         // Any other failure (a store that became unreadable, a handle gone bad)
         // answers every later index the same way: reading on would never end.
         break;
     }
+    return skipped;
 }
 
 }  // namespace quorvel::store

@@ -15,14 +15,25 @@ namespace quorvel::store {
 
 using NameList = std::vector<std::string>;
 
-// The loader's name buffer: a value name of 255 characters or more does not fit
-// (with its NUL) and is not listed.
+// The loader's name buffer: a value name of 255 bytes or more does not fit (with its
+// NUL) and is not listed.
 inline constexpr std::size_t kNameBufferSize = 255;
+
+// A value the loader passed over because its name does not fit the name buffer: its
+// place in the store's order and its name's length in bytes, as far as the store
+// tells it (never less than kNameBufferSize).
+struct SkippedName {
+    std::uint32_t index = 0;
+    std::size_t length = 0;
+    friend bool operator==(const SkippedName&, const SkippedName&) = default;
+};
+using SkippedNames = std::vector<SkippedName>;
 
 // Empties `list`, then appends the name of every value of the key whose data is
 // not empty, in the store's enumeration order. A missing key leaves it empty.
-void LoadNameList(platform::Registry& registry, platform::RegKey root, const std::string& path,
-                  NameList& list);
+// Returns the values left out for their names' length, for the caller to say.
+SkippedNames LoadNameList(platform::Registry& registry, platform::RegKey root,
+                          const std::string& path, NameList& list);
 
 }  // namespace quorvel::store
 

@@ -58,11 +58,12 @@ class publicVar {
     // exit status after which the kiosk service does not start it again.
     bool QuitConfirmed = false;
 
-    void LoadProgramList(platform::RegKey root, const std::string& path) {
-        LoadNameList(os.registry, root, path, ProgramList);
+    // Each gives back the values left out for their names' length.
+    SkippedNames LoadProgramList(platform::RegKey root, const std::string& path) {
+        return LoadNameList(os.registry, root, path, ProgramList);
     }
-    void LoadSiteList(platform::RegKey root, const std::string& path) {
-        LoadNameList(os.registry, root, path, SiteList);
+    SkippedNames LoadSiteList(platform::RegKey root, const std::string& path) {
+        return LoadNameList(os.registry, root, path, SiteList);
     }
 };
 

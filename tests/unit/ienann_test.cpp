@@ -80,6 +80,20 @@ TYPED_TEST(NameLists, ANameTooLongForTheNameBufferIsLeftOutAndTheRestListed) {
     EXPECT_EQ(this->Load(), InStoreOrder(this->store.registry, kUrlsKey, {fits, "after"}));
 }
 
+// The loader says what it left out, so the panel can tell the owner (the in-memory
+// store reports a long name's length as the file store does).
+TEST(NameListSkips, EachNameTooLongIsReportedWithItsPlaceAndLength) {
+    MemoryStore store;
+    store::mdlRegistry(store.registry).CreateSettingsKey(kHkeyCurrentUser, kUrlsKey);
+    for (const std::string& name : {std::string(254, 'f'), std::string(255, 't'),
+                                    std::string("after"), std::string(300, 'l')})
+        PutRaw(store.registry, kUrlsKey, name, 1, "x");
+    NameList list;
+    EXPECT_EQ(store::LoadNameList(store.registry, kHkeyCurrentUser, kUrlsKey, list),
+              (store::SkippedNames{{1, 255}, {3, 300}}));
+    EXPECT_EQ(list, (NameList{std::string(254, 'f'), "after"}));
+}
+
 TYPED_TEST(NameLists, AStoreThatFailsEveryEnumerationEndsTheLoad) {
     this->Put("games", 1, "x");
     FailingRegistry failing(this->store.registry);

@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "blocker/frmBlocks.h"
+#include "panel/NamedValues.h"
 #include "platform/fake/MemoryRegistry.h"
+#include "ui/Text.h"
 #include "widget/PanelRig.h"
 
 namespace quorvel::test {
@@ -117,6 +119,26 @@ TEST_F(BlockWebsitesTest, WithoutItsKeyBlockSaysSoAndTheListStaysAsStored) {
     EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
     EXPECT_NE(boxes.shown[0].text.find("could not be blocked"), std::string::npos);
     EXPECT_EQ(page.findChild<QListWidget*>("List1")->count(), 0);
+}
+
+// A keyword the blocker could not read back would be stored and never block; one
+// stored by another tool is said when the panel opens.
+TEST_F(BlockWebsitesTest, AKeywordTooLongToBeReadBackIsRefusedOrSaid) {
+    for (const auto& [name, readable] : NameLengths()) {
+        boxes.shown.clear();
+        Block(name);
+        EXPECT_EQ(!Address(ui::ToStored(name)).empty(), readable) << name.size();
+        EXPECT_EQ(boxes.texts(),
+                  readable ? store::NameList{} : store::NameList{panel::kSiteTooLongMessage});
+    }
+    StoreSite(std::string(300, 'x'));
+    const store::NameList blocked = Listed();
+    boxes.shown.clear();
+    ClosePanel();
+    EXPECT_EQ(Listed(), blocked);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.find("\"Software\\Quorvel\\URLs\" holds"), std::string::npos);
+    EXPECT_NE(boxes.shown[0].text.find("a name of 300 bytes"), std::string::npos);
 }
 
 TEST_F(BlockWebsitesTest, RemoveTakesOnlyTheMarkedAndSelectAllMarksEvery) {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTest>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include "panel/Configuration.h"
 #include "platform/fake/MemoryRegistry.h"
 #include "session/ChargeRule.h"
+#include "ui/Text.h"
 #include "widget/PanelRig.h"
 
 namespace quorvel::test {
@@ -184,6 +186,14 @@ TEST_F(ConfigurationTest, MinimumChargesHoldsDigitsOnlyHoweverTextArrives) {
                  "3");
          },
          "4123"},
+        {"Delete at the start, as the keyboard sends it",
+         [&] {
+             box->setCursorPosition(0);
+             // With its text, U+007F, as the X keyboard hands the key over.
+             QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Delete, QString(QChar(0x7F)),
+                                 Qt::NoModifier);
+         },
+         "123"},
         {"pasted 10 000 characters", [&] { box->setText(QString(10000, '9')); }, "999999999"},
         {"non-ASCII digits",
          [&] {
@@ -197,6 +207,41 @@ TEST_F(ConfigurationTest, MinimumChargesHoldsDigitsOnlyHoweverTextArrives) {
         c.enter();
         EXPECT_EQ(box->text(), c.expected) << c.how;
     }
+}
+
+// A minimum charge and a currency written by another tool: the box shows what the
+// session uses, and an Apply that did not touch them leaves them as stored.
+TEST_F(ConfigurationTest, StoredChargeAndSymbolAreShownAsUsedAndKeptByAnApplyThatLeftThem) {
+    struct Case {
+        store::Variant stored;
+        int type;
+        const char* shown;
+    };
+    for (const Case& c : {Case{"12.5", 1, "12"}, Case{"13.5", 1, "14"}, Case{"12.6", 1, "13"},
+                          Case{" 8 mins", 1, "8"}, Case{"0012", 1, "12"}, Case{"abc", 1, "0"},
+                          Case{"-5", 1, "-5"}, Case{"2147483647", 1, "2147483647"},
+                          Case{"99999999999", 1, "0"}, Case{std::int32_t{12}, 4, "12"}}) {
+        SetSetting("MinimumC", c.stored, c.type);
+        ClosePanel();
+        EXPECT_EQ(Box("mCharge")->text(), c.shown) << c.stored.ToText();
+        EXPECT_EQ(std::to_string(session::ReadMinimums(t.pv.settings).minimumCharge), c.shown);
+        Apply();
+        EXPECT_EQ(t.pv.settings.ReadSetting(kHkeyCurrentUser, store::kSettingsKey, "MinimumC"),
+                  c.type == 1 ? store::Variant(c.stored.ToText() + '\0') : c.stored);
+    }
+    for (const std::string symbol : {"EURO", "Fr.", "\xA4 old", "\xE2\x82\xAC\xE2\x82\xAC"}) {
+        SetSetting("Currency", symbol, 1);
+        ClosePanel();
+        EXPECT_EQ(Currency()->currentText(), ui::FromStored(symbol)) << symbol;
+        Apply();
+        EXPECT_EQ(Setting("Currency"), symbol) << "not a byte changed, not cut";
+    }
+    // Edited, a symbol is held to three characters and stored.
+    Type(Currency()->lineEdit(), "XY");
+    Apply();
+    EXPECT_EQ(Setting("Currency"),
+              "\xE2\x82\xAC\xE2\x82\xAC"
+              "X");
 }
 
 TEST_F(ConfigurationTest, ApplyAnsweredNoPutsBackWhatIsStoredAndWritesNothing) {

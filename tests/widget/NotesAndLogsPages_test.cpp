@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTextBlock>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 
 namespace quorvel::test {
 namespace {
+
+using namespace std::string_literals;
 
 class NotesPageTest : public PanelRig {
   protected:
@@ -45,6 +48,33 @@ TEST_F(NotesPageTest, TheNotesAreKeptExactlyAsTypedAndShownOnceOnReopening) {
     Reopen();
     EXPECT_EQ(Text1()->toPlainText(), typed);
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+// The notes as another editor left them: opened and saved, not a byte changes.
+TEST_F(NotesPageTest, OpenAndSaveLeaveTheFileAsItWas) {
+    for (const std::string& notes :
+         {std::string("one\r\ntwo\r\n"), std::string("one\rtwo\r"), std::string("one\ntwo"),
+          std::string("lf\ncrlf\r\ncr\rcr lf\r\r\n\n"),
+          "till \x80\xFE\r\ncaf\xE9\r\n\xC3\r\n\xC3\xA9\xA0 end"s,
+          "nbsp\xC2\xA0tab\t\x00nul\r\n"s}) {
+        WriteFileBytes(NotesFile(), notes);
+        ClosePanel();
+        Save();
+        EXPECT_EQ(ReadFileBytes(NotesFile()), notes);
+        Save();
+        EXPECT_EQ(ReadFileBytes(NotesFile()), notes) << "saved twice";
+    }
+}
+
+TEST_F(NotesPageTest, EditedNotesKeepTheirLineBreaksAndTheLinesNotEdited) {
+    WriteFileBytes(NotesFile(), "caf\xE9\r\nfloat 50\r\nend"s);
+    QTextCursor line(Text1()->document()->findBlockByNumber(1));
+    line.movePosition(QTextCursor::EndOfBlock);
+    line.insertText(" + 20");
+    Text1()->moveCursor(QTextCursor::End);
+    Text1()->insertPlainText("\nnew line");
+    Save();
+    EXPECT_EQ(ReadFileBytes(NotesFile()), "caf\xE9\r\nfloat 50 + 20\r\nend\r\nnew line"s);
 }
 
 TEST_F(NotesPageTest, UnsavedEditsAreGoneOnReopening) {

@@ -48,6 +48,16 @@ class PanelRig : public WidgetRig {
         store::LoadNameList(*t.registry, platform::kHkeyCurrentUser, key, names);
         return names;
     }
+    // Names about the longest the list loader reads back (254 bytes as stored), in
+    // ASCII and in two-byte letters, and whether each can be read back.
+    static std::vector<std::pair<QString, bool>> NameLengths() {
+        const QString e = QString::fromUtf8("\xC3\xA9");
+        return {{QString(254, 'a'), true},
+                {QString(255, 'b'), false},
+                {e.repeated(127), true},
+                {e.repeated(128), false},
+                {QString(4000, 'c'), false}};
+    }
     // The items of a list box of the panel, first to last.
     store::NameList Items(const char* listName) {
         store::NameList items;

@@ -10,6 +10,7 @@
 
 #include "panel/NamedValues.h"
 #include "platform/fake/MemoryRegistry.h"
+#include "ui/Text.h"
 #include "widget/PanelRig.h"
 
 namespace quorvel::test {
@@ -102,6 +103,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProgramNameTakenTest,
                                            Taken{"Blanks", "Editor", "  Editor "},
                                            Taken{"LetterCase", "Editor", "EDITOR"}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+// A name Quick Launch could not read back would be saved and never offered.
+TEST_F(TimerProgramsTest, ANameTooLongToBeReadBackIsRefused) {
+    for (const auto& [name, readable] : NameLengths()) {
+        boxes.shown.clear();
+        Save(name, "/usr/bin/editor");
+        EXPECT_EQ(Path(ui::ToStored(name)).empty(), !readable) << name.size();
+        EXPECT_EQ(boxes.texts(),
+                  readable ? store::NameList{} : store::NameList{panel::kProgramTooLongMessage});
+    }
+    EXPECT_EQ(Listed(), Stored());
+}
 
 TEST_F(TimerProgramsTest, WithoutItsKeySaveSaysSoAndListsNothing) {
     TestPlatform bare(std::make_unique<platform::MemoryRegistry>());
