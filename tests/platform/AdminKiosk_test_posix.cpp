@@ -62,6 +62,9 @@ class AdminKiosk : public ::testing::Test {
         // As Debian's LightDM leaves it: the display manager chosen, no conf.d folder.
         Write("etc/X11/default-display-manager", "/usr/sbin/lightdm\n");
         Write("etc/lightdm/lightdm.conf", "[Seat:*]\n#autologin-user=\n");
+        // Folders every Debian system has.
+        for (const char* folder : {"etc/systemd/system", "home"})
+            fs::create_directories(root / folder);
         fs::create_directories(root / "var/lib/quorvel");
         ASSERT_EQ(::chown((root / "var/lib/quorvel").c_str(), kProgramUid, kProgramUid), 0);
         fs::permissions(root / "var/lib/quorvel", fs::perms::owner_all);

@@ -458,11 +458,14 @@ int Undo(const SetupOptions& options, std::ostream& out, std::ostream& err) {
             else
                 out << "Disabled " << entry.what << "\n";
         } else if (entry.kind == "account") {
-            if (system.account(entry.what) &&
-                system.run({"userdel", "--remove", entry.what}, output) != 0)
-                failure = output;
-            else
-                out << "Removed the account " << entry.what << " and its home\n";
+            // An account already gone (removed by the owner, or by an undo cut short)
+            // is nothing to take back.
+            if (system.account(entry.what)) {
+                if (system.run({"userdel", "--remove", entry.what}, output) != 0)
+                    failure = output;
+                else
+                    out << "Removed the account " << entry.what << " and its home\n";
+            }
         } else if (entry.kind == "added") {
             fs::remove(system(entry.what), ec);
             if (ec)
