@@ -15,20 +15,15 @@ e2e_home
 e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
 e2e_start_x 1024x768
 a11y_start
-# The guest's browser, maximised and holding the focus, as LightDM's autologin leaves
-# the desktop on a cafe PC.
-e2e_bg browser xmessage -buttons "" -title "Guest browser" "the guest's browser"
-e2e_wait 30 "the stand-in browser" e2e_visible_window '^Guest browser$'
-BROWSER=$(e2e_visible_window '^Guest browser$')
-wmctrl -i -r "$BROWSER" -b add,maximized_vert,maximized_horz || e2e_fail "cannot maximise the browser"
-xdotool windowactivate "$BROWSER" 2>/dev/null || true
-e2e_wait 30 "the browser to have the focus" e2e_active "$BROWSER"
+e2e_start_guest_browser
+xdotool windowactivate "$E2E_BROWSER" 2>/dev/null || true
+e2e_wait 30 "the browser to have the focus" e2e_active "$E2E_BROWSER"
 e2e_start_quorvel
 e2e_wait 30 "the lock" e2e_lock_in_place
 
 panel_open
 PANEL=$(e2e_visible_window '^Control Panel$')
-e2e_wait 10 "the panel above the guest's browser" e2e_stacked_above "$PANEL" "$BROWSER"
+e2e_wait 10 "the panel above the guest's browser" e2e_stacked_above "$PANEL" "$E2E_BROWSER"
 e2e_wait 10 "the panel to be the active window" e2e_active "$PANEL"
 e2e_wait 10 "the keyboard focus in the panel" e2e_focused "$PANEL"
 a11y find filler Security || e2e_fail "the panel did not open on the Security page"

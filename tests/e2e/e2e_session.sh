@@ -11,11 +11,7 @@ e2e_home
 e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
 session_set_charges 10 15 20 25 1 7 Rs
 e2e_start_x 1024x768
-# The guest's browser, maximised, as LightDM's autologin leaves the desktop.
-e2e_bg browser xmessage -buttons "" -title "Guest browser" "the guest's browser"
-e2e_wait 30 "the stand-in browser" e2e_visible_window '^Guest browser$'
-BROWSER=$(e2e_visible_window '^Guest browser$')
-wmctrl -i -r "$BROWSER" -b add,maximized_vert,maximized_horz || e2e_fail "cannot maximise the browser"
+e2e_start_guest_browser
 e2e_start_quorvel
 e2e_wait 30 "the lock" e2e_lock_in_place
 
@@ -34,10 +30,10 @@ e2e_shot "$E2E_NAME-first-seconds"
 
 # A click in the browser reaches it and gives it the focus, and the timer window with
 # its Logout stays above it: the desktop has no task bar to bring it back.
-read -r bx by bw bh < <(e2e_geometry "$BROWSER")
+read -r bx by bw bh < <(e2e_geometry "$E2E_BROWSER")
 xdotool mousemove $((bx + 20)) $((by + bh / 2)) click 1
-e2e_wait 10 "the browser to take the focus on a click" e2e_active "$BROWSER"
-e2e_stacked_above "$timer" "$BROWSER" || e2e_fail "a click in the browser buried the timer window"
+e2e_wait 10 "the browser to take the focus on a click" e2e_active "$E2E_BROWSER"
+e2e_stacked_above "$timer" "$E2E_BROWSER" || e2e_fail "a click in the browser buried the timer window"
 
 # Close requests (the window manager's close, Alt+F4) leave the window and its clock
 # alone.

@@ -246,6 +246,15 @@ e2e_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 # The window manager names the window as the active one (_NET_ACTIVE_WINDOW).
 e2e_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 
+# A stand-in for the guest's browser: a plain window, maximised, as LightDM's autologin
+# leaves a cafe PC's desktop. Its window id is in E2E_BROWSER.
+e2e_start_guest_browser() {
+    e2e_bg browser xmessage -buttons "" -title "Guest browser" "the guest's browser"
+    e2e_wait 30 "the stand-in browser" e2e_visible_window '^Guest browser$'
+    E2E_BROWSER=$(e2e_visible_window '^Guest browser$')
+    wmctrl -i -r "$E2E_BROWSER" -b add,maximized_vert,maximized_horz || e2e_fail "cannot maximise the browser"
+}
+
 # e2e_stacked_above UPPER LOWER: the window manager stacks UPPER above LOWER.
 e2e_stacked_above() {
     local order
