@@ -36,8 +36,7 @@ constexpr const char* kLightdmFile = "/etc/lightdm/lightdm.conf.d/50-quorvel.con
 constexpr const char* kXorgFile = "/etc/X11/xorg.conf.d/50-quorvel-kiosk.conf";
 constexpr const char* kRecordFolder = "/var/lib/quorvel-kiosk";
 // Enabled in this order; undo disables in the other.
-const std::vector<std::string> kUnits = {"lightdm.service", "quorvel-wm.service",
-                                         "quorvel.service"};
+constexpr const char* kUnits[] = {"lightdm.service", "quorvel-wm.service", "quorvel.service"};
 
 void Usage(std::ostream& err) {
     err << "usage: quorvel-admin kiosk setup [--admin-password P] [--guest-password P]"
@@ -420,7 +419,7 @@ int Setup(const SetupOptions& options, std::ostream& out, std::ostream& err) {
         if (changed) done.push_back("Wrote " + path);
     }
 
-    for (const auto& unit : kUnits) {
+    for (const std::string unit : kUnits) {
         if (system.run({"systemctl", "is-enabled", "--quiet", unit}, output) == 0) continue;
         if (!record.add("enabled", unit, error)) {
             err << "quorvel-admin kiosk: " << error << "\n";
