@@ -4,6 +4,7 @@
 #include "login/frmstart.h"
 #include "panel/frmCtrlpnl.h"
 #include "session/frmtimer2.h"
+#include "ui/Foreground.h"
 
 namespace quorvel::ui {
 
@@ -19,7 +20,7 @@ void frmNavigation::CloseLock() {
 }
 
 void frmNavigation::OpenPanel() {
-    forms_.Get<frmCtrlpnl>().show();
+    ShowInFront(forms_.Get<frmCtrlpnl>(), instance_);
 }
 
 void frmNavigation::LoadBlocker() {

@@ -5,12 +5,13 @@
 # session log and brings back the login screen with the session as the previous one.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/session_lib.sh"
-e2e_require Xvfb openbox xdotool wmctrl xprop xwininfo import sqlcipher
+e2e_require Xvfb openbox xdotool wmctrl xprop xwininfo xmessage import sqlcipher
 
 e2e_home
 e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
 session_set_charges 10 15 20 25 1 7 Rs
 e2e_start_x 1024x768
+e2e_start_guest_browser
 e2e_start_quorvel
 e2e_wait 30 "the lock" e2e_lock_in_place
 
@@ -26,6 +27,13 @@ login_time=$(session_timers LoginTime)
 e2e_wait 10 "the first second in the title bar" title_is "0 : 0 : 1: Quorvel Timer"
 e2e_wait 10 "the minimum charge stored" stored_is Amount 7
 e2e_shot "$E2E_NAME-first-seconds"
+
+# A click in the browser reaches it and gives it the focus, and the timer window with
+# its Logout stays above it: the desktop has no task bar to bring it back.
+read -r bx by bw bh < <(e2e_geometry "$E2E_BROWSER")
+xdotool mousemove $((bx + 20)) $((by + bh / 2)) click 1
+e2e_wait 10 "the browser to take the focus on a click" e2e_active "$E2E_BROWSER"
+e2e_stacked_above "$timer" "$E2E_BROWSER" || e2e_fail "a click in the browser buried the timer window"
 
 # Close requests (the window manager's close, Alt+F4) leave the window and its clock
 # alone.
