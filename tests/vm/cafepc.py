@@ -120,13 +120,14 @@ class Shell:
         self.pending = b""
 
     def run(self, command, timeout=60, check=True):
-        """Runs COMMAND (bash) in a subshell with no input; returns (status, output).
-        With CHECK, a non-zero status raises."""
+        """Runs COMMAND (bash) in the shell itself, so that what it exports stays,
+        with no input; returns (status, output). With CHECK, a non-zero status
+        raises."""
         self._drain()
         token = secrets.token_hex(6)
         # The markers are printed by printf from pieces, so a shell that echoed its
         # input could never fake them.
-        script = (f"printf '%s\\n' 'B{token[:3]}''{token[3:]}'; ( {command}\n) </dev/null 2>&1; "
+        script = (f"printf '%s\\n' 'B{token[:3]}''{token[3:]}'; {{ {command}\n}} </dev/null 2>&1; "
                   f"printf '%s E%s\\n' \"$?\" '{token}'\n")
         self.sock.sendall(script.encode())
         framed = re.compile(rb"B" + token.encode() + rb"\n(.*?)(\d+) E" + token.encode() + rb"\n", re.S)

@@ -201,8 +201,11 @@ class Checks:
         wait_for("the question before quitting", lambda: self.pc.visible_window(r"^Quorvel \(DE\)$"),
                  STEP_LIMIT)
         self.pc.keys("alt", "y")
+        # Stopped for good: "inactive", not waiting to restart, and ended with the one
+        # status after which the unit does not restart it.
         wait_for("the service stopped after Quit", lambda: self.service_state() == "inactive", STEP_LIMIT)
-        check(self.pc.sh("systemctl show -p NRestarts --value quorvel.service") is not None, "")
+        status = self.pc.sh("systemctl show -p ExecMainStatus --value quorvel.service")
+        check(status == quit_status(), f"the program ended with {status} after Quit, not {quit_status()}")
         self.pc.sh("systemctl start quorvel.service")
         self.wait_lock("the lock after starting the service again", BOOT_LIMIT)
         log("6: the panel came up on top and focused; a tab click, typing and Quit worked")
@@ -235,6 +238,12 @@ NOTES_TAB_X = 0
 NOTES_SAVE_X = 0
 NOTES_SAVE_Y = 0
 QUIT_X = 0
+
+
+def quit_status():
+    """The status the program ends with after "Quit", as its source declares it."""
+    with open(os.path.join(HERE, "..", "..", "src", "startup", "ExitStatus.h")) as header:
+        return re.search(r"kExitQuit = (\d+);", header.read()).group(1)
 
 
 def main():
