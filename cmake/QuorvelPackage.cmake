@@ -6,10 +6,11 @@
 #   /usr/bin/quorvel, /usr/bin/quorvel-admin
 #   /lib/systemd/system/quorvel.service, quorvel-wm.service (installed, not enabled)
 #   /usr/libexec/quorvel/       the display manager's hooks and the guest session's launch agent
+#   /usr/share/xsessions/quorvel-guest.desktop   the guest's desktop session
 #   /usr/share/quorvel/         the program's data files; kiosk/ holds the accounts
-#                               the hooks use and the templates the owner's guide
-#                               copies into /etc (the package itself puts nothing
-#                               in /etc: removing it leaves no file behind)
+#                               the hooks use and the templates `quorvel-admin kiosk
+#                               setup` installs into /etc (the package itself puts
+#                               nothing in /etc: removing it leaves no file behind)
 #   /usr/share/doc/quorvel/     README, owner's guide, changelog, copyright
 #   desktop entry, icon, man pages
 set(pkg "${PROJECT_SOURCE_DIR}/packaging")
@@ -40,7 +41,9 @@ install(FILES README.md docs/owner-guide.md "${pkg}/debian/copyright" "${staged}
 install(FILES "${pkg}/quorvel.service" "${pkg}/quorvel-wm.service" DESTINATION /lib/systemd/system)
 install(TARGETS quorvel-launch-agent RUNTIME DESTINATION libexec/quorvel)
 install(PROGRAMS "${pkg}/kiosk/display-setup" "${pkg}/kiosk/session-wrapper" "${pkg}/kiosk/session-cleanup"
-  DESTINATION libexec/quorvel)
+  "${pkg}/kiosk/guest-session" DESTINATION libexec/quorvel)
+# The guest's desktop session, which LightDM's autologin-session names.
+install(FILES "${pkg}/kiosk/quorvel-guest.desktop" DESTINATION share/xsessions)
 install(FILES "${pkg}/kiosk/lightdm.conf" "${pkg}/kiosk/xorg-kiosk.conf" "${pkg}/kiosk/openbox-rc.xml"
   "${pkg}/kiosk/kiosk.conf" DESTINATION share/quorvel/kiosk)
 # Whatever the program's data folder holds (pages, pictures) goes with it.
@@ -71,7 +74,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the binaries link is found by dpkg-shlibdeps; these are what the maintainer
 # scripts and the display manager's hooks run.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser, xauth, x11-xserver-utils, procps")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "lightdm, openbox")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "lightdm, openbox, firefox-esr")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   "${pkg}/debian/postinst;${pkg}/debian/prerm;${pkg}/debian/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

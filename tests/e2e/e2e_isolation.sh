@@ -87,7 +87,12 @@ cat >"$E2E_TMP/kiosk.conf" <<EOF
 QUORVEL_ACCOUNT=$PROGRAM_USER
 QUORVEL_WM_ACCOUNT=root
 QUORVEL_GUEST_ACCOUNT=$GUEST_USER
+QUORVEL_GUEST_SESSION="$E2E_TMP/bin/session-mark --started"
 EOF
+# The guest's session command: it notes who it runs as and that it was given its
+# argument.
+printf '#!/bin/sh\necho "$(id -un) $*" > "%s"\n' "$GUEST_HOME/session-ran" >"$E2E_TMP/bin/session-mark"
+chmod 755 "$E2E_TMP/bin/session-mark"
 QUORVEL_KIOSK_CONF=$E2E_TMP/kiosk.conf "$HOOKS/display-setup" || e2e_fail "display-setup failed"
 
 # ---- The program, as its own account, with no cookie at all ------------------------------
@@ -105,9 +110,17 @@ install -d -m 700 -o "$GUEST_USER" -g "$GUEST_USER" "$GUEST_HOME/run"
 GUEST_AUTHORITY=$GUEST_HOME/run/xauthority
 as "$GUEST_USER" "$GUEST_HOME" touch "$GUEST_AUTHORITY"
 as "$GUEST_USER" "$GUEST_HOME" xauth -q -f "$GUEST_AUTHORITY" add "$DISPLAY" . "$cookie"
+# LightDM runs the session file's Exec= through the wrapper.
 XAUTHORITY_OF_CALL=$GUEST_AUTHORITY as "$GUEST_USER" "$GUEST_HOME" \
     env QUORVEL_KIOSK_CONF="$E2E_TMP/kiosk.conf" QUORVEL_LAUNCH_AGENT="$E2E_TMP/bin/quorvel-launch-agent" \
-    "$HOOKS/session-wrapper" true >>"$E2E_TMP/session.log" 2>&1 || e2e_fail "the session-wrapper failed"
+    "$HOOKS/session-wrapper" "$HOOKS/guest-session" >>"$E2E_TMP/session.log" 2>&1 ||
+    e2e_fail "the session-wrapper failed"
+# The session went through Debian's start-up (/etc/X11/Xsession notes each session it
+# starts) into the command kiosk.conf names.
+grep -q "X session started for $GUEST_USER" "$GUEST_HOME/.xsession-errors" 2>/dev/null ||
+    e2e_fail "Debian's /etc/X11/Xsession did not run for the guest's session"
+[ "$(cat "$GUEST_HOME/session-ran" 2>/dev/null)" = "$GUEST_USER --started" ] ||
+    e2e_fail "the guest's session command did not run as the guest: $(cat "$GUEST_HOME/session-ran" 2>&1)"
 agent_running() { pgrep -u "$GUEST_USER" -f quorvel-launch-agent; }
 e2e_wait 30 "the launch agent in the guest's session" agent_running
 as_guest xauth -f "$GUEST_AUTHORITY" list | grep -q "$cookie" &&
@@ -137,9 +150,9 @@ refused "read the program's environment" cat "/proc/$E2E_QUORVEL/environ"
 refused "kill the program" kill -KILL "$E2E_QUORVEL"
 refused "stop the program" kill -TERM "$E2E_QUORVEL"
 refused "connect without the cookie" env XAUTHORITY=/dev/null xdpyinfo
-# Debian's session scripts run this very command for the desktop account (the owner's
-# guide diverts them); from an untrusted client the server refuses it, whatever xhost
-# itself reports.
+# Debian's session scripts have just run this very command for the desktop account
+# (35x11-common_xhost-local); from an untrusted client the server refuses it, whatever
+# xhost itself reports.
 as_guest xhost +SI:localuser:"$GUEST_USER" >>"$E2E_TMP/attacks.log" 2>&1 || true
 refused "grant itself trusted access" env XAUTHORITY=/dev/null xdpyinfo
 xhost | grep -qi "$GUEST_USER" && e2e_fail "the guest's account is in the display's access list"

@@ -1,29 +1,52 @@
 #!/usr/bin/env bash
 # The control panel's shell on the real program, worked through the accessibility bus:
-# the admin's sign-in opens it on the Security page, every tab shows its page, "Close
-# Control Panel" and the window manager's close both return to the locked login
-# screen, "Quit" answered No changes nothing and answered Yes ends the program.
+# the admin's sign-in opens it on the Security page, on top of the guest's maximised
+# browser and with the keyboard focus; clicks of the pointer reach its tabs and its
+# "Close Control Panel"; every tab shows its page, "Close Control Panel" and the window
+# manager's close both return to the locked login screen, "Quit" answered No changes
+# nothing and answered Yes ends the program.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/session_lib.sh"
 source "$(dirname "$0")/a11y_lib.sh"
 source "$(dirname "$0")/panel_lib.sh"
-e2e_require Xvfb openbox xdotool xprop xwininfo import wmctrl dbus-daemon
+e2e_require Xvfb openbox xdotool xprop xwininfo import wmctrl xmessage dbus-daemon
 
 e2e_home
 e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
 e2e_start_x 1024x768
 a11y_start
+# The guest's browser, maximised and holding the focus, as LightDM's autologin leaves
+# the desktop on a cafe PC.
+e2e_bg browser xmessage -buttons "" -title "Guest browser" "the guest's browser"
+e2e_wait 30 "the stand-in browser" e2e_visible_window '^Guest browser$'
+BROWSER=$(e2e_visible_window '^Guest browser$')
+wmctrl -i -r "$BROWSER" -b add,maximized_vert,maximized_horz || e2e_fail "cannot maximise the browser"
+xdotool windowactivate "$BROWSER" 2>/dev/null || true
+e2e_wait 30 "the browser to have the focus" e2e_active "$BROWSER"
 e2e_start_quorvel
 e2e_wait 30 "the lock" e2e_lock_in_place
 
 panel_open
+PANEL=$(e2e_visible_window '^Control Panel$')
+e2e_wait 10 "the panel above the guest's browser" e2e_stacked_above "$PANEL" "$BROWSER"
+e2e_wait 10 "the panel to be the active window" e2e_active "$PANEL"
+e2e_wait 10 "the keyboard focus in the panel" e2e_focused "$PANEL"
 a11y find filler Security || e2e_fail "the panel did not open on the Security page"
 e2e_input_free || e2e_fail "the input is still held with the panel open"
+# The pointer reaches the panel: a click on a tab shows its page, a click in the notes
+# box and what is typed then lands there (not in the browser).
+panel_click "page tab" Notes
+a11y_wait 10 "the Notes page after a click on its tab" find filler Notes
+panel_click text Notes
+xdotool type --delay 30 "typed at the counter"
+e2e_wait 10 "the typed text in the notes box" a11y_read_is "typed at the counter" text Notes
+e2e_shot "$E2E_NAME-panel-over-browser"
 for caption in "${PANEL_TABS[@]}"; do
     panel_tab "$caption"
 done
 e2e_shot "$E2E_NAME-panel"
-panel_close
+panel_click "push button" "Close Control Panel"
+e2e_wait 30 "the lock after a click on Close Control Panel" e2e_lock_in_place
 
 # The window manager's close is "Close Control Panel" too.
 panel_open

@@ -59,6 +59,9 @@ e2e_wait 10 "From to show $FIRST" a11y_read_is "$FIRST" "spin button" From
 e2e_shot "$E2E_NAME-report-tab"
 a11y press "push button" "Generate Report" || e2e_fail "cannot press Generate Report"
 e2e_wait 30 "the report window" e2e_visible_window '^User Report$'
+REPORT=$(e2e_visible_window '^User Report$')
+e2e_wait 10 "the report window to be the active one" e2e_active "$REPORT"
+e2e_wait 10 "the keyboard focus in the report window" e2e_focused "$REPORT"
 a11y_wait 10 "the report's page line" find label "Page 1 of 1"
 e2e_shot "$E2E_NAME-report-window"
 

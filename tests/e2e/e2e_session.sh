@@ -5,17 +5,28 @@
 # the session log and brings back the login screen with the session as the previous one.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/session_lib.sh"
-e2e_require Xvfb openbox xdotool wmctrl xprop xwininfo import sqlcipher
+e2e_require Xvfb openbox xdotool wmctrl xprop xwininfo xmessage import sqlcipher
 
 e2e_home
 e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
 session_set_charges 10 15 20 25 1 7 Rs
 e2e_start_x 1024x768
+# The guest's browser, maximised, as LightDM's autologin leaves the desktop.
+e2e_bg browser xmessage -buttons "" -title "Guest browser" "the guest's browser"
+e2e_wait 30 "the stand-in browser" e2e_visible_window '^Guest browser$'
+BROWSER=$(e2e_visible_window '^Guest browser$')
+wmctrl -i -r "$BROWSER" -b add,maximized_vert,maximized_horz || e2e_fail "cannot maximise the browser"
 e2e_start_quorvel
 e2e_wait 30 "the lock" e2e_lock_in_place
 
 session_sign_in
 timer=$TIMER_WINDOW
+# A click in the browser reaches it and gives it the focus, and the timer window with
+# its Logout stays above it: the desktop has no task bar to bring it back.
+read -r bx by bw bh < <(e2e_geometry "$BROWSER")
+xdotool mousemove $((bx + 20)) $((by + bh / 2)) click 1
+e2e_wait 10 "the browser to take the focus on a click" e2e_active "$BROWSER"
+e2e_stacked_above "$timer" "$BROWSER" || e2e_fail "a click in the browser buried the timer window"
 [ "$(session_timers Status)" = 0x1 ] || e2e_fail "Status is not 1 during the session"
 [ -n "$(session_timers SessionId)" ] || e2e_fail "the session has no identity"
 date_text=$(session_timers Date)

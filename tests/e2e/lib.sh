@@ -172,8 +172,12 @@ e2e_start_session_bus() {
     export DBUS_SESSION_BUS_ADDRESS
 }
 
+# The window manager as the cafe PC runs it (quorvel-wm.service): the package's own
+# configuration, so that what it binds is what the tests click through.
+E2E_OPENBOX_RC=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../packaging/kiosk" && pwd)/openbox-rc.xml
 e2e_start_openbox() {
-    e2e_bg openbox openbox --sm-disable
+    [ -r "$E2E_OPENBOX_RC" ] || e2e_fail "no window manager configuration at $E2E_OPENBOX_RC"
+    e2e_bg openbox openbox --sm-disable --config-file "$E2E_OPENBOX_RC"
     e2e_wait 60 "openbox to manage the screen" e2e_wm_running
 }
 
@@ -241,6 +245,16 @@ e2e_covers_screen() { [ "$(e2e_geometry "$1")" = "0 0 $(e2e_screen_size)" ]; }
 e2e_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 # The window manager names the window as the active one (_NET_ACTIVE_WINDOW).
 e2e_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# e2e_stacked_above UPPER LOWER: the window manager stacks UPPER above LOWER.
+e2e_stacked_above() {
+    local order
+    order=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*' | while read -r id; do echo $((id)); done)
+    local upper lower
+    upper=$(grep -nx "$(($1))" <<<"$order" | cut -d: -f1)
+    lower=$(grep -nx "$(($2))" <<<"$order" | cut -d: -f1)
+    [ -n "$upper" ] && [ -n "$lower" ] && [ "$upper" -gt "$lower" ]
+}
 
 # Top-most: the window asks for the "above" layer and is the highest managed window.
 e2e_top_most() {

@@ -52,5 +52,13 @@ panel_close() {
     e2e_wait 30 "the lock after closing the panel" e2e_lock_in_place
 }
 
+# panel_click ROLE NAME: a real click of the pointer on the control's middle, as the
+# owner's mouse gives it (through the window manager, not the accessibility bus).
+panel_click() {
+    local x y
+    read -r x y < <(a11y where "$1" "$2") || e2e_fail "no place on the screen for $1 $2"
+    xdotool mousemove "$x" "$y" click 1
+}
+
 # panel_gone_window TITLE: no window of that title is showing.
 panel_gone_window() { ! e2e_visible_window "$1" >/dev/null; }

@@ -40,6 +40,7 @@ sed 's/^/  /' "$TMP/lintian.log" >&2
 
 dpkg-deb -x "$deb" "$TMP/root"
 desktop-file-validate "$TMP/root/usr/share/applications/quorvel.desktop" || fail "desktop entry"
+desktop-file-validate "$TMP/root/usr/share/xsessions/quorvel-guest.desktop" || fail "the guest's session entry"
 
 # Depends found from the binaries (Qt, SQLCipher, Xlib), beside the tools the hooks run.
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -54,6 +55,7 @@ expected=$(
 /usr/bin/quorvel
 /usr/bin/quorvel-admin
 /usr/libexec/quorvel/display-setup
+/usr/libexec/quorvel/guest-session
 /usr/libexec/quorvel/quorvel-launch-agent
 /usr/libexec/quorvel/session-cleanup
 /usr/libexec/quorvel/session-wrapper
@@ -69,6 +71,7 @@ expected=$(
 /usr/share/quorvel/kiosk/lightdm.conf
 /usr/share/quorvel/kiosk/openbox-rc.xml
 /usr/share/quorvel/kiosk/xorg-kiosk.conf
+/usr/share/xsessions/quorvel-guest.desktop
 EOF
 )
 # Files and links only (folders follow from them); the program's data files under

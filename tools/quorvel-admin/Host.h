@@ -2,8 +2,11 @@
 // What quorvel-admin needs of the system it runs on: where the program's folder is,
 // the user's settings store, and a terminal that can take a password unseen.
 // Host_posix.cpp gives them on Linux, Host_win32.cpp on Windows.
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Registry.h"
 
@@ -49,5 +52,25 @@ class NoEcho {
     struct Saved;  // the terminal's own mode, put back at the end
     std::unique_ptr<Saved> saved_;
 };
+
+#ifndef _WIN32
+// What `kiosk` needs of a Linux system beyond files.
+
+// True when the tool runs as root.
+bool RunsAsRoot();
+
+// Runs a program found on PATH and waits for it: its exit status, with what it wrote
+// to standard output and standard error in `output`; -1 with the reason in `output`
+// when it could not run or ended by a signal.
+int RunProgram(const std::vector<std::string>& argv, std::string& output);
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+// Runs `work` in a child process under the account's user and group ids (no
+// supplementary groups), with `environment` set, files made private (umask 077), and
+// waits for it: the status `work` returns, or -1 when the child could not become the
+// account or was killed.
+int RunAsAccount(unsigned uid, unsigned gid, const Environment& environment,
+                 const std::function<int()>& work);
+#endif
 
 }  // namespace quorvel::admin

@@ -1,10 +1,19 @@
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <iostream>
 
 #include "Host.h"
 #include "platform/posix/HiveRegistry.h"
+#include "platform/posix/UniqueFd.h"
 #include "platform/posix/XdgPaths.h"
 
 namespace quorvel::admin {
@@ -69,6 +78,77 @@ NoEcho::NoEcho() {
 
 NoEcho::~NoEcho() {
     if (saved_) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_->mode);
+}
+
+bool RunsAsRoot() {
+    return ::geteuid() == 0;
+}
+
+namespace {
+
+// The child's status as RunProgram and RunAsAccount give it.
+int StatusOf(pid_t child) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0)
+        if (errno != EINTR) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+int RunProgram(const std::vector<std::string>& argv, std::string& output) {
+    int pipeEnds[2];
+    if (argv.empty() || ::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        output = std::strerror(errno);
+        return -1;
+    }
+    platform::UniqueFd reader(pipeEnds[0]), writer(pipeEnds[1]);
+    std::vector<char*> args;
+    for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        output = std::strerror(errno);
+        return -1;
+    }
+    if (child == 0) {
+        ::dup2(writer.get(), STDOUT_FILENO);
+        ::dup2(writer.get(), STDERR_FILENO);
+        ::execvp(args[0], args.data());
+        const std::string why = argv[0] + ": " + std::strerror(errno) + "\n";
+        (void)!::write(STDERR_FILENO, why.data(), why.size());
+        ::_exit(127);
+    }
+    writer.Reset();
+    output.clear();
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(reader.get(), buffer, sizeof buffer);
+        if (got > 0) {
+            output.append(buffer, static_cast<std::size_t>(got));
+        } else if (got == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    return StatusOf(child);
+}
+
+int RunAsAccount(unsigned uid, unsigned gid, const Environment& environment,
+                 const std::function<int()>& work) {
+    std::cout.flush();
+    std::cerr.flush();
+    const pid_t child = ::fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) ::_exit(126);
+        ::umask(077);
+        for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
+        const int status = work();
+        std::cout.flush();
+        std::cerr.flush();
+        ::_exit(status);
+    }
+    return StatusOf(child);
 }
 
 }  // namespace quorvel::admin

@@ -18,28 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> AskPassword(const std::string& login, std::ostream& err) {
-    if (!InputIsTerminal()) {
-        err << "quorvel-admin: no terminal to ask for the " << login << " password; give it with --"
-            << login << "-password\n";
-        return std::nullopt;
-    }
-    std::string first, second;
-    {
-        NoEcho quiet;
-        err << "Password for " << login << ": " << std::flush;
-        std::getline(std::cin, first);
-        err << "\nAgain: " << std::flush;
-        std::getline(std::cin, second);
-        err << "\n";
-    }
-    if (!std::cin || first != second) {
-        err << "quorvel-admin: the two " << login << " passwords differ\n";
-        return std::nullopt;
-    }
-    return first;
-}
-
 void Usage(std::ostream& err) {
     err << "usage: quorvel-admin init [--admin-password P] [--guest-password P] [--force]\n";
 }
@@ -68,6 +46,28 @@ bool WriteDataFile(const std::string& path, const std::string& adminPassword,
 }
 
 }  // namespace
+
+std::optional<std::string> AskPassword(const std::string& login, std::ostream& err) {
+    if (!InputIsTerminal()) {
+        err << "quorvel-admin: no terminal to ask for the " << login << " password; give it with --"
+            << login << "-password\n";
+        return std::nullopt;
+    }
+    std::string first, second;
+    {
+        NoEcho quiet;
+        err << "Password for " << login << ": " << std::flush;
+        std::getline(std::cin, first);
+        err << "\nAgain: " << std::flush;
+        std::getline(std::cin, second);
+        err << "\n";
+    }
+    if (!std::cin || first != second) {
+        err << "quorvel-admin: the two " << login << " passwords differ\n";
+        return std::nullopt;
+    }
+    return first;
+}
 
 int InitCommand(const Args& args, std::ostream& out, std::ostream& err) {
     std::optional<std::string> adminPassword, guestPassword;

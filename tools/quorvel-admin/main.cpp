@@ -17,6 +17,12 @@ void Usage(std::ostream& out) {
            "  book DAY AMOUNT...                               add sessions to a day's takings\n"
            "  report --from YYYY-MM-DD --till YYYY-MM-DD [--csv | --pdf FILE]\n"
            "                                                   the takings report of those days\n"
+#ifndef _WIN32
+           "  kiosk setup [--admin-password P] [--guest-password P] [--session CMD]\n"
+           "                                                   set this PC up as a terminal "
+           "(root)\n"
+           "  kiosk undo                                       put back what kiosk setup changed\n"
+#endif
            "  reg query KEY [/v NAME | /ve]                    show a key's values\n"
            "  reg add KEY /v NAME [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
            "                                                   set a value of an existing key\n"
@@ -38,11 +44,14 @@ int main(int argc, char** argv) {
     const std::string command = args[0];
     args.erase(args.begin());
     using Command = int (*)(const quorvel::admin::Args&, std::ostream&, std::ostream&);
-    const std::map<std::string, Command> commands = {{"init", quorvel::admin::InitCommand},
-                                                     {"rates", quorvel::admin::RatesCommand},
-                                                     {"book", quorvel::admin::BookCommand},
-                                                     {"report", quorvel::admin::ReportCommand},
-                                                     {"reg", quorvel::admin::RegCommand}};
+    const std::map<std::string, Command> commands = {
+        {"init", quorvel::admin::InitCommand},   {"rates", quorvel::admin::RatesCommand},
+        {"book", quorvel::admin::BookCommand},   {"report", quorvel::admin::ReportCommand},
+        {"reg", quorvel::admin::RegCommand},
+#ifndef _WIN32
+        {"kiosk", quorvel::admin::KioskCommand},
+#endif
+    };
     const auto found = commands.find(command);
     if (found == commands.end()) {
         std::cerr << "quorvel-admin: unknown command '" << command << "'\n";
