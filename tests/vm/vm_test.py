@@ -113,7 +113,7 @@ class Checks:
         browser = self.browser()
         # A click into the page gives the browser the keyboard; then its address bar.
         self.pc.click_in(browser, 200, -100)
-        wait_for("the browser to take the focus", lambda: self.pc.focused() == browser, STEP_LIMIT)
+        wait_for("the browser to be the active window", lambda: self.pc.active() == browser, STEP_LIMIT)
         self.pc.keys("ctrl", "l")
         self.pc.type("file:///srv/vm-test/start.html\n")
         wait_for("the start page", lambda: "Start page" in self.pc.window_name(browser), STEP_LIMIT)
@@ -160,8 +160,8 @@ class Checks:
         booked = self.booked()
         timer = self.guest_session()
         # The session is on disk once the timer has counted a few seconds.
-        wait_for("the session's third second",
-                 lambda: re.match(r"0 : 0 : ([3-9]|\d\d)\b", self.pc.window_name(timer)), STEP_LIMIT)
+        wait_for("the session's third second", lambda: elapsed(self.pc.window_name(timer)) >= 3,
+                 STEP_LIMIT)
         self.pc.screenshot("vm-5-before-reset")
         self.pc.qmp.execute("system_reset")
         self.pc.screen = None
@@ -188,18 +188,20 @@ class Checks:
         # its page, whose text box then takes what is typed, and a click on "Save"
         # writes it where the owner finds it.
         notes = "Float 500, typed in the panel"
-        self.pc.click_in(panel, NOTES_TAB_X, 16)
-        self.pc.click_in(panel, -120, 120)
+        self.pc.click_in(panel, *NOTES_TAB)
+        self.pc.click_in(panel, *NOTES_BOX)
+        wait_for("the panel to keep the focus", lambda: self.pc.in_front(panel), STEP_LIMIT)
         self.pc.type(notes)
-        self.pc.click_in(panel, NOTES_SAVE_X, NOTES_SAVE_Y)
+        self.pc.click_in(panel, *NOTES_SAVE)
         wait_for("the typed notes saved", lambda: notes in self.pc.sh(f"cat {NOTES_FILE} || true"),
                  STEP_LIMIT)
         check(notes not in self.pc.window_name(browser), "the typing reached the guest's browser")
         self.pc.screenshot("vm-6-panel-notes")
         # "Quit", then Yes in the question.
-        self.pc.click_in(panel, QUIT_X, -12)
-        wait_for("the question before quitting", lambda: self.pc.visible_window(r"^Quorvel \(DE\)$"),
-                 STEP_LIMIT)
+        self.pc.click_in(panel, *QUIT)
+        question = wait_for("the question before quitting",
+                            lambda: self.pc.visible_window(r"^Quorvel \(DE\)$"), STEP_LIMIT)
+        wait_for("the question in front", lambda: self.pc.in_front(question), STEP_LIMIT)
         self.pc.keys("alt", "y")
         # Stopped for good: "inactive", not waiting to restart, and ended with the one
         # status after which the unit does not restart it.
@@ -232,12 +234,19 @@ class Checks:
         log(f"7: {guest} cannot read the data or kill the program; its cookie is {cookies}")
 
 
-# Where the panel's controls are, in pixels from its client area's top left (negative:
-# from the right or bottom), as the panel lays them out at the image's 96 dpi.
-NOTES_TAB_X = 0
-NOTES_SAVE_X = 0
-NOTES_SAVE_Y = 0
-QUIT_X = 0
+# Where the panel's controls are, (x, y) in pixels from its client area's top left
+# (negative: from the right or bottom), as the panel lays them out in the image (its
+# fonts, 96 dpi): the "Notes" tab, the notes box and its "Save", "Quit Quorvel (DE)".
+NOTES_TAB = (536, 19)
+NOTES_BOX = (-120, 120)
+NOTES_SAVE = (-56, -47)
+QUIT = (231, -13)
+
+
+def elapsed(title):
+    """The seconds a timer window's title ("H : M : S: Quorvel Timer") shows."""
+    found = re.match(r"(\d+) : (\d+) : (\d+)", title)
+    return int(found[1]) * 3600 + int(found[2]) * 60 + int(found[3]) if found else 0
 
 
 def quit_status():
