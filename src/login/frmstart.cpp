@@ -22,6 +22,7 @@
 #include "session/CloseOut.h"
 #include "session/frmtimer2.h"
 #include "startup/publicFunc.h"
+#include "ui/Foreground.h"
 #include "ui/PasswordBox.h"
 #include "ui/Text.h"
 
@@ -402,7 +403,7 @@ void frmstart::cmdsubt_Click() {
             txtLog_->clear();
             txtpas_->clear();
             hide();
-            app_.forms.Get<frmCtrlpnl>().show();
+            ShowInFront(app_.forms.Get<frmCtrlpnl>(), pv.os.instance);
             return;
         case login::SignIn::Guest:
             pv.CurrentUser = "guest";

@@ -9,6 +9,7 @@
 
 #include "panel/drgstcst.h"
 #include "ui/Controls.h"
+#include "ui/Foreground.h"
 #include "ui/Text.h"
 
 namespace quorvel::ui {
@@ -83,9 +84,7 @@ void ReportPage::Command6_Click() {
         app_.forms.Unload<drgstcst>();
         return;
     }
-    report.show();
-    report.raise();
-    report.activateWindow();
+    ShowInFront(report, app_.pv.os.instance);
 }
 
 }  // namespace quorvel::ui

@@ -21,12 +21,6 @@ e2e_wait 30 "the lock" e2e_lock_in_place
 
 session_sign_in
 timer=$TIMER_WINDOW
-# A click in the browser reaches it and gives it the focus, and the timer window with
-# its Logout stays above it: the desktop has no task bar to bring it back.
-read -r bx by bw bh < <(e2e_geometry "$BROWSER")
-xdotool mousemove $((bx + 20)) $((by + bh / 2)) click 1
-e2e_wait 10 "the browser to take the focus on a click" e2e_active "$BROWSER"
-e2e_stacked_above "$timer" "$BROWSER" || e2e_fail "a click in the browser buried the timer window"
 [ "$(session_timers Status)" = 0x1 ] || e2e_fail "Status is not 1 during the session"
 [ -n "$(session_timers SessionId)" ] || e2e_fail "the session has no identity"
 date_text=$(session_timers Date)
@@ -37,6 +31,13 @@ login_time=$(session_timers LoginTime)
 e2e_wait 10 "the first second in the title bar" title_is "0 : 0 : 1: Quorvel Timer"
 e2e_wait 10 "the minimum charge stored" stored_is Amount 7
 e2e_shot "$E2E_NAME-first-seconds"
+
+# A click in the browser reaches it and gives it the focus, and the timer window with
+# its Logout stays above it: the desktop has no task bar to bring it back.
+read -r bx by bw bh < <(e2e_geometry "$BROWSER")
+xdotool mousemove $((bx + 20)) $((by + bh / 2)) click 1
+e2e_wait 10 "the browser to take the focus on a click" e2e_active "$BROWSER"
+e2e_stacked_above "$timer" "$BROWSER" || e2e_fail "a click in the browser buried the timer window"
 
 # Close requests (the window manager's close, Alt+F4) leave the window and its clock
 # alone.

@@ -123,6 +123,11 @@ class System {
         }
         return std::nullopt;
     }
+    bool group(const std::string& name) const {
+        for (const auto& line : Lines(read("/etc/group")))
+            if (line.rfind(name + ":", 0) == 0) return true;
+        return false;
+    }
     // A tool of the system's own (useradd, systemctl), pointed at it.
     int run(std::vector<std::string> argv, std::string& output) const {
         if (!isMachine()) argv.insert(argv.begin() + 1, "--root=" + root_.string());
@@ -458,11 +463,20 @@ int Undo(const SetupOptions& options, std::ostream& out, std::ostream& err) {
             else
                 out << "Disabled " << entry.what << "\n";
         } else if (entry.kind == "account") {
-            if (system.account(entry.what) &&
-                system.run({"userdel", "--remove", entry.what}, output) != 0)
+            // An account already gone (removed by the owner, or by an undo cut short)
+            // is nothing to take back.
+            if (system.account(entry.what)) {
+                if (system.run({"userdel", "--remove", entry.what}, output) != 0)
+                    failure = output;
+                else
+                    out << "Removed the account " << entry.what << " and its home\n";
+            }
+            // The account's own group was made with it (useradd refuses a name whose
+            // group exists); userdel leaves it where the system does not say
+            // otherwise.
+            if (failure.empty() && system.group(entry.what) &&
+                system.run({"groupdel", entry.what}, output) != 0)
                 failure = output;
-            else
-                out << "Removed the account " << entry.what << " and its home\n";
         } else if (entry.kind == "added") {
             fs::remove(system(entry.what), ec);
             if (ec)
