@@ -280,11 +280,6 @@ class CafePc:
         found = self.shell.run("xdotool getwindowfocus", check=False)[1].strip()
         return int(found) if found.isdigit() else None
 
-    def active(self):
-        """The window the window manager names active (_NET_ACTIVE_WINDOW)."""
-        found = self.shell.run("xdotool getactivewindow", check=False)[1].strip()
-        return int(found) if found.isdigit() else None
-
     def in_front(self, window):
         """The window is the top-most managed one and has the keyboard focus."""
         return window is not None and self.top_window() == window and self.focused() == window
