@@ -1,0 +1,342 @@
+"""The emulated cafe PC the vm test drives: qemu-system-x86_64 booting the image
+tests/vm/build-image made, worked as a person works it (screen pictures, keys and
+absolute pointer clicks through QMP) and looked into through a root shell on the
+second serial port. Python's standard library only.
+
+Every wait polls a condition until a time limit; nothing sleeps for a fixed time in
+the hope that something has happened."""
+
+import json
+import os
+import re
+import secrets
+import select
+import shutil
+import socket
+import subprocess
+import time
+
+
+class VmError(Exception):
+    pass
+
+
+def wait_for(what, condition, timeout, interval=0.5):
+    """Calls condition() until it returns something true, and returns that; raises
+    VmError naming WHAT when it has not within TIMEOUT seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise VmError(f"timed out after {timeout:.0f} s waiting for: {what}")
+        time.sleep(interval)
+
+
+def connect_unix(path, timeout):
+    """A connection to QEMU's listening socket PATH, once QEMU has made it."""
+    def attempt():
+        try:
+            sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            sock.connect(path)
+            return sock
+        except (FileNotFoundError, ConnectionRefusedError):
+            sock.close()
+            return None
+    return wait_for(f"QEMU's socket {path}", attempt, timeout, interval=0.1)
+
+
+class Qmp:
+    """QEMU's machine protocol: one JSON object a line each way. Events that arrive
+    between a command and its answer are kept in `events`."""
+
+    def __init__(self, path, timeout=30):
+        self.sock = connect_unix(path, timeout)
+        self.sock.settimeout(timeout)
+        self.reader = self.sock.makefile("r", encoding="utf-8")
+        self.events = []
+        greeting = json.loads(self.reader.readline())
+        if "QMP" not in greeting:
+            raise VmError(f"not a QMP greeting: {greeting}")
+        self.execute("qmp_capabilities")
+
+    def execute(self, command, **arguments):
+        message = {"execute": command}
+        if arguments:
+            message["arguments"] = arguments
+        self.sock.sendall((json.dumps(message) + "\n").encode())
+        while True:
+            line = self.reader.readline()
+            if not line:
+                raise VmError(f"QEMU closed QMP during {command}")
+            answer = json.loads(line)
+            if "event" in answer:
+                self.events.append(answer)
+            elif "error" in answer:
+                raise VmError(f"QMP {command}: {answer['error']}")
+            elif "return" in answer:
+                return answer["return"]
+
+    def close(self):
+        self.reader.close()
+        self.sock.close()
+
+
+# Characters typed with the keyboard, as QEMU's key codes; (code, True) needs Shift.
+_PLAIN = {" ": "spc", "-": "minus", ".": "dot", "/": "slash", ",": "comma",
+          ";": "semicolon", "=": "equal", "\n": "ret", "\t": "tab"}
+_SHIFTED = {"_": "minus", ":": "semicolon", "!": "1", "@": "2", "#": "3", "+": "equal"}
+
+
+def key_of(char):
+    if char.isascii() and (char.islower() or char.isdigit()):
+        return char, False
+    if char.isascii() and char.isupper():
+        return char.lower(), True
+    if char in _PLAIN:
+        return _PLAIN[char], False
+    if char in _SHIFTED:
+        return _SHIFTED[char], True
+    raise VmError(f"no key types {char!r}")
+
+
+class Shell:
+    """The test's root shell on the PC's second serial port. It reads commands from
+    a pipe, so it prints no prompt and echoes nothing: what comes back is the
+    commands' output, framed by markers that carry each command's status."""
+
+    def __init__(self, path, timeout=30):
+        self.path = path
+        self.sock = connect_unix(path, timeout)
+        self.sock.setblocking(False)
+        self.pending = b""
+
+    def _drain(self):
+        while select.select([self.sock], [], [], 0)[0]:
+            data = self.sock.recv(65536)
+            if not data:
+                raise VmError("QEMU closed the serial shell")
+        self.pending = b""
+
+    def run(self, command, timeout=60, check=True):
+        """Runs COMMAND (bash) in the shell itself, so that what it exports stays,
+        with no input; returns (status, output). With CHECK, a non-zero status
+        raises."""
+        self._drain()
+        token = secrets.token_hex(6)
+        # The markers are printed by printf from pieces, so a shell that echoed its
+        # input could never fake them.
+        script = (f"printf '%s\\n' 'B{token[:3]}''{token[3:]}'; {{ {command}\n}} </dev/null 2>&1; "
+                  f"printf '%s E%s\\n' \"$?\" '{token}'\n")
+        self.sock.sendall(script.encode())
+        framed = re.compile(rb"B" + token.encode() + rb"\n(.*?)(\d+) E" + token.encode() + rb"\n", re.S)
+        deadline = time.monotonic() + timeout
+        while True:
+            found = framed.search(self.pending)
+            if found:
+                status, output = int(found.group(2)), found.group(1).decode(errors="replace")
+                if check and status != 0:
+                    raise VmError(f"`{command}` ended with {status}: {output.strip()}")
+                return status, output
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise VmError(f"no answer from the serial shell to `{command}` within {timeout} s")
+            if select.select([self.sock], [], [], left)[0]:
+                data = self.sock.recv(65536)
+                if not data:
+                    raise VmError("QEMU closed the serial shell")
+                self.pending += data
+
+    def out(self, command, timeout=60):
+        """The output of COMMAND, which must succeed, stripped."""
+        return self.run(command, timeout)[1].strip()
+
+    def ok(self, command, timeout=60):
+        """True when COMMAND ends with status 0."""
+        return self.run(command, timeout, check=False)[0] == 0
+
+    def answers(self):
+        try:
+            return self.ok("true", timeout=3)
+        except VmError:
+            return False
+
+    def close(self):
+        self.sock.close()
+
+
+class CafePc:
+    """One boot of the image in OUT_DIR (disk.img, vmlinuz, initrd.img), its sockets
+    and logs in RUN_DIR, its screen pictures in ARTIFACTS."""
+
+    def __init__(self, image_dir, run_dir, artifacts):
+        self.image_dir, self.run_dir, self.artifacts = image_dir, run_dir, artifacts
+        self.qmp_path = os.path.join(run_dir, "qmp.sock")
+        self.shell_path = os.path.join(run_dir, "shell.sock")
+        self.console_log = os.path.join(run_dir, "console.log")
+        self.process = None
+        self.qmp = None
+        self.shell = None
+        self.screen = None
+
+    def power_on(self):
+        qemu = shutil.which("qemu-system-x86_64")
+        if not qemu:
+            raise VmError("the tool 'qemu-system-x86_64' is not installed")
+        for path in (self.qmp_path, self.shell_path):
+            if os.path.exists(path):
+                os.unlink(path)
+        image = lambda name: os.path.join(self.image_dir, name)
+        # /dev/kvm on these machines is a paravirtual host module on which a stock
+        # kernel hangs while decompressing itself: the emulator does it all.
+        command = [
+            qemu, "-name", "cafe-pc", "-accel", "tcg,thread=multi", "-cpu", "max",
+            "-smp", "2", "-m", "3G", "-nodefaults", "-display", "none", "-nic", "none",
+            "-kernel", image("vmlinuz"), "-initrd", image("initrd.img"),
+            "-append", "root=/dev/vda rw console=ttyS0 net.ifnames=0",
+            "-drive", f"file={image('disk.img')},format=raw,if=virtio,cache=unsafe",
+            # The keyboard is the PC's own PS/2 one; the tablet points absolutely, as
+            # QMP's clicks do.
+            "-vga", "std", "-usb", "-device", "usb-tablet",
+            "-qmp", f"unix:{self.qmp_path},server=on,wait=off",
+            "-chardev", f"file,id=console,path={self.console_log}", "-serial", "chardev:console",
+            "-chardev", f"socket,id=shell,path={self.shell_path},server=on,wait=off",
+            "-serial", "chardev:shell",
+        ]
+        log = open(os.path.join(self.run_dir, "qemu.log"), "w")
+        self.process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT,
+                                        stdin=subprocess.DEVNULL)
+        log.close()
+        self.qmp = Qmp(self.qmp_path)
+        self.shell = Shell(self.shell_path)
+
+    def power_off(self):
+        if self.process and self.process.poll() is None:
+            try:
+                self.qmp.execute("quit")
+            except (VmError, OSError):
+                pass
+            try:
+                self.process.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        for part in (self.qmp, self.shell):
+            if part:
+                part.close()
+
+    def running(self):
+        return self.process.poll() is None
+
+    # ---- the root shell ---------------------------------------------------------------
+    def wait_for_shell(self, timeout):
+        """Waits for the root shell of this boot, and points it at the display the
+        display manager started (its own authority file: root may use it)."""
+        def up():
+            if not self.running():
+                raise VmError(f"QEMU ended with {self.process.returncode}")
+            return self.shell.answers()
+        wait_for("the root shell on the serial port", up, timeout, interval=1)
+        self.shell.run("export DISPLAY=:0 XAUTHORITY=/var/run/lightdm/root/:0")
+
+    def sh(self, command, timeout=60):
+        return self.shell.out(command, timeout)
+
+    def ok(self, command, timeout=60):
+        return self.shell.ok(command, timeout)
+
+    # ---- the X server, as root sees it --------------------------------------------------
+    def visible_window(self, pattern):
+        """The first viewable window whose name matches PATTERN (a regular
+        expression), or None."""
+        found = self.shell.run(f"xdotool search --onlyvisible --name {quote(pattern)} | head -n 1",
+                               check=False)[1].strip()
+        return int(found) if found.isdigit() else None
+
+    def window_name(self, window):
+        return self.shell.run(f"xdotool getwindowname {window}", check=False)[1].strip()
+
+    def geometry(self, window):
+        """(x, y, width, height) of a window's client area on the screen."""
+        info = self.sh(f"xwininfo -id {window}")
+        value = lambda label: int(re.search(label + r":\s+(-?\d+)", info).group(1))
+        return (value("Absolute upper-left X"), value("Absolute upper-left Y"),
+                value("Width"), value("Height"))
+
+    def screen_size(self):
+        if not self.screen:
+            info = self.sh("xwininfo -root")
+            self.screen = tuple(int(re.search(label + r":\s+(\d+)", info).group(1))
+                                for label in ("Width", "Height"))
+        return self.screen
+
+    def top_window(self):
+        """The highest window the window manager stacks."""
+        ids = re.findall(r"0x[0-9a-f]+", self.sh("xprop -root _NET_CLIENT_LIST_STACKING"))
+        return int(ids[-1], 16) if ids else None
+
+    def focused(self):
+        found = self.shell.run("xdotool getwindowfocus", check=False)[1].strip()
+        return int(found) if found.isdigit() else None
+
+    def in_front(self, window):
+        """The window is the top-most managed one and has the keyboard focus."""
+        return window is not None and self.top_window() == window and self.focused() == window
+
+    def lock_in_place(self):
+        """The login screen covers the whole screen, on top of everything, focused."""
+        lock = self.visible_window("^Login Screen$")
+        return (lock is not None and self.geometry(lock) == (0, 0) + self.screen_size()
+                and self.in_front(lock))
+
+    # ---- the person at the PC: screen, keys, pointer ---------------------------------------
+    def screenshot(self, name):
+        path = os.path.join(self.artifacts, f"{name}.png")
+        self.qmp.execute("screendump", filename=path, format="png")
+        return path
+
+    def keys(self, *combo):
+        """Presses the keys of COMBO together (QEMU's key codes: 'ctrl', 'alt', 'f2',
+        'backspace', 'ret', ...), then lets them go in reverse order."""
+        event = lambda key, down: {"type": "key", "data": {
+            "down": down, "key": {"type": "qcode", "data": key}}}
+        self.qmp.execute("input-send-event", events=[event(k, True) for k in combo])
+        self.qmp.execute("input-send-event", events=[event(k, False) for k in reversed(combo)])
+
+    def type(self, text):
+        for char in text:
+            key, shifted = key_of(char)
+            self.keys(*(("shift", key) if shifted else (key,)))
+
+    def click(self, x, y, button="left"):
+        """A click at screen pixel (x, y), through the absolute-pointing tablet."""
+        width, height = self.screen_size()
+        scale = lambda value, size: round(value * 0x7FFF / max(size - 1, 1))
+        self.qmp.execute("input-send-event", events=[
+            {"type": "abs", "data": {"axis": "x", "value": scale(x, width)}},
+            {"type": "abs", "data": {"axis": "y", "value": scale(y, height)}}])
+        for down in (True, False):
+            self.qmp.execute("input-send-event", events=[
+                {"type": "btn", "data": {"down": down, "button": button}}])
+
+    def click_in(self, window, dx, dy):
+        """A click at (DX, DY) inside a window's client area; negative offsets count
+        from its right or bottom edge."""
+        x, y, width, height = self.geometry(window)
+        self.click(x + (dx if dx >= 0 else width + dx), y + (dy if dy >= 0 else height + dy))
+
+    def keys_processed(self):
+        """Waits until the X server has handled every key sent before: Caps Lock,
+        pressed after them, shows in the keyboard's state only once the server got
+        to it. Pressed again, it leaves the state as it was."""
+        caps = lambda: re.search(r"Caps Lock:\s+(on|off)", self.sh("xset q")).group(1)
+        before = caps()
+        self.keys("caps_lock")
+        wait_for("the X server to take the keys sent", lambda: caps() != before, 60)
+        self.keys("caps_lock")
+        wait_for("Caps Lock to be back as it was", lambda: caps() == before, 60)
+
+
+def quote(text):
+    return "'" + text.replace("'", "'\\''") + "'"

@@ -1,0 +1,299 @@
+#!/usr/bin/env python3
+"""The cafe PC booted for real: builds (or finds cached) a Debian image with the
+package installed and `quorvel-admin kiosk setup` run, boots it in
+qemu-system-x86_64, and works it as a person would: keys and clicks through QMP,
+screen pictures kept in QUORVEL_ARTIFACTS. A root shell on the serial port reads
+the X server's windows, the services and the data file.
+
+Environment: QUORVEL_BUILD (the build folder, packed with cpack), QUORVEL_ARTIFACTS
+(screen pictures and logs). Needs root (the image is built in a chroot)."""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from cafepc import CafePc, VmError, quote, wait_for  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+BUILD = os.path.abspath(os.environ["QUORVEL_BUILD"])
+ARTIFACTS = os.path.abspath(os.environ.get("QUORVEL_ARTIFACTS", os.path.join(BUILD, "artifacts")))
+ADMIN_PASSWORD = "Adm1n-pw"
+GUEST_PASSWORD = "guest-pw"
+# The data file's key, as the README gives it to the owner.
+DATA_KEY = "quiltmoss"
+DATA_FILE = "/var/lib/quorvel/.local/share/Quorvel/Data/QuorvelData.mdb"
+NOTES_FILE = "/var/lib/quorvel/.local/share/Quorvel/Systemfiles/Notes.txt"
+
+# Time limits. The emulator shares two cores with whatever else the machine builds,
+# so these are several times what an idle machine needs.
+BOOT_LIMIT = 1200
+STEP_LIMIT = 180
+
+LOCK = "^Login Screen$"
+TIMER = "Quorvel Timer$|^0 : 0 : 0$"
+PANEL = "^Control Panel$"
+BROWSER = "Mozilla Firefox$"
+
+started_at = time.monotonic()
+timings = {}
+
+
+def log(text):
+    print(f"[{time.strftime('%H:%M:%S')}] {text}", file=sys.stderr, flush=True)
+
+
+def check(condition, failure):
+    if not condition:
+        raise VmError(failure)
+
+
+def build_image(out_dir):
+    began = time.monotonic()
+    env = dict(os.environ, QUORVEL_VM_ADMIN_PASSWORD=ADMIN_PASSWORD,
+               QUORVEL_VM_GUEST_PASSWORD=GUEST_PASSWORD)
+    subprocess.run(["bash", os.path.join(HERE, "build-image"), BUILD, out_dir], env=env,
+                   check=True)
+    timings["image (build-image)"] = time.monotonic() - began
+
+
+class Checks:
+    def __init__(self, pc):
+        self.pc = pc
+
+    # ---- helpers ------------------------------------------------------------------------
+    def wait_lock(self, what, limit=STEP_LIMIT):
+        wait_for(what, self.pc.lock_in_place, limit)
+
+    def sql(self, statement):
+        return self.pc.sh(f"printf '%s\\n' {quote(f'PRAGMA key={DATA_KEY!r};')} {quote(statement)}"
+                          f" | sqlcipher -batch -noheader {DATA_FILE} | tail -n 1")
+
+    def booked(self):
+        return int(self.sql("SELECT count(*) FROM Booked_T;"))
+
+    def program_pid(self):
+        return int(self.pc.sh("systemctl show -p MainPID --value quorvel.service"))
+
+    def service_state(self):
+        return self.pc.shell.run("systemctl is-active quorvel.service", check=False)[1].strip()
+
+    def sign_in(self, login, password):
+        """Types a login and a password into the lock, as the owner or a guest does."""
+        self.pc.type(login)
+        self.pc.keys("tab")
+        self.pc.type(password)
+        self.pc.keys("ret")
+
+    def guest_session(self):
+        """Signs the guest in; returns the timer window once the lock is gone."""
+        self.sign_in("guest", GUEST_PASSWORD)
+        timer = wait_for("the timer window", lambda: self.pc.visible_window(TIMER), STEP_LIMIT)
+        wait_for("the lock to go", lambda: self.pc.visible_window(LOCK) is None, STEP_LIMIT)
+        return timer
+
+    def browser(self):
+        return wait_for("the guest's browser", lambda: self.pc.visible_window(BROWSER), STEP_LIMIT)
+
+    # ---- 1 ------------------------------------------------------------------------------
+    def lock_after_boot(self, powered_on):
+        self.wait_lock("the lock over the whole screen after boot", BOOT_LIMIT)
+        timings["power-on to lock"] = time.monotonic() - powered_on
+        self.pc.screenshot("vm-1-lock")
+        log(f"1: the lock covers the {self.pc.screen_size()} screen, on top and focused")
+
+    # ---- 2 ------------------------------------------------------------------------------
+    def guest_clicks(self):
+        booked = self.booked()
+        timer = self.guest_session()
+        browser = self.browser()
+        # The browser opens on a page whose link leads to another.
+        wait_for("the start page", lambda: "Start page" in self.pc.window_name(browser), STEP_LIMIT)
+        # The link is a yellow band across the top of the page, 400 pixels high; the
+        # browser's own bars above it are less than 200.
+        self.pc.click_in(browser, 300, 300)
+        wait_for("the page the link leads to, after a click",
+                 lambda: "Reached by a click" in self.pc.window_name(browser), STEP_LIMIT)
+        self.pc.screenshot("vm-2-guest-browser")
+        wait_for("the timer window on top", lambda: self.pc.top_window() == timer, STEP_LIMIT)
+        self.pc.screenshot("vm-2-timer")
+        # "Logout" sits at the timer window's bottom right.
+        self.pc.click_in(timer, -40, -20)
+        self.wait_lock("the lock after a click on Logout")
+        wait_for("the session booked", lambda: self.booked() == booked + 1, STEP_LIMIT)
+        log("2: guest signed in; clicks on a link and on Logout worked; session booked")
+
+    # ---- 3 ------------------------------------------------------------------------------
+    def kill_brings_lock_back(self):
+        before = self.program_pid()
+        check(before > 0, "the program is not running")
+        self.pc.sh(f"kill -9 {before}")
+        wait_for("a new program", lambda: self.program_pid() not in (0, before), STEP_LIMIT)
+        self.wait_lock("the lock after kill -9")
+        check(self.service_state() == "active", f"quorvel.service is {self.service_state()}")
+        self.pc.screenshot("vm-3-lock-after-kill")
+        log("3: kill -9 brought the lock back; the service is active")
+
+    # ---- 4 ------------------------------------------------------------------------------
+    def no_way_out(self):
+        vt = self.pc.sh("cat /sys/class/tty/tty0/active")
+        server = self.pc.sh("pgrep -o -x Xorg")
+        self.pc.keys("ctrl", "alt", "f2")
+        self.pc.keys("ctrl", "alt", "backspace")
+        self.pc.keys_processed()
+        check(self.pc.sh("cat /sys/class/tty/tty0/active") == vt, "Ctrl+Alt+F2 switched the console")
+        check(self.pc.sh("pgrep -o -x Xorg") == server, "Ctrl+Alt+Backspace ended the X server")
+        check(self.pc.lock_in_place(), "the lock is not in place after Ctrl+Alt+F2, Ctrl+Alt+Backspace")
+        self.pc.screenshot("vm-4-after-console-keys")
+        log(f"4: Ctrl+Alt+F2 and Ctrl+Alt+Backspace changed nothing ({vt}, X server {server})")
+
+    # ---- 5 ------------------------------------------------------------------------------
+    def hard_reset_books_once(self):
+        booked = self.booked()
+        timer = self.guest_session()
+        # The session is on disk once the timer has counted a few seconds.
+        wait_for("the session's third second", lambda: elapsed(self.pc.window_name(timer)) >= 3,
+                 STEP_LIMIT)
+        self.pc.screenshot("vm-5-before-reset")
+        self.pc.qmp.execute("system_reset")
+        self.pc.screen = None
+        reset_at = time.monotonic()
+        self.pc.wait_for_shell(BOOT_LIMIT)
+        self.wait_lock("the lock after the hard reset", BOOT_LIMIT)
+        timings["reset to lock"] = time.monotonic() - reset_at
+        wait_for("the cut session booked", lambda: self.booked() > booked, STEP_LIMIT)
+        # Booked by this start; a second booking would come with the same start, so
+        # the lock's return above already waited past it.
+        check(self.booked() == booked + 1, f"{self.booked() - booked} bookings for one cut session")
+        self.pc.screenshot("vm-5-lock-after-reset")
+        log("5: the session cut by the hard reset was booked once after the reboot")
+
+    # ---- 6 ------------------------------------------------------------------------------
+    def admin_over_browser(self):
+        self.sign_in("admin", ADMIN_PASSWORD)
+        panel = wait_for("the control panel", lambda: self.pc.visible_window(PANEL), STEP_LIMIT)
+        browser = self.browser()
+        wait_for("the panel on top with the focus, over the guest's browser",
+                 lambda: self.pc.in_front(panel), STEP_LIMIT)
+        self.pc.screenshot("vm-6-panel")
+        # The "Notes" tab, sixth of the strip at the panel's top left: a click shows
+        # its page, whose text box then takes what is typed, and a click on "Save"
+        # writes it where the owner finds it.
+        notes = "Float 500, typed in the panel"
+        self.pc.click_in(panel, *NOTES_TAB)
+        self.pc.click_in(panel, *NOTES_BOX)
+        wait_for("the panel to keep the focus", lambda: self.pc.in_front(panel), STEP_LIMIT)
+        self.pc.type(notes)
+        self.pc.click_in(panel, *NOTES_SAVE)
+        wait_for("the typed notes saved", lambda: notes in self.pc.sh(f"cat {NOTES_FILE} || true"),
+                 STEP_LIMIT)
+        check(notes not in self.pc.window_name(browser), "the typing reached the guest's browser")
+        self.pc.screenshot("vm-6-panel-notes")
+        # "Quit", then Yes in the question.
+        self.pc.click_in(panel, *QUIT)
+        question = wait_for("the question before quitting",
+                            lambda: self.pc.visible_window(r"^Quorvel \(DE\)$"), STEP_LIMIT)
+        wait_for("the question in front", lambda: self.pc.in_front(question), STEP_LIMIT)
+        self.pc.keys("alt", "y")
+        # Stopped for good: "inactive", not waiting to restart, and ended with the one
+        # status after which the unit does not restart it.
+        wait_for("the service stopped after Quit", lambda: self.service_state() == "inactive", STEP_LIMIT)
+        status = self.pc.sh("systemctl show -p ExecMainStatus --value quorvel.service")
+        check(status == quit_status(), f"the program ended with {status} after Quit, not {quit_status()}")
+        self.pc.sh("systemctl start quorvel.service")
+        self.wait_lock("the lock after starting the service again", BOOT_LIMIT)
+        log("6: the panel came up on top and focused; a tab click, typing and Quit worked")
+
+    # ---- 7 ------------------------------------------------------------------------------
+    def guest_kept_out(self):
+        guest = self.pc.sh(". /usr/share/quorvel/kiosk/kiosk.conf; "
+                           "[ ! -r /etc/quorvel/kiosk.conf ] || . /etc/quorvel/kiosk.conf; "
+                           "echo $QUORVEL_GUEST_ACCOUNT")
+        check(guest, "kiosk.conf names no guest account")
+        check(not self.pc.ok(f"runuser -u {guest} -- ls /var/lib/quorvel"),
+              f"{guest} can read /var/lib/quorvel")
+        pid = self.program_pid()
+        check(not self.pc.ok(f"runuser -u {guest} -- kill -9 {pid}"), f"{guest} could kill the program")
+        check(self.program_pid() == pid and self.pc.ok(f"kill -0 {pid}"), "the program ended")
+        # The cookie the guest's session was given, read from its processes.
+        cookies = self.pc.sh(f"for p in $(pgrep -u {guest}); do tr '\\0' '\\n' </proc/$p/environ |"
+                             " sed -n 's/^XAUTHORITY=//p'; done | sort -u")
+        home = self.pc.sh(f"getent passwd {guest} | cut -d: -f6")
+        check(cookies, f"no process of {guest} has an X authority file")
+        for cookie in cookies.split():
+            check(not cookie.startswith(home + "/"), f"the guest's X cookie is in its home: {cookie}")
+        check(not self.pc.ok(f"test -e {home}/.Xauthority"), f"{home}/.Xauthority exists")
+        log(f"7: {guest} cannot read the data or kill the program; its cookie is {cookies}")
+
+
+# Where the panel's controls are, (x, y) in pixels from its client area's top left
+# (negative: from the right or bottom), as the panel lays them out in the image (its
+# fonts, 96 dpi): the "Notes" tab, the notes box and its "Save", "Quit Quorvel (DE)".
+NOTES_TAB = (536, 19)
+NOTES_BOX = (-120, 120)
+NOTES_SAVE = (-56, -47)
+QUIT = (231, -13)
+
+
+def elapsed(title):
+    """The seconds a timer window's title ("H : M : S: Quorvel Timer") shows."""
+    found = re.match(r"(\d+) : (\d+) : (\d+)", title)
+    return int(found[1]) * 3600 + int(found[2]) * 60 + int(found[3]) if found else 0
+
+
+def quit_status():
+    """The status the program ends with after "Quit", as its source declares it."""
+    with open(os.path.join(HERE, "..", "..", "src", "startup", "ExitStatus.h")) as header:
+        return re.search(r"kExitQuit = (\d+);", header.read()).group(1)
+
+
+def main():
+    os.makedirs(ARTIFACTS, exist_ok=True)
+    work = tempfile.mkdtemp(prefix="quorvel-vm.")
+    pc = None
+    try:
+        build_image(os.path.join(work, "image"))
+        run_dir = os.path.join(work, "run")
+        os.makedirs(run_dir)
+        pc = CafePc(os.path.join(work, "image"), run_dir, ARTIFACTS)
+        powered_on = time.monotonic()
+        pc.power_on()
+        pc.wait_for_shell(BOOT_LIMIT)
+        checks = Checks(pc)
+        checks.lock_after_boot(powered_on)
+        checks.guest_clicks()
+        checks.kill_brings_lock_back()
+        checks.no_way_out()
+        checks.guest_kept_out()
+        checks.hard_reset_books_once()
+        checks.admin_over_browser()
+    except (VmError, subprocess.CalledProcessError) as failure:
+        log(f"FAIL: {failure}")
+        if pc and pc.running():
+            try:
+                pc.screenshot("vm-failure")
+                with open(os.path.join(ARTIFACTS, "vm-failure.txt"), "w") as report:
+                    report.write(pc.sh("xwininfo -root -tree | head -n 60; systemctl --failed;"
+                                       " journalctl -b --no-pager | tail -n 150", timeout=60))
+            except (VmError, OSError) as also:
+                log(f"no picture of the failure: {also}")
+        if pc:
+            shutil.copy(pc.console_log, os.path.join(ARTIFACTS, "vm-console.log"))
+        return 1
+    finally:
+        if pc:
+            pc.power_off()
+        shutil.rmtree(work, ignore_errors=True)
+        timings["whole test"] = time.monotonic() - started_at
+        for what, seconds in timings.items():
+            log(f"time: {what}: {seconds:.0f} s")
+    log("passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
