@@ -13,7 +13,7 @@
 
 #include "Host.h"
 #include "platform/posix/HiveRegistry.h"
-#include "platform/posix/UniqueFd.h"
+#include "os/UniqueFd.h"
 #include "platform/posix/XdgPaths.h"
 
 namespace quorvel::admin {
@@ -102,7 +102,7 @@ int RunProgram(const std::vector<std::string>& argv, std::string& output) {
         output = std::strerror(errno);
         return -1;
     }
-    platform::UniqueFd reader(pipeEnds[0]), writer(pipeEnds[1]);
+    os::UniqueFd reader(pipeEnds[0]), writer(pipeEnds[1]);
     std::vector<char*> args;
     for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
