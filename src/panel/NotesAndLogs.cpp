@@ -12,18 +12,6 @@ namespace quorvel::panel {
 
 namespace {
 
-// The file's bytes; nullopt when it cannot be opened or read to the end.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream file(storage::PathOf(path), std::ios::binary);
-    if (!file) return std::nullopt;
-    std::ostringstream text;
-    // An empty file inserts nothing, which is no failure of the file.
-    if (file.peek() != std::ifstream::traits_type::eof() && !(text << file.rdbuf()))
-        return std::nullopt;
-    if (file.bad()) return std::nullopt;
-    return text.str();
-}
-
 // One line of the notes: its text and the break that ends it ("" for the last line).
 struct Line {
     std::string_view text;
@@ -107,7 +95,7 @@ std::string NotesPath(const std::string& programFolder) {
 }
 
 std::string ReadNotes(const std::string& path) {
-    return ReadWholeFile(path).value_or(std::string());
+    return storage::ReadWholeFile(path).value_or(std::string());
 }
 
 std::optional<std::string> SaveNotes(const std::string& path, const std::string& text) {
@@ -126,7 +114,7 @@ std::optional<std::string> SaveNotes(const std::string& path, const std::string&
 std::string ReadSessionLog(const std::string& path) {
     // Opening to append creates a missing log and changes nothing in an existing one.
     std::ofstream(storage::PathOf(path), std::ios::app | std::ios::binary);
-    const std::string text = ReadWholeFile(path).value_or(std::string());
+    const std::string text = storage::ReadWholeFile(path).value_or(std::string());
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) return kNoLogsFound;
     return text;
 }

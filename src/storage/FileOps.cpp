@@ -1,6 +1,8 @@
 #include "storage/FileOps.h"
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 namespace quorvel::storage {
@@ -34,6 +36,17 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::s
 bool FileExists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(PathOf(path), ec);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::ifstream file(PathOf(path), std::ios::binary);
+    if (!file) return std::nullopt;
+    std::ostringstream text;
+    // An empty file inserts nothing, which is no failure of the file.
+    if (file.peek() != std::ifstream::traits_type::eof() && !(text << file.rdbuf()))
+        return std::nullopt;
+    if (file.bad()) return std::nullopt;
+    return text.str();
 }
 
 }  // namespace quorvel::storage

@@ -5,6 +5,7 @@
 // FileOps.cpp are the same everywhere.
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -56,5 +57,7 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to, std::
 bool RemoveFile(const std::string& path, std::string& error, bool missingOk = false);
 // False also when the file's folder cannot be searched.
 bool FileExists(const std::string& path);
+// The file's bytes; nullopt when it cannot be opened or read to the end.
+std::optional<std::string> ReadWholeFile(const std::string& path);
 
 }  // namespace quorvel::storage

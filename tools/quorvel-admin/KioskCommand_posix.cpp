@@ -23,6 +23,7 @@
 #include "Commands.h"
 #include "Host.h"
 #include "db/Database.h"
+#include "storage/FileOps.h"
 
 namespace quorvel::admin {
 
@@ -45,11 +46,7 @@ void Usage(std::ostream& err) {
 }
 
 std::optional<std::string> ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return storage::ReadWholeFile(storage::TextOf(path));
 }
 
 std::vector<std::string> Lines(const std::string& text) {
