@@ -6,13 +6,8 @@
 # in it, and is then sent there too; the blocker never shows a window. The browsers
 # run on fresh profiles, kept off the network, on a session bus of the test's own.
 source "$(dirname "$0")/lib.sh"
-for tool in Xvfb openbox xdotool xprop xwininfo import dbus-daemon dbus-send firefox-esr chromium; do
-    command -v "$tool" >/dev/null 2>&1 || e2e_fail "the tool '$tool' is not installed (scripts/install-deps)"
-done
-
-ADMIN_PASSWORD=Adm1n-pw
-GUEST_PASSWORD=guest-pw
-admin=$E2E_BUILD/quorvel-admin
+source "$(dirname "$0")/session_lib.sh"
+e2e_require Xvfb openbox xdotool xprop xwininfo import dbus-daemon dbus-send firefox-esr chromium
 BLOCKED_TITLE='Site blocked at this terminal'
 
 # Only what the program switches on may make the browsers accessible.
@@ -20,8 +15,8 @@ unset GNOME_ACCESSIBILITY ACCESSIBILITY_ENABLED AT_SPI_BUS_ADDRESS NO_AT_BRIDGE
 
 e2e_home
 e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
-"$admin" reg add 'Software\Quorvel\URLs' /v casino /t REG_SZ /d 1 >/dev/null
-"$admin" reg add 'Software\Quorvel\Settings' /v Blocking /t REG_DWORD /d 1 >/dev/null
+session_admin reg add 'Software\Quorvel\URLs' /v casino /t REG_SZ /d 1 >/dev/null
+session_admin reg add 'Software\Quorvel\Settings' /v Blocking /t REG_DWORD /d 1 >/dev/null
 e2e_start_x 1280x1024
 e2e_start_session_bus
 

@@ -12,13 +12,12 @@
 #
 # Needs root: it makes two accounts for the test and removes them afterwards.
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/session_lib.sh"
 e2e_require Xvfb openbox xdotool xprop xwininfo xdpyinfo xclip xauth xhost xkill import mcookie setpriv useradd userdel pgrep pkill
 [ "$(id -u)" -eq 0 ] || e2e_fail "this test makes two accounts and must run as root"
 
 SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
 HOOKS=$SOURCE/packaging/kiosk
-ADMIN_PASSWORD=Adm1n-pw
-GUEST_PASSWORD=Gu3st-pw
 
 # ---- The two accounts: the program's (standing for quorvel) and the guest's --------
 suffix=$(printf '%04x%04x' $RANDOM $RANDOM)
@@ -207,15 +206,10 @@ id -un > "%s"
 chmod 755 "$E2E_TMP/bin/whoami-mark"
 as_program quorvel-admin reg add 'Software\Quorvel\Programs' /v "Who am I" /d "$E2E_TMP/bin/whoami-mark" \
     >/dev/null || e2e_fail "cannot add the quick-launch program"
-xdotool type --delay 30 guest
-xdotool key Tab
-xdotool type --delay 30 "$GUEST_PASSWORD"
-xdotool key Return
-e2e_wait 30 "the timer window" e2e_visible_window 'Quorvel Timer$|^0 : 0 : 0$'
-TIMER=$(e2e_visible_window 'Quorvel Timer$|^0 : 0 : 0$')
+session_sign_in
 # From the keyboard: the alarm box has the focus, then "On Top", then the list, whose
 # first program becomes the current one; Enter starts it.
-xdotool windowactivate --sync "$TIMER" 2>/dev/null || true
+xdotool windowactivate --sync "$TIMER_WINDOW" 2>/dev/null || true
 xdotool key Tab Tab Return
 e2e_wait 20 "the quick-launch program's mark" test -s "$MARK"
 [ "$(cat "$MARK")" = "$GUEST_USER" ] || e2e_fail "the quick-launch program ran as $(cat "$MARK")"

@@ -4,10 +4,8 @@
 # the keys and requests that would close or leave it do not; a guest and then an
 # administrator get the desktop back.
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/session_lib.sh"
 e2e_require Xvfb openbox xdotool wmctrl xprop xwininfo xclip import
-
-ADMIN_PASSWORD=Adm1n-pw
-GUEST_PASSWORD=guest-pw
 
 e2e_home
 e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
@@ -45,17 +43,11 @@ expect_box() {
     e2e_wait 30 "the lock back in place after the box" e2e_lock_in_place
 }
 
-xdotool type --delay 30 nobody
-xdotool key Tab
-xdotool type --delay 30 "$GUEST_PASSWORD"
-xdotool key Return
+e2e_type_sign_in nobody "$GUEST_PASSWORD"
 expect_box "Invalid Login" invalid-login
 
 # The whole login text is selected: typing replaces it.
-xdotool type --delay 30 guest
-xdotool key Tab
-xdotool type --delay 30 wrong-pw
-xdotool key Return
+e2e_type_sign_in guest wrong-pw
 expect_box "Invalid Password" invalid-password
 
 # ---- what would close or leave the screen -----------------------------------------
@@ -79,10 +71,7 @@ e2e_shot "$E2E_NAME-after-close-attempts"
 
 # ---- guest ------------------------------------------------------------------------
 xdotool key ctrl+a BackSpace
-xdotool type --delay 30 guest
-xdotool key Tab
-xdotool type --delay 30 "$GUEST_PASSWORD"
-xdotool key Return
+e2e_type_sign_in guest "$GUEST_PASSWORD"
 released() {
     ! e2e_visible_window '^Login Screen$' >/dev/null && e2e_viewable "$E2E_DOCK" && e2e_input_free
 }
@@ -95,10 +84,7 @@ e2e_stop_quorvel
 e2e_start_quorvel
 e2e_wait 60 "the login screen again" e2e_visible_window '^Login Screen$'
 e2e_wait 30 "the lock again" e2e_lock_in_place
-xdotool type --delay 30 admin
-xdotool key Tab
-xdotool type --delay 30 "$ADMIN_PASSWORD"
-xdotool key Return
+e2e_type_sign_in admin "$ADMIN_PASSWORD"
 e2e_wait 30 "the administrator's desktop: dock shown, input free" released
 e2e_wait 30 "the control panel" e2e_window_of "$E2E_QUORVEL"
 e2e_shot "$E2E_NAME-admin"

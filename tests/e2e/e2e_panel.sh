@@ -81,7 +81,7 @@ a11y "${guest_frame[@]}" press "push button" Save
 panel_answer "Password successfully modified" OK
 panel_close
 
-panel_type_sign_in guest "$GUEST_PASSWORD"
+e2e_type_sign_in guest "$GUEST_PASSWORD"
 panel_answer "Invalid Password" OK
 e2e_wait 10 "the lock after the refused password" e2e_lock_in_place
 # The refused password is selected in its box: typing replaces it.

@@ -102,32 +102,26 @@ kill "$E2E_LAST_PID"
 e2e_bg xlogo xlogo -geometry 600x500+0+0
 e2e_wait 30 "the other window" e2e_visible_window '^xlogo$'
 OTHER=$(e2e_visible_window '^xlogo$')
-# stacked_above A B: A is above B in the window manager's stacking order.
-stacked_above() {
-    local order
-    order=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*' | while read -r w; do echo $((w)); done)
-    [ "$(grep -nx "$1" <<<"$order" | cut -d: -f1)" -gt "$(grep -nx "$2" <<<"$order" | cut -d: -f1)" ]
-}
 raise_other() { xdotool windowactivate "$OTHER" 2>/dev/null || xdotool windowraise "$OTHER"; }
 raise_other
-e2e_wait 10 "the other window over the timer window" stacked_above "$OTHER" "$TIMER_WINDOW"
+e2e_wait 10 "the other window over the timer window" e2e_stacked_above "$OTHER" "$TIMER_WINDOW"
 
 a11y press "check box" "On Top" || e2e_fail "cannot tick On Top"
-e2e_wait 10 "the timer window on top" stacked_above "$TIMER_WINDOW" "$OTHER"
+e2e_wait 10 "the timer window on top" e2e_stacked_above "$TIMER_WINDOW" "$OTHER"
 # A window that asks to stay above as well, raised over it while the program is held
 # still, covers it; once the program runs again it brings its window back over.
 wmctrl -i -r "$OTHER" -b add,above || e2e_fail "cannot put the other window above"
 kill -STOP "$E2E_QUORVEL"
 raise_other
-e2e_wait 10 "the other window raised over the held timer window" stacked_above "$OTHER" "$TIMER_WINDOW"
+e2e_wait 10 "the other window raised over the held timer window" e2e_stacked_above "$OTHER" "$TIMER_WINDOW"
 kill -CONT "$E2E_QUORVEL"
-e2e_wait 10 "the timer window back on top" stacked_above "$TIMER_WINDOW" "$OTHER"
+e2e_wait 10 "the timer window back on top" e2e_stacked_above "$TIMER_WINDOW" "$OTHER"
 e2e_shot "$E2E_NAME-on-top"
 
 a11y press "check box" "On Top" || e2e_fail "cannot clear On Top"
 e2e_wait 10 "On Top cleared" eval "! xprop -id $TIMER_WINDOW _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE"
 raise_other
-e2e_wait 10 "the other window covering the timer window" stacked_above "$OTHER" "$TIMER_WINDOW"
+e2e_wait 10 "the other window covering the timer window" e2e_stacked_above "$OTHER" "$TIMER_WINDOW"
 e2e_shot "$E2E_NAME-covered"
 
 session_logout

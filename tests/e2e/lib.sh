@@ -321,12 +321,17 @@ e2e_lock_in_place() {
         e2e_unmapped "$E2E_DOCK" && e2e_input_held
 }
 
+# e2e_type_sign_in LOGIN PASSWORD: types both at the login screen and presses Enter.
+e2e_type_sign_in() {
+    xdotool type --delay 30 "$1"
+    xdotool key Tab
+    xdotool type --delay 30 "$2"
+    xdotool key Return
+}
+
 # Signs the guest in at the login screen and waits for the desktop to be given back.
 e2e_guest_sign_in() {
-    xdotool type --delay 30 guest
-    xdotool key Tab
-    xdotool type --delay 30 "$1"
-    xdotool key Return
+    e2e_type_sign_in guest "$1"
     e2e_wait 30 "the guest's desktop" e2e_guest_desktop
 }
 e2e_guest_desktop() { ! e2e_visible_window '^Login Screen$' >/dev/null && e2e_input_free; }

@@ -7,17 +7,9 @@
 PANEL_TABS=("Security" "Timer Programs" "Block Websites" "Configuration" "Passwords" "Notes"
     "Session Logs" "Report")
 
-# panel_type_sign_in LOGIN PASSWORD: types both at the login screen and presses Enter.
-panel_type_sign_in() {
-    xdotool type --delay 30 "$1"
-    xdotool key Tab
-    xdotool type --delay 30 "$2"
-    xdotool key Return
-}
-
 # Signs in as the admin and waits for the control panel.
 panel_open() {
-    panel_type_sign_in admin "$ADMIN_PASSWORD"
+    e2e_type_sign_in admin "$ADMIN_PASSWORD"
     a11y_wait 30 "the control panel" find "page tab" Security
     e2e_wait 30 "the control panel's window" e2e_visible_window '^Control Panel$'
 }

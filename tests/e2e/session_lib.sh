@@ -28,10 +28,7 @@ title_is() { [ "$(xdotool getwindowname "$TIMER_WINDOW" 2>/dev/null)" = "$1" ]; 
 # Signs in as the guest at the login screen; the timer window's id is left in
 # TIMER_WINDOW.
 session_sign_in() {
-    xdotool type --delay 30 guest
-    xdotool key Tab
-    xdotool type --delay 30 "$GUEST_PASSWORD"
-    xdotool key Return
+    e2e_type_sign_in guest "$GUEST_PASSWORD"
     e2e_wait 20 "the timer window" e2e_visible_window 'Quorvel Timer$|^0 : 0 : 0$'
     TIMER_WINDOW=$(e2e_visible_window 'Quorvel Timer$|^0 : 0 : 0$')
 }
