@@ -233,60 +233,37 @@ TEST_F(AdminKiosk, ASecondSetUpAfterUndoStartsAfresh) {
 }
 
 TEST_F(AdminKiosk, RefusesWhereItCannotWorkAndChangesNothing) {
+    using Arrange = std::function<void(const fs::path& root)>;
+    const auto remove = [](const char* path) -> Arrange {
+        return [path](const fs::path& root) { fs::remove_all(root / path); };
+    };
+    const Arrange asIs = [](const fs::path&) {};
     struct Case {
         const char* name;
-        std::function<void(const fs::path& root)> arrange;
+        Arrange arrange;
         Args args;
         int status;
         const char* says;
     };
     const std::vector<Case> cases = {
-        {"no systemd",
-         [](const fs::path& root) { fs::remove(root / "lib/systemd/systemd"); },
-         {},
-         1,
-         "systemd is not installed"},
+        {"no systemd", remove("lib/systemd/systemd"), {}, 1, "systemd is not installed"},
         {"another display manager named",
          [](const fs::path& root) {
              WriteUnder(root, "etc/X11/default-display-manager", "/usr/sbin/gdm3\n");
          },
-         {},
-         1,
-         "/usr/sbin/gdm3"},
+         {}, 1, "/usr/sbin/gdm3"},
         {"another display manager enabled",
          [](const fs::path& root) {
-             fs::create_directories(root / "etc/systemd/system");
              fs::create_symlink("/lib/systemd/system/gdm.service",
                                 root / "etc/systemd/system/display-manager.service");
          },
-         {},
-         1,
-         "gdm.service"},
-        {"no LightDM",
-         [](const fs::path& root) { fs::remove(root / "usr/sbin/lightdm"); },
-         {},
-         1,
-         "LightDM is not installed"},
-        {"no package",
-         [](const fs::path& root) { fs::remove_all(root / "usr/share/quorvel"); },
-         {},
-         1,
-         "package is not installed"},
-        {"no browser",
-         [](const fs::path& root) { fs::remove(root / "usr/bin/firefox-esr"); },
-         {},
-         1,
-         "'firefox-esr'"},
-        {"a session command the files cannot hold",
-         [](const fs::path&) {},
-         {"--session", "sh -c \"$HOME/x\""},
-         2,
+         {}, 1, "gdm.service"},
+        {"no LightDM", remove("usr/sbin/lightdm"), {}, 1, "LightDM is not installed"},
+        {"no package", remove("usr/share/quorvel"), {}, 1, "package is not installed"},
+        {"no browser", remove("usr/bin/firefox-esr"), {}, 1, "'firefox-esr'"},
+        {"a session command the files cannot hold", asIs, {"--session", "sh -c \"$HOME/x\""}, 2,
          "session command"},
-        {"no password and no terminal",
-         [](const fs::path&) {},
-         {"--admin-password", "a-pw"},
-         1,
-         "no terminal"},
+        {"no password and no terminal", asIs, {"--admin-password", "a-pw"}, 1, "no terminal"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

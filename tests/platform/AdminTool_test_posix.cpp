@@ -247,29 +247,12 @@ TEST_F(AdminTool, InitReportsADataFolderItCannotSearch) {
 TEST_F(AdminTool, WithoutAHomeFolderNothingLandsInTheCurrentFolder) {
     ASSERT_EQ(::geteuid(), 0u) << "runs the tool as an account without a home: needs root";
     fs::permissions(home.path(), fs::perms::all);
-    const auto result = RunCommand({"setpriv",
-                                    "--reuid=54321",
-                                    "--regid=54321",
-                                    "--clear-groups",
-                                    "--",
-                                    "env",
-                                    "-u",
-                                    "HOME",
-                                    "-u",
-                                    "XDG_CONFIG_HOME",
-                                    "-u",
-                                    "XDG_DATA_HOME",
-                                    "-u",
-                                    "XDG_STATE_HOME",
-                                    "-C",
-                                    home.path().string(),
-                                    QUORVEL_ADMIN,
-                                    "init",
-                                    "--admin-password",
-                                    "a",
-                                    "--guest-password",
-                                    "g"},
-                                   {});
+    Args args = {"setpriv", "--reuid=54321", "--regid=54321", "--clear-groups", "--", "env"};
+    for (const char* unset : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+        args.insert(args.end(), {"-u", unset});
+    args.insert(args.end(), {"-C", home.path().string(), QUORVEL_ADMIN, "init", "--admin-password",
+                             "a", "--guest-password", "g"});
+    const auto result = RunCommand(args, {});
     ExpectOneLineError(result, 1, "no folder for the program's files");
     EXPECT_TRUE(fs::is_empty(home.path()));
 }
@@ -536,28 +519,28 @@ TEST_F(AdminReport, WrongInputIsOneLineAndStatusOne) {
         const char* says;
     };
     const std::string unwritable = home.file("no-such-folder/takings.pdf");
-    for (const Case& c : {
-             Case{{"--from", "2026-02-30", "--till", "2026-03-01"}, 1, "'2026-02-30' is not a day"},
-             Case{{"--from", "12/01/2025", "--till", "2026-03-01"}, 1, "'12/01/2025' is not a day"},
-             Case{{"--from", "2026-1-1", "--till", "2026-03-01"}, 1, "not a day"},
-             Case{{"--from", "2026-03-02", "--till", "2026-03-01"}, 1, "lies after"},
-             Case{{"--from", "2026-03-01", "--till", "2026-03-02", "--pdf", unwritable},
-                  1,
-                  "cannot write"},
-             Case{{"--from", "2026-03-01"}, 2, "usage"},
-             Case{{"--from", "2026-03-01", "--till", "2026-03-02", "--csv", "--pdf", "x.pdf"},
-                  2,
-                  "usage"},
-             Case{{"--from", "2026-03-01", "--till", "2026-03-02", "--html"}, 2, "'--html'"},
-         }) {
-        std::vector<std::string> args{"report"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const auto result = Admin(args);
+    const auto inRange = [](Args more) {
+        more.insert(more.begin(), {"report", "--from", "2026-03-01", "--till", "2026-03-02"});
+        return more;
+    };
+    for (const Case& c :
+         {Case{{"report", "--from", "2026-02-30", "--till", "2026-03-01"}, 1,
+               "'2026-02-30' is not a day"},
+          Case{{"report", "--from", "12/01/2025", "--till", "2026-03-01"}, 1,
+               "'12/01/2025' is not a day"},
+          Case{{"report", "--from", "2026-1-1", "--till", "2026-03-01"}, 1, "not a day"},
+          Case{{"report", "--from", "2026-03-02", "--till", "2026-03-01"}, 1, "lies after"},
+          Case{inRange({"--pdf", unwritable}), 1, "cannot write"},
+          Case{{"report", "--from", "2026-03-01"}, 2, "usage"},
+          Case{inRange({"--csv", "--pdf", "x.pdf"}), 2, "usage"},
+          Case{inRange({"--html"}), 2, "'--html'"}}) {
+        const auto result = Admin(c.args);
         EXPECT_EQ(result.status, c.status) << c.says;
         EXPECT_EQ(result.out, "") << c.says;
         EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
-        if (c.status == 1)
+        if (c.status == 1) {
             EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        }
     }
     EXPECT_FALSE(std::filesystem::exists(home.file("no-such-folder")));
 }
@@ -627,11 +610,8 @@ TEST_F(AdminReport, ADamagedDataFileIsOneLineAndStatusOne) {
     std::string damaged = before;
     for (std::size_t i = 100; i < 4096 && i < damaged.size(); ++i) damaged[i] = char(i * 7);
     WriteFileBytes(dataPath, damaged);
-    const auto result = Admin({"report", "--from", "2025-12-01", "--till", "2025-12-31"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_NE(result.err.find("cannot open the data file"), std::string::npos) << result.err;
-    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    ExpectOneLineError(Admin({"report", "--from", "2025-12-01", "--till", "2025-12-31"}), 1,
+                       "cannot open the data file");
     before = damaged;
 }
 

@@ -69,6 +69,10 @@ class PanelRig : public WidgetRig {
     // Closes the panel as "Close Control Panel" does and lets the deferred delete run.
     void ClosePanel() {
         Panel().StatusBar1_PanelClick(panel::StatusPanel::ClosePanel);
+        Settle();
+    }
+    // Runs the deferred deletes that closing and unloading asked for.
+    static void Settle() {
         QApplication::processEvents();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

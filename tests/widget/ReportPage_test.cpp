@@ -53,10 +53,6 @@ class ReportTest : public PanelRig {
         for (const auto& line : Report().report().lines) days.push_back(line.date);
         return days;
     }
-    static void Settle() {
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 };
 
 TEST_F(ReportTest, BothPickersShowTodayAtEachOpening) {

@@ -35,11 +35,6 @@ class ControlPanelTest : public PanelRig {
         Control<QTabBar>("tbrOptions")->setCurrentIndex(index);
         QApplication::processEvents();
     }
-    // Runs the deferred deletes the unloading asked for.
-    static void Settle() {
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 };
 
 TEST_F(ControlPanelTest, OpensOnTheSecurityPageReadyToShowTheLoginScreenAgain) {
