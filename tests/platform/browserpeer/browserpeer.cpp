@@ -40,68 +40,41 @@ AtkAttributeSet* AddMarker(AtkAttributeSet* set, GtkWidget* widget) {
 }  // namespace
 
 // The accessible classes: GTK's own, with the marker added to their attributes. A
-// widget chooses its accessible class through its own class, hence the two widget
-// subclasses.
+// widget chooses its accessible class through its own class, hence a widget subclass
+// beside each accessible one: PeerBar (an entry) and PeerFrame (a window).
+#define PEER_CLASSES(Type, type, Gtk, GTK_PARENT, GTK_PARENT_ACCESSIBLE)                      \
+    typedef struct {                                                                          \
+        Gtk##Accessible parent;                                                               \
+    } Type##Accessible;                                                                       \
+    typedef struct {                                                                          \
+        Gtk##AccessibleClass parent;                                                          \
+    } Type##AccessibleClass;                                                                  \
+    G_DEFINE_TYPE(Type##Accessible, type##_accessible, GTK_PARENT_ACCESSIBLE)                 \
+    static AtkAttributeSet* type##_get_attributes(AtkObject* object) {                        \
+        AtkAttributeSet* set =                                                                \
+            ATK_OBJECT_CLASS(type##_accessible_parent_class)->get_attributes(object);         \
+        return AddMarker(set, gtk_accessible_get_widget(GTK_ACCESSIBLE(object)));             \
+    }                                                                                         \
+    static void type##_accessible_class_init(Type##AccessibleClass* klass) {                  \
+        ATK_OBJECT_CLASS(klass)->get_attributes = type##_get_attributes;                      \
+    }                                                                                         \
+    static void type##_accessible_init(Type##Accessible*) {}                                  \
+    typedef struct {                                                                          \
+        Gtk parent;                                                                           \
+    } Type;                                                                                   \
+    typedef struct {                                                                          \
+        Gtk##Class parent;                                                                    \
+    } Type##Class;                                                                            \
+    G_DEFINE_TYPE(Type, type, GTK_PARENT)                                                     \
+    static void type##_class_init(Type##Class* klass) {                                       \
+        gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass),                         \
+                                             type##_accessible_get_type());                   \
+    }                                                                                         \
+    static void type##_init(Type*) {}
+
 extern "C" {
-
-typedef struct {
-    GtkEntryAccessible parent;
-} PeerBarAccessible;
-typedef struct {
-    GtkEntryAccessibleClass parent;
-} PeerBarAccessibleClass;
-G_DEFINE_TYPE(PeerBarAccessible, peer_bar_accessible, GTK_TYPE_ENTRY_ACCESSIBLE)
-static AtkAttributeSet* peer_bar_get_attributes(AtkObject* object) {
-    AtkAttributeSet* set =
-        ATK_OBJECT_CLASS(peer_bar_accessible_parent_class)->get_attributes(object);
-    return AddMarker(set, gtk_accessible_get_widget(GTK_ACCESSIBLE(object)));
-}
-static void peer_bar_accessible_class_init(PeerBarAccessibleClass* klass) {
-    ATK_OBJECT_CLASS(klass)->get_attributes = peer_bar_get_attributes;
-}
-static void peer_bar_accessible_init(PeerBarAccessible*) {}
-
-typedef struct {
-    GtkEntry parent;
-} PeerBar;
-typedef struct {
-    GtkEntryClass parent;
-} PeerBarClass;
-G_DEFINE_TYPE(PeerBar, peer_bar, GTK_TYPE_ENTRY)
-static void peer_bar_class_init(PeerBarClass* klass) {
-    gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass), peer_bar_accessible_get_type());
-}
-static void peer_bar_init(PeerBar*) {}
-
-typedef struct {
-    GtkWindowAccessible parent;
-} PeerFrameAccessible;
-typedef struct {
-    GtkWindowAccessibleClass parent;
-} PeerFrameAccessibleClass;
-G_DEFINE_TYPE(PeerFrameAccessible, peer_frame_accessible, GTK_TYPE_WINDOW_ACCESSIBLE)
-static AtkAttributeSet* peer_frame_get_attributes(AtkObject* object) {
-    AtkAttributeSet* set =
-        ATK_OBJECT_CLASS(peer_frame_accessible_parent_class)->get_attributes(object);
-    return AddMarker(set, gtk_accessible_get_widget(GTK_ACCESSIBLE(object)));
-}
-static void peer_frame_accessible_class_init(PeerFrameAccessibleClass* klass) {
-    ATK_OBJECT_CLASS(klass)->get_attributes = peer_frame_get_attributes;
-}
-static void peer_frame_accessible_init(PeerFrameAccessible*) {}
-
-typedef struct {
-    GtkWindow parent;
-} PeerFrame;
-typedef struct {
-    GtkWindowClass parent;
-} PeerFrameClass;
-G_DEFINE_TYPE(PeerFrame, peer_frame, GTK_TYPE_WINDOW)
-static void peer_frame_class_init(PeerFrameClass* klass) {
-    gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass), peer_frame_accessible_get_type());
-}
-static void peer_frame_init(PeerFrame*) {}
-
+PEER_CLASSES(PeerBar, peer_bar, GtkEntry, GTK_TYPE_ENTRY, GTK_TYPE_ENTRY_ACCESSIBLE)
+PEER_CLASSES(PeerFrame, peer_frame, GtkWindow, GTK_TYPE_WINDOW, GTK_TYPE_WINDOW_ACCESSIBLE)
 }  // extern "C"
 
 namespace {
