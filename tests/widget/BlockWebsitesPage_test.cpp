@@ -30,12 +30,7 @@ class BlockWebsitesTest : public PanelRig {
         return t.Get(store::kUrlsKey, keyword).ToDisplayText();
     }
     QListWidget* List() { return Control<QListWidget>("List1"); }
-    store::NameList Listed() {
-        store::NameList items;
-        for (int i = 0; i < List()->count(); ++i)
-            items.push_back(List()->item(i)->text().toStdString());
-        return items;
-    }
+    store::NameList Listed() { return Items("List1"); }
     void Block(const QString& keyword) {
         Control<QLineEdit>("txtSite")->setText(keyword);
         Control<QPushButton>("Command5")->click();

@@ -51,11 +51,12 @@ class SecurityTest : public PanelRig {
 };
 
 const store::Variant kOne(std::int32_t{1});
+const char* const kPolicyKeys[] = {panel::kExplorerPolicies, panel::kSystemPolicies,
+                                   panel::kBrowserControlPanelPolicies,
+                                   panel::kBrowserRestrictions};
 
 TEST_F(SecurityTest, TheFirstApplyOnACleanStoreMakesTheKeysAndSetsEveryTickedValueToOne) {
-    for (const char* key : {panel::kExplorerPolicies, panel::kSystemPolicies,
-                            panel::kBrowserControlPanelPolicies, panel::kBrowserRestrictions})
-        ASSERT_FALSE(KeyExists(key)) << key;
+    for (const char* key : kPolicyKeys) ASSERT_FALSE(KeyExists(key)) << key;
     for (int i = 0; i < kPolicyCount; ++i) {
         EXPECT_FALSE(Box(i)->isChecked()) << kPolicies[i].box;
         Box(i)->click();
@@ -72,9 +73,7 @@ TEST_F(SecurityTest, ApplyWithEveryBoxClearedDeletesEveryValueAndKeepsTheFourKey
     }
     ExpectApplied(Apply());
     for (int i = 0; i < kPolicyCount; ++i) EXPECT_TRUE(Stored(i).IsEmpty()) << kPolicies[i].value;
-    for (const char* key : {panel::kExplorerPolicies, panel::kSystemPolicies,
-                            panel::kBrowserControlPanelPolicies, panel::kBrowserRestrictions})
-        EXPECT_TRUE(KeyExists(key)) << key;
+    for (const char* key : kPolicyKeys) EXPECT_TRUE(KeyExists(key)) << key;
 }
 
 // What another tool may have left in a policy value, and how the box shows it.
