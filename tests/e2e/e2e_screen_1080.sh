@@ -2,8 +2,8 @@
 # The login screen and the control panel on a 1920x1080 screen. The login screen covers
 # it all and holds the lock, with the longest previous-user figures; then the panel with
 # the widest values in every box (rates of 10000, the longest minimum time and charge,
-# a long picture path): a screenshot of each, and the values read back as a screen
-# reader reads them.
+# a long picture path): a screenshot of each tab. (The same values read back as a
+# screen reader reads them: e2e_panel.sh; every value as loaded: ConfigurationPage_test.)
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/session_lib.sh"
 source "$(dirname "$0")/a11y_lib.sh"
@@ -27,10 +27,4 @@ e2e_shot "$E2E_NAME-login"
 session_admin reg add 'Software\Quorvel\Settings' /v LoginScr /t REG_SZ /d "$LONG_PATH" >/dev/null
 panel_open
 panel_shoot_tabs "$E2E_NAME"
-panel_tab Configuration
-for band in "14- 15 mins" "15-29 miins" "30-44 mins" "45-59 mins"; do
-    [ "$(a11y read text "$band")" = 10000 ] || e2e_fail "the rate $band reads $(a11y read text "$band")"
-done
-[ "$(a11y read text "Minimum Charges")" = 999999999 ] || e2e_fail "the minimum charge was not loaded"
-[ "$(a11y read text "Select Image")" = "$LONG_PATH" ] || e2e_fail "the picture's path was not loaded"
 e2e_log "passed"
