@@ -237,36 +237,36 @@ TEST_F(AdminKiosk, RefusesWhereItCannotWorkAndChangesNothing) {
     const auto remove = [](const char* path) -> Arrange {
         return [path](const fs::path& root) { fs::remove_all(root / path); };
     };
+    const auto chosen = [](const char* manager) -> Arrange {
+        return [manager](const fs::path& root) {
+            WriteUnder(root, "etc/X11/default-display-manager", manager);
+        };
+    };
+    const auto enabled = [](const char* unit) -> Arrange {
+        return [unit](const fs::path& root) {
+            fs::create_symlink(fs::path("/lib/systemd/system") / unit,
+                               root / "etc/systemd/system/display-manager.service");
+        };
+    };
     const Arrange asIs = [](const fs::path&) {};
     struct Case {
-        const char* name;
         Arrange arrange;
         Args args;
         int status;
         const char* says;
     };
     const std::vector<Case> cases = {
-        {"no systemd", remove("lib/systemd/systemd"), {}, 1, "systemd is not installed"},
-        {"another display manager named",
-         [](const fs::path& root) {
-             WriteUnder(root, "etc/X11/default-display-manager", "/usr/sbin/gdm3\n");
-         },
-         {}, 1, "/usr/sbin/gdm3"},
-        {"another display manager enabled",
-         [](const fs::path& root) {
-             fs::create_symlink("/lib/systemd/system/gdm.service",
-                                root / "etc/systemd/system/display-manager.service");
-         },
-         {}, 1, "gdm.service"},
-        {"no LightDM", remove("usr/sbin/lightdm"), {}, 1, "LightDM is not installed"},
-        {"no package", remove("usr/share/quorvel"), {}, 1, "package is not installed"},
-        {"no browser", remove("usr/bin/firefox-esr"), {}, 1, "'firefox-esr'"},
-        {"a session command the files cannot hold", asIs, {"--session", "sh -c \"$HOME/x\""}, 2,
-         "session command"},
-        {"no password and no terminal", asIs, {"--admin-password", "a-pw"}, 1, "no terminal"},
+        {remove("lib/systemd/systemd"), {}, 1, "systemd is not installed"},
+        {chosen("/usr/sbin/gdm3\n"), {}, 1, "/usr/sbin/gdm3"},
+        {enabled("gdm.service"), {}, 1, "gdm.service"},
+        {remove("usr/sbin/lightdm"), {}, 1, "LightDM is not installed"},
+        {remove("usr/share/quorvel"), {}, 1, "package is not installed"},
+        {remove("usr/bin/firefox-esr"), {}, 1, "'firefox-esr'"},
+        {asIs, {"--session", "sh -c \"$HOME/x\""}, 2, "session command"},  // files cannot hold it
+        {asIs, {"--admin-password", "a-pw"}, 1, "no terminal"},            // and none to ask on
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.says);
         fs::remove_all(root);
         SetUp();
         c.arrange(root);

@@ -524,9 +524,11 @@ TEST_F(AdminReport, WrongInputIsOneLineAndStatusOne) {
         return more;
     };
     for (const Case& c :
-         {Case{{"report", "--from", "2026-02-30", "--till", "2026-03-01"}, 1,
+         {Case{{"report", "--from", "2026-02-30", "--till", "2026-03-01"},
+               1,
                "'2026-02-30' is not a day"},
-          Case{{"report", "--from", "12/01/2025", "--till", "2026-03-01"}, 1,
+          Case{{"report", "--from", "12/01/2025", "--till", "2026-03-01"},
+               1,
                "'12/01/2025' is not a day"},
           Case{{"report", "--from", "2026-1-1", "--till", "2026-03-01"}, 1, "not a day"},
           Case{{"report", "--from", "2026-03-02", "--till", "2026-03-01"}, 1, "lies after"},

@@ -37,6 +37,7 @@ TEST(CloseOut, InterruptedSessionIsBookedOnceIntoItsOwnDay) {
     EXPECT_EQ(rig.takings.bookings.size(), 1u);
 }
 
+// An amount that is no number, or none that fits, counts the guest only.
 TEST(CloseOut, StoredAmountThatIsNoFiniteNumberCountsTheSessionWithoutTakings) {
     struct Case {
         const char* amount;
@@ -44,8 +45,8 @@ TEST(CloseOut, StoredAmountThatIsNoFiniteNumberCountsTheSessionWithoutTakings) {
     };
     for (const Case c :
          {Case{"nan", std::nullopt}, Case{"-nan", std::nullopt}, Case{"inf", std::nullopt},
-          Case{"1e400", std::nullopt}, Case{"12abc", std::nullopt}, Case{"", std::nullopt},
-          Case{" 12.5 ", 12.5}, Case{"+5", 5.0}}) {
+          Case{"1e400", std::nullopt}, Case{"12abc", std::nullopt}, Case{"3O", std::nullopt},
+          Case{"", std::nullopt}, Case{" 12.5 ", 12.5}, Case{"+5", 5.0}}) {
         CloseOutRig rig;
         rig.Interrupted("12/4/2026", c.amount);
         session::CloseOutSession(rig.tp.pv, rig.takings);
@@ -75,14 +76,6 @@ TEST(CloseOut, LoggedOutSessionIsLeftAlone) {
     CloseOutRig empty;  // nothing stored yet: a fresh installation
     session::CloseOutSession(empty.tp.pv, empty.takings);
     EXPECT_EQ(empty.takings.calls, 0);
-}
-
-TEST(CloseOut, AmountThatIsNotANumberCountsTheGuestOnly) {
-    CloseOutRig rig;
-    rig.Interrupted("12/4/2026", "3O");
-    session::CloseOutSession(rig.tp.pv, rig.takings);
-    ASSERT_EQ(rig.takings.bookings.size(), 1u);
-    EXPECT_FALSE(rig.takings.bookings[0].amount.has_value());
 }
 
 TEST(CloseOut, DateThatIsNotADateBooksNothingAndClosesTheSession) {

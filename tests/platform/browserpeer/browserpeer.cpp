@@ -42,34 +42,34 @@ AtkAttributeSet* AddMarker(AtkAttributeSet* set, GtkWidget* widget) {
 // The accessible classes: GTK's own, with the marker added to their attributes. A
 // widget chooses its accessible class through its own class, hence a widget subclass
 // beside each accessible one: PeerBar (an entry) and PeerFrame (a window).
-#define PEER_CLASSES(Type, type, Gtk, GTK_PARENT, GTK_PARENT_ACCESSIBLE)                      \
-    typedef struct {                                                                          \
-        Gtk##Accessible parent;                                                               \
-    } Type##Accessible;                                                                       \
-    typedef struct {                                                                          \
-        Gtk##AccessibleClass parent;                                                          \
-    } Type##AccessibleClass;                                                                  \
-    G_DEFINE_TYPE(Type##Accessible, type##_accessible, GTK_PARENT_ACCESSIBLE)                 \
-    static AtkAttributeSet* type##_get_attributes(AtkObject* object) {                        \
-        AtkAttributeSet* set =                                                                \
-            ATK_OBJECT_CLASS(type##_accessible_parent_class)->get_attributes(object);         \
-        return AddMarker(set, gtk_accessible_get_widget(GTK_ACCESSIBLE(object)));             \
-    }                                                                                         \
-    static void type##_accessible_class_init(Type##AccessibleClass* klass) {                  \
-        ATK_OBJECT_CLASS(klass)->get_attributes = type##_get_attributes;                      \
-    }                                                                                         \
-    static void type##_accessible_init(Type##Accessible*) {}                                  \
-    typedef struct {                                                                          \
-        Gtk parent;                                                                           \
-    } Type;                                                                                   \
-    typedef struct {                                                                          \
-        Gtk##Class parent;                                                                    \
-    } Type##Class;                                                                            \
-    G_DEFINE_TYPE(Type, type, GTK_PARENT)                                                     \
-    static void type##_class_init(Type##Class* klass) {                                       \
-        gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass),                         \
-                                             type##_accessible_get_type());                   \
-    }                                                                                         \
+#define PEER_CLASSES(Type, type, Gtk, GTK_PARENT, GTK_PARENT_ACCESSIBLE)              \
+    typedef struct {                                                                  \
+        Gtk##Accessible parent;                                                       \
+    } Type##Accessible;                                                               \
+    typedef struct {                                                                  \
+        Gtk##AccessibleClass parent;                                                  \
+    } Type##AccessibleClass;                                                          \
+    G_DEFINE_TYPE(Type##Accessible, type##_accessible, GTK_PARENT_ACCESSIBLE)         \
+    static AtkAttributeSet* type##_get_attributes(AtkObject* object) {                \
+        AtkAttributeSet* set =                                                        \
+            ATK_OBJECT_CLASS(type##_accessible_parent_class)->get_attributes(object); \
+        return AddMarker(set, gtk_accessible_get_widget(GTK_ACCESSIBLE(object)));     \
+    }                                                                                 \
+    static void type##_accessible_class_init(Type##AccessibleClass* klass) {          \
+        ATK_OBJECT_CLASS(klass)->get_attributes = type##_get_attributes;              \
+    }                                                                                 \
+    static void type##_accessible_init(Type##Accessible*) {}                          \
+    typedef struct {                                                                  \
+        Gtk parent;                                                                   \
+    } Type;                                                                           \
+    typedef struct {                                                                  \
+        Gtk##Class parent;                                                            \
+    } Type##Class;                                                                    \
+    G_DEFINE_TYPE(Type, type, GTK_PARENT)                                             \
+    static void type##_class_init(Type##Class* klass) {                               \
+        gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass),                 \
+                                             type##_accessible_get_type());           \
+    }                                                                                 \
     static void type##_init(Type*) {}
 
 extern "C" {
