@@ -92,11 +92,13 @@ def name_matches(obj, pattern):
     return False
 
 
-def find_all(root, role, pattern):
+def find_all(root, role, pattern=None):
+    """The showing objects of the role (named by the pattern, if one is given)."""
     found = []
     for obj, _ in walk(root):
         try:
-            if obj.get_role_name() == role and name_matches(obj, pattern) and showing(obj):
+            if obj.get_role_name() == role and showing(obj) and (
+                    pattern is None or name_matches(obj, pattern)):
                 found.append(obj)
         except GLib.Error:
             continue  # gone while we looked
@@ -138,14 +140,8 @@ def editable(obj):
     return None
 
 
-STATES = {
-    "checked": Atspi.StateType.CHECKED,
-    "focused": Atspi.StateType.FOCUSED,
-    "enabled": Atspi.StateType.ENABLED,
-    "selected": Atspi.StateType.SELECTED,
-    "editable": Atspi.StateType.EDITABLE,
-    "showing": Atspi.StateType.SHOWING,
-}
+STATES = {name: getattr(Atspi.StateType, name.upper())
+          for name in ("checked", "focused", "enabled", "selected", "editable", "showing")}
 
 
 def main():
@@ -171,12 +167,8 @@ def main():
     if args.command == "names":
         if len(args.rest) != 1:
             parser.error("names takes ROLE")
-        for obj, _ in walk(root):
-            try:
-                if obj.get_role_name() == args.rest[0] and showing(obj):
-                    print(obj.get_name())
-            except GLib.Error:
-                pass
+        for obj in find_all(root, args.rest[0]):
+            print(obj.get_name())
         return 0
 
     needs = {"find": 2, "read": 2, "press": 2, "focus": 2, "where": 2, "set": 3, "value": 3,

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -52,7 +51,6 @@ class TimerWindowTest : public WidgetRig {
             Window().Timer1_Timer();
         }
     }
-    void Click(QLabel* label) { ClickLabel(label); }
     store::Variant Timers(const char* name) { return t.Get(store::kTimersKey, name); }
 };
 
@@ -100,17 +98,15 @@ TEST_F(TimerWindowTest, LogoutBooksTheSessionAndReturnsToTheLoginScreen) {
     forms->Get<ui::frmBlocks>();
     SignIn();
     Ticks(3600 + 20 * 60);
-    Click(Child<QLabel>("lbltmr2"));
+    ClickLabel(Child<QLabel>("lbltmr2"));
     QApplication::processEvents();
 
     const auto row = db::FindDay(*t.pv.Conn, "12/05/2026");
     ASSERT_TRUE(row);
     EXPECT_EQ(row->gnum, 1);
     EXPECT_EQ(row->gamt, 40.0);
+    // (What Logout stores, value by value: GuestSession_test; the log line below holds it.)
     EXPECT_EQ(Timers("Status"), store::Variant(std::int32_t{0}));
-    EXPECT_EQ(Timers("Elapsed").ToDisplayText(), "1 : 20 : 0");
-    EXPECT_EQ(Timers("Amount").ToDisplayText(), "40");
-    EXPECT_EQ(Timers("LogoutTime").ToDisplayText(), "11:20:00 AM");
     EXPECT_TRUE(db::IsSessionBooked(*t.pv.Conn, Timers("SessionId").ToDisplayText()));
 
     EXPECT_FALSE(forms->IsLoaded<ui::frmtimer2>());
@@ -210,10 +206,9 @@ TEST_F(TimerWindowTest, QuickLaunchListsTheStoredProgramsInOrderAndAClickStartsO
     t.Set(store::kProgramsKey, "Games", "/usr/games/cards");
     SignIn();
     auto* list = Child<QListWidget>("List1");
-    ASSERT_EQ(list->count(), 3);
-    EXPECT_EQ(list->item(0)->text(), "Writer");
-    EXPECT_EQ(list->item(1)->text(), "Browser");
-    EXPECT_EQ(list->item(2)->text(), "Games");
+    QStringList listed;
+    for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
+    ASSERT_EQ(listed, QStringList({"Writer", "Browser", "Games"}));
 
     const auto click = [&](int row) {
         const QPointF at = list->visualItemRect(list->item(row)).center();
@@ -235,8 +230,7 @@ TEST_F(TimerWindowTest, QuickLaunchListsTheStoredProgramsInOrderAndAClickStartsO
 
     // Enter starts the current one, for the keyboard.
     list->setCurrentRow(0);
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
-    QApplication::sendEvent(list, &enter);
+    PressEnter(list);
     EXPECT_EQ(t.shell.calls.back(), "StartProgram /usr/bin/writer 2");
 }
 
