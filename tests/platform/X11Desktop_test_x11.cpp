@@ -125,14 +125,8 @@ TEST_F(X11DesktopTest, GrabIsRetriedUntilItHoldsAndTakenBackWhenLost) {
     desktop_->KeepScreenSaverRunning();
     EXPECT_TRUE(desktop_->InputGrabbed());
     EXPECT_EQ(OtherClientGrabs(), std::make_pair(AlreadyGrabbed, AlreadyGrabbed));
-
-    // One of our own popups ends its grab: the next tick takes the input back.
-    XUngrabKeyboard(ours_.get(), CurrentTime);
-    XUngrabPointer(ours_.get(), CurrentTime);
-    XSync(ours_.get(), False);
-    EXPECT_EQ(OtherClientGrabs().first, GrabSuccess);
-    desktop_->KeepScreenSaverRunning();
-    EXPECT_EQ(OtherClientGrabs(), std::make_pair(AlreadyGrabbed, AlreadyGrabbed));
+    // (A grab of ours ended by one of our own popups and taken back by the next tick:
+    // TheLockRestsUntilSomethingCouldUndoIt, for the keyboard, the pointer and both.)
 }
 
 TEST_F(X11DesktopTest, TopMostReportsAWindowAnotherClientDestroyed) {
