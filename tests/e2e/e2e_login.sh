@@ -24,7 +24,6 @@ e2e_shot "$E2E_NAME-splash"
 e2e_wait 60 "the login screen" e2e_visible_window '^Login Screen$'
 (( SECONDS - started >= 2 )) || e2e_fail "the login screen came before the splash's 3 s"
 e2e_wait 30 "the lock: screen covered, top-most, focused, dock hidden, input held" e2e_lock_in_place
-[ "$(e2e_probe keyboard)" = AlreadyGrabbed ] || e2e_fail "another client could take the keyboard"
 e2e_shot "$E2E_NAME-login-1024x768"
 e2e_log "lock in place: window $E2E_LOGIN"
 
