@@ -26,11 +26,9 @@ TEST(WindowEntry, HandleReadsBackFromEveryEntryTheListerWrites) {
 }
 
 TEST(WindowEntry, AnEntryWithoutANumberGivesNoHandle) {
-    EXPECT_EQ(HandleFromEntry(" - Example"), std::nullopt);
-    EXPECT_EQ(HandleFromEntry("- 12 - Example"), std::nullopt);
-    EXPECT_EQ(HandleFromEntry("12x - Example"), std::nullopt);
-    EXPECT_EQ(HandleFromEntry("99999999999 - Example"), std::nullopt);
-    EXPECT_EQ(HandleFromEntry(""), std::nullopt);
+    for (const char* entry :
+         {" - Example", "- 12 - Example", "12x - Example", "99999999999 - Example", ""})
+        EXPECT_EQ(HandleFromEntry(entry), std::nullopt) << entry;
     EXPECT_EQ(HandleFromEntry("  12  "), Hwnd{12});
 }
 
