@@ -7,18 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "cafe/CafeReport.h"
 #include "cafe/CafeStatus.h"
 #include "cafe/ServerLink.h"
 
 namespace quorvel::cafe {
-
-// The takings of one day, of one PC or of all of them.
-struct DayTakings {
-    std::string pc;   // "" when the day is the whole cafe's
-    std::string day;  // YYYY-MM-DD
-    std::int64_t sessions = 0;
-    std::int64_t cents = 0;
-};
 
 // The owner's connection: the role that made the schema, which reads everything.
 class OwnerConnection {
