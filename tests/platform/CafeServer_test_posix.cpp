@@ -1,0 +1,350 @@
+// The cafe's server with a real PostgreSQL: the schema, joining, row-level security,
+// the PC's link (delivery exactly once, through a server going away) and the checks
+// on how a connection may travel.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <thread>
+
+#include "cafe/CafeServer.h"
+#include "cafe/Pg.h"
+#include "support/PgCluster_posix.h"
+#include "support/Poll.h"
+
+namespace quorvel::test {
+namespace {
+
+using cafe::ClosedSession;
+using cafe::Membership;
+namespace pg = cafe::pg;
+
+// `count` sessions named "<prefix>1", "<prefix>2", ... on 2026-03-01, the n-th worth
+// n cents.
+std::vector<ClosedSession> Sessions(const std::string& prefix, int first, int count) {
+    std::vector<ClosedSession> sessions;
+    for (int n = first; n < first + count; ++n)
+        sessions.push_back({prefix + std::to_string(n), "2026-03-01", 1772352000 + n,
+                            1772352000 + n + 900, 900, n, "Rs"});
+    return sessions;
+}
+
+class CafeServer : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { cluster_ = new PgCluster; }
+    static void TearDownTestSuite() { delete cluster_; }
+
+    void SetUp() override {
+        ASSERT_EQ(cluster_->error(), "");
+        database = cluster_->NewDatabase();
+        ASSERT_NE(database, "") << cluster_->error();
+        std::string error;
+        owner = cafe::OwnerConnection::Open(cluster_->SocketConninfo(database), error);
+        ASSERT_TRUE(owner) << error;
+        ASSERT_TRUE(owner->InitServer(error)) << error;
+        sql = pg::Connect(cluster_->SocketConninfo(database), error);
+        ASSERT_TRUE(sql) << error;
+    }
+
+    std::string Secret(const std::string& name) {
+        std::string error;
+        bool added = false;
+        const auto secret = owner->AddPc(name, added, error);
+        EXPECT_TRUE(secret) << error;
+        return secret.value_or("");
+    }
+
+    // The PC `name` added by the owner and joined over the socket.
+    Membership Joined(const std::string& name) {
+        std::string error;
+        const auto membership =
+            cafe::JoinServer(cluster_->SocketConninfo(database, ""), name, Secret(name), error);
+        EXPECT_TRUE(membership) << error;
+        return membership.value_or(Membership{});
+    }
+
+    // The owner's answer to a query of one value.
+    std::string Value(const std::string& query, const std::vector<pg::Param>& params = {}) {
+        const pg::Result result = pg::Exec(sql.get(), query, params);
+        EXPECT_TRUE(result.ok()) << result.Error();
+        return result.Rows() ? result.Text(0, 0) : "";
+    }
+    std::string SessionsOf(const std::string& pc) {
+        return Value(
+            "SELECT count(*) || ' ' || coalesce(sum(amount_cents), 0) FROM quorvel.sessions s "
+            "JOIN quorvel.pcs p ON p.role = s.pc_role WHERE p.name = $1",
+            {pc});
+    }
+
+    static PgCluster* cluster_;
+    std::string database;
+    std::unique_ptr<cafe::OwnerConnection> owner;
+    pg::Connection sql;
+};
+
+PgCluster* CafeServer::cluster_ = nullptr;
+
+TEST_F(CafeServer, TwoPcsDeliverAtOnceAndRepeatsAddNothing) {
+    const Membership memberships[] = {Joined("pc1"), Joined("pc2")};
+    std::atomic<int> failures{0};
+    std::vector<std::thread> pcs;
+    for (const Membership& membership : memberships) {
+        pcs.emplace_back([&membership, &failures] {
+            const auto link = cafe::OpenServerLink(membership);
+            // The same identities on both PCs: sessions are keyed by PC and identity.
+            // Every batch goes twice, as after an answer lost on the way back.
+            for (int first = 1; first <= 600; first += 50)
+                for (int repeat = 0; repeat < 2; ++repeat)
+                    if (!link->Deliver(Sessions("s", first, 50)).ok) ++failures;
+        });
+    }
+    for (std::thread& pc : pcs) pc.join();
+    EXPECT_EQ(failures, 0);
+    // 600 sessions each, worth 1 + 2 + ... + 600 cents.
+    EXPECT_EQ(SessionsOf("pc1"), "600 180300");
+    EXPECT_EQ(SessionsOf("pc2"), "600 180300");
+}
+
+// What a PC's own role tries against another PC, or beyond its rights.
+struct Trespass {
+    const char* what;
+    const char* sql;
+    bool refused;          // the server refuses it with an error
+    const char* answer;    // else the one value (or rows touched) it answers
+};
+
+class CafeServerTrespass : public CafeServer, public ::testing::WithParamInterface<Trespass> {};
+
+TEST_P(CafeServerTrespass, IsRefusedAndChangesNothingOfTheOtherPc) {
+    const Membership pc1 = Joined("pc1"), pc2 = Joined("pc2");
+    const auto link2 = cafe::OpenServerLink(pc2);
+    ASSERT_TRUE(link2->Deliver(Sessions("s", 1, 3)).ok);
+    ASSERT_TRUE(link2->ReportState({true, 1772352000, 60, 125, "Rs"}).ok);
+    const std::string before = SessionsOf("pc2") + Value("SELECT row(s.*)::text FROM quorvel.pc_state s "
+                                                         "WHERE pc_role LIKE '%pc2'");
+    const std::string pc2Role = database + "_pc_pc2";
+
+    std::string error;
+    const auto asPc1 = pg::Connect(pc1.conninfo, error);
+    ASSERT_TRUE(asPc1) << error;
+    const pg::Result result = pg::Exec(asPc1.get(), GetParam().sql, {pc2Role});
+    if (GetParam().refused) {
+        EXPECT_FALSE(result.ok()) << GetParam().what;
+    } else {
+        ASSERT_TRUE(result.ok()) << GetParam().what << ": " << result.Error();
+        EXPECT_EQ(result.Rows() ? result.Text(0, 0) : std::to_string(result.Affected()),
+                  GetParam().answer);
+    }
+    EXPECT_EQ(SessionsOf("pc2") + Value("SELECT row(s.*)::text FROM quorvel.pc_state s "
+                                        "WHERE pc_role LIKE '%pc2'"),
+              before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CafeServerTrespass,
+    ::testing::Values(
+        Trespass{"a session booked for another PC",
+                 "INSERT INTO quorvel.sessions VALUES ($1, 'x', '2026-03-01', now(), now(), 1, "
+                 "100, 'Rs')",
+                 true, ""},
+        Trespass{"another PC's state changed",
+                 "UPDATE quorvel.pc_state SET owed_cents = 0 WHERE pc_role = $1", false, "0"},
+        Trespass{"another PC's state written over",
+                 "INSERT INTO quorvel.pc_state (pc_role, owed_cents) VALUES ($1, 0) "
+                 "ON CONFLICT (pc_role) DO UPDATE SET owed_cents = 0",
+                 true, ""},
+        Trespass{"another PC's state read",
+                 "SELECT count(*) FROM quorvel.pc_state WHERE pc_role = $1", false, "0"},
+        Trespass{"the takings read", "SELECT count(*) FROM quorvel.sessions WHERE pc_role = $1",
+                 true, ""},
+        Trespass{"the joining secrets read",
+                 "SELECT count(*) FROM quorvel.pcs WHERE role = $1", true, ""},
+        Trespass{"a session taken back",
+                 "DELETE FROM quorvel.sessions WHERE pc_role = $1", true, ""},
+        Trespass{"a PC added", "SELECT quorvel.add_pc('pc9', $1 || '9', 'x', 'x')", true, ""}));
+
+// A joining secret the server must not take.
+struct BadJoin {
+    const char* what;
+    // The name and secret tried, given pc1's and pc2's secrets (pc3's was used).
+    std::function<std::pair<std::string, std::string>(const std::string&, const std::string&,
+                                                      const std::string&)>
+        attempt;
+    const char* says;
+};
+
+class CafeServerJoin : public CafeServer, public ::testing::WithParamInterface<BadJoin> {};
+
+TEST_P(CafeServerJoin, RefusesAndLeavesTheRightSecretUsable) {
+    const std::string secret1 = Secret("pc1"), secret2 = Secret("pc2"), secret3 = Secret("pc3");
+    std::string error;
+    ASSERT_TRUE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc3", secret3, error))
+        << error;
+    const auto [name, secret] = GetParam().attempt(secret1, secret2, secret3);
+
+    EXPECT_FALSE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), name, secret, error))
+        << GetParam().what;
+    EXPECT_NE(error.find(GetParam().says), std::string::npos) << error;
+    // A refused attempt spends nothing.
+    EXPECT_TRUE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc1", secret1, error))
+        << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CafeServerJoin,
+    ::testing::Values(
+        BadJoin{"a wrong secret",
+                [](auto& s1, auto&, auto&) { return std::pair{std::string("pc1"), s1 + "x"}; },
+                "refused the joining secret"},
+        BadJoin{"another PC's secret",
+                [](auto&, auto& s2, auto&) { return std::pair{std::string("pc1"), s2}; },
+                "refused the joining secret"},
+        BadJoin{"a used secret",
+                [](auto&, auto&, auto& s3) { return std::pair{std::string("pc3"), s3}; },
+                "refused the joining secret"},
+        BadJoin{"a name the owner did not add",
+                [](auto& s1, auto&, auto&) { return std::pair{std::string("pc4"), s1}; },
+                "refused the joining secret"},
+        BadJoin{"a name the server could not take",
+                [](auto& s1, auto&, auto&) { return std::pair{std::string("pc 1"), s1}; },
+                "is no PC name"}));
+
+// How a PC's connection may travel to the server.
+struct Road {
+    const char* what;
+    std::string (*where)(const PgCluster&, const std::string& database);
+    const char* says;  // "" when the connection is made
+};
+
+class CafeServerRoad : public CafeServer, public ::testing::WithParamInterface<Road> {};
+
+TEST_P(CafeServerRoad, IsTakenOnlyWithTheServersCertificateCheckedOrOverTheSocket) {
+    const Membership joined = Joined("pc1");
+    // The PC's role and password, over another road: later keywords win.
+    const Membership membership{joined.conninfo + " " + GetParam().where(*cluster_, database),
+                                joined.pcName};
+    const cafe::LinkResult result =
+        cafe::OpenServerLink(membership)->ReportState({false, 0, 0, 0, "Rs"});
+    if (*GetParam().says == '\0') {
+        EXPECT_TRUE(result.ok) << GetParam().what << ": " << result.error;
+    } else {
+        EXPECT_FALSE(result.ok) << GetParam().what;
+        EXPECT_NE(result.error.find(GetParam().says), std::string::npos) << result.error;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CafeServerRoad,
+    ::testing::Values(
+        Road{"the socket", [](auto& c, auto& d) { return c.SocketConninfo(d, ""); }, ""},
+        Road{"TLS, the certificate and the address checked",
+             [](auto& c, auto& d) { return c.TlsConninfo(d); }, ""},
+        Road{"TLS, the certificate checked",
+             [](auto& c, auto& d) { return c.TlsConninfo(d, "verify-ca"); }, ""},
+        Road{"TLS, nothing checked",
+             [](auto& c, auto& d) { return c.TlsConninfo(d, "require"); },
+             "certificate must be checked"},
+        Road{"TLS if the server likes",
+             [](auto& c, auto& d) { return c.TlsConninfo(d, "prefer"); },
+             "certificate must be checked"},
+        Road{"no TLS", [](auto& c, auto& d) { return c.TlsConninfo(d, "disable"); },
+             "certificate must be checked"},
+        Road{"an address beside the socket's folder",
+             [](auto& c, auto& d) { return c.SocketConninfo(d, "") + " hostaddr=127.0.0.1 sslmode=require"; },
+             "certificate must be checked"},
+        Road{"a certificate that did not sign the server's",
+             [](auto& c, auto& d) {
+                 return c.TlsConninfo(d, "verify-full", c.strangerCertificate());
+             },
+             "certificate verify failed"}));
+
+TEST_F(CafeServer, ANewerSchemaIsRefusedByEveryoneAndLeftAsItIs) {
+    const std::string secret = Secret("pc2");
+    const Membership pc1 = Joined("pc1");
+    ASSERT_EQ(Value("UPDATE quorvel.schema_version SET version = 99 RETURNING version"), "99");
+    std::string error;
+    bool added = false;
+    const std::vector<std::pair<const char*, std::function<bool()>>> uses = {
+        {"init-server", [&] { return owner->InitServer(error).has_value(); }},
+        {"add-pc", [&] { return owner->AddPc("pc3", added, error).has_value(); }},
+        {"status", [&] { return owner->Status(error).has_value(); }},
+        {"report", [&] { return owner->Takings("2026-01-01", "2026-12-31", false, error).has_value(); }},
+        {"join",
+         [&] {
+             return cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc2", secret, error)
+                 .has_value();
+         }},
+        {"delivery",
+         [&] {
+             const auto result = cafe::OpenServerLink(pc1)->Deliver(Sessions("s", 1, 1));
+             error = result.error;
+             return result.ok;
+         }},
+    };
+    for (const auto& [what, use] : uses) {
+        error.clear();
+        EXPECT_FALSE(use()) << what;
+        EXPECT_NE(error.find("version 99, newer than this program knows"), std::string::npos)
+            << what << ": " << error;
+    }
+    EXPECT_EQ(Value("SELECT version FROM quorvel.schema_version"), "99");
+    EXPECT_EQ(Value("SELECT count(*) FROM quorvel.sessions"), "0");
+}
+
+TEST_F(CafeServer, AServerStoppedMidwayLosesNothingThatWasAnsweredAndTakesTheRestOnce) {
+    const auto link = cafe::OpenServerLink(Joined("pc1"));
+    constexpr int kBatches = 400, kBatch = 5;
+    std::vector<std::atomic<int>> answered(kBatches);  // 0 not yet, 1 ok, 2 failed
+    std::atomic<int> failed{0};
+    std::string failure;
+    std::thread sender([&] {
+        for (int b = 0; b < kBatches; ++b) {
+            const auto result = link->Deliver(Sessions("s", b * kBatch + 1, kBatch));
+            answered[b] = result.ok ? 1 : 2;
+            if (!result.ok && failed++ == 0) failure = result.error;
+        }
+    });
+    ASSERT_TRUE(PollUntil([&] { return answered[20] != 0; }));
+    ASSERT_TRUE(cluster_->Stop()) << cluster_->error();
+    // While it is down every delivery fails, with a reason.
+    ASSERT_TRUE(PollUntil([&] { return failed > 3; }));
+    ASSERT_TRUE(cluster_->Start()) << cluster_->error();
+    sender.join();
+    EXPECT_NE(failure, "");
+
+    // Every batch answered ok was committed before the stop or after the start.
+    std::string error;
+    sql = pg::Connect(cluster_->SocketConninfo(database), error);
+    ASSERT_TRUE(sql) << error;
+    int ok = 0;
+    for (int b = 0; b < kBatches; ++b) {
+        if (answered[b] != 1) continue;
+        ++ok;
+        EXPECT_EQ(Value("SELECT count(*) FROM quorvel.sessions WHERE session_id = $1",
+                        {"s" + std::to_string(b * kBatch + 1)}),
+                  "1")
+            << "batch " << b;
+    }
+    EXPECT_LT(ok, kBatches);
+    // The outbox sends the rest again; everything is there once.
+    for (int b = 0; b < kBatches; ++b)
+        if (answered[b] != 1)
+            ASSERT_TRUE(link->Deliver(Sessions("s", b * kBatch + 1, kBatch)).ok) << b;
+    EXPECT_EQ(SessionsOf("pc1"), "2000 2001000");
+}
+
+TEST_F(CafeServer, TheFirstDeliveryAfterARestartGoesThrough) {
+    const auto link = cafe::OpenServerLink(Joined("pc1"));
+    ASSERT_TRUE(link->Deliver(Sessions("s", 1, 1)).ok);
+    ASSERT_TRUE(cluster_->Stop()) << cluster_->error();
+    ASSERT_TRUE(cluster_->Start()) << cluster_->error();
+    const auto result = link->Deliver(Sessions("s", 2, 1));
+    EXPECT_TRUE(result.ok) << result.error;
+    const auto state = link->ReportState({true, 1772352000, 90, 150, "Rs"});
+    EXPECT_TRUE(state.ok) << state.error;
+}
+
+}  // namespace
+}  // namespace quorvel::test
