@@ -15,8 +15,8 @@ namespace {
 constexpr std::size_t kSessionsPerStatement = 1000;
 constexpr int kColumns = 7;
 
-// An INSERT of `rows` sessions of this PC (the row's owner is the role that logs in),
-// every value a parameter. A session the server holds already is left as it is.
+// An INSERT of `rows` sessions of this PC (the server fills in which PC from the role
+// that logged in), every value a parameter. A session the server holds already is left as it is.
 std::string InsertSessions(std::size_t rows) {
     std::string sql =
         "INSERT INTO quorvel.sessions (session_id, day, started_at, ended_at, elapsed_seconds, "
@@ -31,10 +31,10 @@ std::string InsertSessions(std::size_t rows) {
 }
 
 constexpr const char* kReportState =
-    "INSERT INTO quorvel.pc_state AS s (pc_role, in_session, since, elapsed_seconds, owed_cents, "
-    "currency, last_seen) VALUES (current_user, $1::boolean, "
+    "INSERT INTO quorvel.pc_state AS s (in_session, since, elapsed_seconds, owed_cents, "
+    "currency, last_seen) VALUES ($1::boolean, "
     "CASE WHEN $1::boolean THEN to_timestamp($2::bigint) END, $3::bigint, $4::bigint, $5, now()) "
-    "ON CONFLICT (pc_role) DO UPDATE SET in_session = excluded.in_session, since = excluded.since, "
+    "ON CONFLICT (pc) DO UPDATE SET in_session = excluded.in_session, since = excluded.since, "
     "elapsed_seconds = excluded.elapsed_seconds, owed_cents = excluded.owed_cents, "
     "currency = excluded.currency, last_seen = excluded.last_seen";
 

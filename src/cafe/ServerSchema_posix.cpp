@@ -16,14 +16,26 @@ namespace {
 constexpr std::array<const char*, kServerSchemaVersion> kSteps = {
     R"sql(
 CREATE TABLE quorvel.pcs (
-    name text PRIMARY KEY,
+    id integer GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    name text NOT NULL UNIQUE,
     role name NOT NULL UNIQUE,
     secret_hash bytea,  -- SHA-256 of the one-time joining secret; NULL once used
     added_at timestamptz NOT NULL DEFAULT now(),
     joined_at timestamptz
 );
+
+-- The PC whose role is logged in; NULL for any other role. It reads the PCs with the
+-- owner's rights, for a PC may not read that table itself.
+CREATE FUNCTION quorvel.my_pc() RETURNS integer LANGUAGE sql STABLE SECURITY DEFINER
+    SET search_path = pg_catalog, pg_temp
+    AS $$ SELECT id FROM quorvel.pcs WHERE role = session_user $$;
+REVOKE ALL ON FUNCTION quorvel.my_pc() FROM PUBLIC;
+
+-- A session is keyed by its PC and its identity there, so a PC delivering it again
+-- adds nothing. The PC is a number, not its role's name: a year of a cafe is most of a
+-- million rows, and the report reads them all.
 CREATE TABLE quorvel.sessions (
-    pc_role name NOT NULL DEFAULT current_user REFERENCES quorvel.pcs (role),
+    pc integer NOT NULL DEFAULT quorvel.my_pc() REFERENCES quorvel.pcs (id),
     session_id text NOT NULL,
     day date NOT NULL,
     started_at timestamptz NOT NULL,
@@ -32,11 +44,11 @@ CREATE TABLE quorvel.sessions (
     amount_cents bigint NOT NULL,
     currency text NOT NULL,
     received_at timestamptz NOT NULL DEFAULT now(),
-    PRIMARY KEY (pc_role, session_id)
+    PRIMARY KEY (pc, session_id)
 );
-CREATE INDEX sessions_by_day ON quorvel.sessions (day) INCLUDE (pc_role, amount_cents);
+CREATE INDEX sessions_by_day ON quorvel.sessions (day) INCLUDE (pc, amount_cents);
 CREATE TABLE quorvel.pc_state (
-    pc_role name PRIMARY KEY REFERENCES quorvel.pcs (role),
+    pc integer PRIMARY KEY DEFAULT quorvel.my_pc() REFERENCES quorvel.pcs (id),
     in_session boolean NOT NULL DEFAULT false,
     since timestamptz,
     elapsed_seconds bigint NOT NULL DEFAULT 0,
@@ -48,12 +60,15 @@ CREATE TABLE quorvel.pc_state (
 ALTER TABLE quorvel.pcs ENABLE ROW LEVEL SECURITY;
 ALTER TABLE quorvel.sessions ENABLE ROW LEVEL SECURITY;
 ALTER TABLE quorvel.pc_state ENABLE ROW LEVEL SECURITY;
+-- (SELECT ...) makes the PC looked up once per statement, not once per row.
 CREATE POLICY own_sessions ON quorvel.sessions FOR INSERT
-    WITH CHECK (pc_role = current_user);
-CREATE POLICY own_state_read ON quorvel.pc_state FOR SELECT USING (pc_role = current_user);
-CREATE POLICY own_state_add ON quorvel.pc_state FOR INSERT WITH CHECK (pc_role = current_user);
+    WITH CHECK (pc = (SELECT quorvel.my_pc()));
+CREATE POLICY own_state_read ON quorvel.pc_state FOR SELECT
+    USING (pc = (SELECT quorvel.my_pc()));
+CREATE POLICY own_state_add ON quorvel.pc_state FOR INSERT
+    WITH CHECK (pc = (SELECT quorvel.my_pc()));
 CREATE POLICY own_state_change ON quorvel.pc_state FOR UPDATE
-    USING (pc_role = current_user) WITH CHECK (pc_role = current_user);
+    USING (pc = (SELECT quorvel.my_pc())) WITH CHECK (pc = (SELECT quorvel.my_pc()));
 
 CREATE FUNCTION quorvel.pc_group() RETURNS name LANGUAGE sql STABLE
     AS $$ SELECT (current_database() || '_pcs')::name $$;
@@ -75,7 +90,8 @@ BEGIN
                    quorvel.pc_group());
     INSERT INTO quorvel.pcs (name, role, secret_hash)
         VALUES (pc, pc_role, sha256(convert_to(secret, 'UTF8')));
-    INSERT INTO quorvel.pc_state (pc_role) VALUES (pc_role);
+    INSERT INTO quorvel.pc_state (pc)
+        SELECT id FROM quorvel.pcs WHERE role = pc_role;
     RETURN true;
 END $$;
 
@@ -113,6 +129,7 @@ BEGIN
     EXECUTE format('GRANT INSERT ON quorvel.sessions TO %I', pcs);
     EXECUTE format('GRANT SELECT, INSERT, UPDATE ON quorvel.pc_state TO %I', pcs);
     EXECUTE format('GRANT EXECUTE ON FUNCTION quorvel.join_pc(text, text) TO %I', pcs);
+    EXECUTE format('GRANT EXECUTE ON FUNCTION quorvel.my_pc() TO %I', pcs);
 END $$;
 )sql",
 };

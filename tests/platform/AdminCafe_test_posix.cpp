@@ -111,7 +111,7 @@ TEST_F(AdminCafe, StatusShowsEachPcAndWhenAQuietOneWasLastHeardFrom) {
     Secret("pc5");
     const std::string quiet = Value(
         "UPDATE quorvel.pc_state SET last_seen = now() - interval '31 seconds' "
-        "WHERE pc_role LIKE '%pc2' "
+        "WHERE pc = (SELECT id FROM quorvel.pcs WHERE name = 'pc2') "
         "RETURNING to_char(last_seen AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS')");
 
     const auto status = Admin({"cafe", "status", "--server", Server()});

@@ -69,7 +69,7 @@ class CafeServerRig : public ::testing::Test {
     std::string SessionsOf(const std::string& pc) {
         return Value(
             "SELECT count(*) || ' ' || coalesce(sum(amount_cents), 0) FROM quorvel.sessions s "
-            "JOIN quorvel.pcs p ON p.role = s.pc_role WHERE p.name = $1",
+            "JOIN quorvel.pcs p ON p.id = s.pc WHERE p.name = $1",
             {pc});
     }
 

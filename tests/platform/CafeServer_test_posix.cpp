@@ -56,14 +56,14 @@ TEST_P(CafeServerTrespass, IsRefusedAndChangesNothingOfTheOtherPc) {
     const auto link2 = cafe::OpenServerLink(pc2);
     ASSERT_TRUE(link2->Deliver(Sessions("s", 1, 3)).ok);
     ASSERT_TRUE(link2->ReportState({true, 1772352000, 60, 125, "Rs"}).ok);
+    const std::string pc2Id = Value("SELECT id FROM quorvel.pcs WHERE name = 'pc2'");
     const std::string before = SessionsOf("pc2") + Value("SELECT row(s.*)::text FROM quorvel.pc_state s "
-                                                         "WHERE pc_role LIKE '%pc2'");
-    const std::string pc2Role = database + "_pc_pc2";
+                                                         "WHERE pc = $1", {pc2Id});
 
     std::string error;
     const auto asPc1 = pg::Connect(pc1.conninfo, error);
     ASSERT_TRUE(asPc1) << error;
-    const pg::Result result = pg::Exec(asPc1.get(), GetParam().sql, {pc2Role});
+    const pg::Result result = pg::Exec(asPc1.get(), GetParam().sql, {pc2Id});
     if (GetParam().refused) {
         EXPECT_FALSE(result.ok()) << GetParam().what;
     } else {
@@ -72,7 +72,7 @@ TEST_P(CafeServerTrespass, IsRefusedAndChangesNothingOfTheOtherPc) {
                   GetParam().answer);
     }
     EXPECT_EQ(SessionsOf("pc2") + Value("SELECT row(s.*)::text FROM quorvel.pc_state s "
-                                        "WHERE pc_role LIKE '%pc2'"),
+                                        "WHERE pc = $1", {pc2Id}),
               before);
 }
 
@@ -80,24 +80,25 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CafeServerTrespass,
     ::testing::Values(
         Trespass{"a session booked for another PC",
-                 "INSERT INTO quorvel.sessions VALUES ($1, 'x', '2026-03-01', now(), now(), 1, "
-                 "100, 'Rs')",
+                 "INSERT INTO quorvel.sessions VALUES ($1::integer, 'x', '2026-03-01', now(), now(), "
+                 "1, 100, 'Rs')",
                  true, ""},
         Trespass{"another PC's state changed",
-                 "UPDATE quorvel.pc_state SET owed_cents = 0 WHERE pc_role = $1", false, "0"},
+                 "UPDATE quorvel.pc_state SET owed_cents = 0 WHERE pc = $1::integer", false, "0"},
         Trespass{"another PC's state written over",
-                 "INSERT INTO quorvel.pc_state (pc_role, owed_cents) VALUES ($1, 0) "
-                 "ON CONFLICT (pc_role) DO UPDATE SET owed_cents = 0",
+                 "INSERT INTO quorvel.pc_state (pc, owed_cents) VALUES ($1::integer, 0) "
+                 "ON CONFLICT (pc) DO UPDATE SET owed_cents = 0",
                  true, ""},
         Trespass{"another PC's state read",
-                 "SELECT count(*) FROM quorvel.pc_state WHERE pc_role = $1", false, "0"},
-        Trespass{"the takings read", "SELECT count(*) FROM quorvel.sessions WHERE pc_role = $1",
+                 "SELECT count(*) FROM quorvel.pc_state WHERE pc = $1::integer", false, "0"},
+        Trespass{"the takings read", "SELECT count(*) FROM quorvel.sessions WHERE pc = $1::integer",
                  true, ""},
         Trespass{"the joining secrets read",
                  "SELECT count(*) FROM quorvel.pcs WHERE role = $1", true, ""},
         Trespass{"a session taken back",
-                 "DELETE FROM quorvel.sessions WHERE pc_role = $1", true, ""},
-        Trespass{"a PC added", "SELECT quorvel.add_pc('pc9', $1 || '9', 'x', 'x')", true, ""}));
+                 "DELETE FROM quorvel.sessions WHERE pc = $1::integer", true, ""},
+        Trespass{"a PC added", "SELECT quorvel.add_pc('pc9', 'pc9' || $1, 'x', 'x')", true, ""},
+        Trespass{"another PC's number asked", "SELECT quorvel.my_pc() = $1::integer", false, "f"}));
 
 // A joining secret the server must not take.
 struct BadJoin {
