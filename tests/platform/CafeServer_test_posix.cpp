@@ -49,6 +49,10 @@ struct Trespass {
     const char* answer;    // else the one value (or rows touched) it answers
 };
 
+void PrintTo(const Trespass& trespass, std::ostream* out) {
+    *out << trespass.what;
+}
+
 class CafeServerTrespass : public CafeServer, public ::testing::WithParamInterface<Trespass> {};
 
 TEST_P(CafeServerTrespass, IsRefusedAndChangesNothingOfTheOtherPc) {
@@ -110,6 +114,10 @@ struct BadJoin {
     const char* says;
 };
 
+void PrintTo(const BadJoin& join, std::ostream* out) {
+    *out << join.what;
+}
+
 class CafeServerJoin : public CafeServer, public ::testing::WithParamInterface<BadJoin> {};
 
 TEST_P(CafeServerJoin, RefusesAndLeavesTheRightSecretUsable) {
@@ -152,6 +160,10 @@ struct Road {
     std::string (*where)(const PgCluster&, const std::string& database);
     const char* says;  // "" when the connection is made
 };
+
+void PrintTo(const Road& road, std::ostream* out) {
+    *out << road.what;
+}
 
 class CafeServerRoad : public CafeServer, public ::testing::WithParamInterface<Road> {};
 
