@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -51,9 +53,6 @@ int FreePort() {
     return ntohs(address.sin_port);
 }
 
-void GiveToServerAccount(const std::string& path) {
-    if (::geteuid() == 0) (void)!::chown(path.c_str(), kNobody, kNobody);
-}
 
 }  // namespace
 
@@ -68,6 +67,9 @@ bool PgCluster::Run(const std::vector<std::string>& argv, const std::string& wha
         for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
         args.push_back(nullptr);
         ::execvp(args[0], args.data());
+        const std::string why = "cannot run " + argv[0] + ": " + std::strerror(errno) +
+                                " (scripts/install-deps installs it)\n";
+        (void)!::write(2, why.data(), why.size());
         ::_exit(127);
     }
     int status = 0;
@@ -87,30 +89,16 @@ PgCluster::PgCluster() {
     port_ = FreePort();
     // The server's account walks into the folder; nobody else may read in it.
     OpenToOthers(dir_.path().string());
-    GiveToServerAccount(dir_.path().string());
+    if (::geteuid() == 0) (void)!::chown(dir_.path().c_str(), kNobody, kNobody);
     data_ = dir_.file("data");
     // Certificates for 127.0.0.1: the server's own, and a stranger's.
-    for (const std::string name : {"server", "stranger"}) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            const std::string key = dir_.file(name + ".key"), crt = dir_.file(name + ".crt");
-            ::execlp("openssl", "openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
-                     "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
-                     "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
-                     key.c_str(), "-out", crt.c_str(), nullptr);
-            ::_exit(127);
-        }
-        int status = 0;
-        if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-            WEXITSTATUS(status) != 0) {
-            error_ = "openssl could not make a test certificate (scripts/install-deps installs it)";
+    for (const std::string name : {"server", "stranger"})
+        if (!Run({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                  "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                  "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", dir_.file(name + ".key"),
+                  "-out", dir_.file(name + ".crt")},
+                 "openssl making a test certificate"))
             return;
-        }
-        GiveToServerAccount(dir_.file(name + ".key"));
-    }
     if (!Run({bin_ + "/initdb", "-D", data_, "-U", "owner", "--auth-local=trust",
               "--auth-host=scram-sha-256", "--no-locale", "-E", "UTF8", "--no-sync"},
              "initdb"))
