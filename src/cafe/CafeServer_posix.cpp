@@ -114,15 +114,16 @@ std::optional<CafeStatus> OwnerConnection::Status(std::string& error) {
     const pg::Result read = pg::Exec(
         connection,
         "SELECT p.name, p.joined_at IS NOT NULL, s.in_session, "
-        "coalesce(extract(epoch FROM s.since)::bigint, 0), s.elapsed_seconds, s.owed_cents, "
-        "s.currency, extract(epoch FROM s.last_seen)::bigint "
+        "coalesce(floor(extract(epoch FROM s.since))::bigint, 0), s.elapsed_seconds, "
+        "s.owed_cents, s.currency, floor(extract(epoch FROM s.last_seen))::bigint "
         "FROM quorvel.pcs p JOIN quorvel.pc_state s ON s.pc = p.id ORDER BY p.name");
     if (!read.ok()) {
         error = read.Error();
         return std::nullopt;
     }
     CafeStatus status;
-    const pg::Result now = pg::Exec(connection, "SELECT extract(epoch FROM now())::bigint");
+    // Whole seconds, cut as a clock shows them (a cast would round 09:45:19.7 up).
+    const pg::Result now = pg::Exec(connection, "SELECT floor(extract(epoch FROM now()))::bigint");
     status.serverNow = now.ok() ? now.Int(0, 0) : 0;
     for (int row = 0; row < read.Rows(); ++row) {
         PcStatus pc;

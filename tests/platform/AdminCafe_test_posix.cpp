@@ -110,7 +110,9 @@ TEST_F(AdminCafe, StatusShowsEachPcAndWhenAQuietOneWasLastHeardFrom) {
     Joined("pc4");
     Secret("pc5");
     const std::string quiet = Value(
-        "UPDATE quorvel.pc_state SET last_seen = now() - interval '31 seconds' "
+        "UPDATE quorvel.pc_state "
+        // 0.7 s past a whole second: shown as that second, as a clock shows it.
+        "SET last_seen = date_trunc('second', now()) - interval '40 seconds' + interval '0.7 s' "
         "WHERE pc = (SELECT id FROM quorvel.pcs WHERE name = 'pc2') "
         "RETURNING to_char(last_seen AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS')");
 
