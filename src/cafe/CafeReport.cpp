@@ -1,6 +1,5 @@
 #include "cafe/CafeReport.h"
 
-#include <cstdio>
 #include <limits>
 #include <map>
 
@@ -13,25 +12,20 @@ std::optional<std::vector<db::DayRow>> AsDayRows(const std::vector<DayTakings>& 
     std::vector<db::DayRow> rows;
     rows.reserve(takings.size());
     for (const DayTakings& day : takings) {
-        int year = 0, month = 0, date = 0, consumed = 0;
-        const bool iso = day.day.size() == 10 &&
-                         std::sscanf(day.day.c_str(), "%4d-%2d-%2d%n", &year, &month, &date,
-                                     &consumed) == 3 &&
-                         consumed == 10;
-        const std::string text = iso ? db::DayText(year, month, date) : std::string();
-        if (!iso || !db::DateValue(text)) {
+        const auto text = db::DayFromIso(day.day);
+        if (!text) {
             error = "the server gave '" + day.day + "', which is no day";
             return std::nullopt;
         }
         if (day.sessions < 0 || day.sessions > std::numeric_limits<std::int16_t>::max()) {
-            error = "the " + std::to_string(day.sessions) + " sessions of " + text +
+            error = "the " + std::to_string(day.sessions) + " sessions of " + *text +
                     " are more than the report counts in a day (" +
                     std::to_string(std::numeric_limits<std::int16_t>::max()) + ")";
             return std::nullopt;
         }
         // Below the report's limit a double holds every amount to the cent, and the
         // report takes it back to the very cent; beyond it the report refuses the day.
-        rows.push_back({text, static_cast<std::int16_t>(day.sessions),
+        rows.push_back({*text, static_cast<std::int16_t>(day.sessions),
                         static_cast<double>(day.cents) / 100.0});
     }
     return rows;

@@ -5,6 +5,7 @@
 #include "cafe/CafeServer.h"
 #include "cafe/Pg.h"
 #include "cafe/ServerSchema.h"
+#include "db/DayText.h"
 
 namespace quorvel::cafe {
 
@@ -44,6 +45,13 @@ class PgServerLink final : public ServerLink {
 
     LinkResult Deliver(const std::vector<ClosedSession>& sessions) override {
         if (sessions.empty()) return {true, ""};
+        // A day in another form would be read by the server's own date settings, and
+        // so maybe as another day.
+        for (const ClosedSession& session : sessions)
+            if (!db::DayFromIso(session.day))
+                return {false, "the session " + session.sessionId + " has no day written as "
+                                                                     "YYYY-MM-DD: '" +
+                                   session.day + "'"};
         return Run([&](PGconn* connection) -> std::string {
             pg::Transaction transaction(connection);
             if (!transaction.error().empty()) return transaction.error();

@@ -282,6 +282,17 @@ TEST_F(CafeServer, AServerStoppedMidwayLosesNothingThatWasAnsweredAndTakesTheRes
     EXPECT_EQ(SessionsOf("pc1"), "2000 2001000");
 }
 
+TEST_F(CafeServer, ADayInAnotherFormIsRefusedAndNothingOfItsDeliveryKept) {
+    const auto link = cafe::OpenServerLink(Joined("pc1"));
+    // The server would read 03/01/2026 by its own date settings: March or January.
+    std::vector<ClosedSession> sessions = Sessions("s", 1, 2);
+    sessions[1].day = "03/01/2026";
+    const auto result = link->Deliver(sessions);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("'03/01/2026'"), std::string::npos) << result.error;
+    EXPECT_EQ(SessionsOf("pc1"), "0 0");
+}
+
 TEST_F(CafeServer, TheFirstDeliveryAfterARestartGoesThrough) {
     const auto link = cafe::OpenServerLink(Joined("pc1"));
     ASSERT_TRUE(link->Deliver(Sessions("s", 1, 1)).ok);

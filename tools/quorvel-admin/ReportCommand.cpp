@@ -23,19 +23,6 @@ void Usage(std::ostream& err) {
            "                            [--cafe [--by-pc] [--server CONNINFO]]\n";
 }
 
-// An ISO day (yyyy-mm-dd) as the data file's day text (mm/dd/yyyy); nullopt when it
-// is not a calendar day written that way.
-std::optional<std::string> DayFromIso(const std::string& iso) {
-    int year = 0, month = 0, day = 0, consumed = 0;
-    if (iso.size() != 10 || iso[4] != '-' || iso[7] != '-' ||
-        std::sscanf(iso.c_str(), "%4d-%2d-%2d%n", &year, &month, &day, &consumed) != 3 ||
-        consumed != 10 || iso.find_first_not_of("0123456789-") != std::string::npos)
-        return std::nullopt;
-    const std::string text = db::DayText(year, month, day);
-    if (!db::DateValue(text)) return std::nullopt;
-    return text;
-}
-
 // A day text of the data file as ISO (yyyy-mm-dd), which every spreadsheet reads as
 // a date whatever its own date settings.
 std::string IsoDay(const std::string& dayText) {
@@ -172,8 +159,8 @@ int ReportCommand(const Args& args, std::ostream& out, std::ostream& err) {
                "cafe's report (without --by-pc)\n";
         return 2;
     }
-    const auto from = DayFromIso(*fromIso);
-    const auto till = DayFromIso(*tillIso);
+    const auto from = db::DayFromIso(*fromIso);
+    const auto till = db::DayFromIso(*tillIso);
     for (const auto& [day, iso] : {std::pair{from, *fromIso}, std::pair{till, *tillIso}}) {
         if (!day) {
             err << "quorvel-admin report: '" << iso << "' is not a day (YYYY-MM-DD)\n";
