@@ -69,7 +69,8 @@ void DeliverBacklog(benchmark::State& state) {
         state.ResumeTiming();
         for (std::size_t first = 0; first < backlog.size(); first += perDelivery) {
             const std::vector<cafe::ClosedSession> part(
-                backlog.begin() + first, backlog.begin() + std::min(backlog.size(), first + perDelivery));
+                backlog.begin() + first,
+                backlog.begin() + std::min(backlog.size(), first + perDelivery));
             if (!link->Deliver(part).ok) state.SkipWithError("a delivery failed");
         }
     }
@@ -107,7 +108,8 @@ void ReportCafe(benchmark::State& state) {
     for (auto _ : state) {
         std::string error;
         // As the command does it: connect, read, build every report.
-        const auto owner = cafe::OwnerConnection::Open(cafe.cluster.SocketConninfo(cafe.database), error);
+        const auto owner =
+            cafe::OwnerConnection::Open(cafe.cluster.SocketConninfo(cafe.database), error);
         const auto takings = owner->Takings("2025-01-01", "2025-12-31", byPc, error);
         if (!takings) state.SkipWithError(error.c_str());
         std::size_t lines = 0;

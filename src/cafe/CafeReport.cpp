@@ -53,7 +53,8 @@ std::vector<std::pair<std::string, std::vector<DayTakings>>> SplitByPc(
     const std::vector<DayTakings>& byPc) {
     std::vector<std::pair<std::string, std::vector<DayTakings>>> pcs;
     for (const DayTakings& day : byPc) {
-        if (pcs.empty() || pcs.back().first != day.pc) pcs.emplace_back(day.pc, std::vector<DayTakings>{});
+        if (pcs.empty() || pcs.back().first != day.pc)
+            pcs.emplace_back(day.pc, std::vector<DayTakings>{});
         pcs.back().second.push_back(day);
     }
     return pcs;

@@ -98,8 +98,8 @@ std::optional<std::string> OwnerConnection::AddPc(const std::string& name, bool&
     if (!secret) return std::nullopt;
     const auto verifier = Verifier(connection, *secret, *role, error);
     if (!verifier) return std::nullopt;
-    const pg::Result made =
-        pg::Exec(connection, "SELECT quorvel.add_pc($1, $2, $3, $4)", {name, *role, *secret, *verifier});
+    const pg::Result made = pg::Exec(connection, "SELECT quorvel.add_pc($1, $2, $3, $4)",
+                                     {name, *role, *secret, *verifier});
     if (!made.ok()) {
         error = made.Error();
         return std::nullopt;
@@ -111,12 +111,12 @@ std::optional<std::string> OwnerConnection::AddPc(const std::string& name, bool&
 std::optional<CafeStatus> OwnerConnection::Status(std::string& error) {
     PGconn* connection = impl_->connection.get();
     if (!SchemaUsable(connection, error)) return std::nullopt;
-    const pg::Result read = pg::Exec(
-        connection,
-        "SELECT p.name, p.joined_at IS NOT NULL, s.in_session, "
-        "coalesce(floor(extract(epoch FROM s.since))::bigint, 0), s.elapsed_seconds, "
-        "s.owed_cents, s.currency, floor(extract(epoch FROM s.last_seen))::bigint "
-        "FROM quorvel.pcs p JOIN quorvel.pc_state s ON s.pc = p.id ORDER BY p.name");
+    const pg::Result read =
+        pg::Exec(connection,
+                 "SELECT p.name, p.joined_at IS NOT NULL, s.in_session, "
+                 "coalesce(floor(extract(epoch FROM s.since))::bigint, 0), s.elapsed_seconds, "
+                 "s.owed_cents, s.currency, floor(extract(epoch FROM s.last_seen))::bigint "
+                 "FROM quorvel.pcs p JOIN quorvel.pc_state s ON s.pc = p.id ORDER BY p.name");
     if (!read.ok()) {
         error = read.Error();
         return std::nullopt;
@@ -185,8 +185,8 @@ std::optional<Membership> JoinServer(const std::string& conninfo, const std::str
         return std::nullopt;
     }
     const auto connection =
-        pg::Connect(conninfo, error, {{"user", *role}, {"password", secret},
-                                      {"application_name", "quorvel-admin"}});
+        pg::Connect(conninfo, error,
+                    {{"user", *role}, {"password", secret}, {"application_name", "quorvel-admin"}});
     if (!connection) {
         if (error.find("authentication failed") != std::string::npos)
             error = "the server refused the joining secret of '" + name +

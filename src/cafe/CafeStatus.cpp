@@ -21,7 +21,8 @@ std::string Clock(std::int64_t seconds) {
 std::string State(const PcStatus& pc, std::int64_t now, TimeText timeText) {
     if (!pc.joined && !pc.lastSeen) return "not joined yet";
     if (!pc.lastSeen) return "never heard from";
-    if (now - *pc.lastSeen >= kOfflineAfterSeconds) return "offline since " + timeText(*pc.lastSeen);
+    if (now - *pc.lastSeen >= kOfflineAfterSeconds)
+        return "offline since " + timeText(*pc.lastSeen);
     return pc.inSession ? "in use" : "free";
 }
 
@@ -37,7 +38,8 @@ std::string FormatStatus(const CafeStatus& status, TimeText timeText) {
         if (pc.lastSeen && pc.inSession) {
             row[2] = timeText(pc.since);
             row[3] = Clock(pc.elapsedSeconds);
-            row[4] = panel::FormatCents(pc.owedCents) + (pc.currency.empty() ? "" : " " + pc.currency);
+            row[4] =
+                panel::FormatCents(pc.owedCents) + (pc.currency.empty() ? "" : " " + pc.currency);
         }
         rows.push_back(std::move(row));
     }

@@ -23,11 +23,11 @@ std::optional<Membership> LoadMembership(const store::mdlRegistry& settings) {
 }
 
 std::int32_t SaveMembership(const store::mdlRegistry& settings, const Membership& membership) {
-    for (const auto& [name, value] :
-         {std::pair{kPcNameValue, &membership.pcName}, std::pair{kServerValue, &membership.conninfo}}) {
-        const std::int32_t status = settings.TryWriteSetting(
-            platform::kHkeyCurrentUser, store::kSettingsKey, name, *value,
-            static_cast<std::int32_t>(platform::kRegSz));
+    for (const auto& [name, value] : {std::pair{kPcNameValue, &membership.pcName},
+                                      std::pair{kServerValue, &membership.conninfo}}) {
+        const std::int32_t status =
+            settings.TryWriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, name, *value,
+                                     static_cast<std::int32_t>(platform::kRegSz));
         if (status != platform::kErrorSuccess) return status;
     }
     return platform::kErrorSuccess;

@@ -16,19 +16,21 @@ namespace {
 constexpr std::size_t kSessionsPerStatement = 1000;
 constexpr int kColumns = 7;
 
-// An INSERT of `rows` sessions of this PC (the server fills in which PC from the role
-// that logged in), every value a parameter. A session the server holds already is left as it is.
+// An INSERT of `rows` sessions of this PC, every value a parameter. The server finds
+// which PC from the role that logged in, once for the statement rather than for each
+// row. A session the server holds already is left as it is.
 std::string InsertSessions(std::size_t rows) {
     std::string sql =
-        "INSERT INTO quorvel.sessions (session_id, day, started_at, ended_at, elapsed_seconds, "
-        "amount_cents, currency) VALUES ";
+        "INSERT INTO quorvel.sessions (pc, session_id, day, started_at, ended_at, "
+        "elapsed_seconds, amount_cents, currency) SELECT (SELECT quorvel.my_pc()), v.* FROM "
+        "(VALUES ";
     for (std::size_t row = 0; row < rows; ++row) {
         const auto p = [&](int column) { return "$" + std::to_string(row * kColumns + column); };
         sql += (row ? ", (" : "(") + p(1) + ", " + p(2) + "::date, to_timestamp(" + p(3) +
                "::bigint), to_timestamp(" + p(4) + "::bigint), " + p(5) + "::bigint, " + p(6) +
                "::bigint, " + p(7) + ")";
     }
-    return sql + " ON CONFLICT DO NOTHING";
+    return sql + ") v ON CONFLICT DO NOTHING";
 }
 
 constexpr const char* kReportState =
@@ -49,8 +51,9 @@ class PgServerLink final : public ServerLink {
         // so maybe as another day.
         for (const ClosedSession& session : sessions)
             if (!db::DayFromIso(session.day))
-                return {false, "the session " + session.sessionId + " has no day written as "
-                                                                     "YYYY-MM-DD: '" +
+                return {false, "the session " + session.sessionId +
+                                   " has no day written as "
+                                   "YYYY-MM-DD: '" +
                                    session.day + "'"};
         return Run([&](PGconn* connection) -> std::string {
             pg::Transaction transaction(connection);
@@ -106,7 +109,8 @@ class PgServerLink final : public ServerLink {
     }
 
     bool Open(std::string& error) {
-        auto connection = pg::Connect(membership_.conninfo, error, {{"application_name", "quorvel"}});
+        auto connection =
+            pg::Connect(membership_.conninfo, error, {{"application_name", "quorvel"}});
         if (!connection || !SchemaUsable(connection.get(), error)) return false;
         connection_ = std::move(connection);
         return true;

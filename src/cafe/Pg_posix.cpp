@@ -121,9 +121,9 @@ Connection Connect(const std::string& conninfo, std::string& error,
     // by now, and has sent at most the opening packet (the role's and the database's
     // names): the check comes before any password or figure could cross.
     const Options resolved(PQconninfo(connection.get()));
-    if (const auto refused = TransportRefusal(ValueOf(resolved.get(), "host"),
-                                              ValueOf(resolved.get(), "hostaddr"),
-                                              ValueOf(resolved.get(), "sslmode"))) {
+    if (const auto refused =
+            TransportRefusal(ValueOf(resolved.get(), "host"), ValueOf(resolved.get(), "hostaddr"),
+                             ValueOf(resolved.get(), "sslmode"))) {
         error = *refused;
         return nullptr;
     }

@@ -136,8 +136,8 @@ END $$;
 
 // The version the server holds: 0 for none, nullopt with `error` when it cannot tell.
 std::optional<int> ServerVersion(PGconn* connection, std::string& error) {
-    const pg::Result found = pg::Exec(connection,
-                                      "SELECT to_regclass('quorvel.schema_version') IS NOT NULL");
+    const pg::Result found =
+        pg::Exec(connection, "SELECT to_regclass('quorvel.schema_version') IS NOT NULL");
     if (!found.ok()) {
         error = found.Error();
         return std::nullopt;
@@ -171,8 +171,8 @@ std::optional<std::string> UpgradeSchema(PGconn* connection, std::string& error)
         return std::nullopt;
     };
     // One upgrade at a time; a second one waits here and then finds the work done.
-    if (const auto locked = pg::Exec(connection, "SELECT pg_advisory_xact_lock(hashtext($1))",
-                                     {"quorvel schema"});
+    if (const auto locked =
+            pg::Exec(connection, "SELECT pg_advisory_xact_lock(hashtext($1))", {"quorvel schema"});
         !locked.ok())
         return fail(locked);
     const auto version = ServerVersion(connection, error);
@@ -181,8 +181,8 @@ std::optional<std::string> UpgradeSchema(PGconn* connection, std::string& error)
         error = Newer(*version);
         return std::nullopt;
     }
-    if (*version == kServerSchemaVersion) return "the cafe schema is up to date (version " +
-                                                 std::to_string(*version) + ")";
+    if (*version == kServerSchemaVersion)
+        return "the cafe schema is up to date (version " + std::to_string(*version) + ")";
     if (*version == 0) {
         for (const char* sql : {"CREATE SCHEMA IF NOT EXISTS quorvel",
                                 "CREATE TABLE quorvel.schema_version (version integer NOT NULL)",
@@ -202,10 +202,10 @@ std::optional<std::string> UpgradeSchema(PGconn* connection, std::string& error)
         error = transaction.error();
         return std::nullopt;
     }
-    return *version == 0 ? "made the cafe schema (version " +
-                               std::to_string(kServerSchemaVersion) + ")"
-                         : "upgraded the cafe schema from version " + std::to_string(*version) +
-                               " to " + std::to_string(kServerSchemaVersion);
+    return *version == 0
+               ? "made the cafe schema (version " + std::to_string(kServerSchemaVersion) + ")"
+               : "upgraded the cafe schema from version " + std::to_string(*version) + " to " +
+                     std::to_string(kServerSchemaVersion);
 }
 
 bool SchemaUsable(PGconn* connection, std::string& error) {

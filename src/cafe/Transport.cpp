@@ -30,7 +30,9 @@ std::optional<std::string> TransportRefusal(std::string_view host, std::string_v
     const std::size_t count = std::max(hosts.size(), addresses.size());
     for (std::size_t i = 0; i < count; ++i) {
         // A single host name goes with every address, as libpq pairs them.
-        const std::string_view name = i < hosts.size() ? hosts[i] : hosts.size() == 1 ? hosts[0] : "";
+        const std::string_view name = i < hosts.size()    ? hosts[i]
+                                      : hosts.size() == 1 ? hosts[0]
+                                                          : "";
         const std::string_view address = i < addresses.size() ? addresses[i] : "";
         if (address.empty() && IsSocket(name)) continue;
         const std::string where(address.empty() ? name : address);

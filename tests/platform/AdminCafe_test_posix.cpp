@@ -55,7 +55,7 @@ TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
                               {"b", "2026-03-31", 0, 0, 0, 99999, "Rs"},
                               {"c", "2026-02-28", 0, 0, 0, 700, "Rs"}})
                     .ok);
-    const std::vector<std::string> march = {"report", "--cafe", "--from", "2026-03-01",
+    const std::vector<std::string> march = {"report", "--cafe",     "--from",   "2026-03-01",
                                             "--till", "2026-03-31", "--server", Server()};
     const auto with = [&](std::vector<std::string> more) {
         std::vector<std::string> args = march;
@@ -95,8 +95,9 @@ TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
         if (!line.empty() && line[0] == "Total") totals.push_back(line);
     }
     EXPECT_EQ(heads, (std::vector<std::vector<std::string>>{{"PC pc1"}, {"PC pc2"}, {"All PCs"}}));
-    EXPECT_EQ(totals, (std::vector<std::vector<std::string>>{
-                          {"Total", "3", "1234.86"}, {"Total", "2", "1000.00"}, {"Total", "5", "2234.86"}}));
+    EXPECT_EQ(totals, (std::vector<std::vector<std::string>>{{"Total", "3", "1234.86"},
+                                                             {"Total", "2", "1000.00"},
+                                                             {"Total", "5", "2234.86"}}));
 
     const auto pdf = with({"--by-pc", "--pdf", home.file("r.pdf")});
     EXPECT_EQ(pdf.status, 2);
@@ -104,8 +105,10 @@ TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
 }
 
 TEST_F(AdminCafe, StatusShowsEachPcAndWhenAQuietOneWasLastHeardFrom) {
-    ASSERT_TRUE(cafe::OpenServerLink(Joined("pc1"))->ReportState({true, 1772355600, 750, 250, "Rs"}).ok);
-    ASSERT_TRUE(cafe::OpenServerLink(Joined("pc2"))->ReportState({true, 1772355600, 60, 20, "Rs"}).ok);
+    ASSERT_TRUE(
+        cafe::OpenServerLink(Joined("pc1"))->ReportState({true, 1772355600, 750, 250, "Rs"}).ok);
+    ASSERT_TRUE(
+        cafe::OpenServerLink(Joined("pc2"))->ReportState({true, 1772355600, 60, 20, "Rs"}).ok);
     ASSERT_TRUE(cafe::OpenServerLink(Joined("pc3"))->ReportState({false, 0, 0, 0, "Rs"}).ok);
     Joined("pc4");
     Secret("pc5");
@@ -131,9 +134,9 @@ TEST_F(AdminCafe, StatusShowsEachPcAndWhenAQuietOneWasLastHeardFrom) {
 
 TEST_F(AdminCafe, JoinKeepsTheMembershipWhereTheProgramReadsItAndSpendsNoSecretItCannotKeep) {
     const std::string secret = Secret("pc1");
-    const std::vector<std::string> join = {"cafe", "join", "--server",
-                                           cluster_->SocketConninfo(database, ""),
-                                           "--name", "pc1", "--secret", secret};
+    const std::vector<std::string> join = {
+        "cafe",   "join", "--server", cluster_->SocketConninfo(database, ""),
+        "--name", "pc1",  "--secret", secret};
     // No settings store yet: refused before the server is asked.
     const auto early = Admin(join);
     EXPECT_EQ(early.status, 1);

@@ -45,8 +45,8 @@ TEST_F(CafeServer, TwoPcsDeliverAtOnceAndRepeatsAddNothing) {
 struct Trespass {
     const char* what;
     const char* sql;
-    bool refused;          // the server refuses it with an error
-    const char* answer;    // else the one value (or rows touched) it answers
+    bool refused;        // the server refuses it with an error
+    const char* answer;  // else the one value (or rows touched) it answers
 };
 
 void PrintTo(const Trespass& trespass, std::ostream* out) {
@@ -61,8 +61,11 @@ TEST_P(CafeServerTrespass, IsRefusedAndChangesNothingOfTheOtherPc) {
     ASSERT_TRUE(link2->Deliver(Sessions("s", 1, 3)).ok);
     ASSERT_TRUE(link2->ReportState({true, 1772352000, 60, 125, "Rs"}).ok);
     const std::string pc2Id = Value("SELECT id FROM quorvel.pcs WHERE name = 'pc2'");
-    const std::string before = SessionsOf("pc2") + Value("SELECT row(s.*)::text FROM quorvel.pc_state s "
-                                                         "WHERE pc = $1", {pc2Id});
+    const std::string before =
+        SessionsOf("pc2") + Value(
+                                "SELECT row(s.*)::text FROM quorvel.pc_state s "
+                                "WHERE pc = $1",
+                                {pc2Id});
 
     std::string error;
     const auto asPc1 = pg::Connect(pc1.conninfo, error);
@@ -76,17 +79,19 @@ TEST_P(CafeServerTrespass, IsRefusedAndChangesNothingOfTheOtherPc) {
                   GetParam().answer);
     }
     EXPECT_EQ(SessionsOf("pc2") + Value("SELECT row(s.*)::text FROM quorvel.pc_state s "
-                                        "WHERE pc = $1", {pc2Id}),
+                                        "WHERE pc = $1",
+                                        {pc2Id}),
               before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CafeServerTrespass,
     ::testing::Values(
-        Trespass{"a session booked for another PC",
-                 "INSERT INTO quorvel.sessions VALUES ($1::integer, 'x', '2026-03-01', now(), now(), "
-                 "1, 100, 'Rs')",
-                 true, ""},
+        Trespass{
+            "a session booked for another PC",
+            "INSERT INTO quorvel.sessions VALUES ($1::integer, 'x', '2026-03-01', now(), now(), "
+            "1, 100, 'Rs')",
+            true, ""},
         Trespass{"another PC's state changed",
                  "UPDATE quorvel.pc_state SET owed_cents = 0 WHERE pc = $1::integer", false, "0"},
         Trespass{"another PC's state written over",
@@ -97,10 +102,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "SELECT count(*) FROM quorvel.pc_state WHERE pc = $1::integer", false, "0"},
         Trespass{"the takings read", "SELECT count(*) FROM quorvel.sessions WHERE pc = $1::integer",
                  true, ""},
-        Trespass{"the joining secrets read",
-                 "SELECT count(*) FROM quorvel.pcs WHERE role = $1", true, ""},
-        Trespass{"a session taken back",
-                 "DELETE FROM quorvel.sessions WHERE pc = $1::integer", true, ""},
+        Trespass{"the joining secrets read", "SELECT count(*) FROM quorvel.pcs WHERE role = $1",
+                 true, ""},
+        Trespass{"a session taken back", "DELETE FROM quorvel.sessions WHERE pc = $1::integer",
+                 true, ""},
         Trespass{"a PC added", "SELECT quorvel.add_pc('pc9', 'pc9' || $1, 'x', 'x')", true, ""},
         Trespass{"another PC's number asked", "SELECT quorvel.my_pc() = $1::integer", false, "f"}));
 
@@ -137,22 +142,31 @@ TEST_P(CafeServerJoin, RefusesAndLeavesTheRightSecretUsable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CafeServerJoin,
-    ::testing::Values(
-        BadJoin{"a wrong secret",
-                [](auto& s1, auto&, auto&) { return std::pair{std::string("pc1"), s1 + "x"}; },
-                "refused the joining secret"},
-        BadJoin{"another PC's secret",
-                [](auto&, auto& s2, auto&) { return std::pair{std::string("pc1"), s2}; },
-                "refused the joining secret"},
-        BadJoin{"a used secret",
-                [](auto&, auto&, auto& s3) { return std::pair{std::string("pc3"), s3}; },
-                "refused the joining secret"},
-        BadJoin{"a name the owner did not add",
-                [](auto& s1, auto&, auto&) { return std::pair{std::string("pc4"), s1}; },
-                "refused the joining secret"},
-        BadJoin{"a name the server could not take",
-                [](auto& s1, auto&, auto&) { return std::pair{std::string("pc 1"), s1}; },
-                "is no PC name"}));
+    ::testing::Values(BadJoin{"a wrong secret",
+                              [](auto& s1, auto&, auto&) {
+                                  return std::pair{std::string("pc1"), s1 + "x"};
+                              },
+                              "refused the joining secret"},
+                      BadJoin{"another PC's secret",
+                              [](auto&, auto& s2, auto&) {
+                                  return std::pair{std::string("pc1"), s2};
+                              },
+                              "refused the joining secret"},
+                      BadJoin{"a used secret",
+                              [](auto&, auto&, auto& s3) {
+                                  return std::pair{std::string("pc3"), s3};
+                              },
+                              "refused the joining secret"},
+                      BadJoin{"a name the owner did not add",
+                              [](auto& s1, auto&, auto&) {
+                                  return std::pair{std::string("pc4"), s1};
+                              },
+                              "refused the joining secret"},
+                      BadJoin{"a name the server could not take",
+                              [](auto& s1, auto&, auto&) {
+                                  return std::pair{std::string("pc 1"), s1};
+                              },
+                              "is no PC name"}));
 
 // How a PC's connection may travel to the server.
 struct Road {
@@ -190,16 +204,16 @@ INSTANTIATE_TEST_SUITE_P(
              [](auto& c, auto& d) { return c.TlsConninfo(d); }, ""},
         Road{"TLS, the certificate checked",
              [](auto& c, auto& d) { return c.TlsConninfo(d, "verify-ca"); }, ""},
-        Road{"TLS, nothing checked",
-             [](auto& c, auto& d) { return c.TlsConninfo(d, "require"); },
+        Road{"TLS, nothing checked", [](auto& c, auto& d) { return c.TlsConninfo(d, "require"); },
              "certificate must be checked"},
-        Road{"TLS if the server likes",
-             [](auto& c, auto& d) { return c.TlsConninfo(d, "prefer"); },
+        Road{"TLS if the server likes", [](auto& c, auto& d) { return c.TlsConninfo(d, "prefer"); },
              "certificate must be checked"},
         Road{"no TLS", [](auto& c, auto& d) { return c.TlsConninfo(d, "disable"); },
              "certificate must be checked"},
         Road{"an address beside the socket's folder",
-             [](auto& c, auto& d) { return c.SocketConninfo(d, "") + " hostaddr=127.0.0.1 sslmode=require"; },
+             [](auto& c, auto& d) {
+                 return c.SocketConninfo(d, "") + " hostaddr=127.0.0.1 sslmode=require";
+             },
              "certificate must be checked"},
         Road{"a certificate that did not sign the server's",
              [](auto& c, auto& d) {
@@ -217,7 +231,8 @@ TEST_F(CafeServer, ANewerSchemaIsRefusedByEveryoneAndLeftAsItIs) {
         {"init-server", [&] { return owner->InitServer(error).has_value(); }},
         {"add-pc", [&] { return owner->AddPc("pc3", added, error).has_value(); }},
         {"status", [&] { return owner->Status(error).has_value(); }},
-        {"report", [&] { return owner->Takings("2026-01-01", "2026-12-31", false, error).has_value(); }},
+        {"report",
+         [&] { return owner->Takings("2026-01-01", "2026-12-31", false, error).has_value(); }},
         {"join",
          [&] {
              return cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc2", secret, error)

@@ -53,7 +53,6 @@ int FreePort() {
     return ntohs(address.sin_port);
 }
 
-
 }  // namespace
 
 bool PgCluster::Run(const std::vector<std::string>& argv, const std::string& what) {
@@ -113,7 +112,8 @@ PgCluster::PgCluster() {
         << "unix_socket_directories = '" << dir_.path().string() << "'\n"
         << "ssl = on\n"
         << "ssl_cert_file = '" << certificate() << "'\n"
-        << "ssl_key_file = '" << dir_.file("server.key") << "'\n"
+        << "ssl_key_file = '" << dir_.file("server.key")
+        << "'\n"
         // A test's server holds nothing worth a disk flush.
         << "fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n"
         << "shared_buffers = 32MB\nmax_connections = 40\n";
@@ -126,9 +126,9 @@ PgCluster::~PgCluster() {
 }
 
 bool PgCluster::Start() {
-    return Run({bin_ + "/pg_ctl", "-D", data_, "-l", dir_.file("server.log"), "-w", "-t", "60",
-                "start"},
-               "starting the server");
+    return Run(
+        {bin_ + "/pg_ctl", "-D", data_, "-l", dir_.file("server.log"), "-w", "-t", "60", "start"},
+        "starting the server");
 }
 
 bool PgCluster::Stop() {

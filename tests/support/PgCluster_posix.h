@@ -25,7 +25,8 @@ class PgCluster {
 
     // A connection string over the Unix socket, as `user` ("owner" when empty: no
     // user keyword) to `database`.
-    std::string SocketConninfo(const std::string& database, const std::string& user = "owner") const;
+    std::string SocketConninfo(const std::string& database,
+                               const std::string& user = "owner") const;
     // Over TCP to 127.0.0.1 with the server's certificate checked against `rootCert`
     // (certificate() unless given), with `sslmode`.
     std::string TlsConninfo(const std::string& database, const std::string& sslmode = "verify-full",

@@ -11,8 +11,8 @@ namespace {
 TEST(Membership, IsKeptReadBackAndForgotten) {
     TestPlatform t;
     EXPECT_FALSE(cafe::LoadMembership(t.pv.settings));
-    const cafe::Membership joined{"host=/run/postgresql dbname=cafe user='cafe_pc_pc1' password='x y'",
-                                  "pc1"};
+    const cafe::Membership joined{
+        "host=/run/postgresql dbname=cafe user='cafe_pc_pc1' password='x y'", "pc1"};
     ASSERT_EQ(cafe::SaveMembership(t.pv.settings, joined), platform::kErrorSuccess);
     const auto read = cafe::LoadMembership(t.pv.settings);
     ASSERT_TRUE(read);

@@ -18,7 +18,8 @@ class TransportTable : public ::testing::TestWithParam<Road> {};
 TEST_P(TransportTable, TheNetworkOnlyWithTheCertificateChecked) {
     const Road& road = GetParam();
     const auto refusal = cafe::TransportRefusal(road.host, road.hostaddr, road.sslmode);
-    EXPECT_EQ(!refusal, road.allowed) << road.host << " / " << road.hostaddr << " / " << road.sslmode;
+    EXPECT_EQ(!refusal, road.allowed)
+        << road.host << " / " << road.hostaddr << " / " << road.sslmode;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -31,8 +31,8 @@ struct Parsed {
 
 // The sub-command's own arguments: `--x VALUE` for each of `valued`, the rest
 // positional. Nullopt, with the reason on `err`, for anything else.
-std::optional<Parsed> Parse(const Args& args, std::size_t first, const std::set<std::string>& valued,
-                            std::ostream& err) {
+std::optional<Parsed> Parse(const Args& args, std::size_t first,
+                            const std::set<std::string>& valued, std::ostream& err) {
     Parsed parsed;
     for (std::size_t i = first; i < args.size(); ++i) {
         if (args[i].rfind("--", 0) != 0) {
@@ -105,9 +105,9 @@ int Join(const Parsed& parsed, std::ostream& out, std::ostream& err) {
                           "': run quorvel-admin cafe leave first",
                       err);
     std::string error;
-    const auto membership = cafe::JoinServer(parsed.options.at("--server"),
-                                             parsed.options.at("--name"),
-                                             parsed.options.at("--secret"), error);
+    const auto membership =
+        cafe::JoinServer(parsed.options.at("--server"), parsed.options.at("--name"),
+                         parsed.options.at("--secret"), error);
     if (!membership) return Failed(error, err);
     if (cafe::SaveMembership(settings, *membership) != platform::kErrorSuccess)
         return Failed("joined, but the settings store did not keep it (" + store->error() +

@@ -77,8 +77,7 @@ void WriteTable(const panel::Report& report, std::ostream& out) {
 // digits, "-" and "_" only); "" leaves it out.
 void WriteCsvHeader(bool byPc, std::ostream& out) {
     const std::array<std::string, 3> headings = Headings();
-    out << (byPc ? "PC," : "") << headings[0] << ',' << headings[1] << ',' << headings[2]
-        << "\r\n";
+    out << (byPc ? "PC," : "") << headings[0] << ',' << headings[1] << ',' << headings[2] << "\r\n";
 }
 
 void WriteCsvRecords(const panel::Report& report, const std::string& pc, std::ostream& out) {
@@ -105,7 +104,8 @@ int WriteByPc(const std::string& from, const std::string& till,
     for (const auto& [pc, days] : pcs) {
         std::string error;
         const auto rows = cafe::AsDayRows(days, error);
-        auto report = rows ? panel::BuildReport(from, till, *rows, std::string(), error) : std::nullopt;
+        auto report =
+            rows ? panel::BuildReport(from, till, *rows, std::string(), error) : std::nullopt;
         if (!report) {
             err << "quorvel-admin report: " << pc << ": " << error << "\n";
             return 1;
