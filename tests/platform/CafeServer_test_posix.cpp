@@ -2,11 +2,16 @@
 // the PC's link (delivery exactly once, through a server going away) and the checks
 // on how a connection may travel.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
+#include <random>
+#include <set>
 #include <thread>
 
 #include "CafeServerRig.h"
@@ -295,6 +300,64 @@ TEST_F(CafeServer, AServerStoppedMidwayLosesNothingThatWasAnsweredAndTakesTheRes
         if (answered[b] != 1)
             ASSERT_TRUE(link->Deliver(Sessions("s", b * kBatch + 1, kBatch)).ok) << b;
     EXPECT_EQ(SessionsOf("pc1"), "2000 2001000");
+}
+
+// A PC killed at random moments while it delivers (a power cut, say): the server holds
+// each delivery whole or not at all, and every one the PC was told was delivered.
+TEST_F(CafeServer, APcKilledMidDeliveryLeavesWholeDeliveriesOnly) {
+    const Membership pc = Joined("pc1");
+    constexpr int kBatch = 2500;  // more than one statement's worth
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delayMs(0, 400);
+    int delivered = 0;
+    for (int round = 0; round < 30; ++round) {
+        const std::string prefix = "k" + std::to_string(round) + "-";
+        int told[2];
+        ASSERT_EQ(::pipe(told), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(told[0]);
+            const auto link = cafe::OpenServerLink(pc);
+            // "+" once connected, then the name of each delivery the server committed.
+            const char connected = link->ReportState({false, 0, 0, 0, "Rs"}).ok ? '+' : '!';
+            if (::write(told[1], &connected, 1) != 1) ::_exit(2);
+            for (char batch = 'a';; ++batch) {
+                if (!link->Deliver(Sessions(prefix + batch + "-", 1, kBatch)).ok) ::_exit(3);
+                if (::write(told[1], &batch, 1) != 1) ::_exit(2);
+            }
+        }
+        ::close(told[1]);
+        char connected = 0;
+        ASSERT_EQ(::read(told[0], &connected, 1), 1);
+        ASSERT_EQ(connected, '+');
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+        std::set<std::string> committed;
+        for (char batch; ::read(told[0], &batch, 1) == 1;) committed.insert(std::string(1, batch));
+        ::close(told[0]);
+
+        const pg::Result held =
+            pg::Exec(sql.get(),
+                     "SELECT split_part(session_id, '-', 2), count(*) FROM quorvel.sessions "
+                     "WHERE session_id LIKE $1 GROUP BY 1",
+                     {prefix + "%"});
+        ASSERT_TRUE(held.ok()) << held.Error();
+        std::set<std::string> whole;
+        for (int row = 0; row < held.Rows(); ++row) {
+            EXPECT_EQ(held.Int(row, 1), kBatch)
+                << "round " << round << ", delivery " << held.Text(row, 0);
+            whole.insert(held.Text(row, 0));
+        }
+        for (const std::string& batch : committed)
+            EXPECT_TRUE(whole.count(batch)) << "round " << round << ", delivery " << batch;
+        delivered += static_cast<int>(committed.size());
+    }
+    // The kills did land among deliveries, not only before the first one.
+    EXPECT_GT(delivered, 5);
 }
 
 TEST_F(CafeServer, ADayInAnotherFormIsRefusedAndNothingOfItsDeliveryKept) {
