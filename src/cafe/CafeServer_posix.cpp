@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <mutex>
 
 #include "cafe/CafeNames.h"
 #include "cafe/CafeServer.h"
@@ -124,7 +123,11 @@ std::optional<CafeStatus> OwnerConnection::Status(std::string& error) {
     CafeStatus status;
     // Whole seconds, cut as a clock shows them (a cast would round 09:45:19.7 up).
     const pg::Result now = pg::Exec(connection, "SELECT floor(extract(epoch FROM now()))::bigint");
-    status.serverNow = now.ok() ? now.Int(0, 0) : 0;
+    if (!now.ok()) {
+        error = now.Error();
+        return std::nullopt;
+    }
+    status.serverNow = now.Int(0, 0);
     for (int row = 0; row < read.Rows(); ++row) {
         PcStatus pc;
         pc.name = read.Text(row, 0);

@@ -27,8 +27,6 @@ class Result {
     explicit Result(PGresult* result) : result_(result) {}
     // True when the statement ran (a command done, or rows to read).
     bool ok() const;
-    // The server's SQLSTATE ("" when there is none).
-    std::string State() const;
     // Why it failed, in one line.
     std::string Error() const;
     int Rows() const { return result_ ? PQntuples(result_.get()) : 0; }

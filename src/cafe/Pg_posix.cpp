@@ -63,11 +63,6 @@ bool Result::ok() const {
     return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
 }
 
-std::string Result::State() const {
-    const char* state = result_ ? PQresultErrorField(result_.get(), PG_DIAG_SQLSTATE) : nullptr;
-    return state ? state : "";
-}
-
 std::string Result::Error() const {
     if (!result_) return connectionError_.empty() ? "no answer from the server" : connectionError_;
     const char* primary = PQresultErrorField(result_.get(), PG_DIAG_MESSAGE_PRIMARY);
