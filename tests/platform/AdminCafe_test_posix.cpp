@@ -9,6 +9,7 @@
 #include "PosixProcess.h"
 #include "cafe/Membership.h"
 #include "platform/posix/HiveRegistry.h"
+#include "support/PdfText.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {
@@ -99,6 +100,11 @@ TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
                                                              {"Total", "2", "1000.00"},
                                                              {"Total", "5", "2234.86"}}));
 
+    // The whole cafe's PDF is the report window's, with the cafe's figures.
+    ASSERT_EQ(with({"--pdf", home.file("cafe.pdf")}).status, 0);
+    const auto pages = PdfPages(home.file("cafe.pdf"));
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_NE(pages[0].find("2234.86"), std::string::npos) << pages[0];
     const auto pdf = with({"--by-pc", "--pdf", home.file("r.pdf")});
     EXPECT_EQ(pdf.status, 2);
     EXPECT_NE(pdf.err.find("--by-pc gives a table or --csv"), std::string::npos) << pdf.err;
