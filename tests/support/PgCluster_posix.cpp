@@ -98,11 +98,12 @@ PgCluster::PgCluster() {
                   "-out", dir_.file(name + ".crt")},
                  "openssl making a test certificate"))
             return;
-    if (!Run({bin_ + "/initdb", "-D", data_, "-U", "owner", "--auth-local=trust",
+    if (!Run({bin_ + "/initdb", "-D", data_, "-U", "postgres", "--auth-local=trust",
               "--auth-host=scram-sha-256", "--no-locale", "-E", "UTF8", "--no-sync"},
              "initdb"))
         return;
     WriteFileBytes(data_ + "/pg_hba.conf",
+                   "local all postgres trust\n"
                    "local all owner trust\n"
                    "local all all scram-sha-256\n"
                    "hostssl all all 127.0.0.1/32 scram-sha-256\n");
@@ -117,7 +118,10 @@ PgCluster::PgCluster() {
         // A test's server holds nothing worth a disk flush.
         << "fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n"
         << "shared_buffers = 32MB\nmax_connections = 40\n";
-    Start();
+    if (Start())
+        Run({bin_ + "/createuser", "-h", dir_.path().string(), "-p", std::to_string(port_), "-U",
+             "postgres", "--createrole", "owner"},
+            "createuser");
 }
 
 PgCluster::~PgCluster() {
@@ -150,7 +154,7 @@ std::string PgCluster::TlsConninfo(const std::string& database, const std::strin
 std::string PgCluster::NewDatabase() {
     const std::string name = "cafe" + std::to_string(++databases_);
     if (!Run({bin_ + "/createdb", "-h", dir_.path().string(), "-p", std::to_string(port_), "-U",
-              "owner", name},
+              "postgres", "--owner", "owner", name},
              "createdb"))
         return "";
     return name;

@@ -3,8 +3,9 @@
 // temporary folder, listening on a Unix socket there and on 127.0.0.1 with TLS (a
 // certificate made for it with openssl), and removed with the folder. When the tests
 // run as root the server runs as the account nobody, as initdb and postgres refuse
-// root. The cluster's superuser is "owner", who logs in over the socket without a
-// password; every other role needs its password, over the socket or TLS.
+// root. The cafe's owner is "owner", no superuser but allowed to make roles, as the
+// owner's guide has it, who (like the superuser "postgres") logs in over the socket
+// without a password; every other role needs its password, over the socket or TLS.
 #include <string>
 #include <vector>
 
@@ -36,7 +37,7 @@ class PgCluster {
     std::string certificate() const { return dir_.file("server.crt"); }
     std::string strangerCertificate() const { return dir_.file("stranger.crt"); }
 
-    // A fresh database of the owner's, so each test has its own cafe.
+    // A fresh database owned by "owner", so each test has its own cafe.
     std::string NewDatabase();
 
     // Stops the server (fast: connections are ended) and starts it again; false with
