@@ -52,9 +52,7 @@ class PgServerLink final : public ServerLink {
         for (const ClosedSession& session : sessions)
             if (!db::DayFromIso(session.day))
                 return {false, "the session " + session.sessionId +
-                                   " has no day written as "
-                                   "YYYY-MM-DD: '" +
-                                   session.day + "'"};
+                                   " has no day written as YYYY-MM-DD: '" + session.day + "'"};
         return Run([&](PGconn* connection) -> std::string {
             pg::Transaction transaction(connection);
             if (!transaction.error().empty()) return transaction.error();

@@ -72,14 +72,14 @@ void WriteTable(const panel::Report& report, std::ostream& out) {
 }
 
 // RFC 4180: one header row, CR LF after every record. No field can hold a comma, a
-// quote or a line break (days, whole counts and amounts), so none is quoted.
-// `pc`, when there is one, is a first column of every record (a PC's name is letters,
-// digits, "-" and "_" only); "" leaves it out.
+// quote or a line break (days, whole counts, amounts and PC names, which are letters,
+// digits, "-" and "_" only), so none is quoted.
 void WriteCsvHeader(bool byPc, std::ostream& out) {
     const std::array<std::string, 3> headings = Headings();
     out << (byPc ? "PC," : "") << headings[0] << ',' << headings[1] << ',' << headings[2] << "\r\n";
 }
 
+// The report's records; `pc`, unless it is "", as the first column of each.
 void WriteCsvRecords(const panel::Report& report, const std::string& pc, std::ostream& out) {
     const std::string first = pc.empty() ? "" : pc + ",";
     for (const panel::ReportLine& line : report.lines)
