@@ -296,9 +296,11 @@ TEST_F(CafeServer, AServerStoppedMidwayLosesNothingThatWasAnsweredAndTakesTheRes
     }
     EXPECT_LT(ok, kBatches);
     // The outbox sends the rest again; everything is there once.
-    for (int b = 0; b < kBatches; ++b)
-        if (answered[b] != 1)
+    for (int b = 0; b < kBatches; ++b) {
+        if (answered[b] != 1) {
             ASSERT_TRUE(link->Deliver(Sessions("s", b * kBatch + 1, kBatch)).ok) << b;
+        }
+    }
     EXPECT_EQ(SessionsOf("pc1"), "2000 2001000");
 }
 
