@@ -52,4 +52,16 @@ std::string DayText(int year, int month, int day) {
     return buffer;
 }
 
+std::optional<std::string> DayFromIso(std::string_view iso) {
+    const std::string text(iso);
+    int year = 0, month = 0, day = 0, consumed = 0;
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' ||
+        std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &year, &month, &day, &consumed) != 3 ||
+        consumed != 10 || text.find_first_not_of("0123456789-") != std::string::npos)
+        return std::nullopt;
+    std::string stored = DayText(year, month, day);
+    if (!DateValue(stored)) return std::nullopt;
+    return stored;
+}
+
 }  // namespace quorvel::db

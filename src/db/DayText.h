@@ -17,4 +17,9 @@ std::optional<std::int32_t> DateValue(std::string_view text);
 // The day as stored: "mm/dd/yyyy".
 std::string DayText(int year, int month, int day);
 
+// An ISO day ("yyyy-mm-dd", exactly so: the form of the command line and of a cafe's
+// server) as the stored day text; nullopt when it is not a calendar day written that
+// way.
+std::optional<std::string> DayFromIso(std::string_view iso);
+
 }  // namespace quorvel::db

@@ -42,9 +42,9 @@ dpkg-deb -x "$deb" "$TMP/root"
 desktop-file-validate "$TMP/root/usr/share/applications/quorvel.desktop" || fail "desktop entry"
 desktop-file-validate "$TMP/root/usr/share/xsessions/quorvel-guest.desktop" || fail "the guest's session entry"
 
-# Depends found from the binaries (Qt, SQLCipher, Xlib), beside the tools the hooks run.
+# Depends found from the binaries (Qt, SQLCipher, Xlib, libpq), beside the tools the hooks run.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libsqlcipher0 libx11-6 libc6 adduser xauth x11-xserver-utils; do
+for lib in libqt6widgets6 libsqlcipher0 libx11-6 libpq5 libc6 adduser xauth x11-xserver-utils; do
     grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 

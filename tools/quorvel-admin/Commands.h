@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cafe/CafeReport.h"
+
 namespace quorvel::admin {
 
 using Args = std::vector<std::string>;
@@ -22,7 +24,18 @@ int KioskCommand(const Args& args, std::ostream& out, std::ostream& err);
 int RatesCommand(const Args& args, std::ostream& out, std::ostream& err);
 // book DAY AMOUNT...: adds one session per amount to the day's takings.
 int BookCommand(const Args& args, std::ostream& out, std::ostream& err);
-// report --from YYYY-MM-DD --till YYYY-MM-DD [--csv | --pdf FILE]: the takings report.
+// report --from YYYY-MM-DD --till YYYY-MM-DD [--csv | --pdf FILE] [--cafe [--by-pc]
+// [--server CONNINFO]]: the takings report, of this PC or of a cafe's server.
 int ReportCommand(const Args& args, std::ostream& out, std::ostream& err);
+#ifndef _WIN32
+// cafe init-server|add-pc|status|join|leave ...: a cafe's server (Linux only so far).
+int CafeCommand(const Args& args, std::ostream& out, std::ostream& err);
+// The takings on the cafe's server at `conninfo` (libpq's rules), by day, or by PC and
+// day; nullopt with `error`.
+std::optional<std::vector<cafe::DayTakings>> CafeTakings(const std::string& conninfo,
+                                                         const std::string& fromIso,
+                                                         const std::string& tillIso, bool byPc,
+                                                         std::string& error);
+#endif
 
 }  // namespace quorvel::admin

@@ -1,6 +1,7 @@
 // `quorvel-admin report`: the takings report without a screen, from the data file
-// opened read-only: a table, CSV for spreadsheets, or the PDF the report window
-// exports. The lines and totals are the report window's (panel/Report).
+// opened read-only or, with --cafe, from the cafe's server: a table, CSV for
+// spreadsheets, or the PDF the report window exports. The lines and totals are the
+// report window's (panel/Report), for one PC and for a whole cafe alike.
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -18,20 +19,8 @@ namespace quorvel::admin {
 namespace {
 
 void Usage(std::ostream& err) {
-    err << "usage: quorvel-admin report --from YYYY-MM-DD --till YYYY-MM-DD [--csv | --pdf FILE]\n";
-}
-
-// An ISO day (yyyy-mm-dd) as the data file's day text (mm/dd/yyyy); nullopt when it
-// is not a calendar day written that way.
-std::optional<std::string> DayFromIso(const std::string& iso) {
-    int year = 0, month = 0, day = 0, consumed = 0;
-    if (iso.size() != 10 || iso[4] != '-' || iso[7] != '-' ||
-        std::sscanf(iso.c_str(), "%4d-%2d-%2d%n", &year, &month, &day, &consumed) != 3 ||
-        consumed != 10 || iso.find_first_not_of("0123456789-") != std::string::npos)
-        return std::nullopt;
-    const std::string text = db::DayText(year, month, day);
-    if (!db::DateValue(text)) return std::nullopt;
-    return text;
+    err << "usage: quorvel-admin report --from YYYY-MM-DD --till YYYY-MM-DD [--csv | --pdf FILE]\n"
+           "                            [--cafe [--by-pc] [--server CONNINFO]]\n";
 }
 
 // A day text of the data file as ISO (yyyy-mm-dd), which every spreadsheet reads as
@@ -83,27 +72,76 @@ void WriteTable(const panel::Report& report, std::ostream& out) {
 }
 
 // RFC 4180: one header row, CR LF after every record. No field can hold a comma, a
-// quote or a line break (days, whole counts and amounts), so none is quoted.
-void WriteCsv(const panel::Report& report, std::ostream& out) {
+// quote or a line break (days, whole counts, amounts and PC names, which are letters,
+// digits, "-" and "_" only), so none is quoted.
+void WriteCsvHeader(bool byPc, std::ostream& out) {
     const std::array<std::string, 3> headings = Headings();
-    out << headings[0] << ',' << headings[1] << ',' << headings[2] << "\r\n";
-    for (const panel::ReportLine& line : report.lines)
-        out << IsoDay(line.date) << ',' << line.guests << ',' << line.cash << "\r\n";
-    out << panel::kReportTotalCaption << ',' << report.totalGuests << ',' << report.totalCash
-        << "\r\n";
+    out << (byPc ? "PC," : "") << headings[0] << ',' << headings[1] << ',' << headings[2] << "\r\n";
 }
+
+// The report's records; `pc`, unless it is "", as the first column of each.
+void WriteCsvRecords(const panel::Report& report, const std::string& pc, std::ostream& out) {
+    const std::string first = pc.empty() ? "" : pc + ",";
+    for (const panel::ReportLine& line : report.lines)
+        out << first << IsoDay(line.date) << ',' << line.guests << ',' << line.cash << "\r\n";
+    out << first << panel::kReportTotalCaption << ',' << report.totalGuests << ','
+        << report.totalCash << "\r\n";
+}
+
+#ifndef _WIN32
+// What the whole cafe is called where the PCs are listed one by one.
+constexpr const char* kAllPcs = "All PCs";
+
+// The report of each PC, then the whole cafe's, as tables one after another or as one
+// CSV with the PC in the first column. Every report is built before anything is
+// written, so a figure refused leaves no half report behind.
+int WriteByPc(const std::string& from, const std::string& till,
+              const std::vector<cafe::DayTakings>& takings, bool csv, std::ostream& out,
+              std::ostream& err) {
+    std::vector<std::pair<std::string, panel::Report>> reports;
+    auto pcs = cafe::SplitByPc(takings);
+    pcs.emplace_back(kAllPcs, cafe::WholeCafe(takings));
+    for (const auto& [pc, days] : pcs) {
+        std::string error;
+        const auto rows = cafe::AsDayRows(days, error);
+        auto report =
+            rows ? panel::BuildReport(from, till, *rows, std::string(), error) : std::nullopt;
+        if (!report) {
+            err << "quorvel-admin report: " << pc << ": " << error << "\n";
+            return 1;
+        }
+        reports.emplace_back(pc, std::move(*report));
+    }
+    if (csv) WriteCsvHeader(true, out);
+    for (const auto& [pc, report] : reports) {
+        if (csv) {
+            WriteCsvRecords(report, pc, out);
+            continue;
+        }
+        out << (pc == kAllPcs ? pc : "PC " + pc) << "\n";
+        WriteTable(report, out);
+        if (pc != kAllPcs) out << "\n";
+    }
+    out.flush();
+    return out ? 0 : 1;
+}
+#endif
 
 }  // namespace
 
 int ReportCommand(const Args& args, std::ostream& out, std::ostream& err) {
-    std::optional<std::string> fromIso, tillIso, pdf;
-    bool csv = false;
+    std::optional<std::string> fromIso, tillIso, pdf, server;
+    bool csv = false, wholeCafe = false, byPc = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--csv") {
-            csv = true;
-        } else if ((args[i] == "--from" || args[i] == "--till" || args[i] == "--pdf") &&
+        if (args[i] == "--csv" || args[i] == "--cafe" || args[i] == "--by-pc") {
+            (args[i] == "--csv" ? csv : args[i] == "--cafe" ? wholeCafe : byPc) = true;
+        } else if ((args[i] == "--from" || args[i] == "--till" || args[i] == "--pdf" ||
+                    args[i] == "--server") &&
                    i + 1 < args.size()) {
-            (args[i] == "--from" ? fromIso : args[i] == "--till" ? tillIso : pdf) = args[i + 1];
+            (args[i] == "--from"   ? fromIso
+             : args[i] == "--till" ? tillIso
+             : args[i] == "--pdf"  ? pdf
+                                   : server) = args[i + 1];
             ++i;
         } else {
             err << "quorvel-admin report: unexpected '" << args[i] << "'\n";
@@ -111,12 +149,18 @@ int ReportCommand(const Args& args, std::ostream& out, std::ostream& err) {
             return 2;
         }
     }
-    if (!fromIso || !tillIso || (csv && pdf) || (pdf && pdf->empty())) {
+    if (!fromIso || !tillIso || (csv && pdf) || (pdf && pdf->empty()) ||
+        ((byPc || server) && !wholeCafe)) {
         Usage(err);
         return 2;
     }
-    const auto from = DayFromIso(*fromIso);
-    const auto till = DayFromIso(*tillIso);
+    if (byPc && pdf) {
+        err << "quorvel-admin report: --by-pc gives a table or --csv; the PDF is the whole "
+               "cafe's report (without --by-pc)\n";
+        return 2;
+    }
+    const auto from = db::DayFromIso(*fromIso);
+    const auto till = db::DayFromIso(*tillIso);
     for (const auto& [day, iso] : {std::pair{from, *fromIso}, std::pair{till, *tillIso}}) {
         if (!day) {
             err << "quorvel-admin report: '" << iso << "' is not a day (YYYY-MM-DD)\n";
@@ -129,21 +173,38 @@ int ReportCommand(const Args& args, std::ostream& out, std::ostream& err) {
         return 1;
     }
 
-    // Read-only: the report never compacts or changes the data file, and can run
-    // beside the program.
-    const std::string path = db::DataFilePath(ProgramFolder());
     std::string error;
-    auto file =
-        db::Database::Open(path, db::kDataFilePassword, error, db::Database::Access::ReadOnly);
-    if (!file) {
-        err << "quorvel-admin report: cannot open the data file " << path << ": " << error << "\n";
+    std::optional<std::vector<db::DayRow>> rows;
+    if (wholeCafe) {
+#ifdef _WIN32
+        err << "quorvel-admin report: this build has no link to a cafe's server yet\n";
         return 1;
-    }
-    const auto rows = db::SelectDays(*file, *from, *till);
-    if (!rows) {
-        err << "quorvel-admin report: cannot read the takings from the data file " << path << ": "
-            << file->connection().LastError() << "\n";
-        return 1;
+#else
+        const auto takings = CafeTakings(server.value_or(""), *fromIso, *tillIso, byPc, error);
+        if (takings && byPc) return WriteByPc(*from, *till, *takings, csv, out, err);
+        if (takings) rows = cafe::AsDayRows(*takings, error);
+        if (!rows) {
+            err << "quorvel-admin report: " << error << "\n";
+            return 1;
+        }
+#endif
+    } else {
+        // Read-only: the report never compacts or changes the data file, and can run
+        // beside the program.
+        const std::string path = db::DataFilePath(ProgramFolder());
+        auto file =
+            db::Database::Open(path, db::kDataFilePassword, error, db::Database::Access::ReadOnly);
+        if (!file) {
+            err << "quorvel-admin report: cannot open the data file " << path << ": " << error
+                << "\n";
+            return 1;
+        }
+        rows = db::SelectDays(*file, *from, *till);
+        if (!rows) {
+            err << "quorvel-admin report: cannot read the takings from the data file " << path
+                << ": " << file->connection().LastError() << "\n";
+            return 1;
+        }
     }
     const auto built = panel::BuildReport(*from, *till, *rows, std::string(), error);
     if (!built) {
@@ -164,9 +225,10 @@ int ReportCommand(const Args& args, std::ostream& out, std::ostream& err) {
         return 1;
 #endif
     }
-    if (csv)
-        WriteCsv(report, out);
-    else
+    if (csv) {
+        WriteCsvHeader(false, out);
+        WriteCsvRecords(report, "", out);
+    } else
         WriteTable(report, out);
     out.flush();
     return out ? 0 : 1;

@@ -18,6 +18,12 @@ void Usage(std::ostream& out) {
            "  report --from YYYY-MM-DD --till YYYY-MM-DD [--csv | --pdf FILE]\n"
            "                                                   the takings report of those days\n"
 #ifndef _WIN32
+           "  report ... --cafe [--by-pc] [--server CONNINFO]  the same, of every PC on the cafe's "
+           "server\n"
+           "  cafe init-server | add-pc NAME | status [--server CONNINFO]\n"
+           "                                                   the cafe's server, for the owner\n"
+           "  cafe join --server CONNINFO --name NAME --secret SECRET | cafe leave\n"
+           "                                                   join this PC to it, or leave it\n"
            "  kiosk setup [--admin-password P] [--guest-password P] [--session CMD]\n"
            "                                                   set this PC up as a terminal "
            "(root)\n"
@@ -50,6 +56,7 @@ int main(int argc, char** argv) {
         {"reg", quorvel::admin::RegCommand},
 #ifndef _WIN32
         {"kiosk", quorvel::admin::KioskCommand},
+        {"cafe", quorvel::admin::CafeCommand},
 #endif
     };
     const auto found = commands.find(command);

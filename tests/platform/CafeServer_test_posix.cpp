@@ -1,0 +1,388 @@
+// The cafe's server with a real PostgreSQL: the schema, joining, row-level security,
+// the PC's link (delivery exactly once, through a server going away) and the checks
+// on how a connection may travel.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "CafeServerRig.h"
+#include "support/Poll.h"
+
+namespace quorvel::test {
+namespace {
+
+using cafe::ClosedSession;
+using cafe::Membership;
+
+using CafeServer = CafeServerRig;
+
+TEST_F(CafeServer, TwoPcsDeliverAtOnceAndRepeatsAddNothing) {
+    const Membership memberships[] = {Joined("pc1"), Joined("pc2")};
+    std::atomic<int> failures{0};
+    std::vector<std::thread> pcs;
+    for (const Membership& membership : memberships) {
+        pcs.emplace_back([&membership, &failures] {
+            const auto link = cafe::OpenServerLink(membership);
+            // The same identities on both PCs: sessions are keyed by PC and identity.
+            // Every batch goes twice, as after an answer lost on the way back.
+            for (int first = 1; first <= 600; first += 50)
+                for (int repeat = 0; repeat < 2; ++repeat)
+                    if (!link->Deliver(Sessions("s", first, 50)).ok) ++failures;
+        });
+    }
+    for (std::thread& pc : pcs) pc.join();
+    EXPECT_EQ(failures, 0);
+    // 600 sessions each, worth 1 + 2 + ... + 600 cents.
+    EXPECT_EQ(SessionsOf("pc1"), "600 180300");
+    EXPECT_EQ(SessionsOf("pc2"), "600 180300");
+}
+
+// What a PC's own role tries against another PC, or beyond its rights.
+struct Trespass {
+    const char* what;
+    const char* sql;
+    bool refused;        // the server refuses it with an error
+    const char* answer;  // else the one value (or rows touched) it answers
+};
+
+void PrintTo(const Trespass& trespass, std::ostream* out) {
+    *out << trespass.what;
+}
+
+class CafeServerTrespass : public CafeServer, public ::testing::WithParamInterface<Trespass> {};
+
+TEST_P(CafeServerTrespass, IsRefusedAndChangesNothingOfTheOtherPc) {
+    const Membership pc1 = Joined("pc1"), pc2 = Joined("pc2");
+    const auto link2 = cafe::OpenServerLink(pc2);
+    ASSERT_TRUE(link2->Deliver(Sessions("s", 1, 3)).ok);
+    ASSERT_TRUE(link2->ReportState({true, 1772352000, 60, 125, "Rs"}).ok);
+    const std::string pc2Id = Value("SELECT id FROM quorvel.pcs WHERE name = 'pc2'");
+    const std::string before =
+        SessionsOf("pc2") + Value(
+                                "SELECT row(s.*)::text FROM quorvel.pc_state s "
+                                "WHERE pc = $1",
+                                {pc2Id});
+
+    std::string error;
+    const auto asPc1 = pg::Connect(pc1.conninfo, error);
+    ASSERT_TRUE(asPc1) << error;
+    const pg::Result result = pg::Exec(asPc1.get(), GetParam().sql, {pc2Id});
+    if (GetParam().refused) {
+        EXPECT_FALSE(result.ok()) << GetParam().what;
+    } else {
+        ASSERT_TRUE(result.ok()) << GetParam().what << ": " << result.Error();
+        EXPECT_EQ(result.Rows() ? result.Text(0, 0) : std::to_string(result.Affected()),
+                  GetParam().answer);
+    }
+    EXPECT_EQ(SessionsOf("pc2") + Value("SELECT row(s.*)::text FROM quorvel.pc_state s "
+                                        "WHERE pc = $1",
+                                        {pc2Id}),
+              before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CafeServerTrespass,
+    ::testing::Values(
+        Trespass{
+            "a session booked for another PC",
+            "INSERT INTO quorvel.sessions VALUES ($1::integer, 'x', '2026-03-01', now(), now(), "
+            "1, 100, 'Rs')",
+            true, ""},
+        Trespass{"another PC's state changed",
+                 "UPDATE quorvel.pc_state SET owed_cents = 0 WHERE pc = $1::integer", false, "0"},
+        Trespass{"another PC's state written over",
+                 "INSERT INTO quorvel.pc_state (pc, owed_cents) VALUES ($1::integer, 0) "
+                 "ON CONFLICT (pc) DO UPDATE SET owed_cents = 0",
+                 true, ""},
+        Trespass{"another PC's state read",
+                 "SELECT count(*) FROM quorvel.pc_state WHERE pc = $1::integer", false, "0"},
+        Trespass{"the takings read", "SELECT count(*) FROM quorvel.sessions WHERE pc = $1::integer",
+                 true, ""},
+        Trespass{"the joining secrets read", "SELECT count(*) FROM quorvel.pcs WHERE role = $1",
+                 true, ""},
+        Trespass{"a session taken back", "DELETE FROM quorvel.sessions WHERE pc = $1::integer",
+                 true, ""},
+        Trespass{"a PC added", "SELECT quorvel.add_pc('pc9', 'pc9' || $1, 'x', 'x')", true, ""},
+        Trespass{"another PC's number asked", "SELECT quorvel.my_pc() = $1::integer", false, "f"}));
+
+// A joining secret the server must not take.
+struct BadJoin {
+    const char* what;
+    // The name and secret tried, given pc1's and pc2's secrets (pc3's was used).
+    std::function<std::pair<std::string, std::string>(const std::string&, const std::string&,
+                                                      const std::string&)>
+        attempt;
+    const char* says;
+};
+
+void PrintTo(const BadJoin& join, std::ostream* out) {
+    *out << join.what;
+}
+
+class CafeServerJoin : public CafeServer, public ::testing::WithParamInterface<BadJoin> {};
+
+TEST_P(CafeServerJoin, RefusesAndLeavesTheRightSecretUsable) {
+    const std::string secret1 = Secret("pc1"), secret2 = Secret("pc2"), secret3 = Secret("pc3");
+    std::string error;
+    ASSERT_TRUE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc3", secret3, error))
+        << error;
+    const auto [name, secret] = GetParam().attempt(secret1, secret2, secret3);
+
+    EXPECT_FALSE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), name, secret, error))
+        << GetParam().what;
+    EXPECT_NE(error.find(GetParam().says), std::string::npos) << error;
+    // A refused attempt spends nothing.
+    EXPECT_TRUE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc1", secret1, error))
+        << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CafeServerJoin,
+    ::testing::Values(BadJoin{"a wrong secret",
+                              [](auto& s1, auto&, auto&) {
+                                  return std::pair{std::string("pc1"), s1 + "x"};
+                              },
+                              "refused the joining secret"},
+                      BadJoin{"another PC's secret",
+                              [](auto&, auto& s2, auto&) {
+                                  return std::pair{std::string("pc1"), s2};
+                              },
+                              "refused the joining secret"},
+                      BadJoin{"a used secret",
+                              [](auto&, auto&, auto& s3) {
+                                  return std::pair{std::string("pc3"), s3};
+                              },
+                              "refused the joining secret"},
+                      BadJoin{"a name the owner did not add",
+                              [](auto& s1, auto&, auto&) {
+                                  return std::pair{std::string("pc4"), s1};
+                              },
+                              "refused the joining secret"},
+                      BadJoin{"a name the server could not take",
+                              [](auto& s1, auto&, auto&) {
+                                  return std::pair{std::string("pc 1"), s1};
+                              },
+                              "is no PC name"}));
+
+// How a PC's connection may travel to the server.
+struct Road {
+    const char* what;
+    std::string (*where)(const PgCluster&, const std::string& database);
+    const char* says;  // "" when the connection is made
+};
+
+void PrintTo(const Road& road, std::ostream* out) {
+    *out << road.what;
+}
+
+class CafeServerRoad : public CafeServer, public ::testing::WithParamInterface<Road> {};
+
+TEST_P(CafeServerRoad, IsTakenOnlyWithTheServersCertificateCheckedOrOverTheSocket) {
+    const Membership joined = Joined("pc1");
+    // The PC's role and password, over another road: later keywords win.
+    const Membership membership{joined.conninfo + " " + GetParam().where(*cluster_, database),
+                                joined.pcName};
+    const cafe::LinkResult result =
+        cafe::OpenServerLink(membership)->ReportState({false, 0, 0, 0, "Rs"});
+    if (*GetParam().says == '\0') {
+        EXPECT_TRUE(result.ok) << GetParam().what << ": " << result.error;
+    } else {
+        EXPECT_FALSE(result.ok) << GetParam().what;
+        EXPECT_NE(result.error.find(GetParam().says), std::string::npos) << result.error;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CafeServerRoad,
+    ::testing::Values(
+        Road{"the socket", [](auto& c, auto& d) { return c.SocketConninfo(d, ""); }, ""},
+        Road{"TLS, the certificate and the address checked",
+             [](auto& c, auto& d) { return c.TlsConninfo(d); }, ""},
+        Road{"TLS, the certificate checked",
+             [](auto& c, auto& d) { return c.TlsConninfo(d, "verify-ca"); }, ""},
+        Road{"TLS, nothing checked", [](auto& c, auto& d) { return c.TlsConninfo(d, "require"); },
+             "certificate must be checked"},
+        Road{"TLS if the server likes", [](auto& c, auto& d) { return c.TlsConninfo(d, "prefer"); },
+             "certificate must be checked"},
+        Road{"no TLS", [](auto& c, auto& d) { return c.TlsConninfo(d, "disable"); },
+             "certificate must be checked"},
+        Road{"an address beside the socket's folder",
+             [](auto& c, auto& d) {
+                 return c.SocketConninfo(d, "") + " hostaddr=127.0.0.1 sslmode=require";
+             },
+             "certificate must be checked"},
+        Road{"a certificate that did not sign the server's",
+             [](auto& c, auto& d) {
+                 return c.TlsConninfo(d, "verify-full", c.strangerCertificate());
+             },
+             "certificate verify failed"}));
+
+TEST_F(CafeServer, ANewerSchemaIsRefusedByEveryoneAndLeftAsItIs) {
+    const std::string secret = Secret("pc2");
+    const Membership pc1 = Joined("pc1");
+    ASSERT_EQ(Value("UPDATE quorvel.schema_version SET version = 99 RETURNING version"), "99");
+    std::string error;
+    bool added = false;
+    const std::vector<std::pair<const char*, std::function<bool()>>> uses = {
+        {"init-server", [&] { return owner->InitServer(error).has_value(); }},
+        {"add-pc", [&] { return owner->AddPc("pc3", added, error).has_value(); }},
+        {"status", [&] { return owner->Status(error).has_value(); }},
+        {"report",
+         [&] { return owner->Takings("2026-01-01", "2026-12-31", false, error).has_value(); }},
+        {"join",
+         [&] {
+             return cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc2", secret, error)
+                 .has_value();
+         }},
+        {"delivery",
+         [&] {
+             const auto result = cafe::OpenServerLink(pc1)->Deliver(Sessions("s", 1, 1));
+             error = result.error;
+             return result.ok;
+         }},
+    };
+    for (const auto& [what, use] : uses) {
+        error.clear();
+        EXPECT_FALSE(use()) << what;
+        EXPECT_NE(error.find("version 99, newer than this program knows"), std::string::npos)
+            << what << ": " << error;
+    }
+    EXPECT_EQ(Value("SELECT version FROM quorvel.schema_version"), "99");
+    EXPECT_EQ(Value("SELECT count(*) FROM quorvel.sessions"), "0");
+}
+
+TEST_F(CafeServer, AServerStoppedMidwayLosesNothingThatWasAnsweredAndTakesTheRestOnce) {
+    const auto link = cafe::OpenServerLink(Joined("pc1"));
+    constexpr int kBatches = 400, kBatch = 5;
+    std::vector<std::atomic<int>> answered(kBatches);  // 0 not yet, 1 ok, 2 failed
+    std::atomic<int> failed{0};
+    std::string failure;
+    std::thread sender([&] {
+        for (int b = 0; b < kBatches; ++b) {
+            const auto result = link->Deliver(Sessions("s", b * kBatch + 1, kBatch));
+            answered[b] = result.ok ? 1 : 2;
+            if (!result.ok && failed++ == 0) failure = result.error;
+        }
+    });
+    ASSERT_TRUE(PollUntil([&] { return answered[20] != 0; }));
+    ASSERT_TRUE(cluster_->Stop()) << cluster_->error();
+    // While it is down every delivery fails, with a reason.
+    ASSERT_TRUE(PollUntil([&] { return failed > 3; }));
+    ASSERT_TRUE(cluster_->Start()) << cluster_->error();
+    sender.join();
+    EXPECT_NE(failure, "");
+
+    // Every batch answered ok was committed before the stop or after the start.
+    std::string error;
+    sql = pg::Connect(cluster_->SocketConninfo(database), error);
+    ASSERT_TRUE(sql) << error;
+    int ok = 0;
+    for (int b = 0; b < kBatches; ++b) {
+        if (answered[b] != 1) continue;
+        ++ok;
+        EXPECT_EQ(Value("SELECT count(*) FROM quorvel.sessions WHERE session_id = $1",
+                        {"s" + std::to_string(b * kBatch + 1)}),
+                  "1")
+            << "batch " << b;
+    }
+    EXPECT_LT(ok, kBatches);
+    // The outbox sends the rest again; everything is there once.
+    for (int b = 0; b < kBatches; ++b) {
+        if (answered[b] != 1) {
+            ASSERT_TRUE(link->Deliver(Sessions("s", b * kBatch + 1, kBatch)).ok) << b;
+        }
+    }
+    EXPECT_EQ(SessionsOf("pc1"), "2000 2001000");
+}
+
+// A PC killed at random moments while it delivers (a power cut, say): the server holds
+// each delivery whole or not at all, and every one the PC was told was delivered.
+TEST_F(CafeServer, APcKilledMidDeliveryLeavesWholeDeliveriesOnly) {
+    const Membership pc = Joined("pc1");
+    constexpr int kBatch = 2500;  // more than one statement's worth
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delayMs(0, 400);
+    int delivered = 0;
+    for (int round = 0; round < 30; ++round) {
+        const std::string prefix = "k" + std::to_string(round) + "-";
+        int told[2];
+        ASSERT_EQ(::pipe(told), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(told[0]);
+            const auto link = cafe::OpenServerLink(pc);
+            // "+" once connected, then the name of each delivery the server committed.
+            const char connected = link->ReportState({false, 0, 0, 0, "Rs"}).ok ? '+' : '!';
+            if (::write(told[1], &connected, 1) != 1) ::_exit(2);
+            for (char batch = 'a';; ++batch) {
+                if (!link->Deliver(Sessions(prefix + batch + "-", 1, kBatch)).ok) ::_exit(3);
+                if (::write(told[1], &batch, 1) != 1) ::_exit(2);
+            }
+        }
+        ::close(told[1]);
+        char connected = 0;
+        ASSERT_EQ(::read(told[0], &connected, 1), 1);
+        ASSERT_EQ(connected, '+');
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+        std::set<std::string> committed;
+        for (char batch; ::read(told[0], &batch, 1) == 1;) committed.insert(std::string(1, batch));
+        ::close(told[0]);
+
+        const pg::Result held =
+            pg::Exec(sql.get(),
+                     "SELECT split_part(session_id, '-', 2), count(*) FROM quorvel.sessions "
+                     "WHERE session_id LIKE $1 GROUP BY 1",
+                     {prefix + "%"});
+        ASSERT_TRUE(held.ok()) << held.Error();
+        std::set<std::string> whole;
+        for (int row = 0; row < held.Rows(); ++row) {
+            EXPECT_EQ(held.Int(row, 1), kBatch)
+                << "round " << round << ", delivery " << held.Text(row, 0);
+            whole.insert(held.Text(row, 0));
+        }
+        for (const std::string& batch : committed)
+            EXPECT_TRUE(whole.count(batch)) << "round " << round << ", delivery " << batch;
+        delivered += static_cast<int>(committed.size());
+    }
+    // The kills did land among deliveries, not only before the first one.
+    EXPECT_GT(delivered, 5);
+}
+
+TEST_F(CafeServer, ADayInAnotherFormIsRefusedAndNothingOfItsDeliveryKept) {
+    const auto link = cafe::OpenServerLink(Joined("pc1"));
+    // The server would read 03/01/2026 by its own date settings: March or January.
+    std::vector<ClosedSession> sessions = Sessions("s", 1, 2);
+    sessions[1].day = "03/01/2026";
+    const auto result = link->Deliver(sessions);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("'03/01/2026'"), std::string::npos) << result.error;
+    EXPECT_EQ(SessionsOf("pc1"), "0 0");
+}
+
+TEST_F(CafeServer, TheFirstDeliveryAfterARestartGoesThrough) {
+    const auto link = cafe::OpenServerLink(Joined("pc1"));
+    ASSERT_TRUE(link->Deliver(Sessions("s", 1, 1)).ok);
+    ASSERT_TRUE(cluster_->Stop()) << cluster_->error();
+    ASSERT_TRUE(cluster_->Start()) << cluster_->error();
+    const auto result = link->Deliver(Sessions("s", 2, 1));
+    EXPECT_TRUE(result.ok) << result.error;
+    const auto state = link->ReportState({true, 1772352000, 90, 150, "Rs"});
+    EXPECT_TRUE(state.ok) << state.error;
+}
+
+}  // namespace
+}  // namespace quorvel::test
