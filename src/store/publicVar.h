@@ -18,6 +18,9 @@
 namespace quorvel::db {
 class Database;
 }
+namespace quorvel::cafe {
+class Sender;
+}
 
 namespace quorvel::store {
 
@@ -43,6 +46,9 @@ class publicVar {
     mdlRegistry settings;
 
     std::shared_ptr<db::Database> Conn;  // open from start-up to the login screen's unload
+    // On a PC that has joined a cafe's server, the sender main started (it outlives
+    // every window); null on a PC on its own, which then books exactly as ever.
+    cafe::Sender* Cafe = nullptr;
     std::string SysDir;
     double OsVersion = 0;
     std::string CurrentUser;
