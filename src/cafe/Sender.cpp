@@ -65,6 +65,7 @@ void Sender::Run() {
         woken_ = false;
         lock.unlock();
         const TimePoint next = Step(file);
+        rounds_.fetch_add(1);
         lock.lock();
         if (stop_ || woken_) continue;
         // The clock may be a test's; a wake-up re-reads it, so the wait is only a ceiling.
