@@ -31,11 +31,11 @@ struct SenderOptions {
     std::string dataFile;  // the data file's path
     std::string password;
     int batch = 200;  // sessions per server transaction
-    std::chrono::seconds firstRetry{1};
-    std::chrono::seconds longestRetry{60};
+    std::chrono::milliseconds firstRetry{1000};
+    std::chrono::milliseconds longestRetry{60000};
     // How often the PC's state goes out when nothing changed: the counter counts a PC
     // not heard from for half a minute as offline.
-    std::chrono::seconds statePeriod{10};
+    std::chrono::milliseconds statePeriod{10000};
 };
 
 // What the sender knows of the outbox, for the lock screen.

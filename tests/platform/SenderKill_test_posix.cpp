@@ -27,6 +27,9 @@ cafe::SenderOptions Options(const std::string& dataFile) {
     options.dataFile = dataFile;
     options.password = db::kDataFilePassword;
     options.batch = 4;
+    // A server that is back at once: many tries in each round.
+    options.firstRetry = std::chrono::milliseconds(5);
+    options.longestRetry = std::chrono::milliseconds(40);
     return options;
 }
 
