@@ -2,9 +2,12 @@
 // once, with its last stored amount, into its own day, however often the close-out runs.
 #include <gtest/gtest.h>
 
+#include "cafe/Sender.h"
 #include "db/Database.h"
 #include "session/CloseOut.h"
 #include "support/DataFile.h"
+#include "support/Poll.h"
+#include "support/ScriptedServer.h"
 #include "unit/SessionRig.h"
 
 namespace quorvel::test {
@@ -41,6 +44,88 @@ TEST(SessionBooking, PowerCutSessionIsBookedOnceWhenTheDataFileIsBack) {
     EXPECT_FALSE(db::FindDay(*rig.tp.pv.Conn, "12/05/2026"));
     EXPECT_EQ(rig.TimersValue("Status"), store::Variant(std::int32_t{0}));
 }
+
+// On a PC that has joined a cafe's server, the session goes to the server with its
+// times, whether it ended at Logout or was cut off and closed out later; a PC on its
+// own books as it always did and keeps nothing for a server.
+struct CafeCase {
+    const char* name;
+    bool joined;
+    bool cutOff;
+};
+
+void PrintTo(const CafeCase& c, std::ostream* out) { *out << c.name; }
+
+struct SessionOnAJoinedPc : ::testing::TestWithParam<CafeCase> {};
+
+TEST_P(SessionOnAJoinedPc, ReachesTheServerWithItsTimesOnlyWhenJoined) {
+    const CafeCase& c = GetParam();
+    SessionRig rig;
+    const std::string path = rig.dir.file("QuorvelData.mdb");
+    rig.tp.pv.Conn = CreateDataFile(path, {.rates = {{"10", "15", "20.5", "25"}}});
+    ScriptedServer server(&rig.tp.clock);
+    std::unique_ptr<cafe::Sender> sender;
+    if (c.joined) {
+        cafe::SenderOptions options;
+        options.dataFile = path;
+        options.password = db::kDataFilePassword;
+        sender = std::make_unique<cafe::Sender>(server.Link(), rig.tp.clock, options);
+        rig.tp.pv.Cafe = sender.get();
+    }
+    const auto takings = session::MakeConnTakings(rig.tp.pv);
+    rig.tp.clock.Set({2026, 12, 4, 9, 0, 0});
+    const std::int64_t start = rig.tp.clock.UnixSeconds();
+    rig.session = std::make_unique<session::GuestSession>(rig.tp.pv, *takings);
+    rig.session->Start();
+    rig.session->Activate();
+    rig.Ticks(TickOf(0, 20, 0));
+    if (c.cutOff) {
+        rig.session.reset();
+        rig.tp.clock.AdvanceSeconds(86400);
+        session::CloseOutSession(rig.tp.pv);
+    } else {
+        rig.session->Logout();
+    }
+    ASSERT_EQ(db::FindDay(*rig.tp.pv.Conn, "12/04/2026")->gamt, 15.0);
+
+    if (!c.joined) {
+        EXPECT_EQ(db::CountOutbox(*rig.tp.pv.Conn)->waiting, 0);
+        EXPECT_EQ(rig.TimersValue("StartedAt"), store::Variant());
+        return;
+    }
+    ASSERT_TRUE(PollUntil([&] { return server.sessions().size() == 1; }));
+    const cafe::ClosedSession taken = server.sessions().begin()->second;
+    EXPECT_EQ(taken.sessionId, rig.Timers("SessionId"));
+    EXPECT_EQ(taken.day, "2026-12-04");
+    EXPECT_EQ(taken.startedAt, start);
+    // A session cut off counts the time last stored (the second before the one shown)
+    // and ended when that time ran out, not when it was closed out.
+    const std::int64_t elapsed = TickOf(0, 20, 0) - (c.cutOff ? 1 : 0);
+    EXPECT_EQ(taken.elapsedSeconds, elapsed);
+    EXPECT_EQ(taken.endedAt, start + elapsed);
+    EXPECT_EQ(taken.amountCents, 1500);
+    EXPECT_EQ(taken.currency, "Rs");
+    ASSERT_TRUE(PollUntil([&] { return sender->backlog().waiting == 0; }));
+    EXPECT_EQ(db::CountOutbox(*rig.tp.pv.Conn)->waiting, 0);
+
+    // The counter saw the session start, and its end after a Logout.
+    ASSERT_TRUE(PollUntil([&] { return server.states().size() >= (c.cutOff ? 2u : 3u); }));
+    const auto states = server.states();
+    EXPECT_TRUE(states[1].inSession);
+    EXPECT_EQ(states[1].since, start);
+    if (!c.cutOff) EXPECT_FALSE(states.back().inSession);
+    rig.tp.pv.Cafe = nullptr;
+}
+
+const CafeCase kCafeCases[] = {
+    {"JoinedLogout", true, false},
+    {"JoinedCutOff", true, true},
+    {"OnItsOwnLogout", false, false},
+    {"OnItsOwnCutOff", false, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, SessionOnAJoinedPc, ::testing::ValuesIn(kCafeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorvel::test
