@@ -208,6 +208,9 @@ std::unique_ptr<Database> Database::Create(const std::string& path, const std::s
             error = "Cannot open '" + path + "': " + openError + ".";
             return nullptr;
         }
+        // Waits for another connection's write as an opened file does (a joined PC's
+        // sender writes beside the one that books).
+        sqlite3_busy_timeout(conn.get(), kBusyTimeoutMs);
         if (!ApplyKey(conn, password, error) || !RegisterFunctions(conn, error)) return nullptr;
         {
             sqlite::Transaction tx(conn);

@@ -86,7 +86,9 @@ TEST_P(SessionOnAJoinedPc, ReachesTheServerWithItsTimesOnlyWhenJoined) {
     } else {
         rig.session->Logout();
     }
-    ASSERT_EQ(db::FindDay(*rig.tp.pv.Conn, "12/04/2026")->gamt, 15.0);
+    const auto day = db::FindDay(*rig.tp.pv.Conn, "12/04/2026");
+    ASSERT_TRUE(day) << rig.Timers("Status") << " " << rig.tp.pv.Conn->connection().LastError();
+    EXPECT_EQ(day->gamt, 15.0);
 
     if (!c.joined) {
         EXPECT_EQ(db::CountOutbox(*rig.tp.pv.Conn)->waiting, 0);
