@@ -14,7 +14,21 @@ ClosedSession ToSession(const db::OutboxEntry& e) {
             e.currency};
 }
 
+std::string Sessions(std::int64_t n) {
+    return std::to_string(n) + (n == 1 ? " session" : " sessions");
+}
+
 }  // namespace
+
+std::string BacklogText(const Backlog& backlog) {
+    std::string text;
+    if (backlog.waiting > 0) text = Sessions(backlog.waiting) + " waiting for the server";
+    if (backlog.missed > 0) {
+        if (!text.empty()) text += "\n";
+        text += "Outbox full: " + Sessions(backlog.missed) + " kept on this PC only";
+    }
+    return text;
+}
 
 Sender::Sender(std::unique_ptr<ServerLink> link, const platform::Clock& clock,
                SenderOptions options)

@@ -44,6 +44,10 @@ struct Backlog {
     std::int64_t missed = 0;   // sessions booked while the outbox was full
 };
 
+// The lock screen's quiet line for the owner about the server: how many sessions wait
+// for it, and how many the full outbox could not keep for it. Empty when all is there.
+std::string BacklogText(const Backlog& backlog);
+
 class Sender {
   public:
     // Starts the worker at once. The link is used only on the worker thread.
