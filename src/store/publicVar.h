@@ -20,6 +20,7 @@ class Database;
 }
 namespace quorvel::cafe {
 class Sender;
+class CafeReportSource;
 }
 
 namespace quorvel::store {
@@ -49,6 +50,8 @@ class publicVar {
     // On a PC that has joined a cafe's server, the sender main started (it outlives
     // every window); null on a PC on its own, which then books exactly as ever.
     cafe::Sender* Cafe = nullptr;
+    // On a joined PC, the takings of every PC for the Report tab's "All PCs".
+    cafe::CafeReportSource* CafeReport = nullptr;
     std::string SysDir;
     double OsVersion = 0;
     std::string CurrentUser;
@@ -57,6 +60,7 @@ class publicVar {
     NameList SiteList;
     std::string reportFromDate;
     std::string reportTillDate;
+    bool reportAllPcs = false;  // the report of every PC of the cafe, from its server
     // The application title; a second instance that found no earlier one runs on as
     // "unwanted instance".
     std::string AppTitle = kAppTitle;
