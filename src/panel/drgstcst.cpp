@@ -138,7 +138,7 @@ void drgstcst::DataReport_Initialize() {
     const std::string& from = app_.pv.reportFromDate;
     const std::string& till = app_.pv.reportTillDate;
     // "All PCs" on the Report tab of a joined PC: the cafe's server has every PC's days.
-    cafe::CafeReportSource* cafe = app_.pv.reportAllPcs ? app_.pv.CafeReport : nullptr;
+    cafe::CafeReportSource* cafe = app_.pv.reportAllPcs ? app_.pv.CafeReport.get() : nullptr;
     std::string why;
     const auto rows = cafe ? cafe->SelectDays(from, till, why) : data_->SelectDays(from, till);
     if (!rows) {

@@ -47,11 +47,12 @@ class publicVar {
     mdlRegistry settings;
 
     std::shared_ptr<db::Database> Conn;  // open from start-up to the login screen's unload
-    // On a PC that has joined a cafe's server, the sender main started (it outlives
-    // every window); null on a PC on its own, which then books exactly as ever.
-    cafe::Sender* Cafe = nullptr;
+    // On a PC that has joined a cafe's server, its sender, started once the data file
+    // is open (after the compaction) and stopped when the program ends; null on a PC on
+    // its own, which then books exactly as ever.
+    std::shared_ptr<cafe::Sender> Cafe;
     // On a joined PC, the takings of every PC for the Report tab's "All PCs".
-    cafe::CafeReportSource* CafeReport = nullptr;
+    std::shared_ptr<cafe::CafeReportSource> CafeReport;
     std::string SysDir;
     double OsVersion = 0;
     std::string CurrentUser;

@@ -413,10 +413,11 @@ class ReportPcsTest : public ReportTest, public ::testing::WithParamInterface<Pc
 
 TEST_P(ReportPcsTest, AJoinedPcReportsItselfOrEveryPcOfTheCafe) {
     const PcsCase& c = GetParam();
-    ScriptedCafeReport server;
+    const auto cafe = std::make_shared<ScriptedCafeReport>();
+    ScriptedCafeReport& server = *cafe;
     server.days = {{"11/01/2026", 31, 412.5}, {"11/02/2026", 40, 600.25}};
     server.failure = c.failure;
-    if (c.joined) t.pv.CafeReport = &server;
+    if (c.joined) t.pv.CafeReport = cafe;
     Book("11/02/2026", {10});
 
     EXPECT_EQ(!Control<QGroupBox>("fraPcs")->isHidden(), c.joined);

@@ -374,13 +374,18 @@ class LoginScreenServerStatus : public LoginScreenTest,
         cafe::SenderOptions options;
         options.dataFile = dir.file("QuorvelData.mdb");
         options.password = db::kDataFilePassword;
-        sender = std::make_unique<cafe::Sender>(server.Link(), t.clock, options);
-        t.pv.Cafe = sender.get();
+        sender = std::make_shared<cafe::Sender>(server.Link(), t.clock, options);
+        t.pv.Cafe = sender;
+    }
+    void TearDown() override {
+        LoginScreenTest::TearDown();
+        t.pv.Cafe.reset();
+        sender.reset();  // before the server it delivers to
     }
     QLabel* Status() { return Child<QLabel>("lblServer"); }
 
     ScriptedServer server{&t.clock};
-    std::unique_ptr<cafe::Sender> sender;
+    std::shared_ptr<cafe::Sender> sender;
 };
 
 TEST_P(LoginScreenServerStatus, SaysHowManySessionsWaitOnlyWhenSomeDo) {
