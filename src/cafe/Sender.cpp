@@ -47,15 +47,18 @@ Sender::~Sender() {
 }
 
 void Sender::Tell(const PcState& state) {
+    bool changed = false;
     {
         std::lock_guard lock(mutex_);
-        if (state.inSession != state_.inSession || state.since != state_.since) {
+        changed = state.inSession != state_.inSession || state.since != state_.since;
+        if (changed) {
             stateChanged_ = true;
             woken_ = true;
         }
         state_ = state;
     }
-    wake_.notify_all();
+    // A tick's newer figures wait for the next report: the worker sleeps on.
+    if (changed) wake_.notify_all();
 }
 
 void Sender::Queued() {

@@ -2,8 +2,6 @@
 // server's durable record and the PC's daily totals end up with the same sessions,
 // none lost and none twice.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -12,6 +10,7 @@
 
 #include "cafe/Sender.h"
 #include "db/Database.h"
+#include "PosixProcess.h"
 #include "platform/posix/SystemClock.h"
 #include "support/DataFile.h"
 #include "support/Poll.h"
@@ -78,25 +77,12 @@ TEST(SenderKill, KilledAtRandomMomentsTheServerHoldsEveryBookedSessionOnce) {
     std::uniform_int_distribution<int> delayUs(0, 400000);
 
     for (int round = 0; round < 30; ++round) {
-        int ready[2];
-        ASSERT_EQ(pipe(ready), 0);
         const unsigned childSeed = random();
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(ready[0]);
-            BookUntilKilled(folders.dataFile, record, round, childSeed, ready[1]);
-        }
-        close(ready[1]);
-        char ok = '0';
-        const bool started = read(ready[0], &ok, 1) == 1 && ok == '1';
-        close(ready[0]);
-        if (started) std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(started) << "the PC could not open its data file (round " << round << ")";
-        ASSERT_TRUE(WIFSIGNALED(status));
+        const KilledChild child = KillWhileWorking(
+            [&](int ready) { BookUntilKilled(folders.dataFile, record, round, childSeed, ready); },
+            std::chrono::microseconds(delayUs(random)));
+        ASSERT_TRUE(child.started) << "the PC could not open its data file (round " << round << ")";
+        ASSERT_TRUE(child.killed);
     }
 
     // Most sessions reached the server while the PC was being killed.
