@@ -66,7 +66,9 @@ double ResidentMegabytes() {
 // A server on the same machine that takes everything at once: what remains is the
 // PC's own share.
 struct InstantServer final : cafe::ServerLink {
-    cafe::LinkResult Deliver(const std::vector<cafe::ClosedSession>&) override { return {true, {}}; }
+    cafe::LinkResult Deliver(const std::vector<cafe::ClosedSession>&) override {
+        return {true, {}};
+    }
     cafe::LinkResult ReportState(const cafe::PcState&) override { return {true, {}}; }
 };
 
@@ -188,7 +190,12 @@ void BM_RunningSession(benchmark::State& state) {
         state.counters["rss_MB"] = ResidentMegabytes();
     }
 }
-BENCHMARK(BM_RunningSession)->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_RunningSession)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 // Arg: how many cores are kept busy meanwhile.
 void BM_Drift(benchmark::State& state) {

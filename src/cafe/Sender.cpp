@@ -10,8 +10,8 @@ namespace quorvel::cafe {
 namespace {
 
 ClosedSession ToSession(const db::OutboxEntry& e) {
-    return {e.sessionId, e.day, e.startedAt, e.endedAt, e.elapsedSeconds, e.amountCents,
-            e.currency};
+    return {e.sessionId,      e.day,         e.startedAt, e.endedAt,
+            e.elapsedSeconds, e.amountCents, e.currency};
 }
 
 std::string Sessions(std::int64_t n) {
@@ -179,12 +179,12 @@ bool Sender::Recount(db::Database& file, TimePoint now) {
 void Sender::WaitLonger(TimePoint now, const std::string& why) {
     const std::chrono::steady_clock::duration first = options_.firstRetry;
     const std::chrono::steady_clock::duration longest = options_.longestRetry;
-    retry_ = retry_ == std::chrono::steady_clock::duration{} ? first : std::min(retry_ * 2, longest);
+    retry_ =
+        retry_ == std::chrono::steady_clock::duration{} ? first : std::min(retry_ * 2, longest);
     awayUntil_ = now + retry_;
     std::lock_guard lock(mutex_);
     lastError_ = why;
 }
-
 
 void Sender::ServerBack() {
     retry_ = {};

@@ -91,7 +91,7 @@ class Sender {
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stop_ = false;
-    bool woken_ = false;  // something asked for the worker since it last looked
+    bool woken_ = false;         // something asked for the worker since it last looked
     bool outboxChanged_ = true;  // the outbox may hold what was not tried yet
     bool stateChanged_ = true;
     PcState state_;

@@ -20,7 +20,7 @@ class Database;
 inline constexpr std::int64_t kOutboxCapacity = 100000;
 
 struct OutboxEntry {
-    std::int64_t row = 0;        // the outbox's own order; 0 until read back
+    std::int64_t row = 0;  // the outbox's own order; 0 until read back
     std::string sessionId;
     std::string day;             // YYYY-MM-DD
     std::int64_t startedAt = 0;  // seconds since 1970-01-01 UTC

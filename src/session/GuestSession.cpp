@@ -20,8 +20,7 @@ std::string ElapsedText(std::int32_t hours, std::int32_t minutes, std::int32_t s
 std::optional<std::int64_t> ElapsedSeconds(const std::string& text) {
     long long hours = 0, minutes = 0, seconds = 0;
     int used = 0;
-    if (std::sscanf(text.c_str(), "%lld : %lld : %lld%n", &hours, &minutes, &seconds, &used) !=
-            3 ||
+    if (std::sscanf(text.c_str(), "%lld : %lld : %lld%n", &hours, &minutes, &seconds, &used) != 3 ||
         static_cast<std::size_t>(used) != text.size() || hours < 0 || minutes < 0 || seconds < 0 ||
         hours > 1000000)
         return std::nullopt;
@@ -125,7 +124,8 @@ void GuestSession::Tick() {
     // What is stored is what the guest saw during the second that just ended.
     RecordProgress();
     elapsed_ = ElapsedText(charge_.hours, charge_.minutes, seconds_);
-    shownSeconds_ = std::int64_t{charge_.hours} * 3600 + std::int64_t{charge_.minutes} * 60 + seconds_;
+    shownSeconds_ =
+        std::int64_t{charge_.hours} * 3600 + std::int64_t{charge_.minutes} * 60 + seconds_;
     caption_ = elapsed_ + ": Quorvel Timer";
     // The minute advances in the tick that shows second 59, so the next tick shows
     // second 0 of the new minute.

@@ -88,8 +88,8 @@ class GuestSession {
     LogMode logMode_ = LogMode::SessionStart;
     std::unique_ptr<SessionLog> log_;
     std::string sessionId_;
-    std::int64_t startedAt_ = 0;      // seconds since 1970 UTC
-    std::int64_t shownSeconds_ = 0;   // the elapsed time the guest sees
+    std::int64_t startedAt_ = 0;     // seconds since 1970 UTC
+    std::int64_t shownSeconds_ = 0;  // the elapsed time the guest sees
     std::string startDate_;
 
     std::string loginTime_;

@@ -25,7 +25,8 @@ class ConnTakings final : public Takings {
         db::Database* conn = db::IfOpen(pv_.Conn);
         if (!conn) return db::Booking::Failed;
         const std::string dayText = db::DayText(day.year, day.month, day.day);
-        if (!pv_.Cafe || sessionId.empty()) return db::AddSessionToDailyTotals(*conn, dayText, amount, sessionId);
+        if (!pv_.Cafe || sessionId.empty())
+            return db::AddSessionToDailyTotals(*conn, dayText, amount, sessionId);
 
         db::OutboxWrite outbox;
         db::OutboxEntry& e = outbox.entry;

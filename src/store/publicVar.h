@@ -21,7 +21,7 @@ class Database;
 namespace quorvel::cafe {
 class Sender;
 class CafeReportSource;
-}
+}  // namespace quorvel::cafe
 
 namespace quorvel::store {
 

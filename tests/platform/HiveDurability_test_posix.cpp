@@ -71,8 +71,9 @@ TEST(HiveDurability, KilledAtRandomMomentsEachValueHoldsItsOldOrNewData) {
 
     long lastElapsed = 0, lastAmount = 0;
     for (int kill = 0; kill < 50; ++kill) {
-        const KilledChild child = KillWhileWorking([&](int ready) { WriteUntilKilled(path, ready); },
-                                                   std::chrono::microseconds(delayUs(random)));
+        const KilledChild child =
+            KillWhileWorking([&](int ready) { WriteUntilKilled(path, ready); },
+                             std::chrono::microseconds(delayUs(random)));
         ASSERT_TRUE(child.started) << "the writer could not open the store (round " << kill << ")";
         ASSERT_TRUE(child.killed);
 

@@ -8,9 +8,9 @@
 #include <random>
 #include <thread>
 
+#include "PosixProcess.h"
 #include "cafe/Sender.h"
 #include "db/Database.h"
-#include "PosixProcess.h"
 #include "platform/posix/SystemClock.h"
 #include "support/DataFile.h"
 #include "support/Poll.h"
@@ -34,8 +34,8 @@ cafe::SenderOptions Options(const std::string& dataFile) {
 
 // The child: a PC whose guests keep logging out, its sender delivering each session to
 // a server that now and then loses its answer or is away. It never returns.
-[[noreturn]] void BookUntilKilled(const std::string& dataFile, const std::string& record,
-                                  int round, unsigned seed, int ready) {
+[[noreturn]] void BookUntilKilled(const std::string& dataFile, const std::string& record, int round,
+                                  unsigned seed, int ready) {
     std::string error;
     const auto file = db::Database::Open(dataFile, db::kDataFilePassword, error);
     const char ok = file ? '1' : '0';
@@ -56,8 +56,14 @@ cafe::SenderOptions Options(const std::string& dataFile) {
         // Whole units, as the charge is: the daily total adds them exactly.
         const std::int64_t amount = units(random);
         db::OutboxWrite write;
-        write.entry = {0, "r" + std::to_string(round) + "-" + std::to_string(i), "2026-12-05",
-                       0, 0, 0, amount * 100, "Rs"};
+        write.entry = {0,
+                       "r" + std::to_string(round) + "-" + std::to_string(i),
+                       "2026-12-05",
+                       0,
+                       0,
+                       0,
+                       amount * 100,
+                       "Rs"};
         if (db::AddSessionToDailyTotals(*file, "12/05/2026", static_cast<double>(amount),
                                         write.entry.sessionId, &write) == db::Booking::Booked)
             sender.Queued();

@@ -125,10 +125,11 @@ class ScriptedServer {
         }
         if (!record_) {
             std::string error;
-            record_ = sqlite::Connection::Open(
-                recordFile_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
-            if (!record_ || !record_.Exec("PRAGMA synchronous=FULL; CREATE TABLE IF NOT EXISTS "
-                                          "Taken (SessionId TEXT PRIMARY KEY, AmountCents INTEGER)"))
+            record_ = sqlite::Connection::Open(recordFile_,
+                                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
+            if (!record_ ||
+                !record_.Exec("PRAGMA synchronous=FULL; CREATE TABLE IF NOT EXISTS "
+                              "Taken (SessionId TEXT PRIMARY KEY, AmountCents INTEGER)"))
                 return false;
         }
         sqlite::Transaction tx(record_);

@@ -32,7 +32,9 @@ struct Outbox : ::testing::Test {
         ASSERT_TRUE(file);
     }
     std::int64_t Guests() { return Scalar(*file, "SELECT ifnull(sum(Gnum), 0) FROM Guest_T"); }
-    std::int64_t Queued() { return db::CountOutbox(*file).value_or(db::OutboxCount{-1, -1}).waiting; }
+    std::int64_t Queued() {
+        return db::CountOutbox(*file).value_or(db::OutboxCount{-1, -1}).waiting;
+    }
 
     ProgramFolders folders;
     std::shared_ptr<db::Database> file;
@@ -53,7 +55,9 @@ struct BookingCase {
     std::int64_t missed;
 };
 
-void PrintTo(const BookingCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const BookingCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 struct OutboxBooking : Outbox, ::testing::WithParamInterface<BookingCase> {};
 
@@ -62,7 +66,9 @@ TEST_P(OutboxBooking, MovesWithTheBookingAndNeverStopsIt) {
     auto first = Entry("s1", 2500);
     ASSERT_EQ(db::AddSessionToDailyTotals(*file, "12/05/2026", 25.0, "s1", &first),
               Booking::Booked);
-    if (*c.sql) ASSERT_TRUE(file->connection().Exec(c.sql)) << file->connection().LastError();
+    if (*c.sql) {
+        ASSERT_TRUE(file->connection().Exec(c.sql)) << file->connection().LastError();
+    }
 
     auto second = Entry(c.id, 1000, c.capacity);
     EXPECT_EQ(db::AddSessionToDailyTotals(*file, c.day, 10.0, c.id, c.joined ? &second : nullptr),
@@ -142,7 +148,8 @@ TEST_F(Outbox, AFileFromBeforeTheOutboxGetsItAndTheCompactionKeepsIt) {
               Booking::Booked);
     file->Close();
 
-    ASSERT_TRUE(db::CompactDataFile(folders.program, folders.sysDir, db::kDataFilePassword).empty());
+    ASSERT_TRUE(
+        db::CompactDataFile(folders.program, folders.sysDir, db::kDataFilePassword).empty());
     file = db::Database::Open(folders.dataFile, db::kDataFilePassword, error);
     ASSERT_TRUE(file) << error;
     const auto entries = db::ReadOutbox(*file, 10);

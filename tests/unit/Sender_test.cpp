@@ -44,7 +44,9 @@ struct Sender : ::testing::Test {
             ASSERT_TRUE(PollUntil([&] { return sender->rounds() > rounds; }));
         }
     }
-    std::int64_t Outboxed() { return db::CountOutbox(*file).value_or(db::OutboxCount{-1, -1}).waiting; }
+    std::int64_t Outboxed() {
+        return db::CountOutbox(*file).value_or(db::OutboxCount{-1, -1}).waiting;
+    }
     bool AllTaken(std::size_t sessions) {
         return server.sessions().size() == sessions && sender->backlog().waiting == 0;
     }
@@ -76,11 +78,13 @@ TEST_F(Sender, DeliversTheBacklogInBatchesAndRemovesOnlyWhatTheServerCommitted) 
 struct Trouble {
     const char* name;
     std::vector<Answer> script;
-    long long wait;         // seconds of the clock before the sessions are all taken
-    std::size_t commits;    // deliveries the server committed
+    long long wait;       // seconds of the clock before the sessions are all taken
+    std::size_t commits;  // deliveries the server committed
 };
 
-void PrintTo(const Trouble& t, std::ostream* out) { *out << t.name; }
+void PrintTo(const Trouble& t, std::ostream* out) {
+    *out << t.name;
+}
 
 struct SenderTrouble : Sender, ::testing::WithParamInterface<Trouble> {};
 
@@ -126,8 +130,8 @@ TEST_F(Sender, WaitsTwiceAsLongAfterEachFailureUpToAMinuteAndAfreshOnceBack) {
     std::vector<long long> gaps;
     const auto calls = server.calls();
     for (std::size_t i = 1; i < calls.size(); ++i)
-        gaps.push_back(std::chrono::duration_cast<std::chrono::seconds>(calls[i] - calls[i - 1])
-                           .count());
+        gaps.push_back(
+            std::chrono::duration_cast<std::chrono::seconds>(calls[i] - calls[i - 1]).count());
     EXPECT_EQ(gaps, (std::vector<long long>{1, 2, 4, 8, 16, 32, 60, 60, 60}));
 
     server.Otherwise(Answer::Commit);

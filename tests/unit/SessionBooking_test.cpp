@@ -54,7 +54,9 @@ struct CafeCase {
     bool cutOff;
 };
 
-void PrintTo(const CafeCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const CafeCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 struct SessionOnAJoinedPc : ::testing::TestWithParam<CafeCase> {};
 
@@ -85,7 +87,9 @@ TEST_P(SessionOnAJoinedPc, ReachesTheServerWithItsTimesOnlyWhenJoined) {
                    states.back().since == since;
         });
     };
-    if (c.joined) EXPECT_TRUE(reported(true, start));
+    if (c.joined) {
+        EXPECT_TRUE(reported(true, start));
+    }
     rig.Ticks(TickOf(0, 20, 0));
     if (c.cutOff) {
         rig.session.reset();
@@ -118,7 +122,9 @@ TEST_P(SessionOnAJoinedPc, ReachesTheServerWithItsTimesOnlyWhenJoined) {
     ASSERT_TRUE(PollUntil([&] { return sender->backlog().waiting == 0; }));
     EXPECT_EQ(db::CountOutbox(*rig.tp.pv.Conn)->waiting, 0);
     // And its end at Logout.
-    if (!c.cutOff) EXPECT_TRUE(reported(false, 0));
+    if (!c.cutOff) {
+        EXPECT_TRUE(reported(false, 0));
+    }
 }
 
 const CafeCase kCafeCases[] = {

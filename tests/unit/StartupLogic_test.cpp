@@ -134,15 +134,16 @@ TEST_P(CafeSender, StartsOnlyOnAJoinedPcAndDeliversItsDataFile) {
     std::vector<std::string> opened;
     const auto membership =
         joined ? std::optional<cafe::Membership>({"host=counter user=pc7", "pc7"}) : std::nullopt;
-    startup::StartCafeSender(tp.pv, folders.dataFile, membership,
-                             [&](const cafe::Membership& m) {
-                                 opened.push_back(m.conninfo);
-                                 return server.Link();
-                             });
+    startup::StartCafeSender(tp.pv, folders.dataFile, membership, [&](const cafe::Membership& m) {
+        opened.push_back(m.conninfo);
+        return server.Link();
+    });
     EXPECT_EQ(opened, joined ? std::vector<std::string>{"host=counter user=pc7"}
                              : std::vector<std::string>{});
     EXPECT_EQ(tp.pv.Cafe != nullptr, joined);
-    if (joined) EXPECT_TRUE(PollUntil([&] { return server.sessions().count("waiting") == 1; }));
+    if (joined) {
+        EXPECT_TRUE(PollUntil([&] { return server.sessions().count("waiting") == 1; }));
+    }
     tp.pv.Cafe.reset();  // before the server it delivers to
 }
 

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <QDateEdit>
-#include <QPointer>
 #include <QGroupBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -407,7 +407,9 @@ struct PcsCase {
     const char* cash;
 };
 
-void PrintTo(const PcsCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const PcsCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ReportPcsTest : public ReportTest, public ::testing::WithParamInterface<PcsCase> {};
 
@@ -431,15 +433,16 @@ TEST_P(ReportPcsTest, AJoinedPcReportsItselfOrEveryPcOfTheCafe) {
         EXPECT_EQ(boxes.texts(),
                   std::vector<std::string>{"The takings of all PCs from 11/01/2026 till "
                                            "11/03/2026 could not be read from the cafe's server (" +
-                                           std::string(c.failure) +
-                                           "), so no report was made."});
+                                           std::string(c.failure) + "), so no report was made."});
         return;
     }
     ASSERT_TRUE(ReportOpen());
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(Days(), c.days);
     EXPECT_EQ(Report().report().totalCash, c.cash);
-    if (c.allPcs) EXPECT_EQ(server.asked[0], "11/01/2026 11/03/2026");
+    if (c.allPcs) {
+        EXPECT_EQ(server.asked[0], "11/01/2026 11/03/2026");
+    }
 
     // The next opening of the panel starts from this PC again.
     ClosePanel();

@@ -350,7 +350,9 @@ struct ServerStatusCase {
     const char* shown;  // "" for nothing at all
 };
 
-void PrintTo(const ServerStatusCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ServerStatusCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class LoginScreenServerStatus : public LoginScreenTest,
                                 public ::testing::WithParamInterface<ServerStatusCase> {
