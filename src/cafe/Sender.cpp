@@ -154,7 +154,6 @@ bool Sender::DeliverBatch(db::Database& file, TimePoint now) {
             WaitLonger(now, result.error);
             return false;
         }
-        delivered_.fetch_add(1);
         // Should the removal fail, the batch goes again: the server keeps one of each.
         if (!db::RemoveFromOutbox(file, *entries)) {
             WaitLonger(now, "Cannot update the outbox: " + file.connection().LastError() + ".");

@@ -64,10 +64,8 @@ class Sender {
     void Queued();
 
     Backlog backlog() const { return {waiting_.load(), missed_.load()}; }
-    // Why the server did not take the last delivery; empty while all goes well.
+    // Why the last try failed (the server, or the data file); empty while all goes well.
     std::string lastError() const;
-    // Deliveries the server has answered ok (batches), for tests and the benchmark.
-    std::int64_t delivered() const { return delivered_.load(); }
     // How many times the worker has looked for something to do; a test that moved its
     // clock waits for two more looks after a Queued to know the worker saw the new time.
     std::int64_t rounds() const { return rounds_.load(); }
@@ -104,7 +102,6 @@ class Sender {
 
     std::atomic<std::int64_t> waiting_{0};
     std::atomic<std::int64_t> missed_{0};
-    std::atomic<std::int64_t> delivered_{0};
     std::atomic<std::int64_t> rounds_{0};
     std::thread worker_;  // last: starts once everything above is ready
 };
