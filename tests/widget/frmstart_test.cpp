@@ -416,23 +416,5 @@ const ServerStatusCase kServerStatus[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, LoginScreenServerStatus, ::testing::ValuesIn(kServerStatus),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(LoginScreenServerStatus, TheLineGoesOnceTheServerHasEverySession) {
-    server.Script(ScriptedServer::Answer::Away);
-    Queue(2, 0);
-    Join();
-    ASSERT_TRUE(PollUntil([&] { return !server.calls().empty(); }));
-    Show();
-    EXPECT_TRUE(Status()->isVisible());
-
-    t.clock.AdvanceSeconds(1);  // the server is back when the sender tries again
-    sender->Queued();
-    ASSERT_TRUE(PollUntil([&] { return server.sessions().size() == 2; }));
-    ASSERT_TRUE(WaitFor([&] {
-        forms->Get<ui::frmstart>().tmrServer_Timer();
-        return !Status()->isVisible();
-    }));
-    EXPECT_EQ(Status()->text(), "");
-}
-
 }  // namespace
 }  // namespace quorvel::test
