@@ -1,6 +1,7 @@
 // What a running guest session costs the PC: CPU per tick of the timer window, CPU and
-// resident memory of a session left running, and how far its elapsed time drifts from
-// the wall clock, idle and with every core busy.
+// resident memory of a session left running (Arg 1: on a PC that has joined a cafe's
+// server, its sender reporting the state to a server that answers at once), and how
+// far its elapsed time drifts from the wall clock, idle and with every core busy.
 //
 // The window runs with the real settings store file, locale and clock. Set
 // QT_QPA_PLATFORM=xcb and DISPLAY to measure on an X server (Xvfb); the default is
@@ -18,9 +19,12 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "BenchSeams.h"
+#include "cafe/Sender.h"
+#include "db/Database.h"
 #include "platform/fake/FakeServices.h"
 #include "platform/fake/FakeWindowSystem.h"
 #include "platform/posix/HiveRegistry.h"
@@ -59,8 +63,17 @@ double ResidentMegabytes() {
     return 0;
 }
 
+// A server on the same machine that takes everything at once: what remains is the
+// PC's own share.
+struct InstantServer final : cafe::ServerLink {
+    cafe::LinkResult Deliver(const std::vector<cafe::ClosedSession>&) override {
+        return {true, {}};
+    }
+    cafe::LinkResult ReportState(const cafe::PcState&) override { return {true, {}}; }
+};
+
 // A guest session's window with the real store, locale and clock, its data file
-// absent (the tick never touches it).
+// absent (the tick never touches it); when joined, a data file for the sender.
 struct Rig {
     Rig()
         : folder(MakeFolder()),
@@ -76,6 +89,7 @@ struct Rig {
     }
     ~Rig() {
         gui.forms.reset();
+        pv.Cafe.reset();
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }
@@ -84,6 +98,17 @@ struct Rig {
             std::filesystem::temp_directory_path() / ("quorvel-bench-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder);
         return folder;
+    }
+    // The PC joins: its sender runs, with its data file open, before anything is measured.
+    void Join() {
+        const std::string path = (folder / "QuorvelData.mdb").string();
+        std::string error;
+        if (!db::Database::Create(path, db::kDataFilePassword, error)) std::abort();
+        cafe::SenderOptions options;
+        options.dataFile = path;
+        options.password = db::kDataFilePassword;
+        pv.Cafe = std::make_shared<cafe::Sender>(std::make_unique<InstantServer>(), clock, options);
+        while (pv.Cafe->rounds() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ui::frmtimer2& SignIn() {
         auto& window = gui.forms->Get<ui::frmtimer2>();
@@ -137,18 +162,22 @@ struct BusyCores {
     std::vector<pid_t> children;
 };
 
+// Arg: 1 on a joined PC.
 void BM_Tick(benchmark::State& state) {
     Rig rig;
+    if (state.range(0)) rig.Join();
     auto& window = rig.gui.forms->Get<ui::frmtimer2>();
     for (auto _ : state) window.Timer1_Timer();
     state.counters["elapsed_s"] = double(Rig::Elapsed(window));
 }
-BENCHMARK(BM_Tick)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Tick)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
+// Arg: 1 on a joined PC.
 void BM_RunningSession(benchmark::State& state) {
     const int seconds = EnvSeconds("QUORVEL_BENCH_SECONDS", 60);
     for (auto _ : state) {
         Rig rig;
+        if (state.range(0)) rig.Join();
         rig.SignIn();
         QApplication::processEvents();
         const double cpuBefore = CpuSeconds();
@@ -161,7 +190,12 @@ void BM_RunningSession(benchmark::State& state) {
         state.counters["rss_MB"] = ResidentMegabytes();
     }
 }
-BENCHMARK(BM_RunningSession)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_RunningSession)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 // Arg: how many cores are kept busy meanwhile.
 void BM_Drift(benchmark::State& state) {

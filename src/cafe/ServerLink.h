@@ -46,6 +46,10 @@ public:
     virtual ~ServerLink() = default;
     virtual LinkResult Deliver(const std::vector<ClosedSession>& sessions) = 0;
     virtual LinkResult ReportState(const PcState& state) = 0;
+    // Called from another thread when the PC's sender stops: the call in progress, and
+    // every later one, should fail soon instead of waiting on the network. The link is
+    // not used after it.
+    virtual void Interrupt() {}
 };
 
 // Where a joined PC's server is and who the PC is there. Kept in the program's own

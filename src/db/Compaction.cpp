@@ -38,7 +38,11 @@ bool CopyIsComplete(const sqlite::Connection& conn) {
                             "(SELECT count(*) FROM main.Rates_M) = "
                             "(SELECT count(*) FROM compacted.Rates_M) AND "
                             "(SELECT count(*) FROM main.Booked_T) = "
-                            "(SELECT count(*) FROM compacted.Booked_T)");
+                            "(SELECT count(*) FROM compacted.Booked_T) AND "
+                            "(SELECT count(*) FROM main.Outbox_T) = "
+                            "(SELECT count(*) FROM compacted.Outbox_T) AND "
+                            "(SELECT count(*) FROM main.OutboxMissed_T) = "
+                            "(SELECT count(*) FROM compacted.OutboxMissed_T)");
     return check.Step() == SQLITE_ROW && check.Int(0) == 1;
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "db/Numbers.h"
+#include "db/Outbox.h"
 
 namespace quorvel::db {
 
@@ -172,7 +173,7 @@ sqlite::Connection OpenKeyedFile(const std::string& path, const std::string& pas
         return {};
     if (readOnly) return conn;
     std::string schemaError;
-    if (!conn.Exec(kBookedSchema, &schemaError)) {
+    if (!conn.Exec(kBookedSchema, &schemaError) || !conn.Exec(kOutboxSchema, &schemaError)) {
         error = "Cannot prepare '" + path + "': " + schemaError + ".";
         return {};
     }
@@ -207,11 +208,14 @@ std::unique_ptr<Database> Database::Create(const std::string& path, const std::s
             error = "Cannot open '" + path + "': " + openError + ".";
             return nullptr;
         }
+        // Waits for another connection's write as an opened file does (a joined PC's
+        // sender writes beside the one that books).
+        sqlite3_busy_timeout(conn.get(), kBusyTimeoutMs);
         if (!ApplyKey(conn, password, error) || !RegisterFunctions(conn, error)) return nullptr;
         {
             sqlite::Transaction tx(conn);
             if (!tx.begun() || !conn.Exec(kSchema, &error) || !conn.Exec(kBookedSchema, &error) ||
-                !tx.Commit()) {
+                !conn.Exec(kOutboxSchema, &error) || !tx.Commit()) {
                 if (error.empty()) error = conn.LastError();
                 return nullptr;
             }
@@ -264,7 +268,8 @@ bool AddLogin(const Database& db, const std::string& login, const std::string& p
 // ---- Guest_T ------------------------------------------------------------------
 
 Booking AddSessionToDailyTotals(const Database& db, const std::string& dayText,
-                                std::optional<double> amount, const std::string& sessionId) {
+                                std::optional<double> amount, const std::string& sessionId,
+                                const OutboxWrite* outbox) {
     const auto key = DateValue(dayText);
     if (!key) return Booking::Failed;
     // Null for "adds nothing": a missing amount or one that is not a finite number.
@@ -331,6 +336,7 @@ Booking AddSessionToDailyTotals(const Database& db, const std::string& dayText,
         prune.Bind(1, static_cast<std::int64_t>(kKeptSessionIds));
         if (!prune.Run()) return Booking::Failed;
     }
+    if (outbox && !QueueInOutbox(conn, *outbox)) return Booking::Failed;
     return tx.Commit() ? Booking::Booked : Booking::Failed;
 }
 

@@ -13,6 +13,7 @@
 #include "db/Booking.h"
 #include "db/DayRow.h"
 #include "db/DayText.h"
+#include "db/Outbox.h"
 #include "storage/FileOps.h"
 #include "storage/Sqlite.h"
 
@@ -101,9 +102,12 @@ bool AddLogin(const Database& db, const std::string& login, const std::string& p
 // is recorded. `amount` nullopt (or not finite) counts the session but adds nothing;
 // an amount whose sum with the day's total would not be finite books nothing (Failed).
 // A day text that is not a date books nothing (Failed). An empty identity books
-// without being recorded, so it cannot be recognised again.
+// without being recorded, so it cannot be recognised again. On a PC that has joined a
+// cafe's server, `outbox` goes into the outbox in the same transaction (a session
+// already booked is not queued again); a full outbox never stops the booking.
 Booking AddSessionToDailyTotals(const Database& db, const std::string& dayText,
-                                std::optional<double> amount, const std::string& sessionId);
+                                std::optional<double> amount, const std::string& sessionId,
+                                const OutboxWrite* outbox = nullptr);
 bool IsSessionBooked(const Database& db, const std::string& sessionId);
 // The first row of the day; nullopt when there is none or the text is not a date.
 std::optional<DayRow> FindDay(const Database& db, const std::string& dayText);

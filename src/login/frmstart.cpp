@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "cafe/Sender.h"
 #include "db/Database.h"
 #include "login/Authentication.h"
 #include "login/frmstartArtwork.h"
@@ -159,6 +160,10 @@ frmstart::frmstart(App& app) : app_(app) {
                         "Pay-per-use internet terminal\nAsk at the counter to sign in", kLightGrey,
                         labelFont);
 
+    // Quiet, for the owner: shown only while a joined PC has sessions on their way.
+    lblServer_ = MakeLabel(Picture2_, "lblServer", "", kLightGrey, labelFont);
+    lblServer_->hide();
+
     setTabOrder(txtLog_, txtpas_);
     setTabOrder(txtpas_, cmdsubt_);
     setTabOrder(cmdsubt_, cmdcan_);
@@ -171,6 +176,11 @@ frmstart::frmstart(App& app) : app_(app) {
     stimer1_->setInterval(50);
 
     connect(stimer1_, &QTimer::timeout, this, &frmstart::stimer1_Timer);
+    tmrServer_ = new QTimer(this);
+    tmrServer_->setObjectName("tmrServer");
+    tmrServer_->setInterval(2000);
+    connect(tmrServer_, &QTimer::timeout, this, &frmstart::tmrServer_Timer);
+    if (app_.pv.Cafe) tmrServer_->start();
     connect(txtpas_, &QLineEdit::textChanged, this, &frmstart::txtpas_Change);
     connect(cmdsubt_, &QPushButton::clicked, this, &frmstart::cmdsubt_Click);
     connect(cmdcan_, &QPushButton::clicked, this, &frmstart::cmdcan_Click);
@@ -222,6 +232,7 @@ void frmstart::PlaceControls() {
     Image2_->setPixmap(LoginEmblem(emblem.width()));
     Label3_->setGeometry(TwipRect(7980, 240, 3780, 420));
     Label5_->setGeometry(TwipRect(7980, 720, 3780, 600));
+    lblServer_->setGeometry(TwipRect(7980, 1320, 3780, 480));
 }
 
 void frmstart::resizeEvent(QResizeEvent* event) {
@@ -254,9 +265,16 @@ void frmstart::Form_Activate() {
     ShowPreviousSession(session::ShowPreviousUser(app_.pv));
     session::CloseOutSession(app_.pv);
     ShowLoginPicture();
+    tmrServer_Timer();
     activateWindow();
     raise();
     txtLog_->setFocus(Qt::OtherFocusReason);
+}
+
+void frmstart::tmrServer_Timer() {
+    const std::string text = app_.pv.Cafe ? cafe::BacklogText(app_.pv.Cafe->backlog()) : "";
+    lblServer_->setText(QString::fromStdString(text));
+    lblServer_->setVisible(!text.empty());
 }
 
 void frmstart::ShowPreviousSession(const session::PreviousUser& previous) {

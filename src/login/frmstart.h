@@ -43,6 +43,8 @@ class frmstart : public QWidget, private login::LoginScreen {
     void cmdsubt_Click();
     void cmdcan_Click();
     void txtpas_Change();
+    // On a PC that has joined a cafe's server: the sessions still on their way to it.
+    void tmrServer_Timer();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -79,6 +81,8 @@ class frmstart : public QWidget, private login::LoginScreen {
     QPushButton* cmdsubt_;
     QPushButton* cmdcan_;
     QTimer* stimer1_;
+    QTimer* tmrServer_;
+    QLabel* lblServer_;
     QSocketNotifier* lockEvents_ = nullptr;
     bool holdingLock_ = false;
     QLabel* Image1_;

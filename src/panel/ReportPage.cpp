@@ -3,8 +3,10 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "panel/drgstcst.h"
@@ -56,6 +58,21 @@ ReportPage::ReportPage(App& app) : PanelPage(app, "fRd") {
     grid->addWidget(NewLabel(frame, "Label4_2", kDayHint), 1, 1);
     grid->addWidget(NewLabel(frame, "Label4_1", kDayHint), 1, 3);
     layout->addWidget(frame);
+
+    // Only on a PC that has joined a cafe's server.
+    fraPcs = new QGroupBox("Takings of", this);
+    fraPcs->setObjectName("fraPcs");
+    auto* pcs = new QHBoxLayout(fraPcs);
+    optThisPc = new QRadioButton("This PC", fraPcs);
+    optThisPc->setObjectName("optThisPc");
+    optAllPcs = new QRadioButton("All PCs", fraPcs);
+    optAllPcs->setObjectName("optAllPcs");
+    pcs->addWidget(optThisPc);
+    pcs->addWidget(optAllPcs);
+    pcs->addStretch(1);
+    optThisPc->setChecked(true);
+    fraPcs->setVisible(app_.pv.CafeReport != nullptr);
+    layout->addWidget(fraPcs);
     layout->addStretch(1);
 
     Command6 = NewButton(this, "Command6", "Generate Report");
@@ -68,11 +85,13 @@ void ReportPage::SetReportDates() {
     const QDate today(now.year, now.month, now.day);
     fromdt->setDate(today);
     tilldt->setDate(today);
+    optThisPc->setChecked(true);
 }
 
 void ReportPage::Command6_Click() {
     app_.pv.reportFromDate = ToStored(fromdt->date().toString(kDayFormat));
     app_.pv.reportTillDate = ToStored(tilldt->date().toString(kDayFormat));
+    app_.pv.reportAllPcs = app_.pv.CafeReport && optAllPcs->isChecked();
     // The first Generate makes the report (its initialisation reads the range); a later
     // one reads the range then chosen into the report already open.
     const bool open = app_.forms.IsLoaded<drgstcst>();

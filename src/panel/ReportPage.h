@@ -4,7 +4,9 @@
 #include "panel/PanelPage.h"
 
 class QDateEdit;
+class QGroupBox;
 class QPushButton;
+class QRadioButton;
 
 namespace quorvel::ui {
 
@@ -13,16 +15,20 @@ class ReportPage : public PanelPage {
   public:
     explicit ReportPage(App& app);
 
-    // The panel's sixth loader: both date pickers to today. It stops at its first
-    // error.
+    // The panel's sixth loader: both date pickers to today, and on a PC that has joined
+    // a cafe's server the choice of "This PC". It stops at its first error.
     void SetReportDates();
-    // Generate Report: the chosen range into reportFromDate and reportTillDate, and the
-    // report of it shown (a report already open is made again for the new range).
+    // Generate Report: the chosen range into reportFromDate and reportTillDate (and
+    // whose takings into reportAllPcs), and the report of it shown (a report already
+    // open is made again for the new range).
     void Command6_Click();
 
   private:
     QDateEdit* fromdt = nullptr;
     QDateEdit* tilldt = nullptr;
+    QGroupBox* fraPcs = nullptr;
+    QRadioButton* optThisPc = nullptr;
+    QRadioButton* optAllPcs = nullptr;
     QPushButton* Command6 = nullptr;
 };
 

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "cafe/CafeReportSource.h"
 #include "panel/drgstcstPrint.h"
 #include "panel/frmCtrlpnl.h"
 #include "ui/Controls.h"
@@ -136,13 +137,19 @@ QToolButton* drgstcst::NewButton(const char* name, const QString& text, const QK
 void drgstcst::DataReport_Initialize() {
     const std::string& from = app_.pv.reportFromDate;
     const std::string& till = app_.pv.reportTillDate;
-    const auto rows = data_->SelectDays(from, till);
+    // "All PCs" on the Report tab of a joined PC: the cafe's server has every PC's days.
+    cafe::CafeReportSource* cafe = app_.pv.reportAllPcs ? app_.pv.CafeReport.get() : nullptr;
+    std::string why;
+    const auto rows = cafe ? cafe->SelectDays(from, till, why) : data_->SelectDays(from, till);
     if (!rows) {
         report_.reset();
-        app_.msg.MsgBox(FromStored("The takings from " + from + " till " + till +
-                                   " could not be read from the data file, so no report "
-                                   "was made."),
-                        kMbExclamation, FromStored(app_.pv.AppTitle));
+        const std::string text =
+            cafe ? "The takings of all PCs from " + from + " till " + till +
+                       " could not be read from the cafe's server (" + why +
+                       "), so no report was made."
+                 : "The takings from " + from + " till " + till +
+                       " could not be read from the data file, so no report was made.";
+        app_.msg.MsgBox(FromStored(text), kMbExclamation, FromStored(app_.pv.AppTitle));
         return;
     }
     std::string error;

@@ -28,6 +28,9 @@ class Clock {
     virtual LocalDateTime Now() const = 0;
     // Monotonic time, for timers that must not jump with the wall clock.
     virtual std::chrono::steady_clock::time_point Steady() const = 0;
+    // Seconds since 1970-01-01 UTC: when something happened, for a reader in another
+    // time zone (a cafe's server).
+    virtual std::int64_t UnixSeconds() const = 0;
 };
 
 }  // namespace quorvel::platform

@@ -64,7 +64,19 @@ void CloseOutSession(store::publicVar& pv, Takings& takings) {
     // added again. A booking the data file refused keeps Status 1 to be tried at the
     // next activation. An amount that is not a number (or not a finite one) counts the
     // session without takings.
-    if (takings.Book(*day, db::ParseNumber(amountText), sessionId) != db::Booking::Failed)
+    // For a cafe's server: the session ended its elapsed time after it started; without
+    // a start (one begun before the PC joined), it is taken to have ended now.
+    SessionTimes times;
+    times.elapsedSeconds = ElapsedSeconds(ReadTimersText(pv, "Elapsed")).value_or(0);
+    const auto startedAt = db::ParseNumber(ReadTimersText(pv, "StartedAt"));
+    if (startedAt) {
+        times.startedAt = static_cast<std::int64_t>(*startedAt);
+        times.endedAt = times.startedAt + times.elapsedSeconds;
+    } else {
+        times.endedAt = pv.os.clock.UnixSeconds();
+        times.startedAt = times.endedAt - times.elapsedSeconds;
+    }
+    if (takings.Book(*day, db::ParseNumber(amountText), sessionId, times) != db::Booking::Failed)
         writeBooked();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <random>
 
+#include "cafe/Sender.h"
 #include "store/publicVar.h"
 
 namespace quorvel::session {
@@ -14,6 +15,16 @@ using platform::kRegSz;
 std::string ElapsedText(std::int32_t hours, std::int32_t minutes, std::int32_t seconds) {
     return std::to_string(hours) + " : " + std::to_string(minutes) + " : " +
            std::to_string(seconds);
+}
+
+std::optional<std::int64_t> ElapsedSeconds(const std::string& text) {
+    long long hours = 0, minutes = 0, seconds = 0;
+    int used = 0;
+    if (std::sscanf(text.c_str(), "%lld : %lld : %lld%n", &hours, &minutes, &seconds, &used) != 3 ||
+        static_cast<std::size_t>(used) != text.size() || hours < 0 || minutes < 0 || seconds < 0 ||
+        hours > 1000000)
+        return std::nullopt;
+    return hours * 3600 + minutes * 60 + seconds;
 }
 
 std::string NewSessionId(const platform::LocalDateTime& now) {
@@ -59,6 +70,8 @@ void GuestSession::Start() {
 
     charge_ = Charge{};
     seconds_ = 0;
+    shownSeconds_ = 0;
+    startedAt_ = pv_.os.clock.UnixSeconds();
     elapsed_ = ElapsedText(0, 0, 0);
     caption_ = elapsed_;
     loginTime_ = pv_.os.locale.TimeOfDay(now);
@@ -81,8 +94,24 @@ void GuestSession::Start() {
     Store("Elapsed", elapsed_);
     Store("LogoutTime", "");
     Store("LoginTime", loginTime_);
+    // A session cut off is booked at the next activation; a server wants its start.
+    if (pv_.Cafe) Store("StartedAt", std::to_string(startedAt_));
 
     minimums_ = ReadMinimums(pv_.settings);
+    TellCafe(true);
+}
+
+void GuestSession::TellCafe(bool inSession) {
+    if (!pv_.Cafe) return;
+    cafe::PcState state;
+    state.inSession = inSession;
+    if (inSession) {
+        state.since = startedAt_;
+        state.elapsedSeconds = shownSeconds_;
+        state.owedCents = std::int64_t{charge_.amount} * 100;
+    }
+    state.currency = pv_.CurrencySymbol;
+    pv_.Cafe->Tell(state);
 }
 
 void GuestSession::Activate() {
@@ -95,6 +124,8 @@ void GuestSession::Tick() {
     // What is stored is what the guest saw during the second that just ended.
     RecordProgress();
     elapsed_ = ElapsedText(charge_.hours, charge_.minutes, seconds_);
+    shownSeconds_ =
+        std::int64_t{charge_.hours} * 3600 + std::int64_t{charge_.minutes} * 60 + seconds_;
     caption_ = elapsed_ + ": Quorvel Timer";
     // The minute advances in the tick that shows second 59, so the next tick shows
     // second 0 of the new minute.
@@ -105,6 +136,7 @@ void GuestSession::Tick() {
     ChargeStep(rates_, minimums_, charge_);
     amountText_ = std::to_string(charge_.amount);
     amountShown_ = pv_.CurrencySymbol + " " + amountText_;
+    TellCafe(true);
 }
 
 void GuestSession::RecordProgress() {
@@ -119,7 +151,12 @@ void GuestSession::RecordProgress() {
 }
 
 db::Booking GuestSession::AddSessionToDailyTotals() {
-    return takings_.Book(pv_.os.clock.Now(), static_cast<double>(charge_.amount), sessionId_);
+    SessionTimes times;
+    times.startedAt = startedAt_;
+    times.endedAt = pv_.os.clock.UnixSeconds();
+    times.elapsedSeconds = shownSeconds_;
+    return takings_.Book(pv_.os.clock.Now(), static_cast<double>(charge_.amount), sessionId_,
+                         times);
 }
 
 void GuestSession::Logout() {
@@ -133,6 +170,7 @@ void GuestSession::Logout() {
     Store("LogoutTime", logoutTime_);
     StoreNumber("Continue", 0);
     Store("TimeLimit", "0");
+    TellCafe(false);
 }
 
 }  // namespace quorvel::session

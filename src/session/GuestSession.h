@@ -24,6 +24,9 @@ enum class LogMode : std::int16_t { SessionStart = 1, Running = 2, SessionEnd = 
 // "1 : 5 : 30": hours, minutes and seconds without leading zeros.
 std::string ElapsedText(std::int32_t hours, std::int32_t minutes, std::int32_t seconds);
 
+// The seconds an ElapsedText names; nullopt for any other text.
+std::optional<std::int64_t> ElapsedSeconds(const std::string& text);
+
 // A fresh identity for a session, unique across runs of the program. It begins with
 // the session's start as "yyyymmdd-hhmmss-", whatever the system's date format.
 std::string NewSessionId(const platform::LocalDateTime& now);
@@ -71,6 +74,8 @@ class GuestSession {
 
   private:
     void Store(const char* name, const std::string& text);
+    // On a PC that has joined a cafe's server: the PC's state, for the counter.
+    void TellCafe(bool inSession);
     void StoreNumber(const char* name, std::int32_t number);
 
     store::publicVar& pv_;
@@ -83,6 +88,8 @@ class GuestSession {
     LogMode logMode_ = LogMode::SessionStart;
     std::unique_ptr<SessionLog> log_;
     std::string sessionId_;
+    std::int64_t startedAt_ = 0;     // seconds since 1970 UTC
+    std::int64_t shownSeconds_ = 0;  // the elapsed time the guest sees
     std::string startDate_;
 
     std::string loginTime_;

@@ -3,6 +3,7 @@
 // into its day's totals. Kept behind this small interface so the session rules are
 // tested over a double, without a data file.
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,13 @@ class publicVar;
 
 namespace quorvel::session {
 
+// When a session ran, for a cafe's server: seconds since 1970-01-01 UTC.
+struct SessionTimes {
+    std::int64_t startedAt = 0;
+    std::int64_t endedAt = 0;
+    std::int64_t elapsedSeconds = 0;
+};
+
 class Takings {
   public:
     virtual ~Takings() = default;
@@ -23,9 +31,10 @@ class Takings {
     // or the data file cannot be read.
     virtual std::optional<std::array<double, 4>> ReadRates() = 0;
     // Adds one guest and `amount` (nullopt: the count only) to the row of `day`, at most
-    // once per `sessionId`, in one transaction with the record of that identity.
+    // once per `sessionId`, in one transaction with the record of that identity (and,
+    // on a PC that has joined a cafe's server, with its entry in the outbox).
     virtual db::Booking Book(const platform::LocalDateTime& day, std::optional<double> amount,
-                             const std::string& sessionId) = 0;
+                             const std::string& sessionId, const SessionTimes& times) = 0;
 };
 
 // The takings in the shared connection `Conn` of `pv` (read at each call, so a closed

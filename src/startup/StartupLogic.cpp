@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cafe/Sender.h"
+#include "db/Database.h"
 #include "db/Numbers.h"
 #include "session/SessionLog.h"
 
@@ -54,6 +56,15 @@ void GetOsVersion(store::publicVar& pv) {
 void DeleteSessionLog(const std::string& sysDir) {
     std::error_code ignored;
     std::filesystem::remove(session::SessionLogPath(sysDir), ignored);
+}
+
+void StartCafeSender(store::publicVar& pv, const std::string& dataFile,
+                     const std::optional<cafe::Membership>& membership, const OpenLink& openLink) {
+    if (!membership) return;
+    cafe::SenderOptions options;
+    options.dataFile = dataFile;
+    options.password = db::kDataFilePassword;
+    pv.Cafe = std::make_shared<cafe::Sender>(openLink(*membership), pv.os.clock, options);
 }
 
 }  // namespace quorvel::startup

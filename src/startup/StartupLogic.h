@@ -1,9 +1,12 @@
 #pragma once
 // What the splash does at start-up apart from its window: the single-instance
 // rule, the system directory, the version number and the old session log.
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "cafe/ServerLink.h"
 #include "platform/Instance.h"
 #include "platform/SystemInfo.h"
 #include "store/publicVar.h"
@@ -36,5 +39,13 @@ void GetOsVersion(store::publicVar& pv);
 
 // Deletes the previous run's session log; a missing file is no error to anyone.
 void DeleteSessionLog(const std::string& sysDir);
+
+// On a PC that has joined a cafe's server: its sender, over the data file at
+// `dataFile` and the link `openLink` makes for the membership, into pv.Cafe. Called
+// once the data file is open, after the compaction (which must find the file closed).
+// On a PC on its own (no membership) nothing is made and nothing is opened.
+using OpenLink = std::function<std::unique_ptr<cafe::ServerLink>(const cafe::Membership&)>;
+void StartCafeSender(store::publicVar& pv, const std::string& dataFile,
+                     const std::optional<cafe::Membership>& membership, const OpenLink& openLink);
 
 }  // namespace quorvel::startup

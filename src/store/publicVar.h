@@ -18,6 +18,10 @@
 namespace quorvel::db {
 class Database;
 }
+namespace quorvel::cafe {
+class Sender;
+class CafeReportSource;
+}  // namespace quorvel::cafe
 
 namespace quorvel::store {
 
@@ -43,6 +47,12 @@ class publicVar {
     mdlRegistry settings;
 
     std::shared_ptr<db::Database> Conn;  // open from start-up to the login screen's unload
+    // On a PC that has joined a cafe's server, its sender, started once the data file
+    // is open (after the compaction) and stopped when the program ends; null on a PC on
+    // its own, which then books exactly as ever.
+    std::shared_ptr<cafe::Sender> Cafe;
+    // On a joined PC, the takings of every PC for the Report tab's "All PCs".
+    std::shared_ptr<cafe::CafeReportSource> CafeReport;
     std::string SysDir;
     double OsVersion = 0;
     std::string CurrentUser;
@@ -51,6 +61,7 @@ class publicVar {
     NameList SiteList;
     std::string reportFromDate;
     std::string reportTillDate;
+    bool reportAllPcs = false;  // the report of every PC of the cafe, from its server
     // The application title; a second instance that found no earlier one runs on as
     // "unwanted instance".
     std::string AppTitle = kAppTitle;

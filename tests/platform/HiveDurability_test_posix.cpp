@@ -2,15 +2,13 @@
 // switched off) at any moment. Whatever the moment, the store must open afterwards
 // and each value must hold either its old or its new data.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <random>
 #include <string>
-#include <thread>
 
+#include "PosixProcess.h"
 #include "platform/posix/HiveRegistry.h"
 #include "store/mdlRegistry.h"
 #include "support/TempDir.h"
@@ -73,24 +71,11 @@ TEST(HiveDurability, KilledAtRandomMomentsEachValueHoldsItsOldOrNewData) {
 
     long lastElapsed = 0, lastAmount = 0;
     for (int kill = 0; kill < 50; ++kill) {
-        int ready[2];
-        ASSERT_EQ(pipe(ready), 0);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(ready[0]);
-            WriteUntilKilled(path, ready[1]);
-        }
-        close(ready[1]);
-        char ok = '0';
-        const bool started = read(ready[0], &ok, 1) == 1 && ok == '1';
-        close(ready[0]);
-        if (started) std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(started) << "the writer could not open the store (round " << kill << ")";
-        ASSERT_TRUE(WIFSIGNALED(status));
+        const KilledChild child =
+            KillWhileWorking([&](int ready) { WriteUntilKilled(path, ready); },
+                             std::chrono::microseconds(delayUs(random)));
+        ASSERT_TRUE(child.started) << "the writer could not open the store (round " << kill << ")";
+        ASSERT_TRUE(child.killed);
 
         HiveRegistry hive(path);
         ASSERT_TRUE(hive.ok()) << hive.error() << " (round " << kill << ")";

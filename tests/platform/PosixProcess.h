@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -70,6 +72,37 @@ class StoreLocker {
     int release_ = -1;
     bool held_ = false;
 };
+
+struct KilledChild {
+    bool started = false;  // the child said it was ready
+    bool killed = false;   // it ended by the signal, not before
+};
+
+// Forks a child that runs `work(ready)`: it writes '1' to the descriptor `ready` once it
+// is ready ('0' when it cannot be) and then works until it is killed. The parent lets it
+// work for `delay` after it is ready, kills it with SIGKILL and reaps it.
+template <class Work>
+KilledChild KillWhileWorking(Work work, std::chrono::microseconds delay) {
+    KilledChild result;
+    int ready[2];
+    if (pipe(ready) != 0) return result;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ready[0]);
+        work(ready[1]);
+        _exit(0);
+    }
+    close(ready[1]);
+    char ok = '0';
+    result.started = child > 0 && read(ready[0], &ok, 1) == 1 && ok == '1';
+    close(ready[0]);
+    if (child < 0) return result;
+    if (result.started) std::this_thread::sleep_for(delay);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    result.killed = waitpid(child, &status, 0) == child && WIFSIGNALED(status);
+    return result;
+}
 
 struct CommandResult {
     int status = -1;  // exit status, or -1 when it did not exit normally

@@ -14,15 +14,16 @@ class FakeTakings final : public session::Takings {
         platform::LocalDateTime day;
         std::optional<double> amount;
         std::string sessionId;
+        session::SessionTimes times;
     };
 
     std::optional<std::array<double, 4>> ReadRates() override { return rates; }
     db::Booking Book(const platform::LocalDateTime& day, std::optional<double> amount,
-                     const std::string& sessionId) override {
+                     const std::string& sessionId, const session::SessionTimes& times) override {
         ++calls;
         if (fail) return db::Booking::Failed;
         if (!ids.insert(sessionId).second) return db::Booking::AlreadyBooked;
-        bookings.push_back({day, amount, sessionId});
+        bookings.push_back({day, amount, sessionId, times});
         return db::Booking::Booked;
     }
 

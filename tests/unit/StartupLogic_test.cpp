@@ -4,9 +4,14 @@
 
 #include <filesystem>
 
+#include "cafe/Sender.h"
+#include "db/Database.h"
 #include "platform/fake/FakeServices.h"
 #include "session/SessionLog.h"
 #include "startup/StartupLogic.h"
+#include "support/DataFile.h"
+#include "support/Poll.h"
+#include "support/ScriptedServer.h"
 #include "support/TempDir.h"
 #include "support/TestPlatform.h"
 
@@ -109,6 +114,41 @@ TEST(SessionLog, DeletedFromTheSystemDirectoryMissingIsNoError) {
     info.systemDirectory = dir.path().string() + "/";
     EXPECT_EQ(startup::GetSysDir(info), dir.path().string());
 }
+
+// Only a PC with a membership starts a sender, over its own data file and the link
+// made for that membership.
+class CafeSender : public ::testing::TestWithParam<bool> {};
+
+TEST_P(CafeSender, StartsOnlyOnAJoinedPcAndDeliversItsDataFile) {
+    const bool joined = GetParam();
+    ProgramFolders folders;
+    const auto file = CreateDataFile(folders.dataFile, {.logins = false});
+    ASSERT_TRUE(file);
+    db::OutboxWrite write;
+    write.entry = {0, "waiting", "2026-12-05", 0, 0, 0, 250, "Rs"};
+    ASSERT_EQ(db::AddSessionToDailyTotals(*file, "12/05/2026", 2.5, "waiting", &write),
+              db::Booking::Booked);
+
+    ScriptedServer server;
+    TestPlatform tp;
+    std::vector<std::string> opened;
+    const auto membership =
+        joined ? std::optional<cafe::Membership>({"host=counter user=pc7", "pc7"}) : std::nullopt;
+    startup::StartCafeSender(tp.pv, folders.dataFile, membership, [&](const cafe::Membership& m) {
+        opened.push_back(m.conninfo);
+        return server.Link();
+    });
+    EXPECT_EQ(opened, joined ? std::vector<std::string>{"host=counter user=pc7"}
+                             : std::vector<std::string>{});
+    EXPECT_EQ(tp.pv.Cafe != nullptr, joined);
+    if (joined) {
+        EXPECT_TRUE(PollUntil([&] { return server.sessions().count("waiting") == 1; }));
+    }
+    tp.pv.Cafe.reset();  // before the server it delivers to
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CafeSender, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Joined" : "OnItsOwn"; });
 
 }  // namespace
 }  // namespace quorvel::test

@@ -3,8 +3,10 @@
 // panel.
 #include <sys/stat.h>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QToolButton>
@@ -14,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cafe/CafeReportSource.h"
 #include "db/Database.h"
 #include "panel/drgstcst.h"
 #include "panel/drgstcstPrint.h"
@@ -356,6 +359,84 @@ TEST_F(ReportPdfTest, TheViewerPagesThroughTheReport) {
                 << control->objectName().toStdString();
     }
 }
+
+// The cafe's server as the Report tab reads it: the days it holds for every PC, or a
+// failure.
+class ScriptedCafeReport final : public cafe::CafeReportSource {
+  public:
+    std::optional<std::vector<db::DayRow>> SelectDays(const std::string& fromDay,
+                                                      const std::string& tillDay,
+                                                      std::string& error) override {
+        asked.push_back(fromDay + " " + tillDay);
+        if (!failure.empty()) {
+            error = failure;
+            return std::nullopt;
+        }
+        return days;
+    }
+    std::vector<db::DayRow> days;
+    std::string failure;
+    std::vector<std::string> asked;
+};
+
+struct PcsCase {
+    const char* name;
+    bool joined;
+    bool allPcs;
+    const char* failure;
+    std::vector<std::string> days;  // the report's lines; empty with a failure: no report
+    const char* cash;
+};
+
+void PrintTo(const PcsCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ReportPcsTest : public ReportTest, public ::testing::WithParamInterface<PcsCase> {};
+
+TEST_P(ReportPcsTest, AJoinedPcReportsItselfOrEveryPcOfTheCafe) {
+    const PcsCase& c = GetParam();
+    const auto cafe = std::make_shared<ScriptedCafeReport>();
+    ScriptedCafeReport& server = *cafe;
+    server.days = {{"11/01/2026", 31, 412.5}, {"11/02/2026", 40, 600.25}};
+    server.failure = c.failure;
+    if (c.joined) t.pv.CafeReport = cafe;
+    Book("11/02/2026", {10});
+
+    EXPECT_EQ(!Control<QGroupBox>("fraPcs")->isHidden(), c.joined);
+    EXPECT_TRUE(Control<QRadioButton>("optThisPc")->isChecked());
+    if (c.allPcs) Control<QRadioButton>("optAllPcs")->setChecked(true);
+    Generate({2026, 11, 1}, {2026, 11, 3});
+
+    EXPECT_EQ(server.asked.size(), c.allPcs ? 1u : 0u);
+    if (*c.failure) {
+        EXPECT_FALSE(ReportOpen());
+        EXPECT_EQ(boxes.texts(),
+                  std::vector<std::string>{"The takings of all PCs from 11/01/2026 till "
+                                           "11/03/2026 could not be read from the cafe's server (" +
+                                           std::string(c.failure) + "), so no report was made."});
+        return;
+    }
+    ASSERT_TRUE(ReportOpen());
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(Days(), c.days);
+    EXPECT_EQ(Report().report().totalCash, c.cash);
+    if (c.allPcs) {
+        EXPECT_EQ(server.asked[0], "11/01/2026 11/03/2026");
+    }
+
+    // The next opening of the panel starts from this PC again.
+    ClosePanel();
+    EXPECT_TRUE(Control<QRadioButton>("optThisPc")->isChecked());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReportPcsTest,
+    ::testing::Values(PcsCase{"OnItsOwn", false, false, "", {"11/02/2026"}, "10.00"},
+                      PcsCase{"ThisPc", true, false, "", {"11/02/2026"}, "10.00"},
+                      PcsCase{"AllPcs", true, true, "", {"11/01/2026", "11/02/2026"}, "1012.75"},
+                      PcsCase{"ServerAway", true, true, "could not connect to server", {}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorvel::test

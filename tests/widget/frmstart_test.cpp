@@ -14,9 +14,12 @@
 #include <gtest/gtest.h>
 
 #include "blocker/frmBlocks.h"
+#include "cafe/Sender.h"
 #include "db/Database.h"
 #include "panel/frmCtrlpnl.h"
 #include "session/frmtimer2.h"
+#include "support/Poll.h"
+#include "support/ScriptedServer.h"
 #include "widget/WidgetRig.h"
 
 namespace quorvel::test {
@@ -337,6 +340,81 @@ TEST_F(LoginScreenTest, UnloadingClosesTheDataFile) {
     forms.reset();
     EXPECT_FALSE(conn->IsOpen());
 }
+
+// The quiet line for the owner on a PC that has joined a cafe's server.
+struct ServerStatusCase {
+    const char* name;
+    bool joined;
+    int waiting;
+    int missed;
+    const char* shown;  // "" for nothing at all
+};
+
+void PrintTo(const ServerStatusCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class LoginScreenServerStatus : public LoginScreenTest,
+                                public ::testing::WithParamInterface<ServerStatusCase> {
+  protected:
+    void Queue(int sessions, int missed) {
+        for (int i = 0; i < sessions; ++i) {
+            const std::string id = "s" + std::to_string(i);
+            db::OutboxWrite write;
+            write.entry = {0, id, "2026-12-05", 0, 0, 0, 100, "Rs"};
+            ASSERT_EQ(db::AddSessionToDailyTotals(*t.pv.Conn, "12/05/2026", 1.0, id, &write),
+                      db::Booking::Booked);
+        }
+        if (missed > 0) {
+            sqlite::Statement miss(t.pv.Conn->connection(),
+                                   "INSERT INTO OutboxMissed_T (Sessions) VALUES (?1)");
+            miss.Bind(1, std::int64_t{missed});
+            ASSERT_TRUE(miss.Run());
+        }
+    }
+    void Join() {
+        cafe::SenderOptions options;
+        options.dataFile = dir.file("QuorvelData.mdb");
+        options.password = db::kDataFilePassword;
+        sender = std::make_shared<cafe::Sender>(server.Link(), t.clock, options);
+        t.pv.Cafe = sender;
+    }
+    void TearDown() override {
+        LoginScreenTest::TearDown();
+        t.pv.Cafe.reset();
+        sender.reset();  // before the server it delivers to
+    }
+    QLabel* Status() { return Child<QLabel>("lblServer"); }
+
+    ScriptedServer server{&t.clock};
+    std::shared_ptr<cafe::Sender> sender;
+};
+
+TEST_P(LoginScreenServerStatus, SaysHowManySessionsWaitOnlyWhenSomeDo) {
+    const ServerStatusCase& c = GetParam();
+    server.Otherwise(ScriptedServer::Answer::Away);
+    Queue(c.waiting, c.missed);
+    if (c.joined) {
+        Join();
+        ASSERT_TRUE(PollUntil([&] { return !server.calls().empty(); }));
+    }
+    Show();
+    EXPECT_EQ(Status()->text().toStdString(), c.shown);
+    EXPECT_EQ(Status()->isVisible(), *c.shown != '\0');
+    EXPECT_EQ(Child<QTimer>("tmrServer")->isActive(), c.joined);
+}
+
+const ServerStatusCase kServerStatus[] = {
+    {"OnItsOwn", false, 2, 0, ""},
+    {"NothingWaits", true, 0, 0, ""},
+    {"OneWaits", true, 1, 0, "1 session waiting for the server"},
+    {"SeveralWait", true, 3, 0, "3 sessions waiting for the server"},
+    {"OutboxFull", true, 2, 4,
+     "2 sessions waiting for the server\nOutbox full: 4 sessions kept on this PC only"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, LoginScreenServerStatus, ::testing::ValuesIn(kServerStatus),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorvel::test

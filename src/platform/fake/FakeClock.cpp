@@ -4,13 +4,27 @@
 
 namespace quorvel::platform {
 
+namespace {
+
+std::chrono::sys_seconds AsSeconds(const LocalDateTime& t) {
+    using namespace std::chrono;
+    const sys_days day = year_month_day{year{t.year}, month{static_cast<unsigned>(t.month)},
+                                        std::chrono::day{static_cast<unsigned>(t.day)}};
+    return day + hours{t.hour} + minutes{t.minute} + seconds{t.second};
+}
+
+}  // namespace
+
+std::int64_t FakeClock::UnixSeconds() const {
+    std::lock_guard lock(mutex_);
+    return AsSeconds(now_).time_since_epoch().count();
+}
+
 void FakeClock::AdvanceSeconds(long long seconds) {
     using namespace std::chrono;
+    std::lock_guard lock(mutex_);
     steady_ += std::chrono::seconds(seconds);
-    const sys_days day = year_month_day{year{now_.year}, month{static_cast<unsigned>(now_.month)},
-                                        std::chrono::day{static_cast<unsigned>(now_.day)}};
-    const auto t = day + hours{now_.hour} + minutes{now_.minute} +
-                   std::chrono::seconds{now_.second} + std::chrono::seconds{seconds};
+    const auto t = AsSeconds(now_) + std::chrono::seconds{seconds};
     const auto d = floor<days>(t);
     const year_month_day ymd{d};
     const hh_mm_ss hms{t - d};

@@ -10,6 +10,11 @@ class Win32Clock final : public Clock {
     std::chrono::steady_clock::time_point Steady() const override {
         return std::chrono::steady_clock::now();
     }
+    std::int64_t UnixSeconds() const override {
+        return std::chrono::duration_cast<std::chrono::seconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    }
 };
 
 }  // namespace quorvel::platform
