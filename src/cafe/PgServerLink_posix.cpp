@@ -1,5 +1,7 @@
 // The link a joined PC delivers its sessions and reports its state through.
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <mutex>
 
 #include "cafe/CafeServer.h"
@@ -85,7 +87,20 @@ class PgServerLink final : public ServerLink {
         });
     }
 
+    // From the sender's stopping thread, while a call may be waiting on the server: the
+    // statement in progress is cancelled, and no later call reaches the network.
+    void Interrupt() override {
+        interrupted_ = true;
+        std::lock_guard<std::mutex> hold(cancelMutex_);
+        char why[256];
+        if (cancel_) PQcancel(cancel_.get(), why, sizeof why);
+    }
+
   private:
+    struct CancelFree {
+        void operator()(PGcancel* cancel) const { PQfreeCancel(cancel); }
+    };
+
     // Runs `work` (which answers "" when done, else why not) on the connection, making
     // it first when there is none. A connection the server dropped since the last call
     // (it was restarted, say) is made again at once, rather than failing a call
@@ -93,6 +108,7 @@ class PgServerLink final : public ServerLink {
     template <typename Work>
     LinkResult Run(const Work& work) {
         std::lock_guard<std::mutex> hold(mutex_);
+        if (interrupted_) return {false, kStopped};
         std::string error;
         if (connection_) {
             error = work(connection_.get());
@@ -101,6 +117,7 @@ class PgServerLink final : public ServerLink {
             connection_.reset();
         }
         if (!Open(error)) return {false, error};
+        if (interrupted_) return {false, kStopped};
         error = work(connection_.get());
         if (!error.empty() && PQstatus(connection_.get()) != CONNECTION_OK) connection_.reset();
         return {error.empty(), error};
@@ -110,13 +127,19 @@ class PgServerLink final : public ServerLink {
         auto connection =
             pg::Connect(membership_.conninfo, error, {{"application_name", "quorvel"}});
         if (!connection || !SchemaUsable(connection.get(), error)) return false;
+        std::lock_guard<std::mutex> hold(cancelMutex_);
+        cancel_.reset(PQgetCancel(connection.get()));
         connection_ = std::move(connection);
         return true;
     }
 
+    static constexpr const char* kStopped = "the sender is stopping";
     const Membership membership_;
-    std::mutex mutex_;
+    std::atomic<bool> interrupted_{false};
+    std::mutex mutex_;  // the connection is used by one call at a time
     pg::Connection connection_;
+    std::mutex cancelMutex_;  // Interrupt comes from another thread than the calls
+    std::unique_ptr<PGcancel, CancelFree> cancel_;
 };
 
 }  // namespace

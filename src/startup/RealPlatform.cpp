@@ -6,6 +6,7 @@
 #include "startup/ExitStatus.h"
 
 #if defined(__linux__)
+#include "cafe/CafeServer.h"
 #include "platform/atspi/AtspiWindowSystem.h"
 #include "platform/posix/HiveRegistry.h"
 #include "platform/posix/LaunchAgent.h"
@@ -152,6 +153,15 @@ void RealPlatform::EndForLostDisplay() {
     platform::EndProcessForLostDisplay(kExitDisplayLost);
 #else
     std::_Exit(kExitDisplayLost);
+#endif
+}
+
+std::unique_ptr<cafe::ServerLink> RealPlatform::OpenServerLink(const cafe::Membership& membership) {
+#if defined(__linux__)
+    return cafe::OpenServerLink(membership);
+#else
+    (void)membership;
+    return nullptr;
 #endif
 }
 

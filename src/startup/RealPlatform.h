@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "cafe/ServerLink.h"
 #include "store/publicVar.h"
 
 namespace quorvel::startup {
@@ -33,6 +34,9 @@ class RealPlatform {
     // The end when the toolkit finds its display connection broken: at once, with
     // kExitDisplayLost.
     [[noreturn]] static void EndForLostDisplay();
+    // The road to the cafe's server of a PC that has joined one; null where this build
+    // has none (the Windows build, for now: docs/windows.md).
+    static std::unique_ptr<cafe::ServerLink> OpenServerLink(const cafe::Membership& membership);
     ~RealPlatform();
     RealPlatform(const RealPlatform&) = delete;
     RealPlatform& operator=(const RealPlatform&) = delete;

@@ -61,10 +61,12 @@ void DeleteSessionLog(const std::string& sysDir) {
 void StartCafeSender(store::publicVar& pv, const std::string& dataFile,
                      const std::optional<cafe::Membership>& membership, const OpenLink& openLink) {
     if (!membership) return;
+    std::unique_ptr<cafe::ServerLink> link = openLink(*membership);
+    if (!link) return;  // this build has no road to a server: the PC books alone
     cafe::SenderOptions options;
     options.dataFile = dataFile;
     options.password = db::kDataFilePassword;
-    pv.Cafe = std::make_shared<cafe::Sender>(openLink(*membership), pv.os.clock, options);
+    pv.Cafe = std::make_shared<cafe::Sender>(std::move(link), pv.os.clock, options);
 }
 
 }  // namespace quorvel::startup

@@ -9,9 +9,11 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "cafe/Membership.h"
 #include "db/Compaction.h"
 #include "db/Database.h"
 #include "startup/ExitStatus.h"
+#include "startup/RealPlatform.h"
 #include "startup/StartupLogic.h"
 #include "ui/Text.h"
 
@@ -193,6 +195,10 @@ void frmSplash::Form_Activate() {
         return;
     }
     pv.Conn = std::move(conn);
+    // A PC that has joined a cafe's server delivers its outbox from now on: after the
+    // compaction, which needs the data file to itself.
+    startup::StartCafeSender(pv, db::DataFilePath(programFolder), cafe::LoadMembership(pv.settings),
+                             &startup::RealPlatform::OpenServerLink);
 
     lblStatus->setText("Intialized");
     Timer1->start();

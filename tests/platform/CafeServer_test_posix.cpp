@@ -2,12 +2,15 @@
 // the PC's link (delivery exactly once, through a server going away) and the checks
 // on how a connection may travel.
 #include <gtest/gtest.h>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <random>
@@ -382,6 +385,31 @@ TEST_F(CafeServer, TheFirstDeliveryAfterARestartGoesThrough) {
     EXPECT_TRUE(result.ok) << result.error;
     const auto state = link->ReportState({true, 1772352000, 90, 150, "Rs"});
     EXPECT_TRUE(state.ok) << state.error;
+}
+
+// The program stopping while a delivery waits on the server (here on a table the owner
+// holds locked): the wait ends at once, nothing of it is kept, and the link goes
+// nowhere after.
+TEST_F(CafeServer, AnInterruptedDeliveryEndsAtOnceAndTheLinkStaysStill) {
+    const auto link = cafe::OpenServerLink(Joined("pc1"));
+    ASSERT_TRUE(link->Deliver(Sessions("s", 1, 1)).ok);
+    ASSERT_TRUE(pg::Exec(sql.get(), "BEGIN").ok());
+    ASSERT_TRUE(pg::Exec(sql.get(), "LOCK TABLE quorvel.sessions IN ACCESS EXCLUSIVE MODE").ok());
+    auto delivery = std::async(std::launch::async, [&] { return link->Deliver(Sessions("s", 2, 1)); });
+    // Let go of the table before the delivery is waited for, however this test ends.
+    struct Release {
+        PGconn* sql;
+        ~Release() { pg::Exec(sql, "ROLLBACK"); }
+    } release{sql.get()};
+    // Waiting for the table, as the server sees it.
+    ASSERT_TRUE(PollUntil([&] { return Value("SELECT count(*) FROM pg_locks WHERE NOT granted") == "1"; }));
+    link->Interrupt();
+    ASSERT_EQ(delivery.wait_for(std::chrono::seconds(30)), std::future_status::ready)
+        << "the delivery still waits";
+    EXPECT_FALSE(delivery.get().ok);
+    EXPECT_FALSE(link->Deliver(Sessions("s", 3, 1)).ok);
+    EXPECT_FALSE(link->ReportState({false, 0, 0, 0, "Rs"}).ok);
+    EXPECT_EQ(SessionsOf("pc1"), "1 1");
 }
 
 }  // namespace
