@@ -277,7 +277,11 @@ def main():
             try:
                 pc.screenshot("vm-failure")
                 with open(os.path.join(ARTIFACTS, "vm-failure.txt"), "w") as report:
-                    report.write(pc.sh("xwininfo -root -tree | head -n 60; systemctl --failed;"
+                    report.write(pc.sh("xprop -root _NET_ACTIVE_WINDOW _NET_CLIENT_LIST_STACKING;"
+                                       " for w in $(xprop -root _NET_CLIENT_LIST_STACKING |"
+                                       " grep -o '0x[0-9a-f]*'); do echo \"== $w\"; xprop -id $w"
+                                       " WM_NAME WM_CLASS WM_STATE _NET_WM_STATE; done;"
+                                       " xwininfo -root -tree | head -n 60; systemctl --failed;"
                                        " journalctl -b --no-pager | tail -n 150", timeout=60))
             except (VmError, OSError) as also:
                 log(f"no picture of the failure: {also}")
