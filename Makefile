@@ -1,9 +1,10 @@
 # The two entry points: `make run` sets up, builds and starts the program on a
 # demo folder; `make test` sets up, builds and runs every test: the Linux build under
 # CTest, the sanitizer build's unit, platform and widget tests, the fuzz targets for a
-# few seconds each (`make fuzz` alone), then the Windows build of the core under Wine
-# (`make wintest` alone). A skipped test fails it unless tests/allowed-skips.txt gives
-# the reason. `make package` builds the Debian package.
+# few seconds each (`make fuzz` alone), the Windows build of the core under Wine
+# (`make wintest` alone), then the cafe PC booted in QEMU (`make vmtest` alone). A
+# skipped test fails it unless tests/allowed-skips.txt gives the reason. `make package`
+# builds the Debian package.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
@@ -25,12 +26,13 @@ test: build
 	JOBS=$(JOBS) scripts/sanitizer-tests $(BUILD)
 	$(MAKE) --no-print-directory fuzz
 	$(MAKE) --no-print-directory wintest
+	$(MAKE) --no-print-directory vmtest
 
 fuzz: deps
 	JOBS=$(JOBS) scripts/fuzz-tests $(BUILD)
 
-# The cafe PC booted in QEMU (tests/vm/): apart from `make test` until it has passed
-# from end to end on a quiet machine and its cold image fits the test command's time.
+# The cafe PC booted in QEMU (tests/vm/), alone: the emulator takes both cores, so it
+# runs after everything else rather than beside it.
 vmtest: build
 	cd $(BUILD) && ctest --output-on-failure -L "^vm$$" -O ctest-vm.log
 	scripts/check-skips $(BUILD)/ctest-vm.log

@@ -66,6 +66,10 @@ frmtimer2::frmtimer2(App& app) : app_(app) {
     // session ends only through Logout) and no maximize.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowMinimizeButtonHint);
+    // The role names the window for the terminal's window manager: a terminal's desktop
+    // has no task bar to bring a buried window back, so it keeps this one above the
+    // guest's windows and Logout stays in reach.
+    setWindowRole(objectName());
     BuildControls();
     takings_ = session::MakeConnTakings(app_.pv);
     session_ = std::make_unique<session::GuestSession>(app_.pv, *takings_);

@@ -205,6 +205,24 @@ TEST_F(X11DesktopTest, TheLockRestsUntilSomethingCouldUndoIt) {
     EXPECT_FALSE(desktop_->LockSettled());
     ASSERT_TRUE(settles()) << "raised above it again";
 
+    // Another program's window, beside it, takes the keyboard focus (as a window
+    // manager gives it to a window that maps): the lock takes it back, or what is typed
+    // at the lock would go nowhere.
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(d, &focus, &revert);
+    ASSERT_EQ(focus, lock) << "the lock has the focus at rest";
+    const Window beside = XCreateSimpleWindow(o, DefaultRootWindow(o), 700, 500, 10, 10, 0, 0, 0);
+    XMapWindow(o, beside);
+    XSync(o, False);
+    XSetInputFocus(o, beside, RevertToParent, CurrentTime);
+    XSync(o, False);
+    EXPECT_TRUE(wakes());
+    EXPECT_FALSE(desktop_->LockSettled());
+    ASSERT_TRUE(settles());
+    XGetInputFocus(d, &focus, &revert);
+    EXPECT_EQ(focus, lock);
+
     // Another program destroys it.
     XDestroyWindow(o, lock);
     XSync(o, False);

@@ -156,11 +156,26 @@ class Shell:
         """True when COMMAND ends with status 0."""
         return self.run(command, timeout, check=False)[0] == 0
 
-    def answers(self):
-        try:
-            return self.ok("true", timeout=3)
-        except VmError:
-            return False
+    READY = b"quorvel-shell-ready\n"
+
+    def wait_ready(self, timeout, alive):
+        """Waits until the shell of the boot now under way says it is ready (the PC's
+        service prints READY once it holds the port). Nothing is sent before."""
+        self.pending = b""
+        deadline = time.monotonic() + timeout
+        while self.READY not in self.pending:
+            if not alive():
+                raise VmError("QEMU ended before its root shell was ready")
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise VmError(f"timed out after {timeout} s waiting for the root shell on the serial port")
+            if select.select([self.sock], [], [], min(left, 1.0))[0]:
+                data = self.sock.recv(65536)
+                if not data:
+                    raise VmError("QEMU closed the serial shell")
+                # Only the tail can still hold a marker cut in two.
+                self.pending = (self.pending + data)[-4096:]
+        self.pending = b""
 
     def close(self):
         self.sock.close()
@@ -233,11 +248,7 @@ class CafePc:
     def wait_for_shell(self, timeout):
         """Waits for the root shell of this boot, and points it at the display the
         display manager started (its own authority file: root may use it)."""
-        def up():
-            if not self.running():
-                raise VmError(f"QEMU ended with {self.process.returncode}")
-            return self.shell.answers()
-        wait_for("the root shell on the serial port", up, timeout, interval=1)
+        self.shell.wait_ready(timeout, self.running)
         self.shell.run("export DISPLAY=:0 XAUTHORITY=/var/run/lightdm/root/:0")
 
     def sh(self, command, timeout=60):

@@ -174,9 +174,13 @@ class Checks:
 
     # ---- 6 ------------------------------------------------------------------------------
     def admin_over_browser(self):
+        # The guest's desktop starts its browser at boot, under the lock: the owner signs
+        # in over it once it has opened its page.
+        browser = self.browser()
+        wait_for("the browser's start page", lambda: "Start page" in self.pc.window_name(browser),
+                 STEP_LIMIT)
         self.sign_in("admin", ADMIN_PASSWORD)
         panel = wait_for("the control panel", lambda: self.pc.visible_window(PANEL), STEP_LIMIT)
-        browser = self.browser()
         wait_for("the panel on top with the focus, over the guest's browser",
                  lambda: self.pc.in_front(panel), STEP_LIMIT)
         self.pc.screenshot("vm-6-panel")
@@ -220,8 +224,9 @@ class Checks:
         check(not self.pc.ok(f"runuser -u {guest} -- kill -9 {pid}"), f"{guest} could kill the program")
         check(self.program_pid() == pid and self.pc.ok(f"kill -0 {pid}"), "the program ended")
         # The cookie the guest's session was given, read from its processes.
-        cookies = self.pc.sh(f"for p in $(pgrep -u {guest}); do tr '\\0' '\\n' </proc/$p/environ |"
-                             " sed -n 's/^XAUTHORITY=//p'; done | sort -u")
+        # (A process that ends meanwhile has no environment left to read.)
+        cookies = self.pc.sh(f"for p in $(pgrep -u {guest}); do tr '\\0' '\\n' 2>/dev/null"
+                             " </proc/$p/environ | sed -n 's/^XAUTHORITY=//p'; done | sort -u")
         home = self.pc.sh(f"getent passwd {guest} | cut -d: -f6")
         check(cookies, f"no process of {guest} has an X authority file")
         for cookie in cookies.split():
@@ -277,7 +282,12 @@ def main():
             try:
                 pc.screenshot("vm-failure")
                 with open(os.path.join(ARTIFACTS, "vm-failure.txt"), "w") as report:
-                    report.write(pc.sh("xwininfo -root -tree | head -n 60; systemctl --failed;"
+                    report.write(pc.sh("echo focus: $(xdotool getwindowfocus getwindowname);"
+                                       " xprop -root _NET_ACTIVE_WINDOW _NET_CLIENT_LIST_STACKING;"
+                                       " for w in $(xprop -root _NET_CLIENT_LIST_STACKING |"
+                                       " grep -o '0x[0-9a-f]*'); do echo \"== $w\"; xprop -id $w"
+                                       " WM_NAME WM_CLASS WM_STATE _NET_WM_STATE; done;"
+                                       " xwininfo -root -tree | head -n 60; systemctl --failed;"
                                        " journalctl -b --no-pager | tail -n 150", timeout=60))
             except (VmError, OSError) as also:
                 log(f"no picture of the failure: {also}")

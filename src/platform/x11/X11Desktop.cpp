@@ -92,7 +92,25 @@ void X11Desktop::SetScreenSaverRunning(bool running, bool) {
 void X11Desktop::KeepScreenSaverRunning() {
     // Asking again for a grab this client already holds is answered with success, so
     // this both retries a grab that did not hold yet and takes back one that was lost.
-    if (display_ && locked_) TakeGrabs();
+    if (display_ && locked_) {
+        TakeGrabs();
+        TakeFocus();
+    }
+}
+
+void X11Desktop::TakeFocus() {
+    // A window that maps under the lock (the guest's browser, still starting after
+    // boot) is given the keyboard focus by the window manager. The grab then reports
+    // every key on the root, where nobody reads it: whoever stands at the lock types
+    // into nothing. The window kept top-most takes the focus back.
+    if (watched_ == 0 || !onTop_) return;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    if (focus == watched_) return;
+    ErrorTrap trap(display_);  // not viewable for a moment: the next tick tries again
+    XSetInputFocus(display_, static_cast<Window>(watched_), RevertToParent, CurrentTime);
+    XSync(display_, False);
 }
 
 void X11Desktop::TakeGrabs() {
@@ -203,7 +221,10 @@ bool X11Desktop::LockSettled() {
     // brings in every event from before it, so the lock rests only on what the
     // server has seen.
     xcb_connection_t* c = watch_.get();
-    x11::Take<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c), xcb_get_input_focus_reply);
+    const auto focus = x11::Take<xcb_get_input_focus_reply_t>(c, xcb_get_input_focus(c),
+                                                              xcb_get_input_focus_reply);
+    // Keys typed at the lock reach it only while it has the focus.
+    if (!focus || focus->focus != watched_) return false;
     return !Disturbed();
 }
 

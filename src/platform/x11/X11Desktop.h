@@ -8,7 +8,9 @@
 //   key bindings (Alt+Tab, Alt+F4, the Super key) and every other client see no input;
 //   our own windows still get theirs because the grab reports owner events. Taking
 //   the grab is retried by KeepScreenSaverRunning until it holds, and taken again if
-//   something broke it; clearing the state releases it.
+//   something broke it; clearing the state releases it. It also gives the keyboard
+//   focus back to the window kept top-most when another window took it, since the
+//   grab reports keys meant for other clients on the root, where nobody reads them.
 // - Service process, tray clock and notify icon: X11 has no counterpart; they do
 //   nothing.
 // - Top-most: the EWMH _NET_WM_STATE_ABOVE state plus a raise request.
@@ -56,6 +58,7 @@ class X11Desktop final : public Desktop {
   private:
     std::vector<unsigned long> DockWindows() const;
     void TakeGrabs();
+    void TakeFocus();
     void ReleaseGrabs();
     // Watches `window` (and the root window) for lock events from now on.
     void Watch(unsigned long window);
