@@ -33,14 +33,18 @@ cafe::SenderOptions Options(const std::string& dataFile) {
 }
 
 // The child: a PC whose guests keep logging out, its sender delivering each session to
-// a server that now and then loses its answer or is away. It never returns.
+// a server that now and then loses its answer or is away. It says it is ready once its
+// first session has reached the server, so that every kill comes while guests log out
+// and the sender delivers, however slowly this build opens its files. It never returns.
 [[noreturn]] void BookUntilKilled(const std::string& dataFile, const std::string& record, int round,
                                   unsigned seed, int ready) {
+    const auto say = [ready](char ok) {
+        if (write(ready, &ok, 1) != 1 || ok != '1') _exit(3);
+        close(ready);
+    };
     std::string error;
     const auto file = db::Database::Open(dataFile, db::kDataFilePassword, error);
-    const char ok = file ? '1' : '0';
-    if (write(ready, &ok, 1) != 1 || !file) _exit(3);
-    close(ready);
+    if (!file) say('0');
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> answer(0, 9);
     std::uniform_int_distribution<std::int64_t> units(1, 5000);
@@ -52,7 +56,7 @@ cafe::SenderOptions Options(const std::string& dataFile) {
         server.Script(a < 2 ? Answer::CommitLoseAnswer : a < 3 ? Answer::Away : Answer::Commit);
     }
     cafe::Sender sender(server.Link(), clock, Options(dataFile));
-    for (int i = 0;; ++i) {
+    const auto logOut = [&](int i) {
         // Whole units, as the charge is: the daily total adds them exactly.
         const std::int64_t amount = units(random);
         db::OutboxWrite write;
@@ -67,6 +71,11 @@ cafe::SenderOptions Options(const std::string& dataFile) {
         if (db::AddSessionToDailyTotals(*file, "12/05/2026", static_cast<double>(amount),
                                         write.entry.sessionId, &write) == db::Booking::Booked)
             sender.Queued();
+    };
+    logOut(0);
+    say(PollUntil([&] { return sender.backlog().waiting == 0; }) ? '1' : '0');
+    for (int i = 1;; ++i) {
+        logOut(i);
         // Guests log out one after another, not all in the same instant: the sender
         // gets its turn at the data file.
         std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
@@ -87,7 +96,8 @@ TEST(SenderKill, KilledAtRandomMomentsTheServerHoldsEveryBookedSessionOnce) {
         const KilledChild child = KillWhileWorking(
             [&](int ready) { BookUntilKilled(folders.dataFile, record, round, childSeed, ready); },
             std::chrono::microseconds(delayUs(random)));
-        ASSERT_TRUE(child.started) << "the PC could not open its data file (round " << round << ")";
+        ASSERT_TRUE(child.started) << "the PC did not get its first session to the server (round "
+                                   << round << ")";
         ASSERT_TRUE(child.killed);
     }
 
