@@ -8,6 +8,7 @@
 #include "CafeServerRig.h"
 #include "PosixProcess.h"
 #include "cafe/Membership.h"
+#include "panel/Report.h"
 #include "platform/posix/HiveRegistry.h"
 #include "support/PdfText.h"
 #include "support/TempDir.h"
@@ -30,6 +31,21 @@ class AdminCafe : public CafeServerRig {
     }
     std::string Server() { return cluster_->SocketConninfo(database); }
 
+    // The report the Report tab of the PC `pc` shows for "All PCs", its lines as
+    // "date,guests,cash", or why it was refused.
+    static std::string PcsReport(const cafe::Membership& pc, const std::string& from,
+                                 const std::string& till) {
+        std::string error;
+        const auto takings = cafe::OpenCafeReport(pc)->SelectTakings(from, till, error);
+        const auto rows = takings ? cafe::WholeCafeDays(*takings, error) : std::nullopt;
+        const auto report = rows ? panel::BuildReport(from, till, *rows, "", error) : std::nullopt;
+        if (!report) return error;
+        std::string lines;
+        for (const panel::ReportLine& line : report->lines)
+            lines += line.date + "," + line.guests + "," + line.cash + " ";
+        return lines + "Total," + report->totalGuests + "," + report->totalCash;
+    }
+
     // Each line of `text` cut into its columns (two blanks or more between them).
     static std::vector<std::vector<std::string>> Columns(const std::string& text) {
         std::vector<std::vector<std::string>> lines;
@@ -45,7 +61,7 @@ class AdminCafe : public CafeServerRig {
 TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
     const auto pc1 = cafe::OpenServerLink(Joined("pc1"));
     const auto pc2 = cafe::OpenServerLink(Joined("pc2"));
-    Joined("pc3");  // sold nothing: no lines of its own
+    const cafe::Membership pc3 = Joined("pc3");  // sold nothing: no lines of its own
     // 0.10 + 0.20 is not 0.30 in binary fractions; the report must say 0.30.
     ASSERT_TRUE(pc1->Deliver({{"a", "2026-03-01", 0, 0, 0, 10, "Rs"},
                               {"b", "2026-03-01", 0, 0, 0, 20, "Rs"},
@@ -86,6 +102,9 @@ TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
               "2026-03-02,1,1234.56\r\n"
               "2026-03-31,1,999.99\r\n"
               "Total,5,2234.86\r\n");
+    // A PC's Report tab ("All PCs"), as its own role, makes the same report.
+    EXPECT_EQ(PcsReport(pc3, "03/01/2026", "03/31/2026"),
+              "03/01/2026,3,0.31 03/02/2026,1,1234.56 03/31/2026,1,999.99 Total,5,2234.86");
 
     // The tables: each PC's under its name, then the whole cafe's.
     const auto tables = Columns(with({"--by-pc"}).out);
@@ -108,6 +127,35 @@ TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
     const auto pdf = with({"--by-pc", "--pdf", home.file("r.pdf")});
     EXPECT_EQ(pdf.status, 2);
     EXPECT_NE(pdf.err.find("--by-pc gives a table or --csv"), std::string::npos) << pdf.err;
+}
+
+// Amounts of two currencies add up to nothing true: every report of a range that holds
+// both is refused, naming each currency's PCs and days; a range of one is reported.
+TEST_F(AdminCafe, ReportCafeRefusesToAddUpTwoCurrencies) {
+    const cafe::Membership pc1 = Joined("pc1");
+    ASSERT_TRUE(cafe::OpenServerLink(pc1)
+                    ->Deliver({{"a", "2026-03-01", 0, 0, 0, 500, "Rs"},
+                               {"b", "2026-03-02", 0, 0, 0, 700, "Rs"}})
+                    .ok);
+    ASSERT_TRUE(cafe::OpenServerLink(Joined("pc2"))
+                    ->Deliver({{"a", "2026-03-02", 0, 0, 0, 300, "EUR"}})
+                    .ok);
+    const std::string why =
+        "the sessions were taken in more than one currency, and a report adds up one only: "
+        "'EUR' on pc2 (2026-03-02 to 2026-03-02); 'Rs' on pc1 (2026-03-01 to 2026-03-02). "
+        "Choose days of one currency";
+    for (const std::vector<std::string>& more :
+         std::vector<std::vector<std::string>>{{}, {"--csv"}, {"--by-pc"}, {"--by-pc", "--csv"}}) {
+        std::vector<std::string> args = {"report", "--cafe",     "--from",   "2026-03-01",
+                                         "--till", "2026-03-02", "--server", Server()};
+        args.insert(args.end(), more.begin(), more.end());
+        const auto refused = Admin(args);
+        EXPECT_EQ(refused.status, 1) << refused.out;
+        EXPECT_EQ(refused.out, "");
+        EXPECT_EQ(refused.err, "quorvel-admin report: " + why + "\n");
+    }
+    EXPECT_EQ(PcsReport(pc1, "03/01/2026", "03/02/2026"), why);
+    EXPECT_EQ(PcsReport(pc1, "03/01/2026", "03/01/2026"), "03/01/2026,1,5.00 Total,1,5.00");
 }
 
 TEST_F(AdminCafe, StatusShowsEachPcAndWhenAQuietOneWasLastHeardFrom) {

@@ -178,14 +178,14 @@ int CafeCommand(const Args& args, std::ostream& out, std::ostream& err) {
 
 std::optional<std::vector<cafe::DayTakings>> CafeTakings(const std::string& conninfo,
                                                          const std::string& fromIso,
-                                                         const std::string& tillIso, bool byPc,
+                                                         const std::string& tillIso,
                                                          std::string& error) {
     const auto owner = cafe::OwnerConnection::Open(conninfo, error);
     if (!owner) {
         error = "cannot reach the server: " + error;
         return std::nullopt;
     }
-    return owner->Takings(fromIso, tillIso, byPc, error);
+    return owner->Takings(fromIso, tillIso, error);
 }
 
 }  // namespace quorvel::admin

@@ -180,9 +180,10 @@ int ReportCommand(const Args& args, std::ostream& out, std::ostream& err) {
         err << "quorvel-admin report: this build has no link to a cafe's server yet\n";
         return 1;
 #else
-        const auto takings = CafeTakings(server.value_or(""), *fromIso, *tillIso, byPc, error);
-        if (takings && byPc) return WriteByPc(*from, *till, *takings, csv, out, err);
-        if (takings) rows = cafe::AsDayRows(*takings, error);
+        const auto takings = CafeTakings(server.value_or(""), *fromIso, *tillIso, error);
+        if (takings && byPc && cafe::OneCurrency(*takings, error))
+            return WriteByPc(*from, *till, *takings, csv, out, err);
+        if (takings && !byPc) rows = cafe::WholeCafeDays(*takings, error);
         if (!rows) {
             err << "quorvel-admin report: " << error << "\n";
             return 1;
