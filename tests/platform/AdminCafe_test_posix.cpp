@@ -8,6 +8,7 @@
 #include "CafeServerRig.h"
 #include "PosixProcess.h"
 #include "cafe/Membership.h"
+#include "db/Database.h"
 #include "panel/Report.h"
 #include "platform/posix/HiveRegistry.h"
 #include "support/PdfText.h"
@@ -211,6 +212,57 @@ TEST_F(AdminCafe, JoinKeepsTheMembershipWhereTheProgramReadsItAndSpendsNoSecretI
     EXPECT_EQ(Admin({"cafe", "leave"}).status, 0);
     EXPECT_FALSE(cafe::LoadMembership(store::mdlRegistry(hive)));
     EXPECT_EQ(Admin({"cafe", "leave"}).status, 1);
+}
+
+// Sessions booked while the server was away wait in the outbox: leaving then would
+// keep them from the server for good, so it takes --force, and they stay in the PC's
+// own takings.
+TEST_F(AdminCafe, LeaveWithSessionsWaitingTakesForceAndKeepsThemInThePcsTakings) {
+    ASSERT_EQ(Admin({"init", "--admin-password", "a", "--guest-password", "g"}).status, 0);
+    const std::string secret = Secret("pc1");
+    ASSERT_EQ(Admin({"cafe", "join", "--server", cluster_->SocketConninfo(database, ""), "--name",
+                     "pc1", "--secret", secret})
+                  .status,
+              0);
+    const std::string dataFile = db::DataFilePath(home.file("data/Quorvel"));
+    {
+        std::string error;
+        const auto file = db::Database::Open(dataFile, db::kDataFilePassword, error);
+        ASSERT_TRUE(file) << error;
+        for (const char* id : {"s1", "s2"}) {
+            db::OutboxWrite write;
+            write.entry = {0, id, "2026-03-01", 0, 0, 900, 250, "Rs"};
+            ASSERT_EQ(db::AddSessionToDailyTotals(*file, "03/01/2026", 2.5, id, &write),
+                      db::Booking::Booked);
+        }
+    }
+    const auto waiting = [&] {
+        std::string error;
+        const auto file = db::Database::Open(dataFile, db::kDataFilePassword, error,
+                                             db::Database::Access::ReadOnly);
+        const auto count = file ? db::CountOutbox(*file) : std::nullopt;
+        return count ? count->waiting : -1;
+    };
+    platform::HiveRegistry hive(home.file("Quorvel/registry.db"));
+
+    const auto refused = Admin({"cafe", "leave"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("2 sessions of this PC still wait for the server"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_TRUE(cafe::LoadMembership(store::mdlRegistry(hive)));
+    EXPECT_EQ(waiting(), 2);
+
+    const auto forced = Admin({"cafe", "leave", "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_NE(forced.out.find("2 sessions that had not reached the server stay in this PC's "
+                              "takings only"),
+              std::string::npos)
+        << forced.out;
+    EXPECT_FALSE(cafe::LoadMembership(store::mdlRegistry(hive)));
+    EXPECT_EQ(waiting(), 0);
+    const auto report = Admin({"report", "--from", "2026-03-01", "--till", "2026-03-01", "--csv"});
+    EXPECT_NE(report.out.find("2026-03-01,2,5.00"), std::string::npos) << report.out;
 }
 
 }  // namespace
