@@ -3,10 +3,14 @@
 # instances, each with its own data folders on its own display, joined to the server.
 # A guest session on each (of different lengths and charges): the counter sees each
 # PC in use while its session runs and free after Logout, and the whole cafe's report
-# holds both sessions, to the cent the same as each PC's own report.
+# holds both sessions, to the cent the same as each PC's own report; so does pc1's
+# control panel with "All PCs" on its Report tab.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/session_lib.sh"
-e2e_require Xvfb openbox xdotool wmctrl xprop xwininfo xmessage import sqlcipher setpriv
+source "$(dirname "$0")/a11y_lib.sh"
+source "$(dirname "$0")/panel_lib.sh"
+e2e_require Xvfb openbox xdotool wmctrl xprop xwininfo xmessage import sqlcipher setpriv \
+    dbus-daemon pdftotext
 
 # ---- The server: a cluster of its own, on a Unix socket in a folder of this test. ----
 PG_BIN=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
@@ -70,6 +74,9 @@ pc_setup() {
         >"$E2E_TMP/join$1.log" 2>&1 || e2e_fail "pc$1 did not join: $(cat "$E2E_TMP/join$1.log")"
     unset DISPLAY
     e2e_start_x 1024x768
+    # pc1's windows on the accessibility bus, for its control panel; pc2 (set up first)
+    # stays off it, so that a control found there is pc1's.
+    [ "$1" != 1 ] || a11y_start
     e2e_start_quorvel "$1"
     PC_DISPLAY[$1]=$DISPLAY PC_DOCK[$1]=$E2E_DOCK PC_PROGRAM[$1]=$E2E_QUORVEL
     e2e_wait 30 "the lock on pc$1" e2e_lock_in_place
@@ -81,8 +88,8 @@ pc_status() {
 }
 status_is() { case $(pc_status "$1") in $2) return 0 ;; esac; return 1; }
 
-pc_setup 1 7
 pc_setup 2 12
+pc_setup 1 7
 # Heard from at start-up already, before any session.
 e2e_wait 30 "pc1 free at the counter" status_is 1 free
 e2e_wait 30 "pc2 free at the counter" status_is 2 free
@@ -143,5 +150,27 @@ done
     e2e_fail "the cafe's report does not hold each PC's session: $cafe"
 whole=$(owner_admin report --cafe --csv --from "$day" --till "$day" --server "$OWNER" | tr -d '\r')
 [ "$(tail -n 1 <<<"$whole")" = "Total,2,19.00" ] || e2e_fail "the whole cafe's report: $whole"
+
+# ---- pc1's control panel: the Report tab's "All PCs" is the same report, read from
+# the server with pc1's own role.
+pc 1
+panel_open
+panel_tab Report
+a11y press "radio button" "All PCs" || e2e_fail "no \"All PCs\" on a joined PC's Report tab"
+e2e_shot "$E2E_NAME-report-tab"
+a11y press "push button" "Generate Report" || e2e_fail "cannot press Generate Report"
+e2e_wait 30 "the report window" e2e_visible_window '^User Report$'
+a11y_wait 10 "the report's page line" find label "Page 1 of 1"
+e2e_shot "$E2E_NAME-all-pcs"
+PDF=$E2E_TMP/all-pcs.pdf
+a11y press "push button" "Export PDF..." || e2e_fail "cannot press Export PDF"
+a11y_wait 20 "the Save As dialog" find text "~^File name"
+a11y set text "~^File name" "$PDF" || e2e_fail "cannot type the file name"
+a11y press "push button" Save || e2e_fail "cannot press Save in the dialog"
+e2e_wait 20 "the PDF" test -s "$PDF"
+pdftotext -layout "$PDF" "$E2E_TMP/all-pcs.txt" || e2e_fail "pdftotext cannot read the PDF"
+grep -qE "^ *$(date +%m/%d/%Y) +2 +19\.00 *$" "$E2E_TMP/all-pcs.txt" &&
+    grep -qE '^ *Total +2 +19\.00 *$' "$E2E_TMP/all-pcs.txt" ||
+    e2e_fail "the report of all PCs: $(cat "$E2E_TMP/all-pcs.txt")"
 
 e2e_log "passed"
