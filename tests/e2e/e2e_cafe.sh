@@ -162,13 +162,7 @@ a11y press "push button" "Generate Report" || e2e_fail "cannot press Generate Re
 e2e_wait 30 "the report window" e2e_visible_window '^User Report$'
 a11y_wait 10 "the report's page line" find label "Page 1 of 1"
 e2e_shot "$E2E_NAME-all-pcs"
-PDF=$E2E_TMP/all-pcs.pdf
-a11y press "push button" "Export PDF..." || e2e_fail "cannot press Export PDF"
-a11y_wait 20 "the Save As dialog" find text "~^File name"
-a11y set text "~^File name" "$PDF" || e2e_fail "cannot type the file name"
-a11y press "push button" Save || e2e_fail "cannot press Save in the dialog"
-e2e_wait 20 "the PDF" test -s "$PDF"
-pdftotext -layout "$PDF" "$E2E_TMP/all-pcs.txt" || e2e_fail "pdftotext cannot read the PDF"
+panel_export_pdf all-pcs
 grep -qE "^ *$(date +%m/%d/%Y) +2 +19\.00 *$" "$E2E_TMP/all-pcs.txt" &&
     grep -qE '^ *Total +2 +19\.00 *$' "$E2E_TMP/all-pcs.txt" ||
     e2e_fail "the report of all PCs: $(cat "$E2E_TMP/all-pcs.txt")"
