@@ -7,7 +7,6 @@
 #include "cafe/Pg.h"
 #include "cafe/ServerSchema.h"
 #include "db/DayText.h"
-#include "db/Outbox.h"
 
 namespace quorvel::cafe {
 
@@ -18,13 +17,6 @@ namespace {
 // year of a cafe of 50 PCs is read in well under a second.
 constexpr std::chrono::seconds kReportPatience{5};
 
-// "mm/dd/yyyy" as YYYY-MM-DD, which the server reads whatever its date settings.
-std::optional<std::string> Iso(const std::string& dayText) {
-    const auto value = db::DateValue(dayText);
-    if (!value) return std::nullopt;
-    return db::IsoDay(*value / 10000, *value / 100 % 100, *value % 100);
-}
-
 class PgCafeReport final : public CafeReportSource {
   public:
     explicit PgCafeReport(Membership membership) : membership_(std::move(membership)) {}
@@ -34,7 +26,8 @@ class PgCafeReport final : public CafeReportSource {
     std::optional<std::vector<DayTakings>> SelectTakings(const std::string& fromDay,
                                                          const std::string& tillDay,
                                                          std::string& error) override {
-        const auto from = Iso(fromDay), till = Iso(tillDay);
+        // As YYYY-MM-DD, which the server reads whatever its date settings.
+        const auto from = db::IsoFromDay(fromDay), till = db::IsoFromDay(tillDay);
         if (!from || !till) {
             error = "'" + (from ? tillDay : fromDay) + "' is no day";
             return std::nullopt;

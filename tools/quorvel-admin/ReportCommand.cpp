@@ -2,7 +2,6 @@
 // opened read-only or, with --cafe, from the cafe's server: a table, CSV for
 // spreadsheets, or the PDF the report window exports. The lines and totals are the
 // report window's (panel/Report), for one PC and for a whole cafe alike.
-#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -26,12 +25,7 @@ void Usage(std::ostream& err) {
 // A day text of the data file as ISO (yyyy-mm-dd), which every spreadsheet reads as
 // a date whatever its own date settings.
 std::string IsoDay(const std::string& dayText) {
-    const auto key = db::DateValue(dayText);
-    if (!key) return dayText;
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", *key / 10000, *key / 100 % 100,
-                  *key % 100);
-    return buffer;
+    return db::IsoFromDay(dayText).value_or(dayText);
 }
 
 // The headings as a table or a spreadsheet heads its columns: without the blank that
