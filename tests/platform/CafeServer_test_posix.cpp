@@ -259,8 +259,7 @@ TEST_F(CafeServer, ANewerSchemaIsRefusedByEveryoneAndLeftAsItIs) {
         {"init-server", [&] { return owner->InitServer(error).has_value(); }},
         {"add-pc", [&] { return owner->AddPc("pc3", added, error).has_value(); }},
         {"status", [&] { return owner->Status(error).has_value(); }},
-        {"report",
-         [&] { return owner->Takings("2026-01-01", "2026-12-31", error).has_value(); }},
+        {"report", [&] { return owner->Takings("2026-01-01", "2026-12-31", error).has_value(); }},
         {"a PC's report",
          [&] {
              return cafe::OpenCafeReport(pc1)
@@ -424,7 +423,8 @@ TEST_F(CafeServer, AnInterruptedDeliveryEndsAtOnceAndTheLinkStaysStill) {
     ASSERT_TRUE(locked.ok());
     delivery = std::async(std::launch::async, [&] { return link->Deliver(Sessions("s", 2, 1)); });
     // Waiting for the table, as the server sees it.
-    ASSERT_TRUE(PollUntil([&] { return Value("SELECT count(*) FROM pg_locks WHERE NOT granted") == "1"; }));
+    ASSERT_TRUE(
+        PollUntil([&] { return Value("SELECT count(*) FROM pg_locks WHERE NOT granted") == "1"; }));
     link->Interrupt();
     ASSERT_EQ(delivery.wait_for(std::chrono::seconds(30)), std::future_status::ready)
         << "the delivery still waits";
@@ -476,9 +476,8 @@ TEST_F(CafeServer, APcsReportGivesUpOnAServerThatDoesNotAnswer) {
     std::future<std::optional<std::vector<cafe::DayTakings>>> reading;
     const SessionsLocked locked(sql.get());
     ASSERT_TRUE(locked.ok());
-    reading = std::async(std::launch::async, [&] {
-        return report->SelectTakings("03/01/2026", "03/01/2026", error);
-    });
+    reading = std::async(std::launch::async,
+                         [&] { return report->SelectTakings("03/01/2026", "03/01/2026", error); });
     ASSERT_EQ(reading.wait_for(std::chrono::seconds(60)), std::future_status::ready)
         << "the report still waits";
     EXPECT_FALSE(reading.get());
