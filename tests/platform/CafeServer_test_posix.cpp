@@ -341,7 +341,6 @@ TEST_F(CafeServer, APcKilledMidDeliveryLeavesWholeDeliveriesOnly) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> delayMs(0, 400);
-    int delivered = 0;
     for (int round = 0; round < 30; ++round) {
         const std::string prefix = "k" + std::to_string(round) + "-";
         int told[2];
@@ -360,13 +359,16 @@ TEST_F(CafeServer, APcKilledMidDeliveryLeavesWholeDeliveriesOnly) {
             }
         }
         ::close(told[1]);
-        char connected = 0;
+        // The kill falls at a random moment after the first delivery, while the PC
+        // delivers the next ones, however long one takes on a busy machine.
+        char connected = 0, first = 0;
         ASSERT_EQ(::read(told[0], &connected, 1), 1);
         ASSERT_EQ(connected, '+');
+        ASSERT_EQ(::read(told[0], &first, 1), 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
         ::kill(child, SIGKILL);
         ASSERT_EQ(::waitpid(child, nullptr, 0), child);
-        std::set<std::string> committed;
+        std::set<std::string> committed{std::string(1, first)};
         for (char batch; ::read(told[0], &batch, 1) == 1;) committed.insert(std::string(1, batch));
         ::close(told[0]);
 
@@ -384,10 +386,7 @@ TEST_F(CafeServer, APcKilledMidDeliveryLeavesWholeDeliveriesOnly) {
         }
         for (const std::string& batch : committed)
             EXPECT_TRUE(whole.count(batch)) << "round " << round << ", delivery " << batch;
-        delivered += static_cast<int>(committed.size());
     }
-    // The kills did land among deliveries, not only before the first one.
-    EXPECT_GT(delivered, 5);
 }
 
 TEST_F(CafeServer, ADayInAnotherFormIsRefusedAndNothingOfItsDeliveryKept) {
