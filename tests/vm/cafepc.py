@@ -194,7 +194,8 @@ class CafePc:
         self.qmp = None
         self.shell = None
         self.screen = None
-        self.keys_pending = False  # keys sent that the X server may not have taken yet
+        # Key events sent that the X server may not have taken yet.
+        self.keys_pending = 0
 
     def power_on(self):
         qemu = shutil.which("qemu-system-x86_64")
@@ -310,14 +311,25 @@ class CafePc:
         self.qmp.execute("screendump", filename=path, format="png")
         return path
 
+    # The emulated PS/2 keyboard holds 16 bytes and drops what comes on top (each
+    # press and each release is one byte); a guest busy starting its browser may not
+    # read them for a while. So no more than this are sent before the X server has
+    # taken the ones before.
+    KEY_EVENTS_IN_FLIGHT = 10
+
     def keys(self, *combo):
         """Presses the keys of COMBO together (QEMU's key codes: 'ctrl', 'alt', 'f2',
         'backspace', 'ret', ...), then lets them go in reverse order."""
+        if self.keys_pending + 2 * len(combo) > self.KEY_EVENTS_IN_FLIGHT:
+            self.keys_processed()
+        self._send_keys(combo)
+
+    def _send_keys(self, combo):
         event = lambda key, down: {"type": "key", "data": {
             "down": down, "key": {"type": "qcode", "data": key}}}
         self.qmp.execute("input-send-event", events=[event(k, True) for k in combo])
         self.qmp.execute("input-send-event", events=[event(k, False) for k in reversed(combo)])
-        self.keys_pending = True
+        self.keys_pending += 2 * len(combo)
 
     def type(self, text):
         for char in text:
@@ -364,11 +376,11 @@ class CafePc:
         to it. Pressed again, it leaves the state as it was."""
         caps = lambda: re.search(r"Caps Lock:\s+(on|off)", self.sh("xset q")).group(1)
         before = caps()
-        self.keys("caps_lock")
+        self._send_keys(("caps_lock",))
         wait_for("the X server to take the keys sent", lambda: caps() != before, 60)
-        self.keys("caps_lock")
+        self._send_keys(("caps_lock",))
         wait_for("Caps Lock to be back as it was", lambda: caps() == before, 60)
-        self.keys_pending = False
+        self.keys_pending = 0
 
 
 def quote(text):
