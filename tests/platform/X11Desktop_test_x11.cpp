@@ -11,9 +11,12 @@
 // Xlib's macros (None, Bool, Status) must come after GoogleTest's templates.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
+#include <xcb/xtest.h>
 
 #include <poll.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -217,6 +220,15 @@ TEST_F(X11DesktopTest, TheLockRestsUntilSomethingCouldUndoIt) {
     XSync(o, False);
     XSetInputFocus(o, beside, RevertToParent, CurrentTime);
     XSync(o, False);
+    // A key typed before the lock has the focus back reaches the lock, not the root.
+    const platform::x11::UniqueConnection typist(xcb_connect(server_.name().c_str(), nullptr));
+    const KeyCode a = XKeysymToKeycode(o, XK_a);
+    for (const std::uint8_t type : {XCB_KEY_PRESS, XCB_KEY_RELEASE})
+        xcb_test_fake_input(typist.get(), type, a, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(typist.get());
+    XEvent typed{};
+    ASSERT_TRUE(PollUntil([&] { return XCheckTypedEvent(d, KeyPress, &typed) == True; }));
+    EXPECT_EQ(typed.xkey.window, lock) << "the key was reported on the root";
     EXPECT_TRUE(wakes());
     EXPECT_FALSE(desktop_->LockSettled());
     ASSERT_TRUE(settles());

@@ -116,8 +116,12 @@ void X11Desktop::TakeFocus() {
 void X11Desktop::TakeGrabs() {
     const Window root = DefaultRootWindow(display_);
     // Owner events: keys and clicks meant for our own windows reach them as usual;
-    // everything else is reported on the root window, where nobody acts on it.
-    keyboardGrabbed_ = XGrabKeyboard(display_, root, True, GrabModeAsync, GrabModeAsync,
+    // clicks meant for anyone else's are reported on the root window, where nobody acts
+    // on them. Keys meant for anyone else's (a window that took the focus as it mapped
+    // under the lock, until the next tick takes it back) are reported on the window
+    // kept top-most, whose login box takes them: what is typed at the lock is not lost.
+    const Window keys = onTop_ && watched_ ? static_cast<Window>(watched_) : root;
+    keyboardGrabbed_ = XGrabKeyboard(display_, keys, True, GrabModeAsync, GrabModeAsync,
                                      CurrentTime) == GrabSuccess;
     pointerGrabbed_ = XGrabPointer(display_, root, True, 0, GrabModeAsync, GrabModeAsync, None,
                                    None, CurrentTime) == GrabSuccess;
