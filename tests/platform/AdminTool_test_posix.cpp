@@ -128,6 +128,12 @@ TEST_F(AdminTool, ValuesGoIntoExistingKeysOnlyAndReadBackAsTheProgramReadsThem) 
     EXPECT_EQ(one.out,
               "\nHKEY_CURRENT_USER\\" + kSettings + "\n    Blocking    REG_DWORD    0x1\n");
     ExpectOneLineError(Reg({"query", kSettings, "/v", "LoginScr"}), 1, "LoginScr");
+    // Every refusal of the argument reader (RegArgs below) ends the same way: the
+    // reason and a usage line, and nothing stored.
+    ExpectOneLineError(Reg({"add", kSettings, "/v", "Bad", "/t", "REG_DWORD", "/d", "0x 5"}), 2,
+                       "REG_DWORD");
+    ExpectOneLineError(Reg({"add", kSettings, "/v", "Bad", "/d"}), 2, "/d");
+    EXPECT_TRUE(ReadAsTheProgramDoes(kSettings, "Bad").IsEmpty());
 
     // A key below an existing one is still a missing key for add.
     const std::string timers = "Software\\Quorvel\\Timers";
@@ -146,15 +152,6 @@ TEST_F(AdminTool, DeleteRemovesAValueAndAMissingOneIsAnError) {
     ExpectOneLineError(Reg({"delete", kSettings, "/v", "Currency"}), 1, "Currency");
     ExpectOneLineError(Reg({"delete", "Software\\Absent", "/v", "Currency"}), 1,
                        "Software\\Absent");
-}
-
-// Every refusal of the argument reader (RegArgs below) ends the same way.
-TEST_F(AdminTool, WrongArgumentsExitWithTheReasonAndAUsageLineAndStoreNothing) {
-    ASSERT_EQ(Reg({"addkey", kSettings}).status, 0);
-    ExpectOneLineError(Reg({"add", kSettings, "/v", "Blocking", "/t", "REG_DWORD", "/d", "0x 5"}),
-                       2, "REG_DWORD");
-    ExpectOneLineError(Reg({"add", kSettings, "/v", "Blocking", "/d"}), 2, "/d");
-    EXPECT_TRUE(ReadAsTheProgramDoes(kSettings, "Blocking").IsEmpty());
 }
 
 // A store that is not one, or that another process holds locked: every verb says why
