@@ -5,9 +5,6 @@
 # PC in use while its session runs and free after Logout, and the whole cafe's report
 # holds both sessions, to the cent the same as each PC's own report; so does pc1's
 # control panel with "All PCs" on its Report tab.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/session_lib.sh"
-source "$(dirname "$0")/a11y_lib.sh"
 source "$(dirname "$0")/panel_lib.sh"
 e2e_require Xvfb openbox xdotool wmctrl xprop xwininfo xmessage import sqlcipher setpriv \
     dbus-daemon pdftotext

@@ -6,9 +6,6 @@
 # shows the euro sign, as does the login screen's previous-user block. The guest
 # password is changed in the panel: the old one is refused, the new one signs in.
 # (Closing and quitting the panel: e2e_panel_shell.sh.)
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/session_lib.sh"
-source "$(dirname "$0")/a11y_lib.sh"
 source "$(dirname "$0")/panel_lib.sh"
 e2e_require Xvfb openbox xdotool xprop xwininfo import sqlcipher dbus-daemon
 

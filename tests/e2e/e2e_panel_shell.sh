@@ -5,9 +5,6 @@
 # "Close Control Panel"; every tab shows its page, "Close Control Panel" and the window
 # manager's close both return to the locked login screen, "Quit" answered No changes
 # nothing and answered Yes ends the program.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/session_lib.sh"
-source "$(dirname "$0")/a11y_lib.sh"
 source "$(dirname "$0")/panel_lib.sh"
 e2e_require Xvfb openbox xdotool xprop xwininfo import wmctrl xmessage dbus-daemon
 

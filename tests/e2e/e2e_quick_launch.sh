@@ -7,9 +7,6 @@
 # with the keyword, and "On Top" keeps the window above another window raised
 # over it (the window manager's stacking order says so) until it is cleared again.
 # Screenshots of the three tabs and of the timer window at 1024x768.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/session_lib.sh"
-source "$(dirname "$0")/a11y_lib.sh"
 source "$(dirname "$0")/panel_lib.sh"
 e2e_require Xvfb openbox xdotool wmctrl xprop xwininfo xlogo import sqlcipher dbus-daemon
 

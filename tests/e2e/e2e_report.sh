@@ -5,9 +5,6 @@
 # "Generate Report" for a seeded range opens "User Report", whose PDF (exported
 # through the real Save As dialog) lists exactly the range's days and totals; closing
 # the panel closes the report with it.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/session_lib.sh"
-source "$(dirname "$0")/a11y_lib.sh"
 source "$(dirname "$0")/panel_lib.sh"
 e2e_require Xvfb openbox xdotool xprop xwininfo import dbus-daemon sqlcipher pdftotext pdfinfo pdftoppm
 

@@ -4,9 +4,6 @@
 # the widest values in every box (rates of 10000, the longest minimum time and charge,
 # a long picture path): a screenshot of each tab. (The same values read back as a
 # screen reader reads them: e2e_panel.sh; every value as loaded: ConfigurationPage_test.)
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/session_lib.sh"
-source "$(dirname "$0")/a11y_lib.sh"
 source "$(dirname "$0")/panel_lib.sh"
 e2e_require Xvfb openbox xdotool xprop xwininfo import sqlcipher dbus-daemon
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Helpers of the control-panel scripts, on top of lib.sh, session_lib.sh and
+# Helpers of the control-panel scripts, which bring in lib.sh, session_lib.sh and
 # a11y_lib.sh: the admin's sign-in, the panel's tabs and message boxes worked through
 # the accessibility bus.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/session_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/a11y_lib.sh"
 
 # The tabs in the order the tab strip shows them.
 PANEL_TABS=("Security" "Timer Programs" "Block Websites" "Configuration" "Passwords" "Notes"

@@ -89,11 +89,11 @@ TEST_P(CafeServerTrespass, IsRefusedAndChangesNothingOfTheOtherPc) {
     ASSERT_TRUE(link2->Deliver(Sessions("s", 1, 3)).ok);
     ASSERT_TRUE(link2->ReportState({true, 1772352000, 60, 125, "Rs"}).ok);
     const std::string pc2Id = Value("SELECT id FROM quorvel.pcs WHERE name = 'pc2'");
-    const std::string before =
-        SessionsOf("pc2") + Value(
-                                "SELECT row(s.*)::text FROM quorvel.pc_state s "
-                                "WHERE pc = $1",
-                                {pc2Id});
+    const auto pc2State = [&] {
+        return SessionsOf("pc2") +
+               Value("SELECT row(s.*)::text FROM quorvel.pc_state s WHERE pc = $1", {pc2Id});
+    };
+    const std::string before = pc2State();
 
     std::string error;
     const auto asPc1 = pg::Connect(pc1.conninfo, error);
@@ -106,10 +106,7 @@ TEST_P(CafeServerTrespass, IsRefusedAndChangesNothingOfTheOtherPc) {
         EXPECT_EQ(result.Rows() ? result.Text(0, 0) : std::to_string(result.Affected()),
                   GetParam().answer);
     }
-    EXPECT_EQ(SessionsOf("pc2") + Value("SELECT row(s.*)::text FROM quorvel.pc_state s "
-                                        "WHERE pc = $1",
-                                        {pc2Id}),
-              before);
+    EXPECT_EQ(pc2State(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -137,13 +134,13 @@ INSTANTIATE_TEST_SUITE_P(
         Trespass{"a PC added", "SELECT quorvel.add_pc('pc9', 'pc9' || $1, 'x', 'x')", true, ""},
         Trespass{"another PC's number asked", "SELECT quorvel.my_pc() = $1::integer", false, "f"}));
 
-// A joining secret the server must not take.
+// A joining secret the server must not take: tried under `name`, the secret of pc1, pc2
+// or pc3 (used already) with `more` after it.
 struct BadJoin {
     const char* what;
-    // The name and secret tried, given pc1's and pc2's secrets (pc3's was used).
-    std::function<std::pair<std::string, std::string>(const std::string&, const std::string&,
-                                                      const std::string&)>
-        attempt;
+    const char* name;
+    int secretOf;
+    const char* more;
     const char* says;
 };
 
@@ -154,52 +151,37 @@ void PrintTo(const BadJoin& join, std::ostream* out) {
 class CafeServerJoin : public CafeServer, public ::testing::WithParamInterface<BadJoin> {};
 
 TEST_P(CafeServerJoin, RefusesAndLeavesTheRightSecretUsable) {
-    const std::string secret1 = Secret("pc1"), secret2 = Secret("pc2"), secret3 = Secret("pc3");
+    const BadJoin& c = GetParam();
+    const std::string secrets[] = {Secret("pc1"), Secret("pc2"), Secret("pc3")};
     std::string error;
-    ASSERT_TRUE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc3", secret3, error))
+    ASSERT_TRUE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc3", secrets[2], error))
         << error;
-    const auto [name, secret] = GetParam().attempt(secret1, secret2, secret3);
-
-    EXPECT_FALSE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), name, secret, error))
-        << GetParam().what;
-    EXPECT_NE(error.find(GetParam().says), std::string::npos) << error;
+    EXPECT_FALSE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), c.name,
+                                  secrets[c.secretOf - 1] + c.more, error))
+        << c.what;
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
     // A refused attempt spends nothing.
-    EXPECT_TRUE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc1", secret1, error))
+    EXPECT_TRUE(cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc1", secrets[0], error))
         << error;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CafeServerJoin,
-    ::testing::Values(BadJoin{"a wrong secret",
-                              [](auto& s1, auto&, auto&) {
-                                  return std::pair{std::string("pc1"), s1 + "x"};
-                              },
+    ::testing::Values(BadJoin{"a wrong secret", "pc1", 1, "x", "refused the joining secret"},
+                      BadJoin{"another PC's secret", "pc1", 2, "", "refused the joining secret"},
+                      BadJoin{"a used secret", "pc3", 3, "", "refused the joining secret"},
+                      BadJoin{"a name the owner did not add", "pc4", 1, "",
                               "refused the joining secret"},
-                      BadJoin{"another PC's secret",
-                              [](auto&, auto& s2, auto&) {
-                                  return std::pair{std::string("pc1"), s2};
-                              },
-                              "refused the joining secret"},
-                      BadJoin{"a used secret",
-                              [](auto&, auto&, auto& s3) {
-                                  return std::pair{std::string("pc3"), s3};
-                              },
-                              "refused the joining secret"},
-                      BadJoin{"a name the owner did not add",
-                              [](auto& s1, auto&, auto&) {
-                                  return std::pair{std::string("pc4"), s1};
-                              },
-                              "refused the joining secret"},
-                      BadJoin{"a name the server could not take",
-                              [](auto& s1, auto&, auto&) {
-                                  return std::pair{std::string("pc 1"), s1};
-                              },
-                              "is no PC name"}));
+                      BadJoin{"a name the server could not take", "pc 1", 1, "", "is no PC name"}));
 
-// How a PC's connection may travel to the server.
+// How a PC's connection may travel to the server: over TLS with `sslmode` (checked
+// against a stranger's certificate when `stranger`), or else over the socket with
+// `more` after it.
 struct Road {
     const char* what;
-    std::string (*where)(const PgCluster&, const std::string& database);
+    const char* sslmode;
+    const char* more;
+    bool stranger;
     const char* says;  // "" when the connection is made
 };
 
@@ -210,44 +192,35 @@ void PrintTo(const Road& road, std::ostream* out) {
 class CafeServerRoad : public CafeServer, public ::testing::WithParamInterface<Road> {};
 
 TEST_P(CafeServerRoad, IsTakenOnlyWithTheServersCertificateCheckedOrOverTheSocket) {
+    const Road& c = GetParam();
     const Membership joined = Joined("pc1");
+    const std::string where =
+        c.sslmode ? cluster_->TlsConninfo(database, c.sslmode,
+                                          c.stranger ? cluster_->strangerCertificate() : "")
+                  : cluster_->SocketConninfo(database, "") + c.more;
     // The PC's role and password, over another road: later keywords win.
-    const Membership membership{joined.conninfo + " " + GetParam().where(*cluster_, database),
-                                joined.pcName};
+    const Membership membership{joined.conninfo + " " + where, joined.pcName};
     const cafe::LinkResult result =
         cafe::OpenServerLink(membership)->ReportState({false, 0, 0, 0, "Rs"});
-    if (*GetParam().says == '\0') {
-        EXPECT_TRUE(result.ok) << GetParam().what << ": " << result.error;
-    } else {
-        EXPECT_FALSE(result.ok) << GetParam().what;
-        EXPECT_NE(result.error.find(GetParam().says), std::string::npos) << result.error;
-    }
+    EXPECT_EQ(result.ok, *c.says == '\0') << c.what << ": " << result.error;
+    EXPECT_NE(result.error.find(c.says), std::string::npos) << result.error;
 }
+
+constexpr const char* kUnchecked = "certificate must be checked";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CafeServerRoad,
-    ::testing::Values(
-        Road{"the socket", [](auto& c, auto& d) { return c.SocketConninfo(d, ""); }, ""},
-        Road{"TLS, the certificate and the address checked",
-             [](auto& c, auto& d) { return c.TlsConninfo(d); }, ""},
-        Road{"TLS, the certificate checked",
-             [](auto& c, auto& d) { return c.TlsConninfo(d, "verify-ca"); }, ""},
-        Road{"TLS, nothing checked", [](auto& c, auto& d) { return c.TlsConninfo(d, "require"); },
-             "certificate must be checked"},
-        Road{"TLS if the server likes", [](auto& c, auto& d) { return c.TlsConninfo(d, "prefer"); },
-             "certificate must be checked"},
-        Road{"no TLS", [](auto& c, auto& d) { return c.TlsConninfo(d, "disable"); },
-             "certificate must be checked"},
-        Road{"an address beside the socket's folder",
-             [](auto& c, auto& d) {
-                 return c.SocketConninfo(d, "") + " hostaddr=127.0.0.1 sslmode=require";
-             },
-             "certificate must be checked"},
-        Road{"a certificate that did not sign the server's",
-             [](auto& c, auto& d) {
-                 return c.TlsConninfo(d, "verify-full", c.strangerCertificate());
-             },
-             "certificate verify failed"}));
+    ::testing::Values(Road{"the socket", nullptr, "", false, ""},
+                      Road{"TLS, the certificate and the address checked", "verify-full", "", false,
+                           ""},
+                      Road{"TLS, the certificate checked", "verify-ca", "", false, ""},
+                      Road{"TLS, nothing checked", "require", "", false, kUnchecked},
+                      Road{"TLS if the server likes", "prefer", "", false, kUnchecked},
+                      Road{"no TLS", "disable", "", false, kUnchecked},
+                      Road{"an address beside the socket's folder", nullptr,
+                           " hostaddr=127.0.0.1 sslmode=require", false, kUnchecked},
+                      Road{"a certificate that did not sign the server's", "verify-full", "", true,
+                           "certificate verify failed"}));
 
 TEST_F(CafeServer, ANewerSchemaIsRefusedByEveryoneAndLeftAsItIs) {
     const std::string secret = Secret("pc2");

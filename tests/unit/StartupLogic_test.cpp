@@ -56,25 +56,21 @@ TEST(ActivatePrevInstance, StopsAtTheFirstClassFound) {
     EXPECT_TRUE(instance.ended);
 }
 
+// Nothing found runs on as the unwanted instance; with no other instance running,
+// nothing is even looked for. A window of another title is not the earlier instance's.
 TEST(ActivatePrevInstance, NothingFoundRunsOnAsUnwantedInstance) {
-    TestPlatform platform;
-    platform.instance.running = true;
-    // A window of another title is not the earlier instance's.
-    platform.instance.windows[{"ThunderRT6Main", "Something else"}] = 9;
-
-    EXPECT_FALSE(startup::RefuseSecondInstance(platform.pv));
-    EXPECT_EQ(platform.pv.AppTitle, "unwanted instance");
-    EXPECT_EQ(platform.instance.ownTitle, "unwanted instance");
-    EXPECT_FALSE(platform.instance.ended);
-    EXPECT_EQ(platform.instance.calls.size(), 4u);  // the swap and three searches
-}
-
-TEST(ActivatePrevInstance, OnlyRunsWhenAnotherInstanceIsRunning) {
-    TestPlatform platform;
-    platform.instance.windows[{"ThunderRT6Main", "Quorvel (DE)"}] = 42;
-    EXPECT_FALSE(startup::RefuseSecondInstance(platform.pv));
-    EXPECT_TRUE(platform.instance.calls.empty());
-    EXPECT_EQ(platform.pv.AppTitle, "Quorvel (DE)");
+    for (const bool running : {true, false}) {
+        TestPlatform platform;
+        platform.instance.running = running;
+        platform.instance.windows[{"ThunderRT6Main", running ? "Something else" : "Quorvel (DE)"}] =
+            9;
+        EXPECT_FALSE(startup::RefuseSecondInstance(platform.pv));
+        EXPECT_EQ(platform.pv.AppTitle, running ? "unwanted instance" : "Quorvel (DE)");
+        EXPECT_EQ(platform.instance.ownTitle, running ? "unwanted instance" : "");
+        EXPECT_FALSE(platform.instance.ended);
+        // The swap and three searches.
+        EXPECT_EQ(platform.instance.calls.size(), running ? 4u : 0u);
+    }
 }
 
 TEST(GetOsVersion, MajorWithItsSignBlankThenMinorReadAsANumber) {

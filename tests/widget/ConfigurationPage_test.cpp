@@ -161,12 +161,6 @@ TEST_F(ConfigurationTest, TheFirstBandCaptionFollowsTheMinimumTime) {
     EXPECT_EQ(Spinner(0)->accessibleName(), "10- 15 mins") << "named by the caption beside it";
 }
 
-TEST_F(ConfigurationTest, AMissingMinimumTimeLeavesTheBoxEmptyAndTheCaptionBare) {
-    Panel();
-    EXPECT_EQ(Rate(4), "");
-    EXPECT_EQ(Control<QLabel>("Label5")->text(), "- 15 mins");
-}
-
 TEST_F(ConfigurationTest, MinimumChargesHoldsDigitsOnlyHoweverTextArrives) {
     QLineEdit* box = Box("mCharge");
     box->clear();
@@ -294,11 +288,6 @@ TEST_F(ConfigurationTest, BrowserOptionsAreWrittenAndReadBack) {
     }
 }
 
-TEST_F(ConfigurationTest, WithNoPersistentValueEmptyingTheCacheShowsTicked) {
-    EXPECT_TRUE(Control<QCheckBox>("Check2")->isChecked());
-    EXPECT_FALSE(Control<QCheckBox>("Check1")->isChecked());
-}
-
 TEST_F(ConfigurationTest, PlainTextIsTickedOnlyWhenAllFourValuesSayNo) {
     for (const char* name : panel::kPlainTextValues) t.Set(panel::kBrowserMainKey, name, "no", 1);
     t.Set(panel::kBrowserMainKey, "Display Inline Videos", "yes", 1);
@@ -367,7 +356,13 @@ TEST_F(ConfigurationTest, SettingsThatCannotBeWrittenAreNamed) {
     EXPECT_EQ(RateRows(), 1);
 }
 
-TEST_F(ConfigurationTest, ASecondOpeningShowsWhatIsStoredAndNothingUnsaved) {
+// A store with nothing set: an empty minimum time and a bare caption, emptying the
+// cache ticked; a second opening shows what is stored and nothing unsaved.
+TEST_F(ConfigurationTest, AnOpeningShowsWhatIsStoredAndNothingUnsaved) {
+    EXPECT_EQ(Rate(4), "");
+    EXPECT_EQ(Control<QLabel>("Label5")->text(), "- 15 mins");
+    EXPECT_TRUE(Control<QCheckBox>("Check2")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>("Check1")->isChecked());
     Step(0, 30);
     Box("mCharge")->setText("55");
     Currency()->setCurrentIndex(3);

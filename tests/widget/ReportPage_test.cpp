@@ -12,7 +12,6 @@
 #include <QToolButton>
 
 #include <filesystem>
-#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -160,39 +159,6 @@ TEST_F(ReportTest, AFigureTooLargeToShowToTheCentIsReportedAndNoReportShown) {
     EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
     EXPECT_FALSE(ReportOpen()) << "no report stands with a wrong figure";
 }
-
-// Every way the panel goes takes the report with it.
-struct PanelGoes {
-    const char* name;
-    std::function<void(ui::frmCtrlpnl&, RecordingMessageBoxes&)> close;
-};
-
-class ReportGoesWithThePanel : public ReportTest,
-                               public ::testing::WithParamInterface<PanelGoes> {};
-
-TEST_P(ReportGoesWithThePanel, WhicheverWayThePanelCloses) {
-    Generate({2026, 12, 1}, {2026, 12, 5});
-    ASSERT_TRUE(ReportOpen());
-    GetParam().close(Panel(), boxes);
-    Settle();
-    EXPECT_FALSE(forms->IsLoaded<ui::frmCtrlpnl>());
-    EXPECT_FALSE(ReportOpen());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryWay, ReportGoesWithThePanel,
-    ::testing::Values(PanelGoes{"CloseControlPanel",
-                                [](ui::frmCtrlpnl& p, RecordingMessageBoxes&) {
-                                    p.StatusBar1_PanelClick(panel::StatusPanel::ClosePanel);
-                                }},
-                      PanelGoes{"WindowManagerClose",
-                                [](ui::frmCtrlpnl& p, RecordingMessageBoxes&) { p.close(); }},
-                      PanelGoes{"QuitAnsweredYes",
-                                [](ui::frmCtrlpnl& p, RecordingMessageBoxes& b) {
-                                    b.answers = {ui::kIdYes};
-                                    p.StatusBar1_PanelClick(panel::StatusPanel::Quit);
-                                }}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReportTest, ClosingTheReportBringsThePanelBackAndNeverOpensOne) {
     Generate({2026, 12, 1}, {2026, 12, 5});

@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QToolButton>
@@ -14,6 +15,7 @@
 
 #include "login/frmstart.h"
 #include "panel/PanelPage.h"
+#include "panel/drgstcst.h"
 #include "widget/PanelRig.h"
 
 namespace quorvel::test {
@@ -34,6 +36,12 @@ class ControlPanelTest : public PanelRig {
     void SelectTab(int index) {
         Control<QTabBar>("tbrOptions")->setCurrentIndex(index);
         QApplication::processEvents();
+    }
+    // The report window open beside the panel: whichever way the panel goes, it goes too.
+    void OpenReport() {
+        SelectTab(7);
+        Control<QPushButton>("Command6")->click();
+        ASSERT_TRUE(forms->IsLoaded<ui::drgstcst>());
     }
 };
 
@@ -73,10 +81,11 @@ TEST_F(ControlPanelTest, QuitAnsweredYesEndsTheProgramWithoutTheLoginScreen) {
     auto& login = forms->Get<ui::frmstart>();
     bool ended = false;
     forms->OnAllUnloaded([&] { ended = true; });
-    Panel();
+    OpenReport();
     boxes.answers = {ui::kIdYes};
     Control<QToolButton>("StatusBar1_3")->click();
     Settle();
+    EXPECT_FALSE(forms->IsLoaded<ui::drgstcst>());
 
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Do you realy want to quit Quorvel (DE)");
@@ -116,10 +125,12 @@ TEST_P(ClosingTest, ReturnsToTheLockedLoginScreenAndKeepsTheProgramRunning) {
     auto& login = forms->Get<ui::frmstart>();
     bool ended = false;
     forms->OnAllUnloaded([&] { ended = true; });
+    OpenReport();
     GetParam().close(Panel());
     Settle();
 
     EXPECT_FALSE(forms->IsLoaded<ui::frmCtrlpnl>());
+    EXPECT_FALSE(forms->IsLoaded<ui::drgstcst>());
     EXPECT_TRUE(login.isVisible());
     EXPECT_FALSE(ended);
     EXPECT_FALSE(t.pv.QuitConfirmed);

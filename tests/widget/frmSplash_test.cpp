@@ -99,18 +99,25 @@ TEST_F(SplashFixture, StartsUpInOrderAndHandsOverToTheLoginScreen) {
     EXPECT_EQ(forms->ExitStatus(), 0);
 }
 
-TEST_F(SplashFixture, AMissingDataFileShowsTheBoxesAndEndsTheProgram) {
+// With an earlier instance running whose window is not found, this one runs on as the
+// unwanted instance and titles its boxes so.
+class MissingDataFile : public SplashFixture, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MissingDataFile, ShowsTheBoxesAndEndsTheProgram) {
+    t.instance.running = GetParam();
     Splash().Form_Activate();
+    EXPECT_FALSE(t.instance.ended);
     const std::string missing = "Could not find file '" + dataFile() + "'.";
+    const std::string title = GetParam() ? "unwanted instance" : "Quorvel (DE)";
     ASSERT_EQ(boxes.shown.size(), 2u);
     // The compaction's box, then the open's critical box; both while initialising.
     EXPECT_EQ(boxes.shown[0].text, missing);
     EXPECT_EQ(boxes.shown[0].flags, ui::kMbOk);
-    EXPECT_EQ(boxes.shown[0].title, "Quorvel (DE)");
+    EXPECT_EQ(boxes.shown[0].title, title);
     EXPECT_EQ(statusWhileShown[0], "Intializing...");
     EXPECT_EQ(boxes.shown[1].text, missing);
     EXPECT_EQ(boxes.shown[1].flags, ui::kMbCritical);
-    EXPECT_EQ(boxes.shown[1].title, "Quorvel (DE)");
+    EXPECT_EQ(boxes.shown[1].title, title);
     EXPECT_EQ(statusWhileShown[1], "Intializing...");
 
     EXPECT_FALSE(t.pv.Conn);
@@ -122,6 +129,9 @@ TEST_F(SplashFixture, AMissingDataFileShowsTheBoxesAndEndsTheProgram) {
     EXPECT_FALSE(fs::exists(dataFile()));
     EXPECT_TRUE(fs::exists(sessionLog()));
 }
+
+INSTANTIATE_TEST_SUITE_P(Instances, MissingDataFile, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Unwanted" : "Alone"; });
 
 TEST_F(SplashFixture, AFailedCompactionStillOpensTheDataFile) {
     Provision();
@@ -149,16 +159,6 @@ TEST_F(SplashFixture, AnEarlierInstanceEndsThisOneBeforeAnyFileWork) {
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(Inode(), before);
     EXPECT_TRUE(fs::exists(sessionLog()));
-}
-
-TEST_F(SplashFixture, AnUnwantedInstanceTitlesItsBoxesSo) {
-    t.instance.running = true;  // an earlier one runs, but its window is not found
-    frmSplash& splash = Splash();
-    EXPECT_FALSE(t.instance.ended);
-    splash.Form_Activate();  // no data file
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[0].title, "unwanted instance");
-    EXPECT_EQ(boxes.shown[1].title, "unwanted instance");
 }
 
 // What the status label showed each time it was drawn.

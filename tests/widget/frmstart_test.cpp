@@ -125,18 +125,14 @@ TEST_F(LoginScreenTest, ShowsTheLastSessionAndBooksItOnceIfItNeverReachedLogout)
     }
 }
 
-TEST_F(LoginScreenTest, TimerKeepsTheScreenOnTopAndTheInputHeld) {
-    Show();
-    t.desktop.calls.clear();
-    const int kept = t.desktop.keepCalls;
-    forms->Get<ui::frmstart>().stimer1_Timer();
-    EXPECT_EQ(t.desktop.calls, (Calls{"SetTopMost 1"}));
-    EXPECT_EQ(t.desktop.keepCalls, kept + 1);
-}
-
+// Each tick keeps the screen on top and the input held.
 TEST_F(LoginScreenTest, TheTimerRestsWhileTheLockDoesAndWakesWhenDisturbed) {
     auto& screen = Show();
+    t.desktop.calls.clear();
+    const int kept = t.desktop.keepCalls;
     screen.stimer1_Timer();
+    EXPECT_EQ(t.desktop.calls, (Calls{"SetTopMost 1"}));
+    EXPECT_EQ(t.desktop.keepCalls, kept + 1);
     EXPECT_TRUE(Timer()->isActive()) << "the platform cannot tell: every tick checks";
     t.desktop.settled = true;
     screen.stimer1_Timer();
