@@ -1,6 +1,7 @@
 #include "startup/frmNavigation.h"
 
 #include "blocker/frmBlocks.h"
+#include "login/SignInSteps.h"
 #include "login/frmstart.h"
 #include "panel/frmCtrlpnl.h"
 #include "session/frmtimer2.h"
@@ -9,6 +10,7 @@
 namespace quorvel::ui {
 
 void frmNavigation::ShowLock() {
+    login::PrepareBlocking(pv_);
     frmstart& login = forms_.Get<frmstart>();
     login.show();
     login.raise();
@@ -20,7 +22,7 @@ void frmNavigation::CloseLock() {
 }
 
 void frmNavigation::OpenPanel() {
-    ShowInFront(forms_.Get<frmCtrlpnl>(), instance_);
+    ShowInFront(forms_.Get<frmCtrlpnl>(), pv_.os.instance);
 }
 
 void frmNavigation::LoadBlocker() {
