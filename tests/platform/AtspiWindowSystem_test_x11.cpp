@@ -251,6 +251,30 @@ TEST_F(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWh
     EXPECT_NE(BarShowing("news.example"), 0u) << "the other window is left alone";
 }
 
+TEST_F(AtspiWindowSystemTest, AnAddressThatWillNotBeTypedOverIsTriedAFewTimesAndThenLeftAlone) {
+    // A bar that puts its address back whatever is typed: each try pulls its window to
+    // the front, so the blocker gives up after a few instead of fighting the guest for
+    // the screen for as long as the window stays open.
+    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
+                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
+    ASSERT_TRUE(chromium.ready());
+    chromium.Send("stubborn 0");
+    blocker::Blocker blocker(*windows);
+    blocker.SetBlockedPage(kPage);
+    blocker.AddKeywords({"casino"});
+
+    ASSERT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites == 3; }));
+    EXPECT_FALSE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites > 3; }, 5s));
+    EXPECT_TRUE(chromium.LinesStarting("activate").empty());
+
+    // Once the bar shows another address and then the blocked one again, it is tried
+    // afresh.
+    chromium.Send("set 0 news.example");
+    ASSERT_TRUE(TickUntil(blocker, [&] { return BarShowing("news.example") != 0; }));
+    chromium.Send("set 0 casino.example/again");
+    EXPECT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites > 3; }));
+}
+
 TEST_F(AtspiWindowSystemTest, AWindowClosedMidTickGetsNoKeysAndNoneGoAstray) {
     Peer firefox("Firefox", "id=urlbar-input", "combo box",
                  {{"-", "One — Mozilla Firefox", "http://casino.example/one"},

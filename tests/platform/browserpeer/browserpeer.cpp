@@ -8,7 +8,8 @@
 // "combo box"). Each window has the address entry and, below it, a second entry
 // standing for the page. Enter in window N's address prints "activate N TEXT" and moves
 // the focus to the page, as a browser does when it opens the address. On standard
-// input it obeys "set N TEXT" (the address of window N), "close N" and "quit"; it
+// input it obeys "set N TEXT" (the address of window N), "stubborn N" (window N's
+// address puts itself back whenever it is changed otherwise), "close N" and "quit"; it
 // prints "ready" once its windows are up and "closed N" once window N is gone.
 #include <gtk/gtk-a11y.h>
 #include <gtk/gtk.h>
@@ -83,8 +84,17 @@ struct Window {
     GtkWidget* frame;
     GtkWidget* bar;
     GtkWidget* page;
+    bool stubborn = false;
+    std::string address;  // what a stubborn bar puts back
 };
 std::vector<Window> g_windows;
+
+void OnChanged(GtkEditable* bar, gpointer index) {
+    Window& window = g_windows[static_cast<std::size_t>(GPOINTER_TO_INT(index))];
+    if (!window.stubborn) return;
+    const char* text = gtk_entry_get_text(GTK_ENTRY(bar));
+    if (window.address != text) gtk_entry_set_text(GTK_ENTRY(bar), window.address.c_str());
+}
 
 void OnActivate(GtkEntry* entry, gpointer index) {
     const int n = GPOINTER_TO_INT(index);
@@ -110,7 +120,11 @@ gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer) {
     if (std::sscanf(line, "set %d %n", &index, &consumed) == 1 && At(index) != nullptr) {
         std::string text(line + consumed);
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        At(index)->address = text;
         gtk_entry_set_text(GTK_ENTRY(At(index)->bar), text.c_str());
+    } else if (std::sscanf(line, "stubborn %d", &index) == 1 && At(index) != nullptr) {
+        At(index)->stubborn = true;
+        At(index)->address = gtk_entry_get_text(GTK_ENTRY(At(index)->bar));
     } else if (std::sscanf(line, "close %d", &index) == 1 && At(index) != nullptr) {
         gtk_widget_destroy(At(index)->frame);
         g_windows[static_cast<std::size_t>(index)].frame = nullptr;
@@ -155,12 +169,13 @@ int main(int argc, char** argv) {
             atk_object_set_role(gtk_widget_get_accessible(bar), barRole);
         const int index = static_cast<int>(g_windows.size());
         g_signal_connect(bar, "activate", G_CALLBACK(OnActivate), GINT_TO_POINTER(index));
+        g_signal_connect(bar, "changed", G_CALLBACK(OnChanged), GINT_TO_POINTER(index));
         GtkWidget* page = gtk_entry_new();
         gtk_box_pack_start(GTK_BOX(box), bar, FALSE, FALSE, 0);
         gtk_box_pack_start(GTK_BOX(box), page, FALSE, FALSE, 0);
         gtk_container_add(GTK_CONTAINER(frame), box);
         gtk_widget_show_all(frame);
-        g_windows.push_back({frame, bar, page});
+        g_windows.push_back({frame, bar, page, false, argv[i + 2]});
     }
     GIOChannel* commands = g_io_channel_unix_new(STDIN_FILENO);
     g_io_add_watch(commands, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP), OnCommand, nullptr);
