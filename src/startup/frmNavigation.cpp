@@ -10,11 +10,12 @@
 namespace quorvel::ui {
 
 void frmNavigation::ShowLock() {
-    login::PrepareBlocking(pv_);
     frmstart& login = forms_.Get<frmstart>();
     login.show();
     login.raise();
     login.activateWindow();
+    // The lock first: the switch may wait a moment for the desktop's bus.
+    login::PrepareBlocking(pv_);
 }
 
 void frmNavigation::CloseLock() {

@@ -14,7 +14,7 @@ class frmNavigation final : public Navigation {
     // (ui/Foreground.h).
     frmNavigation(Forms& forms, store::publicVar& pv) : forms_(forms), pv_(pv) {}
 
-    // Before the lock shows, the browsers that start under it are made visible to the
+    // Once the lock shows, the browsers that start under it are made visible to the
     // blocker (login::PrepareBlocking).
     void ShowLock() override;
     void CloseLock() override;

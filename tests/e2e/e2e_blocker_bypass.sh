@@ -13,23 +13,11 @@
 # starts once the guest has signed in.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/session_lib.sh"
-e2e_require Xvfb openbox xdotool xprop xwininfo import dbus-daemon dbus-send firefox-esr chromium
-BLOCKED_TITLE='Site blocked at this terminal'
-
-# Only what the program switches on may make the browsers accessible.
-unset GNOME_ACCESSIBILITY ACCESSIBILITY_ENABLED AT_SPI_BUS_ADDRESS NO_AT_BRIDGE
-
-e2e_home
-e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
-session_admin reg add 'Software\Quorvel\URLs' /v casino /t REG_SZ /d 1 >/dev/null
-session_admin reg add 'Software\Quorvel\Settings' /v Blocking /t REG_DWORD /d 1 >/dev/null
-e2e_start_x 1280x1024
-e2e_start_session_bus
+source "$(dirname "$0")/blocker_lib.sh"
+blocker_setup
 
 # Pages a click anywhere in works on: a link to the casino page, and a button that opens
 # it in a pop-up window.
-pages=$E2E_TMP/pages
-mkdir -p "$pages"
 whole='position:fixed;left:0;top:0;width:100%;height:100%;display:block;margin:0'
 printf '<html><head><title>Casino night</title></head><body>Roulette</body></html>\n' >"$pages/casino.html"
 printf '<html><head><title>Links</title></head><body><a style="%s" href="casino.html">Tonight</a></body></html>\n' \
@@ -40,11 +28,6 @@ casino=file://$pages/casino.html
 links=file://$pages/links.html
 offers=file://$pages/offers.html
 
-accessibility_enabled() {
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-        org.freedesktop.DBus.Properties.Get string:org.a11y.Status string:IsEnabled 2>/dev/null |
-        grep -q 'boolean true'
-}
 title_of() { xdotool getwindowname "$1" 2>/dev/null; }
 title_starts() { case "$(title_of "$1")" in "$2"*) return 0 ;; *) return 1 ;; esac; }
 # window_titled PATTERN NOT...: the one visible window whose title matches, other than

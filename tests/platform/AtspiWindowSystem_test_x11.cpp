@@ -264,7 +264,8 @@ TEST_F(AtspiWindowSystemTest, AnAddressThatWillNotBeTypedOverIsTriedAFewTimesAnd
     blocker.AddKeywords({"casino"});
 
     ASSERT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites == 3; }));
-    EXPECT_FALSE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites > 3; }, 5s));
+    EXPECT_FALSE(TickUntil(
+        blocker, [&] { return windows->Latest()->failedRewrites > 3; }, 5s));
     EXPECT_TRUE(chromium.LinesStarting("activate").empty());
 
     // Once the bar shows another address and then the blocked one again, it is tried

@@ -415,8 +415,8 @@ X11Input::Window BrowserWatch::Session::Raise(Hwnd handle) {
     const std::unique_ptr<AtspiRect, Free> rect(atspi_component_get_extents(
         ATSPI_COMPONENT(frame->frame.get()), ATSPI_COORD_TYPE_SCREEN, placeFailure.out()));
     if (!Answered(frame->pid, start, placeFailure) || !rect) return 0;
-    const X11Input::Window window = input_.FindWindow(
-        frame->pid, title.get(), {rect->x, rect->y, rect->width, rect->height});
+    const X11Input::Window window =
+        input_.FindWindow(frame->pid, title.get(), {rect->x, rect->y, rect->width, rect->height});
     if (window == 0 || !input_.Activate(window, kActivateLimit)) return 0;
     // A browser in full screen hides its bar, which then takes no focus: the window
     // leaves full screen by the browser's own key, as the guest would leave it.

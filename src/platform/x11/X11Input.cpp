@@ -47,7 +47,13 @@ X11Input::X11Input(const std::string& displayName) {
 X11Input::~X11Input() = default;
 
 std::uint32_t X11Input::Atom(const char* name) {
-    return x11::InternAtom(connection_.get(), name);
+    // An atom never changes while the server runs: asked for once. A rewrite checks the
+    // focus before every key it types, and each check would ask again.
+    const auto known = atoms_.find(name);
+    if (known != atoms_.end()) return known->second;
+    const std::uint32_t atom = x11::InternAtom(connection_.get(), name);
+    if (atom != 0) atoms_.emplace(name, atom);
+    return atom;
 }
 
 std::vector<std::uint32_t> X11Input::WindowList(Window window, std::uint32_t property) {
@@ -82,7 +88,8 @@ std::uint32_t ChooseWindow(const std::vector<ClientWindow>& windows, const std::
 
 std::string X11Input::Title(Window window) {
     // A kilobyte of title is more than any window shows.
-    const auto name = Property(connection_.get(), window, Atom("_NET_WM_NAME"), Atom("UTF8_STRING"), 256);
+    const auto name =
+        Property(connection_.get(), window, Atom("_NET_WM_NAME"), Atom("UTF8_STRING"), 256);
     if (!name || name->format != 8) return {};
     return {static_cast<const char*>(xcb_get_property_value(name.get())),
             static_cast<std::size_t>(xcb_get_property_value_length(name.get()))};
@@ -103,7 +110,8 @@ std::vector<ClientWindow> X11Input::WindowsOf(std::uint32_t pid) {
         const auto corner = Take<xcb_translate_coordinates_reply_t>(
             c, xcb_translate_coordinates(c, window, root_, 0, 0), xcb_translate_coordinates_reply);
         if (!geometry || !corner) continue;
-        found.push_back({window, Title(window),
+        found.push_back({window,
+                         Title(window),
                          {corner->dst_x, corner->dst_y, geometry->width, geometry->height}});
     }
     return found;

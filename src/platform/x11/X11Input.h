@@ -8,6 +8,7 @@
 // handler) and is used by one thread at a time.
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -101,6 +102,7 @@ class X11Input {
     bool Supports(std::uint32_t atom);
 
     x11::UniqueConnection connection_;
+    std::map<std::string, std::uint32_t, std::less<>> atoms_;
     Window root_ = 0;
     KeyboardMap map_;
 };
