@@ -276,6 +276,27 @@ TEST_F(AtspiWindowSystemTest, AnAddressThatWillNotBeTypedOverIsTriedAFewTimesAnd
     EXPECT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites > 3; }));
 }
 
+TEST_F(AtspiWindowSystemTest, ARewriteCutShortByAnotherWindowIsFinishedWithoutBeingAskedAgain) {
+    // The guest brings another window up as the first key lands: the blocker stops
+    // typing, and the bar is left with part of the blocked page's address and no
+    // keyword, so no tick asks for it again. The page is still the blocked one: the
+    // rewrite is finished anyway, and no key of it went to the other window.
+    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
+                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"},
+                   {"class=BrowserRootView", "News - Chromium", "news.example"}});
+    ASSERT_TRUE(chromium.ready());
+    chromium.Send("distract 0 1");
+    blocker::Blocker blocker(*windows);
+    blocker.SetBlockedPage(kPage);
+    blocker.AddKeywords({"casino"});
+
+    ASSERT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites >= 1; }));
+    ASSERT_TRUE(
+        TickUntil(blocker, [&] { return chromium.HasLine("activate 0 " + std::string(kPage)); }));
+    EXPECT_TRUE(chromium.LinesStarting("activate 1").empty());
+    EXPECT_NE(BarShowing("news.example"), 0u);
+}
+
 TEST_F(AtspiWindowSystemTest, AWindowClosedMidTickGetsNoKeysAndNoneGoAstray) {
     Peer firefox("Firefox", "id=urlbar-input", "combo box",
                  {{"-", "One — Mozilla Firefox", "http://casino.example/one"},

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "platform/AsciiText.h"
 #include "platform/atspi/AccessibilitySwitch.h"
@@ -115,6 +116,8 @@ class BrowserWatch::Session {
     void Discover();
     void ReadBars();
     void Handle(const Rewrite& rewrite);
+    // Tries the unfinished rewrites again once their time has come.
+    void Resume();
     // Runs what the library left for the main loop (messages it put off).
     void Dispatch() {
         while (g_main_context_iteration(context_.get(), FALSE)) {
@@ -145,8 +148,12 @@ class BrowserWatch::Session {
         // shows it.
         std::string rewrittenFrom;
         Clock::time_point retryAfter{};
-        // Failed rewrites of the address the bar shows.
+        // Failed rewrites of the address `failedFrom`.
+        std::string failedFrom;
         int failures = 0;
+        // A rewrite that failed once it had begun to type (the bar may show part of the
+        // address now, and no keyword): tried again without being asked.
+        std::optional<Rewrite> unfinished;
         bool seen = false;
     };
     struct Other {
@@ -372,11 +379,14 @@ bool BrowserWatch::Session::ReadText(Tracked& frame) {
     Failure failure;
     const String text(atspi_text_get_text(ATSPI_TEXT(frame.bar.get()), 0, -1, failure.out()));
     if (!Answered(frame.pid, start, failure) || !text) return false;
-    // The bar has moved on from the address it was sent away from: when that address
-    // comes back, it is blocked again, with every try again.
-    if (frame.text != text.get()) frame.failures = 0;
     frame.text = text.get();
+    // The bar has moved on from the address it was sent away from (or given up on):
+    // when that address comes back, it is blocked again, with every try again.
     if (frame.text != frame.rewrittenFrom) frame.rewrittenFrom.clear();
+    if (!frame.unfinished && frame.text != frame.failedFrom) {
+        frame.failedFrom.clear();
+        frame.failures = 0;
+    }
     return true;
 }
 
@@ -525,7 +535,8 @@ void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
         ++failedRewrites_;
         return;
     }
-    if (it->text != rewrite.from || it->rewrittenFrom == rewrite.from ||
+    const bool resumed = it->unfinished && it->unfinished->from == rewrite.from;
+    if ((it->text != rewrite.from && !resumed) || it->rewrittenFrom == rewrite.from ||
         Clock::now() < it->retryAfter)
         return;
     const Hwnd handle = it->handle;
@@ -534,13 +545,38 @@ void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
     // The window may be gone since (a pop-up is closed).
     Tracked* frame = Find(handle);
     if (frame == nullptr) return;
-    if (done || ++frame->failures >= kRewriteTries) {
+    if (done) {
         frame->rewrittenFrom = rewrite.from;
+        frame->unfinished.reset();
+        frame->failedFrom.clear();
+        frame->failures = 0;
     } else {
-        frame->rewrittenFrom.clear();
-        frame->retryAfter = Clock::now() + kRetryDelay;
+        if (frame->failedFrom != rewrite.from) {
+            frame->failedFrom = rewrite.from;
+            frame->failures = 0;
+        }
+        if (++frame->failures >= kRewriteTries) {
+            // Given up: left alone until the bar shows something else.
+            frame->rewrittenFrom = rewrite.from;
+            frame->unfinished.reset();
+        } else {
+            frame->rewrittenFrom.clear();
+            frame->unfinished = rewrite;
+            frame->retryAfter = Clock::now() + kRetryDelay;
+        }
     }
     ReadText(*frame);
+}
+
+void BrowserWatch::Session::Resume() {
+    // Handling one may list the windows afresh (a pop-up's), so they are taken first.
+    std::vector<Rewrite> due;
+    for (const Tracked& frame : frames_)
+        if (frame.unfinished && Clock::now() >= frame.retryAfter) due.push_back(*frame.unfinished);
+    for (const Rewrite& rewrite : due) {
+        if (stopping_) return;
+        Handle(rewrite);
+    }
 }
 
 Browsers BrowserWatch::Session::Picture() const {
@@ -619,6 +655,7 @@ void BrowserWatch::Run() {
             if (stopping_) break;
             session.Handle(rewrite);
         }
+        session.Resume();
         if (Clock::now() >= nextDiscovery) {
             session.Discover();
             nextDiscovery = Clock::now() + timing_.discoveryInterval;

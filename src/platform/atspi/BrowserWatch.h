@@ -104,7 +104,9 @@ class BrowserWatch {
     // Hands a rewrite to the worker. One address is rewritten once: a request is
     // dropped when the bar no longer shows `from` (it has moved on since), when the bar
     // was already rewritten from `from` and has shown nothing else since, and for a
-    // moment after a rewrite of the bar failed.
+    // moment after a rewrite of the bar failed. A failed rewrite is tried again by the
+    // worker itself (the bar may show part of the typed address, and no keyword), three
+    // times in all; then the address is left alone until the bar shows something else.
     void Request(Rewrite rewrite);
 
   private:

@@ -9,7 +9,9 @@
 // standing for the page. Enter in window N's address prints "activate N TEXT" and moves
 // the focus to the page, as a browser does when it opens the address. On standard
 // input it obeys "set N TEXT" (the address of window N), "stubborn N" (window N's
-// address puts itself back whenever it is changed otherwise), "close N" and "quit"; it
+// address puts itself back whenever it is changed otherwise), "distract N M" (the next
+// change to window N's address brings window M to the front, as a guest switching
+// windows does), "close N" and "quit"; it
 // prints "ready" once its windows are up and "closed N" once window N is gone.
 #include <gtk/gtk-a11y.h>
 #include <gtk/gtk.h>
@@ -86,11 +88,17 @@ struct Window {
     GtkWidget* page;
     bool stubborn = false;
     std::string address;  // what a stubborn bar puts back
+    int distractTo = -1;  // the window the next change brings to the front
 };
 std::vector<Window> g_windows;
 
 void OnChanged(GtkEditable* bar, gpointer index) {
     Window& window = g_windows[static_cast<std::size_t>(GPOINTER_TO_INT(index))];
+    if (window.distractTo >= 0) {
+        GtkWidget* other = g_windows[static_cast<std::size_t>(window.distractTo)].frame;
+        window.distractTo = -1;
+        gtk_window_present_with_time(GTK_WINDOW(other), GDK_CURRENT_TIME);
+    }
     if (!window.stubborn) return;
     const char* text = gtk_entry_get_text(GTK_ENTRY(bar));
     if (window.address != text) gtk_entry_set_text(GTK_ENTRY(bar), window.address.c_str());
@@ -122,6 +130,9 @@ gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer) {
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
         At(index)->address = text;
         gtk_entry_set_text(GTK_ENTRY(At(index)->bar), text.c_str());
+    } else if (int other = -1; std::sscanf(line, "distract %d %d", &index, &other) == 2 &&
+                               At(index) != nullptr && At(other) != nullptr) {
+        At(index)->distractTo = other;
     } else if (std::sscanf(line, "stubborn %d", &index) == 1 && At(index) != nullptr) {
         At(index)->stubborn = true;
         At(index)->address = gtk_entry_get_text(GTK_ENTRY(At(index)->bar));
@@ -175,7 +186,7 @@ int main(int argc, char** argv) {
         gtk_box_pack_start(GTK_BOX(box), page, FALSE, FALSE, 0);
         gtk_container_add(GTK_CONTAINER(frame), box);
         gtk_widget_show_all(frame);
-        g_windows.push_back({frame, bar, page, false, argv[i + 2]});
+        g_windows.push_back({frame, bar, page, false, argv[i + 2], -1});
     }
     GIOChannel* commands = g_io_channel_unix_new(STDIN_FILENO);
     g_io_add_watch(commands, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP), OnCommand, nullptr);
