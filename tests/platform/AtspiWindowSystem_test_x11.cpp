@@ -294,7 +294,7 @@ TEST_F(AtspiWindowSystemTest, ARewriteCutShortByAnotherWindowIsFinishedWithoutBe
     ASSERT_TRUE(
         TickUntil(blocker, [&] { return chromium.HasLine("activate 0 " + std::string(kPage)); }));
     EXPECT_TRUE(chromium.LinesStarting("activate 1").empty());
-    EXPECT_NE(BarShowing("news.example"), 0u);
+    EXPECT_NE(BarShowing("news.example"), 0u) << ::testing::PrintToString(Listed());
 }
 
 TEST_F(AtspiWindowSystemTest, AWindowClosedMidTickGetsNoKeysAndNoneGoAstray) {

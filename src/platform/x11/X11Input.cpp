@@ -28,6 +28,29 @@ x11::XcbReply<xcb_get_property_reply_t> Property(xcb_connection_t* c, xcb_window
         c, xcb_get_property(c, 0, window, property, type, 0, longs), xcb_get_property_reply);
 }
 
+// Holds the server for one key typed into a window that was checked to have the focus:
+// while it is held no other client's request is served, so nothing can move the focus
+// between the check and the key, and the key lands where the check found it. The hold
+// ends once the server has answered a request sent after the key, so the key has been
+// handled by then; a program that dies holding it lets go with its connection.
+class ServerHold {
+  public:
+    ServerHold(xcb_connection_t* c, bool hold) : c_(hold ? c : nullptr) {
+        if (c_ != nullptr) xcb_grab_server(c_);
+    }
+    ~ServerHold() {
+        if (c_ == nullptr) return;
+        Take<xcb_get_input_focus_reply_t>(c_, xcb_get_input_focus(c_), xcb_get_input_focus_reply);
+        xcb_ungrab_server(c_);
+        xcb_flush(c_);
+    }
+    ServerHold(const ServerHold&) = delete;
+    ServerHold& operator=(const ServerHold&) = delete;
+
+  private:
+    xcb_connection_t* c_;
+};
+
 }  // namespace
 
 X11Input::X11Input(const std::string& displayName) {
@@ -224,7 +247,9 @@ void X11Input::FakeKey(std::uint8_t keycode, bool press) {
 }
 
 bool X11Input::PressKey(std::uint32_t keysym, bool control, Window into) {
-    if (!connection_ || (into != 0 && !IsActive(into))) return false;
+    if (!connection_) return false;
+    const ServerHold hold(connection_.get(), into != 0);
+    if (into != 0 && !IsActive(into)) return false;
     std::uint8_t key = 0, controlKey = 0, shiftKey = 0;
     bool shift = false, unused = false;
     if (!FindKey(keysym, key, shift)) return false;
@@ -248,6 +273,7 @@ bool X11Input::Type(std::string_view text, Window into) {
         // Printable ASCII characters are their own keysyms.
         const auto keysym = static_cast<std::uint32_t>(static_cast<unsigned char>(ch));
         if (keysym < 0x20 || keysym > 0x7e) return false;
+        const ServerHold hold(c, into != 0);
         if (into != 0 && !IsActive(into)) return false;
         if (PressKey(keysym)) continue;
         // No key gives the character in this keyboard map (an AltGr character, say): a

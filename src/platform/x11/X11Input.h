@@ -74,8 +74,9 @@ class X11Input {
     // Types printable ASCII text, one key press and release per character, with Shift
     // where the keyboard map needs it. A character on no key of the map is typed on a
     // spare key mapped to it for the moment. With `into` given, each key is pressed
-    // only while that window is active and holds the focus. False when a character
-    // could not be typed (nothing further is typed then).
+    // only while that window is active and holds the focus, the server held from the
+    // check until the key is handled (no other client can move the focus in between).
+    // False when a character could not be typed (nothing further is typed then).
     bool Type(std::string_view text, Window into = 0);
     // Presses and releases one key by its X keysym, with Control held if asked; with
     // `into` given, only while that window is active and holds the focus.
