@@ -150,11 +150,12 @@ e2e_shot "blocker_browsers-blocking-$blocking"
 # presses Return; the time until the window's title is the blocked page's, polled.
 [ "$blocking" = 1 ] || exit 0
 now_ms() { date +%s%3N; }
+printf '<html><head><title>Casino</title></head><body>Roulette</body></html>\n' >"$pages/casino.html"
 for suffix in ' - Chromium' ' — Mozilla Firefox'; do
     window=$(e2e_visible_window "^Page [0-9]$suffix\$")
     xdotool windowactivate --sync "$window"
     xdotool key ctrl+l
-    xdotool type --delay 10 "file://$pages/casino-$RANDOM.html"
+    xdotool type --delay 10 "file://$pages/casino.html"
     xdotool key Return
     start=$(now_ms)
     e2e_wait 30 "the blocked page in ${suffix# }" \

@@ -28,10 +28,10 @@ x11::XcbReply<xcb_get_property_reply_t> Property(xcb_connection_t* c, xcb_window
         c, xcb_get_property(c, 0, window, property, type, 0, longs), xcb_get_property_reply);
 }
 
-// Holds the server for one key typed into a window that was checked to have the focus:
+// Holds the server for keys typed into a window that was checked to have the focus:
 // while it is held no other client's request is served, so nothing can move the focus
-// between the check and the key, and the key lands where the check found it. The hold
-// ends once the server has answered a request sent after the key, so the key has been
+// between the check and the keys, and they land where the check found it. The hold
+// ends once the server has answered a request sent after the keys, so they have been
 // handled by then; a program that dies holding it lets go with its connection.
 class ServerHold {
   public:
@@ -269,12 +269,14 @@ bool X11Input::Type(std::string_view text, Window into) {
     if (!connection_) return false;
     xcb_connection_t* c = connection_.get();
     const std::size_t per = map_.perKeycode;
+    // The keys go in one burst, as a fast typist's: a browser completing the address
+    // between slow keys would move what comes after.
+    const ServerHold hold(c, into != 0);
+    if (into != 0 && !IsActive(into)) return false;
     for (const char ch : text) {
         // Printable ASCII characters are their own keysyms.
         const auto keysym = static_cast<std::uint32_t>(static_cast<unsigned char>(ch));
         if (keysym < 0x20 || keysym > 0x7e) return false;
-        const ServerHold hold(c, into != 0);
-        if (into != 0 && !IsActive(into)) return false;
         if (PressKey(keysym)) continue;
         // No key gives the character in this keyboard map (an AltGr character, say): a
         // key without symbols is given it for this one press and then cleared again.

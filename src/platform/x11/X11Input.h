@@ -73,13 +73,13 @@ class X11Input {
 
     // Types printable ASCII text, one key press and release per character, with Shift
     // where the keyboard map needs it. A character on no key of the map is typed on a
-    // spare key mapped to it for the moment. With `into` given, each key is pressed
-    // only while that window is active and holds the focus, the server held from the
-    // check until the key is handled (no other client can move the focus in between).
+    // spare key mapped to it for the moment. With `into` given, the keys are pressed
+    // only while that window is active and holds the focus, the server held from that
+    // check until they are handled (no other client can move the focus in between).
     // False when a character could not be typed (nothing further is typed then).
     bool Type(std::string_view text, Window into = 0);
     // Presses and releases one key by its X keysym, with Control held if asked; with
-    // `into` given, only while that window is active and holds the focus.
+    // `into` given, only while that window is active and holds the focus (as Type).
     bool PressKey(std::uint32_t keysym, bool control = false, Window into = 0);
 
   private:
