@@ -141,8 +141,6 @@ class BrowserWatch::Session {
         Clock::time_point found;
         Hwnd barHandle = 0;
         Ref<AtspiAccessible> bar;
-        // A bar that cannot be typed into (a pop-up's shows its address read-only).
-        bool editable = true;
         std::string text;
         // The address the bar was last sent away from, or given up on, while it still
         // shows it.
@@ -180,7 +178,7 @@ class BrowserWatch::Session {
     void FindBar(Tracked& frame);
     bool HasAttribute(AtspiAccessible* object, const char* attribute, std::uint32_t pid);
     bool ReadText(Tracked& frame);
-    bool Focused(AtspiAccessible* object);
+    bool Has(AtspiAccessible* object, AtspiStateType state);
     bool WaitFor(milliseconds limit, const std::function<bool()>& condition,
                  milliseconds poll = kStepPoll);
     Tracked* Find(Hwnd handle);
@@ -368,8 +366,6 @@ void BrowserWatch::Session::FindBar(Tracked& frame) {
     auto* bar = g_array_index(found.get(), AtspiAccessible*, 0);
     frame.bar.reset(static_cast<AtspiAccessible*>(g_object_ref(bar)));
     frame.barHandle = nextHandle_++;
-    const Ref<AtspiStateSet> states(atspi_accessible_get_state_set(bar));
-    frame.editable = states && atspi_state_set_contains(states.get(), ATSPI_STATE_EDITABLE);
     ReadText(frame);
 }
 
@@ -398,9 +394,9 @@ void BrowserWatch::Session::ReadBars() {
     }
 }
 
-bool BrowserWatch::Session::Focused(AtspiAccessible* object) {
+bool BrowserWatch::Session::Has(AtspiAccessible* object, AtspiStateType state) {
     const Ref<AtspiStateSet> states(atspi_accessible_get_state_set(object));
-    return states && atspi_state_set_contains(states.get(), ATSPI_STATE_FOCUSED);
+    return states && atspi_state_set_contains(states.get(), state);
 }
 
 bool BrowserWatch::Session::WaitFor(milliseconds limit, const std::function<bool()>& condition,
@@ -445,7 +441,8 @@ bool BrowserWatch::Session::TypeInto(Hwnd handle, X11Input::Window window,
         AtspiAccessible* bar = frame->bar.get();
         Failure focusFailure;
         atspi_component_grab_focus(ATSPI_COMPONENT(bar), focusFailure.out());
-        if (focusFailure || !WaitFor(kFocusLimit, [&] { return Focused(bar); })) return false;
+        if (focusFailure || !WaitFor(kFocusLimit, [&] { return Has(bar, ATSPI_STATE_FOCUSED); }))
+            return false;
         // Select all, type over it, and drop what the browser may have completed after
         // it. Every key goes only while the window still has the focus.
         if (!input_.PressKey(kKeyA, true, window) || !input_.Type(typed, window) ||
@@ -477,9 +474,9 @@ bool BrowserWatch::Session::Enter(AtspiAccessible* bar, X11Input::Window window)
     // before: nothing else happens until it has moved the focus from the bar to the
     // page it opens, and Return is pressed again while the bar keeps it.
     for (int press = 0; press < kTypingTries; ++press) {
-        if (!input_.IsActive(window) || !Focused(bar)) return false;
+        if (!input_.IsActive(window) || !Has(bar, ATSPI_STATE_FOCUSED)) return false;
         if (!input_.PressKey(kKeyReturn, false, window)) return false;
-        if (WaitFor(kSettleLimit, [&] { return !Focused(bar); })) return true;
+        if (WaitFor(kSettleLimit, [&] { return !Has(bar, ATSPI_STATE_FOCUSED); })) return true;
     }
     return false;
 }
@@ -507,7 +504,7 @@ bool BrowserWatch::Session::Replace(Hwnd handle, const std::string& address) {
         [&] {
             Discover();
             for (const Tracked& t : frames_)
-                if (t.pid == pid && t.bar && t.editable &&
+                if (t.pid == pid && t.bar && Has(t.bar.get(), ATSPI_STATE_EDITABLE) &&
                     std::find(before.begin(), before.end(), t.handle) == before.end())
                     fresh = t.handle;
             return fresh != 0;
@@ -539,8 +536,11 @@ void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
     if ((it->text != rewrite.from && !resumed) || it->rewrittenFrom == rewrite.from ||
         Clock::now() < it->retryAfter)
         return;
+    // Whether the bar can be typed into is asked at the moment: a pop-up's bar shows its
+    // address read-only, but may be editable for a moment as its window is made.
     const Hwnd handle = it->handle;
-    const bool done = it->editable ? Perform(handle, rewrite.to) : Replace(handle, rewrite.to);
+    const bool done = Has(it->bar.get(), ATSPI_STATE_EDITABLE) ? Perform(handle, rewrite.to)
+                                                               : Replace(handle, rewrite.to);
     ++(done ? rewrites_ : failedRewrites_);
     // The window may be gone since (a pop-up is closed).
     Tracked* frame = Find(handle);
