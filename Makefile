@@ -1,8 +1,8 @@
 # The two entry points: `make run` sets up, builds and starts the program on a
 # demo folder; `make test` sets up, builds and runs every test: the Linux build under
 # CTest, the sanitizer build's unit, platform and widget tests, the fuzz targets for a
-# few seconds each (`make fuzz` alone), then the Windows build of the core under Wine
-# (`make wintest` alone). A skipped test fails it unless tests/allowed-skips.txt gives
+# few seconds each (`make fuzz` alone), the Windows build of the core under Wine
+# (`make wintest` alone), then the cafe PC booted in QEMU (`make vmtest` alone). A skipped test fails it unless tests/allowed-skips.txt gives
 # the reason. `make package` builds the Debian package.
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -25,13 +25,12 @@ test: build
 	JOBS=$(JOBS) scripts/sanitizer-tests $(BUILD)
 	$(MAKE) --no-print-directory fuzz
 	$(MAKE) --no-print-directory wintest
+	$(MAKE) --no-print-directory vmtest
 
 fuzz: deps
 	JOBS=$(JOBS) scripts/fuzz-tests $(BUILD)
 
-# The cafe PC booted in QEMU (tests/vm/), alone: the emulator takes both cores. Apart
-# from `make test` until its seven checks pass in one run (the admin's typed notes do
-# not reach the notes box yet).
+# The cafe PC booted in QEMU (tests/vm/), alone: the emulator takes both cores.
 vmtest: build
 	cd $(BUILD) && ctest --output-on-failure -L "^vm$$" -O ctest-vm.log
 	scripts/check-skips $(BUILD)/ctest-vm.log

@@ -2,6 +2,8 @@
 
 #include <limits>
 #include <map>
+#include <set>
+#include <utility>
 
 #include "db/DayText.h"
 
@@ -29,6 +31,38 @@ std::optional<std::vector<db::DayRow>> AsDayRows(const std::vector<DayTakings>& 
                         static_cast<double>(day.cents) / 100.0});
     }
     return rows;
+}
+
+bool OneCurrency(const std::vector<DayTakings>& byPc, std::string& error) {
+    struct Use {
+        std::set<std::string> pcs;
+        std::string first, last;
+    };
+    std::map<std::string, Use> currencies;
+    for (const DayTakings& day : byPc) {
+        Use& use = currencies[day.currency];
+        use.pcs.insert(day.pc);
+        if (use.first.empty() || day.day < use.first) use.first = day.day;
+        if (day.day > use.last) use.last = day.day;
+    }
+    if (currencies.size() < 2) return true;
+    error = "the sessions were taken in more than one currency, and a report adds up one only:";
+    const char* between = " ";
+    for (const auto& [currency, use] : currencies) {
+        error += between + (currency.empty() ? "no currency sign" : "'" + currency + "'") + " on";
+        const char* comma = " ";
+        for (const std::string& pc : use.pcs) error += std::exchange(comma, ", ") + pc;
+        error += " (" + use.first + " to " + use.last + ")";
+        between = "; ";
+    }
+    error += ". Choose days of one currency";
+    return false;
+}
+
+std::optional<std::vector<db::DayRow>> WholeCafeDays(const std::vector<DayTakings>& byPc,
+                                                     std::string& error) {
+    if (!OneCurrency(byPc, error)) return std::nullopt;
+    return AsDayRows(WholeCafe(byPc), error);
 }
 
 std::vector<DayTakings> WholeCafe(const std::vector<DayTakings>& byPc) {

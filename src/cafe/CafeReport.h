@@ -17,6 +17,7 @@ struct DayTakings {
     std::string day;  // YYYY-MM-DD
     std::int64_t sessions = 0;
     std::int64_t cents = 0;
+    std::string currency;  // the PCs' currency sign when they took the sessions
 };
 
 // `takings` (one PC's, or the whole cafe's) as the days of a data file, in the same
@@ -24,6 +25,17 @@ struct DayTakings {
 // a day's count of guests holds (32767).
 std::optional<std::vector<db::DayRow>> AsDayRows(const std::vector<DayTakings>& takings,
                                                  std::string& error);
+
+// True when every session of `byPc` was taken in one currency. A report adds amounts
+// up, and amounts of two currencies add up to nothing true: else false, with `error`
+// naming each currency with its PCs and first and last day.
+bool OneCurrency(const std::vector<DayTakings>& byPc, std::string& error);
+
+// The days of the whole cafe from every PC's takings (by PC, day and currency), as the
+// report reads them: refused, with `error`, when they are in more than one currency or
+// a day cannot be shown (AsDayRows). What `report --cafe` and a PC's "All PCs" show.
+std::optional<std::vector<db::DayRow>> WholeCafeDays(const std::vector<DayTakings>& byPc,
+                                                     std::string& error);
 
 // The whole cafe's days from the days of each PC, in day order.
 std::vector<DayTakings> WholeCafe(const std::vector<DayTakings>& byPc);

@@ -6,22 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "db/DayRow.h"
+#include "cafe/CafeReport.h"
 
 namespace quorvel::cafe {
 
 class CafeReportSource {
   public:
     virtual ~CafeReportSource() = default;
-    // Every PC's sessions from `fromDay` to `tillDay` ("mm/dd/yyyy", both included), as
-    // the daily totals hold one PC's: one row per day with sessions ("mm/dd/yyyy", the
-    // guests, the amount to the cent), oldest first. Nullopt, with `error` saying why for
-    // the owner, when the server could not be read to the end. Called on the
-    // user-interface thread when the owner asks for the report: it should give up
-    // within a few seconds.
-    virtual std::optional<std::vector<db::DayRow>> SelectDays(const std::string& fromDay,
-                                                              const std::string& tillDay,
-                                                              std::string& error) = 0;
+    // Every PC's takings from `fromDay` to `tillDay` ("mm/dd/yyyy", both included) by
+    // PC, day and currency, as `report --cafe` reads them (WholeCafeDays makes them the
+    // report's days). Nullopt, with `error` saying why for the owner, when the server
+    // could not be read to the end. Called on the user-interface thread when the owner
+    // asks for the report: it gives up within seconds.
+    virtual std::optional<std::vector<DayTakings>> SelectTakings(const std::string& fromDay,
+                                                                 const std::string& tillDay,
+                                                                 std::string& error) = 0;
 };
 
 }  // namespace quorvel::cafe

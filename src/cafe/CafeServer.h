@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cafe/CafeReport.h"
+#include "cafe/CafeReportSource.h"
 #include "cafe/CafeStatus.h"
 #include "cafe/ServerLink.h"
 
@@ -30,11 +31,10 @@ class OwnerConnection {
     std::optional<std::string> AddPc(const std::string& name, bool& added, std::string& error);
     // Every PC, by name, with the server's own time.
     std::optional<CafeStatus> Status(std::string& error);
-    // The takings from `fromIso` to `tillIso` (YYYY-MM-DD, both included) by day, in
-    // day order; with `byPc`, by PC and day, in the order of the PCs' names.
+    // The takings from `fromIso` to `tillIso` (YYYY-MM-DD, both included) by PC, day
+    // and currency, in the order of the PCs' names (ReadTakings).
     std::optional<std::vector<DayTakings>> Takings(const std::string& fromIso,
-                                                   const std::string& tillIso, bool byPc,
-                                                   std::string& error);
+                                                   const std::string& tillIso, std::string& error);
 
   private:
     struct Impl;
@@ -53,5 +53,9 @@ std::optional<Membership> JoinServer(const std::string& conninfo, const std::str
 // The link a joined PC delivers through. It connects when first used and again after
 // the server went away; each call is safe from any thread.
 std::unique_ptr<ServerLink> OpenServerLink(const Membership& membership);
+
+// The takings of every PC for the Report tab of the joined PC, read as the PC's own
+// role. A server of an older schema than this program's is refused with what to do.
+std::shared_ptr<CafeReportSource> OpenCafeReport(const Membership& membership);
 
 }  // namespace quorvel::cafe

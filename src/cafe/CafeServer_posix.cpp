@@ -145,27 +145,10 @@ std::optional<CafeStatus> OwnerConnection::Status(std::string& error) {
 
 std::optional<std::vector<DayTakings>> OwnerConnection::Takings(const std::string& fromIso,
                                                                 const std::string& tillIso,
-                                                                bool byPc, std::string& error) {
+                                                                std::string& error) {
     PGconn* connection = impl_->connection.get();
     if (!SchemaUsable(connection, error)) return std::nullopt;
-    const pg::Result read = pg::Exec(
-        connection,
-        byPc ? "SELECT p.name, t.day::text, t.sessions, t.cents FROM (SELECT pc, day, "
-               "count(*) AS sessions, sum(amount_cents)::bigint AS cents FROM quorvel.sessions "
-               "WHERE day BETWEEN $1::date AND $2::date GROUP BY pc, day) t "
-               "JOIN quorvel.pcs p ON p.id = t.pc ORDER BY p.name, t.day"
-             : "SELECT '', day::text, count(*), sum(amount_cents)::bigint FROM quorvel.sessions "
-               "WHERE day BETWEEN $1::date AND $2::date GROUP BY day ORDER BY day",
-        {fromIso, tillIso});
-    if (!read.ok()) {
-        error = read.Error();
-        return std::nullopt;
-    }
-    std::vector<DayTakings> days;
-    days.reserve(static_cast<std::size_t>(read.Rows()));
-    for (int row = 0; row < read.Rows(); ++row)
-        days.push_back({read.Text(row, 0), read.Text(row, 1), read.Int(row, 2), read.Int(row, 3)});
-    return days;
+    return ReadTakings(connection, fromIso, tillIso, error);
 }
 
 std::optional<Membership> JoinServer(const std::string& conninfo, const std::string& name,

@@ -4,6 +4,7 @@
 // the text. Linux only: included from the cafe's *_posix.cpp files alone.
 #include <libpq-fe.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -55,9 +56,11 @@ Result Exec(PGconn* connection, const std::string& sql, const std::vector<Param>
 // keywords taking the place of the string's own (the PC's role and password when it
 // joins, say). A connection that would reach a server over the network without
 // checking its certificate is refused before it is made (TransportRefusal). Null with
-// `error` set when it could not be made.
+// `error` set when it could not be made within `patience`.
+inline constexpr std::chrono::seconds kConnectTimeout{10};
 Connection Connect(const std::string& conninfo, std::string& error,
-                   const std::vector<std::pair<std::string, std::string>>& extra = {});
+                   const std::vector<std::pair<std::string, std::string>>& extra = {},
+                   std::chrono::seconds patience = kConnectTimeout);
 
 // The keywords a connection string sets itself (URI or key=value), none of the
 // defaults; nullopt with `error` when it cannot be read.

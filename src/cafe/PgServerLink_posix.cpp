@@ -126,7 +126,8 @@ class PgServerLink final : public ServerLink {
     bool Open(std::string& error) {
         auto connection =
             pg::Connect(membership_.conninfo, error, {{"application_name", "quorvel"}});
-        if (!connection || !SchemaUsable(connection.get(), error)) return false;
+        if (!connection || !SchemaUsable(connection.get(), error, kDeliverySchemaVersion))
+            return false;
         std::lock_guard<std::mutex> hold(cancelMutex_);
         cancel_.reset(PQgetCancel(connection.get()));
         connection_ = std::move(connection);

@@ -11,9 +11,6 @@ namespace quorvel::cafe::pg {
 
 namespace {
 
-// How long making a connection may take before it counts as the server being away.
-constexpr std::chrono::seconds kConnectTimeout{10};
-
 std::string OneLine(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
     for (char& c : text)
@@ -32,9 +29,9 @@ std::string ValueOf(const PQconninfoOption* options, const char* keyword) {
     return "";
 }
 
-// Waits for the connection begun by PQconnectStartParams to be made, up to the limit.
-bool Finish(PGconn* connection, std::string& error) {
-    const auto deadline = std::chrono::steady_clock::now() + kConnectTimeout;
+// Waits for the connection begun by PQconnectStartParams to be made, up to `patience`.
+bool Finish(PGconn* connection, std::chrono::seconds patience, std::string& error) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
     PostgresPollingStatusType status = PGRES_POLLING_WRITING;
     while (status != PGRES_POLLING_OK) {
         if (status == PGRES_POLLING_FAILED) {
@@ -46,8 +43,7 @@ bool Finish(PGconn* connection, std::string& error) {
         pollfd wait{PQsocket(connection),
                     static_cast<short>(status == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
         if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) == 0) {
-            error = "the server did not answer within " + std::to_string(kConnectTimeout.count()) +
-                    " s";
+            error = "the server did not answer within " + std::to_string(patience.count()) + " s";
             return false;
         }
         status = PQconnectPoll(connection);
@@ -93,7 +89,8 @@ Result Exec(PGconn* connection, const std::string& sql, const std::vector<Param>
 }
 
 Connection Connect(const std::string& conninfo, std::string& error,
-                   const std::vector<std::pair<std::string, std::string>>& extra) {
+                   const std::vector<std::pair<std::string, std::string>>& extra,
+                   std::chrono::seconds patience) {
     // The connection string is expanded in place: it overrides what comes before it
     // (how a silent network is noticed: TCP keepalives, and a limit on data left
     // unacknowledged, so a cable pulled mid-delivery fails the call within half a
@@ -127,7 +124,7 @@ Connection Connect(const std::string& conninfo, std::string& error,
         error = *refused;
         return nullptr;
     }
-    if (!Finish(connection.get(), error)) return nullptr;
+    if (!Finish(connection.get(), patience, error)) return nullptr;
     return connection;
 }
 

@@ -132,6 +132,32 @@ BEGIN
     EXECUTE format('GRANT EXECUTE ON FUNCTION quorvel.my_pc() TO %I', pcs);
 END $$;
 )sql",
+    // The takings of every PC, for the report of the whole cafe, which a PC's Report
+    // tab shows too. A PC may read no session itself, so this runs with the owner's
+    // rights and gives only what the report shows: per PC, day and currency, how many
+    // sessions and their sum.
+    R"sql(
+-- The report reads a year of a cafe from this index alone, currency included.
+CREATE INDEX sessions_by_day_currency ON quorvel.sessions (day) INCLUDE (pc, currency, amount_cents);
+DROP INDEX quorvel.sessions_by_day;
+CREATE FUNCTION quorvel.takings(from_day date, till_day date)
+    RETURNS TABLE (pc text, day date, currency text, sessions bigint, cents bigint)
+    LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
+    SELECT p.name, t.day, t.currency, t.sessions, t.cents
+    FROM (SELECT s.pc, s.day, s.currency, count(*) AS sessions,
+                 sum(s.amount_cents)::bigint AS cents
+          FROM quorvel.sessions s WHERE s.day BETWEEN from_day AND till_day
+          GROUP BY s.pc, s.day, s.currency) t
+    JOIN quorvel.pcs p ON p.id = t.pc
+    ORDER BY p.name, t.day, t.currency
+$$;
+REVOKE ALL ON FUNCTION quorvel.takings(date, date) FROM PUBLIC;
+DO $$
+BEGIN
+    EXECUTE format('GRANT EXECUTE ON FUNCTION quorvel.takings(date, date) TO %I',
+                   quorvel.pc_group());
+END $$;
+)sql",
 };
 
 // The version the server holds: 0 for none, nullopt with `error` when it cannot tell.
@@ -208,7 +234,7 @@ std::optional<std::string> UpgradeSchema(PGconn* connection, std::string& error)
                      std::to_string(kServerSchemaVersion);
 }
 
-bool SchemaUsable(PGconn* connection, std::string& error) {
+bool SchemaUsable(PGconn* connection, std::string& error, int oldest) {
     const auto version = ServerVersion(connection, error);
     if (!version) return false;
     if (*version == 0) {
@@ -219,13 +245,31 @@ bool SchemaUsable(PGconn* connection, std::string& error) {
         error = Newer(*version);
         return false;
     }
-    if (*version < kServerSchemaVersion) {
+    if (*version < oldest) {
         error = "the server's cafe schema is version " + std::to_string(*version) +
                 ", older than this program's (" + std::to_string(kServerSchemaVersion) +
                 "): run quorvel-admin cafe init-server";
         return false;
     }
     return true;
+}
+
+std::optional<std::vector<DayTakings>> ReadTakings(PGconn* connection, const std::string& fromIso,
+                                                   const std::string& tillIso, std::string& error) {
+    const pg::Result read = pg::Exec(connection,
+                                     "SELECT pc, day::text, currency, sessions, cents "
+                                     "FROM quorvel.takings($1::date, $2::date)",
+                                     {fromIso, tillIso});
+    if (!read.ok()) {
+        error = read.Error();
+        return std::nullopt;
+    }
+    std::vector<DayTakings> days;
+    days.reserve(static_cast<std::size_t>(read.Rows()));
+    for (int row = 0; row < read.Rows(); ++row)
+        days.push_back({read.Text(row, 0), read.Text(row, 1), read.Int(row, 3), read.Int(row, 4),
+                        read.Text(row, 2)});
+    return days;
 }
 
 }  // namespace quorvel::cafe

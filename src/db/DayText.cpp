@@ -64,4 +64,13 @@ std::optional<std::string> DayFromIso(std::string_view iso) {
     return stored;
 }
 
+std::optional<std::string> IsoFromDay(std::string_view text) {
+    const auto value = DateValue(text);
+    if (!value) return std::nullopt;
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", *value / 10000, *value / 100 % 100,
+                  *value % 100);
+    return buffer;
+}
+
 }  // namespace quorvel::db

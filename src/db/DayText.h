@@ -21,5 +21,8 @@ std::string DayText(int year, int month, int day);
 // server) as the stored day text; nullopt when it is not a calendar day written that
 // way.
 std::optional<std::string> DayFromIso(std::string_view iso);
+// The other way: a day text (any form DateValue reads) as "yyyy-mm-dd"; nullopt when
+// it is not a calendar day.
+std::optional<std::string> IsoFromDay(std::string_view text);
 
 }  // namespace quorvel::db

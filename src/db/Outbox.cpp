@@ -81,6 +81,18 @@ std::optional<OutboxCount> CountOutbox(const Database& db) {
     return OutboxCount{select.Int(0), select.Int(1)};
 }
 
+std::optional<std::int64_t> EmptyOutbox(const Database& db) {
+    const sqlite::Connection& conn = db.connection();
+    sqlite::Transaction tx(conn);
+    if (!tx.begun()) return std::nullopt;
+    sqlite::Statement remove(conn, "DELETE FROM Outbox_T");
+    if (!remove.Run()) return std::nullopt;
+    const std::int64_t removed = sqlite3_changes(conn.get());
+    sqlite::Statement forget(conn, "DELETE FROM OutboxMissed_T");
+    if (!forget.Run() || !tx.Commit()) return std::nullopt;
+    return removed;
+}
+
 std::string IsoDay(int year, int month, int day) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", year % 10000, month % 100, day % 100);

@@ -55,6 +55,10 @@ std::optional<std::vector<OutboxEntry>> ReadOutbox(const Database& db, int limit
 // removed. Called only after the server committed them.
 bool RemoveFromOutbox(const Database& db, const std::vector<OutboxEntry>& delivered);
 std::optional<OutboxCount> CountOutbox(const Database& db);
+// Forgets every session waiting for the server, and the count of those the full outbox
+// missed, in one transaction: for a PC that leaves its server, whose daily totals keep
+// them all. How many sessions were taken out; nullopt when the file refused.
+std::optional<std::int64_t> EmptyOutbox(const Database& db);
 
 // "2026-12-05" from a day's parts.
 std::string IsoDay(int year, int month, int day);

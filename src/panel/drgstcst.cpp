@@ -137,19 +137,30 @@ QToolButton* drgstcst::NewButton(const char* name, const QString& text, const QK
 void drgstcst::DataReport_Initialize() {
     const std::string& from = app_.pv.reportFromDate;
     const std::string& till = app_.pv.reportTillDate;
-    // "All PCs" on the Report tab of a joined PC: the cafe's server has every PC's days.
+    // "All PCs" on the Report tab of a joined PC: the cafe's server has every PC's days,
+    // made into the whole cafe's by the rule `report --cafe` follows.
     cafe::CafeReportSource* cafe = app_.pv.reportAllPcs ? app_.pv.CafeReport.get() : nullptr;
-    std::string why;
-    const auto rows = cafe ? cafe->SelectDays(from, till, why) : data_->SelectDays(from, till);
+    std::optional<std::vector<db::DayRow>> rows;
+    std::string why, refusal;
+    if (cafe) {
+        // The server is asked on this thread, and gives up within seconds.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto takings = cafe->SelectTakings(from, till, why);
+        QGuiApplication::restoreOverrideCursor();
+        if (!takings)
+            refusal = "The takings of all PCs from " + from + " till " + till +
+                      " could not be read from the cafe's server (" + why +
+                      "), so no report was made.";
+        else if (!(rows = cafe::WholeCafeDays(*takings, why)))
+            refusal = "The report of all PCs from " + from + " till " + till +
+                      " was not made: " + why + ".";
+    } else if (!(rows = data_->SelectDays(from, till))) {
+        refusal = "The takings from " + from + " till " + till +
+                  " could not be read from the data file, so no report was made.";
+    }
     if (!rows) {
         report_.reset();
-        const std::string text =
-            cafe ? "The takings of all PCs from " + from + " till " + till +
-                       " could not be read from the cafe's server (" + why +
-                       "), so no report was made."
-                 : "The takings from " + from + " till " + till +
-                       " could not be read from the data file, so no report was made.";
-        app_.msg.MsgBox(FromStored(text), kMbExclamation, FromStored(app_.pv.AppTitle));
+        app_.msg.MsgBox(FromStored(refusal), kMbExclamation, FromStored(app_.pv.AppTitle));
         return;
     }
     std::string error;

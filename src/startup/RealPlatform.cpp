@@ -165,6 +165,16 @@ std::unique_ptr<cafe::ServerLink> RealPlatform::OpenServerLink(const cafe::Membe
 #endif
 }
 
+std::shared_ptr<cafe::CafeReportSource> RealPlatform::OpenCafeReport(
+    const cafe::Membership& membership) {
+#if defined(__linux__)
+    return cafe::OpenCafeReport(membership);
+#else
+    (void)membership;
+    return nullptr;
+#endif
+}
+
 store::Platform RealPlatform::services() {
     return store::Platform{*registry_, *windows_,    *desktop_, *instance_,
                            *shell_,    *systemInfo_, *locale_,  *clock_};

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "cafe/CafeReportSource.h"
 #include "cafe/ServerLink.h"
 #include "store/publicVar.h"
 
@@ -37,6 +38,10 @@ class RealPlatform {
     // The road to the cafe's server of a PC that has joined one; null where this build
     // has none (the Windows build, for now: docs/windows.md).
     static std::unique_ptr<cafe::ServerLink> OpenServerLink(const cafe::Membership& membership);
+    // The takings of every PC for the Report tab of a joined PC; null where the build
+    // has no road to a server.
+    static std::shared_ptr<cafe::CafeReportSource> OpenCafeReport(
+        const cafe::Membership& membership);
     ~RealPlatform();
     RealPlatform(const RealPlatform&) = delete;
     RealPlatform& operator=(const RealPlatform&) = delete;

@@ -58,9 +58,11 @@ void DeleteSessionLog(const std::string& sysDir) {
     std::filesystem::remove(session::SessionLogPath(sysDir), ignored);
 }
 
-void StartCafeSender(store::publicVar& pv, const std::string& dataFile,
-                     const std::optional<cafe::Membership>& membership, const OpenLink& openLink) {
+void StartCafe(store::publicVar& pv, const std::string& dataFile,
+               const std::optional<cafe::Membership>& membership, const OpenLink& openLink,
+               const OpenReport& openReport) {
     if (!membership) return;
+    pv.CafeReport = openReport(*membership);
     std::unique_ptr<cafe::ServerLink> link = openLink(*membership);
     if (!link) return;  // this build has no road to a server: the PC books alone
     cafe::SenderOptions options;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cafe/CafeReportSource.h"
 #include "cafe/ServerLink.h"
 #include "platform/Instance.h"
 #include "platform/SystemInfo.h"
@@ -41,11 +42,15 @@ void GetOsVersion(store::publicVar& pv);
 void DeleteSessionLog(const std::string& sysDir);
 
 // On a PC that has joined a cafe's server: its sender, over the data file at
-// `dataFile` and the link `openLink` makes for the membership, into pv.Cafe. Called
+// `dataFile` and the link `openLink` makes for the membership, into pv.Cafe, and the
+// takings of every PC `openReport` reads for the Report tab into pv.CafeReport. Called
 // once the data file is open, after the compaction (which must find the file closed).
-// On a PC on its own (no membership) nothing is made and nothing is opened.
+// On a PC on its own (no membership) nothing is made and nothing is opened; a build
+// without a road to a server (null from either) leaves that part out.
 using OpenLink = std::function<std::unique_ptr<cafe::ServerLink>(const cafe::Membership&)>;
-void StartCafeSender(store::publicVar& pv, const std::string& dataFile,
-                     const std::optional<cafe::Membership>& membership, const OpenLink& openLink);
+using OpenReport = std::function<std::shared_ptr<cafe::CafeReportSource>(const cafe::Membership&)>;
+void StartCafe(store::publicVar& pv, const std::string& dataFile,
+               const std::optional<cafe::Membership>& membership, const OpenLink& openLink,
+               const OpenReport& openReport);
 
 }  // namespace quorvel::startup

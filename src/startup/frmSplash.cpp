@@ -197,8 +197,9 @@ void frmSplash::Form_Activate() {
     pv.Conn = std::move(conn);
     // A PC that has joined a cafe's server delivers its outbox from now on: after the
     // compaction, which needs the data file to itself.
-    startup::StartCafeSender(pv, db::DataFilePath(programFolder), cafe::LoadMembership(pv.settings),
-                             &startup::RealPlatform::OpenServerLink);
+    startup::StartCafe(pv, db::DataFilePath(programFolder), cafe::LoadMembership(pv.settings),
+                       &startup::RealPlatform::OpenServerLink,
+                       &startup::RealPlatform::OpenCafeReport);
 
     lblStatus->setText("Intialized");
     Timer1->start();

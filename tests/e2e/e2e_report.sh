@@ -66,13 +66,7 @@ a11y_wait 10 "the report's page line" find label "Page 1 of 1"
 e2e_shot "$E2E_NAME-report-window"
 
 # Export PDF through the real Save As dialog.
-PDF=$E2E_TMP/takings.pdf
-a11y press "push button" "Export PDF..." || e2e_fail "cannot press Export PDF"
-a11y_wait 20 "the Save As dialog" find text "~^File name"
-a11y set text "~^File name" "$PDF" || e2e_fail "cannot type the file name"
-a11y press "push button" Save || e2e_fail "cannot press Save in the dialog"
-e2e_wait 20 "the PDF" test -s "$PDF"
-pdftotext -layout "$PDF" "$E2E_TMP/takings.txt" || e2e_fail "pdftotext cannot read the PDF"
+panel_export_pdf takings
 days=$(grep -oE '^ *[0-9]{2}/[0-9]{2}/[0-9]{4} ' "$E2E_TMP/takings.txt" | tr -d ' ' | tr '\n' ' ')
 [ "$days" = "$FIRST $SECOND $TODAY " ] || e2e_fail "the PDF lists the days '$days'"
 grep -qE '^ *Total +6 +44\.85 *$' "$E2E_TMP/takings.txt" ||

@@ -90,11 +90,12 @@ e2e_require() {
     done
 }
 
-# Temporary home, data, state, configuration and runtime folders.
+# e2e_home [NAME]: temporary home, data, state, configuration and runtime folders, in
+# $E2E_TMP/NAME ("home" when not named; a script playing two PCs gives each its own).
 e2e_home() {
-    export HOME=$E2E_TMP/home
+    export HOME=$E2E_TMP/${1:-home}
     export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share
-    export XDG_STATE_HOME=$HOME/.local/state XDG_RUNTIME_DIR=$E2E_TMP/run
+    export XDG_STATE_HOME=$HOME/.local/state XDG_RUNTIME_DIR=$E2E_TMP/run${1:+-$1}
     mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_STATE_HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
     # Where provisioning puts the data file, and the system directory (session log).

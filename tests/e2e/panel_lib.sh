@@ -54,3 +54,15 @@ panel_click() {
 
 # panel_gone_window TITLE: no window of that title is showing.
 panel_gone_window() { ! e2e_visible_window "$1" >/dev/null; }
+
+# panel_export_pdf NAME: Export PDF in the open report window, through the real Save As
+# dialog, to $E2E_TMP/NAME.pdf; its text, laid out as on the page, in $E2E_TMP/NAME.txt.
+panel_export_pdf() {
+    local pdf=$E2E_TMP/$1.pdf
+    a11y press "push button" "Export PDF..." || e2e_fail "cannot press Export PDF"
+    a11y_wait 20 "the Save As dialog" find text "~^File name"
+    a11y set text "~^File name" "$pdf" || e2e_fail "cannot type the file name"
+    a11y press "push button" Save || e2e_fail "cannot press Save in the dialog"
+    e2e_wait 20 "the PDF" test -s "$pdf"
+    pdftotext -layout "$pdf" "$E2E_TMP/$1.txt" || e2e_fail "pdftotext cannot read the PDF"
+}

@@ -8,6 +8,8 @@
 #include "CafeServerRig.h"
 #include "PosixProcess.h"
 #include "cafe/Membership.h"
+#include "db/Database.h"
+#include "panel/Report.h"
 #include "platform/posix/HiveRegistry.h"
 #include "support/PdfText.h"
 #include "support/TempDir.h"
@@ -30,6 +32,21 @@ class AdminCafe : public CafeServerRig {
     }
     std::string Server() { return cluster_->SocketConninfo(database); }
 
+    // The report the Report tab of the PC `pc` shows for "All PCs", its lines as
+    // "date,guests,cash", or why it was refused.
+    static std::string PcsReport(const cafe::Membership& pc, const std::string& from,
+                                 const std::string& till) {
+        std::string error;
+        const auto takings = cafe::OpenCafeReport(pc)->SelectTakings(from, till, error);
+        const auto rows = takings ? cafe::WholeCafeDays(*takings, error) : std::nullopt;
+        const auto report = rows ? panel::BuildReport(from, till, *rows, "", error) : std::nullopt;
+        if (!report) return error;
+        std::string lines;
+        for (const panel::ReportLine& line : report->lines)
+            lines += line.date + "," + line.guests + "," + line.cash + " ";
+        return lines + "Total," + report->totalGuests + "," + report->totalCash;
+    }
+
     // Each line of `text` cut into its columns (two blanks or more between them).
     static std::vector<std::vector<std::string>> Columns(const std::string& text) {
         std::vector<std::vector<std::string>> lines;
@@ -45,7 +62,7 @@ class AdminCafe : public CafeServerRig {
 TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
     const auto pc1 = cafe::OpenServerLink(Joined("pc1"));
     const auto pc2 = cafe::OpenServerLink(Joined("pc2"));
-    Joined("pc3");  // sold nothing: no lines of its own
+    const cafe::Membership pc3 = Joined("pc3");  // sold nothing: no lines of its own
     // 0.10 + 0.20 is not 0.30 in binary fractions; the report must say 0.30.
     ASSERT_TRUE(pc1->Deliver({{"a", "2026-03-01", 0, 0, 0, 10, "Rs"},
                               {"b", "2026-03-01", 0, 0, 0, 20, "Rs"},
@@ -86,6 +103,9 @@ TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
               "2026-03-02,1,1234.56\r\n"
               "2026-03-31,1,999.99\r\n"
               "Total,5,2234.86\r\n");
+    // A PC's Report tab ("All PCs"), as its own role, makes the same report.
+    EXPECT_EQ(PcsReport(pc3, "03/01/2026", "03/31/2026"),
+              "03/01/2026,3,0.31 03/02/2026,1,1234.56 03/31/2026,1,999.99 Total,5,2234.86");
 
     // The tables: each PC's under its name, then the whole cafe's.
     const auto tables = Columns(with({"--by-pc"}).out);
@@ -108,6 +128,35 @@ TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
     const auto pdf = with({"--by-pc", "--pdf", home.file("r.pdf")});
     EXPECT_EQ(pdf.status, 2);
     EXPECT_NE(pdf.err.find("--by-pc gives a table or --csv"), std::string::npos) << pdf.err;
+}
+
+// Amounts of two currencies add up to nothing true: every report of a range that holds
+// both is refused, naming each currency's PCs and days; a range of one is reported.
+TEST_F(AdminCafe, ReportCafeRefusesToAddUpTwoCurrencies) {
+    const cafe::Membership pc1 = Joined("pc1");
+    ASSERT_TRUE(cafe::OpenServerLink(pc1)
+                    ->Deliver({{"a", "2026-03-01", 0, 0, 0, 500, "Rs"},
+                               {"b", "2026-03-02", 0, 0, 0, 700, "Rs"}})
+                    .ok);
+    ASSERT_TRUE(cafe::OpenServerLink(Joined("pc2"))
+                    ->Deliver({{"a", "2026-03-02", 0, 0, 0, 300, "EUR"}})
+                    .ok);
+    const std::string why =
+        "the sessions were taken in more than one currency, and a report adds up one only: "
+        "'EUR' on pc2 (2026-03-02 to 2026-03-02); 'Rs' on pc1 (2026-03-01 to 2026-03-02). "
+        "Choose days of one currency";
+    for (const std::vector<std::string>& more :
+         std::vector<std::vector<std::string>>{{}, {"--csv"}, {"--by-pc"}, {"--by-pc", "--csv"}}) {
+        std::vector<std::string> args = {"report", "--cafe",     "--from",   "2026-03-01",
+                                         "--till", "2026-03-02", "--server", Server()};
+        args.insert(args.end(), more.begin(), more.end());
+        const auto refused = Admin(args);
+        EXPECT_EQ(refused.status, 1) << refused.out;
+        EXPECT_EQ(refused.out, "");
+        EXPECT_EQ(refused.err, "quorvel-admin report: " + why + "\n");
+    }
+    EXPECT_EQ(PcsReport(pc1, "03/01/2026", "03/02/2026"), why);
+    EXPECT_EQ(PcsReport(pc1, "03/01/2026", "03/01/2026"), "03/01/2026,1,5.00 Total,1,5.00");
 }
 
 TEST_F(AdminCafe, StatusShowsEachPcAndWhenAQuietOneWasLastHeardFrom) {
@@ -163,6 +212,57 @@ TEST_F(AdminCafe, JoinKeepsTheMembershipWhereTheProgramReadsItAndSpendsNoSecretI
     EXPECT_EQ(Admin({"cafe", "leave"}).status, 0);
     EXPECT_FALSE(cafe::LoadMembership(store::mdlRegistry(hive)));
     EXPECT_EQ(Admin({"cafe", "leave"}).status, 1);
+}
+
+// Sessions booked while the server was away wait in the outbox: leaving then would
+// keep them from the server for good, so it takes --force, and they stay in the PC's
+// own takings.
+TEST_F(AdminCafe, LeaveWithSessionsWaitingTakesForceAndKeepsThemInThePcsTakings) {
+    ASSERT_EQ(Admin({"init", "--admin-password", "a", "--guest-password", "g"}).status, 0);
+    const std::string secret = Secret("pc1");
+    ASSERT_EQ(Admin({"cafe", "join", "--server", cluster_->SocketConninfo(database, ""), "--name",
+                     "pc1", "--secret", secret})
+                  .status,
+              0);
+    const std::string dataFile = db::DataFilePath(home.file("data/Quorvel"));
+    {
+        std::string error;
+        const auto file = db::Database::Open(dataFile, db::kDataFilePassword, error);
+        ASSERT_TRUE(file) << error;
+        for (const char* id : {"s1", "s2"}) {
+            db::OutboxWrite write;
+            write.entry = {0, id, "2026-03-01", 0, 0, 900, 250, "Rs"};
+            ASSERT_EQ(db::AddSessionToDailyTotals(*file, "03/01/2026", 2.5, id, &write),
+                      db::Booking::Booked);
+        }
+    }
+    const auto waiting = [&] {
+        std::string error;
+        const auto file = db::Database::Open(dataFile, db::kDataFilePassword, error,
+                                             db::Database::Access::ReadOnly);
+        const auto count = file ? db::CountOutbox(*file) : std::nullopt;
+        return count ? count->waiting : -1;
+    };
+    platform::HiveRegistry hive(home.file("Quorvel/registry.db"));
+
+    const auto refused = Admin({"cafe", "leave"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("2 sessions of this PC still wait for the server"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_TRUE(cafe::LoadMembership(store::mdlRegistry(hive)));
+    EXPECT_EQ(waiting(), 2);
+
+    const auto forced = Admin({"cafe", "leave", "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_NE(forced.out.find("2 sessions that had not reached the server stay in this PC's "
+                              "takings only"),
+              std::string::npos)
+        << forced.out;
+    EXPECT_FALSE(cafe::LoadMembership(store::mdlRegistry(hive)));
+    EXPECT_EQ(waiting(), 0);
+    const auto report = Admin({"report", "--from", "2026-03-01", "--till", "2026-03-01", "--csv"});
+    EXPECT_NE(report.out.find("2026-03-01,2,5.00"), std::string::npos) << report.out;
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "CafeServerRig.h"
+#include "cafe/ServerSchema.h"
 #include "support/Poll.h"
 
 namespace quorvel::test {
@@ -27,6 +28,25 @@ using cafe::ClosedSession;
 using cafe::Membership;
 
 using CafeServer = CafeServerRig;
+
+// The owner holding the sessions' table locked: whatever needs it waits until this goes
+// out of scope, however the test ends. Declared after the future that waits on it, so
+// that it is let go of before that future's end is waited for.
+class SessionsLocked {
+  public:
+    explicit SessionsLocked(PGconn* sql)
+        : sql_(sql),
+          ok_(pg::Exec(sql, "BEGIN").ok() &&
+              pg::Exec(sql, "LOCK TABLE quorvel.sessions IN ACCESS EXCLUSIVE MODE").ok()) {}
+    ~SessionsLocked() { pg::Exec(sql_, "ROLLBACK"); }
+    SessionsLocked(const SessionsLocked&) = delete;
+    SessionsLocked& operator=(const SessionsLocked&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    PGconn* sql_;
+    bool ok_;
+};
 
 TEST_F(CafeServer, TwoPcsDeliverAtOnceAndRepeatsAddNothing) {
     const Membership memberships[] = {Joined("pc1"), Joined("pc2")};
@@ -239,8 +259,13 @@ TEST_F(CafeServer, ANewerSchemaIsRefusedByEveryoneAndLeftAsItIs) {
         {"init-server", [&] { return owner->InitServer(error).has_value(); }},
         {"add-pc", [&] { return owner->AddPc("pc3", added, error).has_value(); }},
         {"status", [&] { return owner->Status(error).has_value(); }},
-        {"report",
-         [&] { return owner->Takings("2026-01-01", "2026-12-31", false, error).has_value(); }},
+        {"report", [&] { return owner->Takings("2026-01-01", "2026-12-31", error).has_value(); }},
+        {"a PC's report",
+         [&] {
+             return cafe::OpenCafeReport(pc1)
+                 ->SelectTakings("01/01/2026", "12/31/2026", error)
+                 .has_value();
+         }},
         {"join",
          [&] {
              return cafe::JoinServer(cluster_->SocketConninfo(database, ""), "pc2", secret, error)
@@ -316,7 +341,6 @@ TEST_F(CafeServer, APcKilledMidDeliveryLeavesWholeDeliveriesOnly) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> delayMs(0, 400);
-    int delivered = 0;
     for (int round = 0; round < 30; ++round) {
         const std::string prefix = "k" + std::to_string(round) + "-";
         int told[2];
@@ -335,13 +359,16 @@ TEST_F(CafeServer, APcKilledMidDeliveryLeavesWholeDeliveriesOnly) {
             }
         }
         ::close(told[1]);
-        char connected = 0;
+        // The kill falls at a random moment after the first delivery, while the PC
+        // delivers the next ones, however long one takes on a busy machine.
+        char connected = 0, first = 0;
         ASSERT_EQ(::read(told[0], &connected, 1), 1);
         ASSERT_EQ(connected, '+');
+        ASSERT_EQ(::read(told[0], &first, 1), 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
         ::kill(child, SIGKILL);
         ASSERT_EQ(::waitpid(child, nullptr, 0), child);
-        std::set<std::string> committed;
+        std::set<std::string> committed{std::string(1, first)};
         for (char batch; ::read(told[0], &batch, 1) == 1;) committed.insert(std::string(1, batch));
         ::close(told[0]);
 
@@ -359,10 +386,7 @@ TEST_F(CafeServer, APcKilledMidDeliveryLeavesWholeDeliveriesOnly) {
         }
         for (const std::string& batch : committed)
             EXPECT_TRUE(whole.count(batch)) << "round " << round << ", delivery " << batch;
-        delivered += static_cast<int>(committed.size());
     }
-    // The kills did land among deliveries, not only before the first one.
-    EXPECT_GT(delivered, 5);
 }
 
 TEST_F(CafeServer, ADayInAnotherFormIsRefusedAndNothingOfItsDeliveryKept) {
@@ -393,16 +417,13 @@ TEST_F(CafeServer, TheFirstDeliveryAfterARestartGoesThrough) {
 TEST_F(CafeServer, AnInterruptedDeliveryEndsAtOnceAndTheLinkStaysStill) {
     const auto link = cafe::OpenServerLink(Joined("pc1"));
     ASSERT_TRUE(link->Deliver(Sessions("s", 1, 1)).ok);
-    ASSERT_TRUE(pg::Exec(sql.get(), "BEGIN").ok());
-    ASSERT_TRUE(pg::Exec(sql.get(), "LOCK TABLE quorvel.sessions IN ACCESS EXCLUSIVE MODE").ok());
-    auto delivery = std::async(std::launch::async, [&] { return link->Deliver(Sessions("s", 2, 1)); });
-    // Let go of the table before the delivery is waited for, however this test ends.
-    struct Release {
-        PGconn* sql;
-        ~Release() { pg::Exec(sql, "ROLLBACK"); }
-    } release{sql.get()};
+    std::future<cafe::LinkResult> delivery;
+    const SessionsLocked locked(sql.get());
+    ASSERT_TRUE(locked.ok());
+    delivery = std::async(std::launch::async, [&] { return link->Deliver(Sessions("s", 2, 1)); });
     // Waiting for the table, as the server sees it.
-    ASSERT_TRUE(PollUntil([&] { return Value("SELECT count(*) FROM pg_locks WHERE NOT granted") == "1"; }));
+    ASSERT_TRUE(
+        PollUntil([&] { return Value("SELECT count(*) FROM pg_locks WHERE NOT granted") == "1"; }));
     link->Interrupt();
     ASSERT_EQ(delivery.wait_for(std::chrono::seconds(30)), std::future_status::ready)
         << "the delivery still waits";
@@ -410,6 +431,56 @@ TEST_F(CafeServer, AnInterruptedDeliveryEndsAtOnceAndTheLinkStaysStill) {
     EXPECT_FALSE(link->Deliver(Sessions("s", 3, 1)).ok);
     EXPECT_FALSE(link->ReportState({false, 0, 0, 0, "Rs"}).ok);
     EXPECT_EQ(SessionsOf("pc1"), "1 1");
+}
+
+// A server still on the schema before the report of every PC (the PCs' program was
+// updated first): the PCs go on delivering, their Report tab says what to do instead
+// of showing anything, and init-server brings it up to date.
+TEST_F(CafeServer, AnOlderServerTakesDeliveriesAndRefusesTheReportUntilUpgraded) {
+    const Membership pc1 = Joined("pc1");
+    const std::string older = std::to_string(cafe::kServerSchemaVersion - 1);
+    // The server as the step before this program's version left it.
+    for (const char* undo :
+         {"DROP FUNCTION quorvel.takings(date, date)",
+          "CREATE INDEX sessions_by_day ON quorvel.sessions (day) INCLUDE (pc, amount_cents)",
+          "DROP INDEX quorvel.sessions_by_day_currency"})
+        ASSERT_TRUE(pg::Exec(sql.get(), undo).ok()) << undo;
+    ASSERT_EQ(Value("UPDATE quorvel.schema_version SET version = $1 RETURNING version", {older}),
+              older);
+    const auto report = cafe::OpenCafeReport(pc1);
+    std::string error;
+    EXPECT_FALSE(report->SelectTakings("03/01/2026", "03/01/2026", error));
+    EXPECT_NE(error.find("version " + older + ", older than this program's"), std::string::npos)
+        << error;
+    EXPECT_NE(error.find("run quorvel-admin cafe init-server"), std::string::npos) << error;
+    const auto delivered = cafe::OpenServerLink(pc1)->Deliver(Sessions("s", 1, 3));
+    EXPECT_TRUE(delivered.ok) << delivered.error;
+
+    const auto upgraded = owner->InitServer(error);
+    ASSERT_TRUE(upgraded) << error;
+    EXPECT_EQ(*upgraded, "upgraded the cafe schema from version " + older + " to " +
+                             std::to_string(cafe::kServerSchemaVersion));
+    const auto takings = report->SelectTakings("03/01/2026", "03/01/2026", error);
+    ASSERT_TRUE(takings) << error;
+    ASSERT_EQ(takings->size(), 1u);
+    EXPECT_EQ((*takings)[0].sessions, 3);
+    EXPECT_EQ((*takings)[0].cents, 6);
+}
+
+// The owner waits at the panel while a PC reads the report: a server that does not
+// answer (here a table the owner holds locked) makes it give up, not hang.
+TEST_F(CafeServer, APcsReportGivesUpOnAServerThatDoesNotAnswer) {
+    const auto report = cafe::OpenCafeReport(Joined("pc1"));
+    std::string error;
+    std::future<std::optional<std::vector<cafe::DayTakings>>> reading;
+    const SessionsLocked locked(sql.get());
+    ASSERT_TRUE(locked.ok());
+    reading = std::async(std::launch::async,
+                         [&] { return report->SelectTakings("03/01/2026", "03/01/2026", error); });
+    ASSERT_EQ(reading.wait_for(std::chrono::seconds(60)), std::future_status::ready)
+        << "the report still waits";
+    EXPECT_FALSE(reading.get());
+    EXPECT_NE(error.find("statement timeout"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 // The report's line for one day holding `cents`, or why it refused it.
 std::string Line(std::int64_t sessions, std::int64_t cents) {
     std::string error;
-    const auto rows = cafe::AsDayRows({{"", "2026-03-01", sessions, cents}}, error);
+    const auto rows = cafe::AsDayRows({{"", "2026-03-01", sessions, cents, "Rs"}}, error);
     if (!rows) return error;
     const auto report = panel::BuildReport("03/01/2026", "03/01/2026", *rows, "", error);
     if (!report) return error;
@@ -43,10 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Day{32768, 100, "the 32768 sessions of 03/01/2026 are more than"}));
 
 TEST(CafeReport, TheWholeCafeSumsEachDayOfEveryPcInDayOrder) {
-    const std::vector<cafe::DayTakings> byPc = {{"pc1", "2026-03-01", 2, 30},
-                                                {"pc1", "2026-03-05", 1, 100},
-                                                {"pc2", "2026-03-01", 1, 1},
-                                                {"pc2", "2026-03-03", 4, 400}};
+    const std::vector<cafe::DayTakings> byPc = {{"pc1", "2026-03-01", 2, 30, "Rs"},
+                                                {"pc1", "2026-03-05", 1, 100, "Rs"},
+                                                {"pc2", "2026-03-01", 1, 1, "Rs"},
+                                                {"pc2", "2026-03-03", 4, 400, "Rs"}};
     const auto whole = cafe::WholeCafe(byPc);
     ASSERT_EQ(whole.size(), 3u);
     EXPECT_EQ(whole[0].day + " " + std::to_string(whole[0].sessions) + " " +
@@ -60,10 +60,55 @@ TEST(CafeReport, TheWholeCafeSumsEachDayOfEveryPcInDayOrder) {
     EXPECT_EQ(split[1].second.size(), 2u);
 }
 
+struct Currencies {
+    const char* name;
+    std::vector<cafe::DayTakings> byPc;
+    const char* refusal;  // "" when the whole cafe is reported
+};
+
+void PrintTo(const Currencies& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class CafeCurrencies : public ::testing::TestWithParam<Currencies> {};
+
+TEST_P(CafeCurrencies, AreAddedUpOnlyWhenThereIsOne) {
+    std::string error;
+    const auto rows = cafe::WholeCafeDays(GetParam().byPc, error);
+    EXPECT_EQ(rows ? "" : error, GetParam().refusal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CafeCurrencies,
+    ::testing::Values(
+        Currencies{"None", {}, ""},
+        Currencies{"OneOnEveryPc",
+                   {{"pc1", "2026-03-01", 1, 5, "Rs"}, {"pc2", "2026-03-02", 1, 5, "Rs"}},
+                   ""},
+        Currencies{"OneWithoutASign",
+                   {{"pc1", "2026-03-01", 1, 5, ""}, {"pc2", "2026-03-01", 1, 5, ""}},
+                   ""},
+        // The same day of one PC in two currencies (its sign changed that day), and a
+        // PC taking the other currency on other days.
+        Currencies{"TwoOnOnePc",
+                   {{"pc1", "2026-03-01", 1, 5, "EUR"},
+                    {"pc1", "2026-03-01", 2, 5, "Rs"},
+                    {"pc2", "2026-02-27", 1, 5, "Rs"},
+                    {"pc3", "2026-03-03", 1, 5, "EUR"}},
+                   "the sessions were taken in more than one currency, and a report adds up "
+                   "one only: 'EUR' on pc1, pc3 (2026-03-01 to 2026-03-03); 'Rs' on pc1, pc2 "
+                   "(2026-02-27 to 2026-03-01). Choose days of one currency"},
+        Currencies{"ASignAndNone",
+                   {{"pc1", "2026-03-01", 1, 5, "Rs"}, {"pc2", "2026-03-01", 1, 5, ""}},
+                   "the sessions were taken in more than one currency, and a report adds up "
+                   "one only: no currency sign on pc2 (2026-03-01 to 2026-03-01); 'Rs' on pc1 "
+                   "(2026-03-01 to 2026-03-01). Choose days of one currency"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(CafeReport, ADaySumBeyond64BitsIsRefusedNotWrapped) {
     const auto huge = std::numeric_limits<std::int64_t>::max();
     const auto whole =
-        cafe::WholeCafe({{"pc1", "2026-03-01", 1, huge}, {"pc2", "2026-03-01", 1, 2}});
+        cafe::WholeCafe({{"pc1", "2026-03-01", 1, huge, "Rs"}, {"pc2", "2026-03-01", 1, 2, "Rs"}});
     std::string error;
     const auto rows = cafe::AsDayRows(whole, error);
     ASSERT_TRUE(rows) << error;
@@ -72,7 +117,7 @@ TEST(CafeReport, ADaySumBeyond64BitsIsRefusedNotWrapped) {
 
 TEST(CafeReport, ADayThatIsNoCalendarDayIsRefused) {
     std::string error;
-    EXPECT_FALSE(cafe::AsDayRows({{"", "2026-02-30", 1, 1}}, error));
+    EXPECT_FALSE(cafe::AsDayRows({{"", "2026-02-30", 1, 1, "Rs"}}, error));
     EXPECT_NE(error.find("2026-02-30"), std::string::npos);
 }
 

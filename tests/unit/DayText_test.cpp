@@ -21,6 +21,10 @@ TEST(DateValue, ReadsDayTextsAsCalendarDays) {
     EXPECT_LT(*db::DateValue("12/31/2025"), *db::DateValue("01/01/2026"));
     EXPECT_LT(*db::DateValue("09/30/2026"), *db::DateValue("10/01/2026"));
     EXPECT_EQ(db::DayText(2026, 3, 7), "03/07/2026");
+    // As ISO and back, whatever form the day was written in.
+    EXPECT_EQ(db::IsoFromDay("1-2-26"), "2026-01-02");
+    EXPECT_EQ(db::DayFromIso(*db::IsoFromDay("12/31/1999")), "12/31/1999");
+    EXPECT_FALSE(db::IsoFromDay("02/29/2025"));
 }
 
 }  // namespace

@@ -115,8 +115,18 @@ TEST(SessionLog, DeletedFromTheSystemDirectoryMissingIsNoError) {
     EXPECT_EQ(startup::GetSysDir(info), dir.path().string());
 }
 
+// A report of every PC that has no takings to give.
+class NoTakings final : public cafe::CafeReportSource {
+  public:
+    std::optional<std::vector<cafe::DayTakings>> SelectTakings(const std::string&,
+                                                               const std::string&,
+                                                               std::string&) override {
+        return std::vector<cafe::DayTakings>{};
+    }
+};
+
 // Only a PC with a membership starts a sender, over its own data file and the link
-// made for that membership.
+// made for that membership, and reads every PC's takings for its Report tab.
 class CafeSender : public ::testing::TestWithParam<bool> {};
 
 TEST_P(CafeSender, StartsOnlyOnAJoinedPcAndDeliversItsDataFile) {
@@ -134,13 +144,22 @@ TEST_P(CafeSender, StartsOnlyOnAJoinedPcAndDeliversItsDataFile) {
     std::vector<std::string> opened;
     const auto membership =
         joined ? std::optional<cafe::Membership>({"host=counter user=pc7", "pc7"}) : std::nullopt;
-    startup::StartCafeSender(tp.pv, folders.dataFile, membership, [&](const cafe::Membership& m) {
-        opened.push_back(m.conninfo);
-        return server.Link();
-    });
-    EXPECT_EQ(opened, joined ? std::vector<std::string>{"host=counter user=pc7"}
-                             : std::vector<std::string>{});
+    const auto report = std::make_shared<NoTakings>();
+    startup::StartCafe(
+        tp.pv, folders.dataFile, membership,
+        [&](const cafe::Membership& m) {
+            opened.push_back("link " + m.conninfo);
+            return server.Link();
+        },
+        [&](const cafe::Membership& m) {
+            opened.push_back("report " + m.conninfo);
+            return report;
+        });
+    EXPECT_EQ(opened, (joined ? std::vector<std::string>{"report host=counter user=pc7",
+                                                         "link host=counter user=pc7"}
+                              : std::vector<std::string>{}));
     EXPECT_EQ(tp.pv.Cafe != nullptr, joined);
+    EXPECT_EQ(tp.pv.CafeReport.get(), joined ? report.get() : nullptr);
     if (joined) {
         EXPECT_TRUE(PollUntil([&] { return server.sessions().count("waiting") == 1; }));
     }

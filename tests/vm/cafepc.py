@@ -194,6 +194,7 @@ class CafePc:
         self.qmp = None
         self.shell = None
         self.screen = None
+        self.keys_pending = False  # keys sent that the X server may not have taken yet
 
     def power_on(self):
         qemu = shutil.which("qemu-system-x86_64")
@@ -204,12 +205,14 @@ class CafePc:
                 os.unlink(path)
         image = lambda name: os.path.join(self.image_dir, name)
         # /dev/kvm on these machines is a paravirtual host module on which a stock
-        # kernel hangs while decompressing itself: the emulator does it all.
+        # kernel hangs while decompressing itself: the emulator does it all. On a busy
+        # host the emulated timer can miss the kernel's early check of it, which then
+        # stops the boot ("IO-APIC + timer doesn't work"): no_timer_check skips it.
         command = [
             qemu, "-name", "cafe-pc", "-accel", "tcg,thread=multi", "-cpu", "max",
             "-smp", "2", "-m", "3G", "-nodefaults", "-display", "none", "-nic", "none",
             "-kernel", image("vmlinuz"), "-initrd", image("initrd.img"),
-            "-append", "root=/dev/vda rw console=ttyS0 net.ifnames=0",
+            "-append", "root=/dev/vda rw console=ttyS0 net.ifnames=0 no_timer_check",
             "-drive", f"file={image('disk.img')},format=raw,if=virtio,cache=unsafe",
             # The keyboard is the PC's own PS/2 one; the tablet points absolutely, as
             # QMP's clicks do.
@@ -314,6 +317,7 @@ class CafePc:
             "down": down, "key": {"type": "qcode", "data": key}}}
         self.qmp.execute("input-send-event", events=[event(k, True) for k in combo])
         self.qmp.execute("input-send-event", events=[event(k, False) for k in reversed(combo)])
+        self.keys_pending = True
 
     def type(self, text):
         for char in text:
@@ -321,15 +325,32 @@ class CafePc:
             self.keys(*(("shift", key) if shifted else (key,)))
 
     def click(self, x, y, button="left"):
-        """A click at screen pixel (x, y), through the absolute-pointing tablet."""
+        """A click at screen pixel (x, y), through the absolute-pointing tablet, in
+        its place among the keys: the keyboard and the tablet are two devices that
+        reach the X server by separate roads, so a click sent after keys can overtake
+        them (a "Save" clicked before the text arrives) and keys sent after a click can
+        overtake it (typed into whatever had the focus before). So the keys sent
+        before are waited for first, and the click itself before returning."""
+        if self.keys_pending:
+            self.keys_processed()
+        height = self.screen_size()[1]
+        self._point(x, y)
+        for down in (True, False):
+            self.qmp.execute("input-send-event", events=[
+                {"type": "btn", "data": {"down": down, "button": button}}])
+        # The tablet's events keep their order: once the X server shows the pointer
+        # one pixel off, it has taken the press and the release before it.
+        off = y + 1 if y + 1 < height else y - 1
+        self._point(x, off)
+        wait_for("the X server to take the click",
+                 lambda: self.sh("xdotool getmouselocation").startswith(f"x:{x} y:{off} "), 60)
+
+    def _point(self, x, y):
         width, height = self.screen_size()
         scale = lambda value, size: round(value * 0x7FFF / max(size - 1, 1))
         self.qmp.execute("input-send-event", events=[
             {"type": "abs", "data": {"axis": "x", "value": scale(x, width)}},
             {"type": "abs", "data": {"axis": "y", "value": scale(y, height)}}])
-        for down in (True, False):
-            self.qmp.execute("input-send-event", events=[
-                {"type": "btn", "data": {"down": down, "button": button}}])
 
     def click_in(self, window, dx, dy):
         """A click at (DX, DY) inside a window's client area; negative offsets count
@@ -347,6 +368,7 @@ class CafePc:
         wait_for("the X server to take the keys sent", lambda: caps() != before, 60)
         self.keys("caps_lock")
         wait_for("Caps Lock to be back as it was", lambda: caps() == before, 60)
+        self.keys_pending = False
 
 
 def quote(text):

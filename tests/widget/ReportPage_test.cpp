@@ -364,9 +364,9 @@ TEST_F(ReportPdfTest, TheViewerPagesThroughTheReport) {
 // failure.
 class ScriptedCafeReport final : public cafe::CafeReportSource {
   public:
-    std::optional<std::vector<db::DayRow>> SelectDays(const std::string& fromDay,
-                                                      const std::string& tillDay,
-                                                      std::string& error) override {
+    std::optional<std::vector<cafe::DayTakings>> SelectTakings(const std::string& fromDay,
+                                                               const std::string& tillDay,
+                                                               std::string& error) override {
         asked.push_back(fromDay + " " + tillDay);
         if (!failure.empty()) {
             error = failure;
@@ -374,7 +374,7 @@ class ScriptedCafeReport final : public cafe::CafeReportSource {
         }
         return days;
     }
-    std::vector<db::DayRow> days;
+    std::vector<cafe::DayTakings> days;
     std::string failure;
     std::vector<std::string> asked;
 };
@@ -386,6 +386,8 @@ struct PcsCase {
     const char* failure;
     std::vector<std::string> days;  // the report's lines; empty with a failure: no report
     const char* cash;
+    const char* pc3Currency = "Rs";
+    const char* refusal = "";  // the box shown instead of a report
 };
 
 void PrintTo(const PcsCase& c, std::ostream* out) {
@@ -398,7 +400,12 @@ TEST_P(ReportPcsTest, AJoinedPcReportsItselfOrEveryPcOfTheCafe) {
     const PcsCase& c = GetParam();
     const auto cafe = std::make_shared<ScriptedCafeReport>();
     ScriptedCafeReport& server = *cafe;
-    server.days = {{"11/01/2026", 31, 412.5}, {"11/02/2026", 40, 600.25}};
+    // Each PC's days as the server sums them, to the cent: 0.10 + 0.20 is no 0.30 in
+    // binary fractions, the report still says 0.30.
+    server.days = {{"pc1", "2026-11-01", 30, 41240, "Rs"},
+                   {"pc1", "2026-11-02", 40, 60025, "Rs"},
+                   {"pc2", "2026-11-01", 1, 10, "Rs"},
+                   {"pc3", "2026-11-02", 1, 20, c.pc3Currency}};
     server.failure = c.failure;
     if (c.joined) t.pv.CafeReport = cafe;
     Book("11/02/2026", {10});
@@ -409,12 +416,9 @@ TEST_P(ReportPcsTest, AJoinedPcReportsItselfOrEveryPcOfTheCafe) {
     Generate({2026, 11, 1}, {2026, 11, 3});
 
     EXPECT_EQ(server.asked.size(), c.allPcs ? 1u : 0u);
-    if (*c.failure) {
+    if (*c.refusal) {
         EXPECT_FALSE(ReportOpen());
-        EXPECT_EQ(boxes.texts(),
-                  std::vector<std::string>{"The takings of all PCs from 11/01/2026 till "
-                                           "11/03/2026 could not be read from the cafe's server (" +
-                                           std::string(c.failure) + "), so no report was made."});
+        EXPECT_EQ(boxes.texts(), std::vector<std::string>{c.refusal});
         return;
     }
     ASSERT_TRUE(ReportOpen());
@@ -432,10 +436,30 @@ TEST_P(ReportPcsTest, AJoinedPcReportsItselfOrEveryPcOfTheCafe) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReportPcsTest,
-    ::testing::Values(PcsCase{"OnItsOwn", false, false, "", {"11/02/2026"}, "10.00"},
-                      PcsCase{"ThisPc", true, false, "", {"11/02/2026"}, "10.00"},
-                      PcsCase{"AllPcs", true, true, "", {"11/01/2026", "11/02/2026"}, "1012.75"},
-                      PcsCase{"ServerAway", true, true, "could not connect to server", {}, ""}),
+    ::testing::Values(
+        PcsCase{"OnItsOwn", false, false, "", {"11/02/2026"}, "10.00"},
+        PcsCase{"ThisPc", true, false, "", {"11/02/2026"}, "10.00"},
+        PcsCase{"AllPcs", true, true, "", {"11/01/2026", "11/02/2026"}, "1012.95"},
+        PcsCase{"ServerAway",
+                true,
+                true,
+                "could not connect to server",
+                {},
+                "",
+                "Rs",
+                "The takings of all PCs from 11/01/2026 till 11/03/2026 could not be read from "
+                "the cafe's server (could not connect to server), so no report was made."},
+        PcsCase{"TwoCurrencies",
+                true,
+                true,
+                "",
+                {},
+                "",
+                "EUR",
+                "The report of all PCs from 11/01/2026 till 11/03/2026 was not made: the "
+                "sessions were taken in more than one currency, and a report adds up one only: "
+                "'EUR' on pc3 (2026-11-02 to 2026-11-02); 'Rs' on pc1, pc2 (2026-11-01 to "
+                "2026-11-02). Choose days of one currency."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "Host.h"
 #include "cafe/CafeServer.h"
 #include "cafe/Membership.h"
+#include "db/Database.h"
 #include "store/mdlRegistry.h"
 
 namespace quorvel::admin {
@@ -22,7 +23,7 @@ constexpr const char* kUsage =
     "       quorvel-admin cafe add-pc NAME [--server CONNINFO]\n"
     "       quorvel-admin cafe status [--server CONNINFO]\n"
     "       quorvel-admin cafe join --server CONNINFO --name NAME --secret SECRET\n"
-    "       quorvel-admin cafe leave\n";
+    "       quorvel-admin cafe leave [--force]\n";
 
 struct Parsed {
     std::map<std::string, std::string> options;
@@ -119,7 +120,7 @@ int Join(const Parsed& parsed, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
-int Leave(const Parsed& parsed, std::ostream& out, std::ostream& err) {
+int Leave(const Parsed& parsed, bool force, std::ostream& out, std::ostream& err) {
     if (!parsed.positional.empty() || !parsed.options.empty()) {
         err << kUsage;
         return 2;
@@ -129,10 +130,41 @@ int Leave(const Parsed& parsed, std::ostream& out, std::ostream& err) {
     const store::mdlRegistry settings(store->registry());
     const auto joined = cafe::LoadMembership(settings);
     if (!joined) return Failed("this PC has joined no server", err);
+    // Sessions still in the outbox would never reach the server once the PC has left:
+    // the owner says so, or waits until the program has delivered them.
+    std::string error;
+    const std::string path = db::DataFilePath(ProgramFolder());
+    const auto file = db::Database::Open(path, db::kDataFilePassword, error);
+    const auto waiting = file ? db::CountOutbox(*file) : std::nullopt;
+    if (!waiting)
+        return Failed("cannot tell which sessions still wait for the server, for the data file " +
+                          path + " cannot be read (" +
+                          (file ? file->connection().LastError() : error) +
+                          "); nothing was changed",
+                      err);
+    std::int64_t dropped = 0;
+    if (waiting->waiting > 0 && !force)
+        return Failed(std::to_string(waiting->waiting) +
+                          " sessions of this PC still wait for the server; they are in this "
+                          "PC's own takings. Leave once the program has delivered them (the lock "
+                          "screen says how many wait), or with --force, which keeps them in this "
+                          "PC's takings but never gives them to the server",
+                      err);
+    if (force) {
+        const auto emptied = db::EmptyOutbox(*file);
+        if (!emptied)
+            return Failed("the data file did not let go of the sessions waiting for the server (" +
+                              file->connection().LastError() + "); nothing was changed",
+                          err);
+        dropped = *emptied;
+    }
     if (cafe::ForgetMembership(settings) != platform::kErrorSuccess)
         return Failed("the settings store did not forget the server: " + store->error(), err);
     out << "This PC has left the cafe's server ('" << joined->pcName
         << "' there) and works alone.\n";
+    if (dropped > 0)
+        out << dropped << " sessions that had not reached the server stay in this PC's "
+            << "takings only.\n";
     return 0;
 }
 
@@ -140,10 +172,12 @@ int Leave(const Parsed& parsed, std::ostream& out, std::ostream& err) {
 
 int CafeCommand(const Args& args, std::ostream& out, std::ostream& err) {
     const std::string verb = args.empty() ? "" : args[0];
-    const auto parsed = Parse(args, 1, {"--server", "--name", "--secret"}, err);
+    Args rest = args;
+    const bool force = verb == "leave" && std::erase(rest, "--force") > 0;
+    const auto parsed = Parse(rest, 1, {"--server", "--name", "--secret"}, err);
     if (!parsed) return 2;
     if (verb == "join") return Join(*parsed, out, err);
-    if (verb == "leave") return Leave(*parsed, out, err);
+    if (verb == "leave") return Leave(*parsed, force, out, err);
     const std::size_t positional = verb == "add-pc" ? 1 : 0;
     if ((verb != "init-server" && verb != "add-pc" && verb != "status") ||
         parsed->positional.size() != positional ||
@@ -178,14 +212,14 @@ int CafeCommand(const Args& args, std::ostream& out, std::ostream& err) {
 
 std::optional<std::vector<cafe::DayTakings>> CafeTakings(const std::string& conninfo,
                                                          const std::string& fromIso,
-                                                         const std::string& tillIso, bool byPc,
+                                                         const std::string& tillIso,
                                                          std::string& error) {
     const auto owner = cafe::OwnerConnection::Open(conninfo, error);
     if (!owner) {
         error = "cannot reach the server: " + error;
         return std::nullopt;
     }
-    return owner->Takings(fromIso, tillIso, byPc, error);
+    return owner->Takings(fromIso, tillIso, error);
 }
 
 }  // namespace quorvel::admin

@@ -30,11 +30,11 @@ int ReportCommand(const Args& args, std::ostream& out, std::ostream& err);
 #ifndef _WIN32
 // cafe init-server|add-pc|status|join|leave ...: a cafe's server (Linux only so far).
 int CafeCommand(const Args& args, std::ostream& out, std::ostream& err);
-// The takings on the cafe's server at `conninfo` (libpq's rules), by day, or by PC and
-// day; nullopt with `error`.
+// The takings on the cafe's server at `conninfo` (libpq's rules), by PC, day and
+// currency; nullopt with `error`.
 std::optional<std::vector<cafe::DayTakings>> CafeTakings(const std::string& conninfo,
                                                          const std::string& fromIso,
-                                                         const std::string& tillIso, bool byPc,
+                                                         const std::string& tillIso,
                                                          std::string& error);
 #endif
 

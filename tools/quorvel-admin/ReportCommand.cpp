@@ -2,7 +2,6 @@
 // opened read-only or, with --cafe, from the cafe's server: a table, CSV for
 // spreadsheets, or the PDF the report window exports. The lines and totals are the
 // report window's (panel/Report), for one PC and for a whole cafe alike.
-#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -26,12 +25,7 @@ void Usage(std::ostream& err) {
 // A day text of the data file as ISO (yyyy-mm-dd), which every spreadsheet reads as
 // a date whatever its own date settings.
 std::string IsoDay(const std::string& dayText) {
-    const auto key = db::DateValue(dayText);
-    if (!key) return dayText;
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", *key / 10000, *key / 100 % 100,
-                  *key % 100);
-    return buffer;
+    return db::IsoFromDay(dayText).value_or(dayText);
 }
 
 // The headings as a table or a spreadsheet heads its columns: without the blank that
@@ -180,9 +174,10 @@ int ReportCommand(const Args& args, std::ostream& out, std::ostream& err) {
         err << "quorvel-admin report: this build has no link to a cafe's server yet\n";
         return 1;
 #else
-        const auto takings = CafeTakings(server.value_or(""), *fromIso, *tillIso, byPc, error);
-        if (takings && byPc) return WriteByPc(*from, *till, *takings, csv, out, err);
-        if (takings) rows = cafe::AsDayRows(*takings, error);
+        const auto takings = CafeTakings(server.value_or(""), *fromIso, *tillIso, error);
+        if (takings && byPc && cafe::OneCurrency(*takings, error))
+            return WriteByPc(*from, *till, *takings, csv, out, err);
+        if (takings && !byPc) rows = cafe::WholeCafeDays(*takings, error);
         if (!rows) {
             err << "quorvel-admin report: " << error << "\n";
             return 1;
