@@ -251,6 +251,26 @@ TEST_F(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWh
     EXPECT_NE(BarShowing("news.example"), 0u) << "the other window is left alone";
 }
 
+TEST_F(AtspiWindowSystemTest, AnAddressTheGuestIsStillTypingIsBlockedOnceOpenedNotTypedInto) {
+    // The keyword shows in the bar long before the guest has finished typing: keys of
+    // the blocker's typed then would mix with the guest's, and the guest's own Enter
+    // would open the mix. The guest's address is opened as typed, and then blocked.
+    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
+                  {{"class=BrowserRootView", "News - Chromium", "news.example"}});
+    ASSERT_TRUE(chromium.ready());
+    blocker::Blocker blocker(*windows);
+    blocker.SetBlockedPage(kPage);
+    blocker.AddKeywords({"casino"});
+    ASSERT_TRUE(TickUntil(blocker, [&] { return BarShowing("news.example") != 0; }));
+
+    const std::string typed = "casino.example/tables/roulette";
+    chromium.Send("type 0 " + typed);
+    ASSERT_TRUE(TickUntil(blocker, [&] { return chromium.LinesStarting("activate").size() >= 2; }))
+        << ::testing::PrintToString(chromium.LinesStarting("activate"));
+    EXPECT_EQ(chromium.LinesStarting("activate"),
+              (std::vector<std::string>{"activate 0 " + typed, "activate 0 " + std::string(kPage)}));
+}
+
 TEST_F(AtspiWindowSystemTest, AnAddressThatWillNotBeTypedOverIsTriedAFewTimesAndThenLeftAlone) {
     // A bar that puts its address back whatever is typed: each try pulls its window to
     // the front, so the blocker gives up after a few instead of fighting the guest for

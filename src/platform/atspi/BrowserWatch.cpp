@@ -50,6 +50,9 @@ constexpr milliseconds kSettleLimit{2000};
 // (pulled to the front again and again) while it shows the same address.
 constexpr milliseconds kRetryDelay{500};
 constexpr int kRewriteTries = 3;
+// A bar that has the focus and whose text changed this recently is taken for one the
+// guest is typing in: a person's keys come closer together than this.
+constexpr milliseconds kGuestTyping{1000};
 // A browser that let a call run out its time is left alone this long.
 constexpr milliseconds kHungPause{2000};
 // How long a new frame is searched for its address bar (a pop-up or a dialog has none).
@@ -142,6 +145,9 @@ class BrowserWatch::Session {
         Hwnd barHandle = 0;
         Ref<AtspiAccessible> bar;
         std::string text;
+        bool textRead = false;
+        // When the bar's text was last seen to change.
+        Clock::time_point changed{};
         // The address the bar was last sent away from, or given up on, while it still
         // shows it.
         std::string rewrittenFrom;
@@ -375,7 +381,9 @@ bool BrowserWatch::Session::ReadText(Tracked& frame) {
     Failure failure;
     const String text(atspi_text_get_text(ATSPI_TEXT(frame.bar.get()), 0, -1, failure.out()));
     if (!Answered(frame.pid, start, failure) || !text) return false;
+    if (frame.textRead && frame.text != text.get()) frame.changed = Clock::now();
     frame.text = text.get();
+    frame.textRead = true;
     // The bar has moved on from the address it was sent away from (or given up on):
     // when that address comes back, it is blocked again, with every try again.
     if (frame.text != frame.rewrittenFrom) frame.rewrittenFrom.clear();
@@ -527,15 +535,29 @@ void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
                                  [&](const Tracked& t) { return t.barHandle == rewrite.bar; });
     // A window that closed and is forgotten has nothing left to rewrite.
     if (it == frames_.end()) return;
+    const bool resumed = it->unfinished && it->unfinished->from == rewrite.from;
+    const auto dropped = [&] {
+        return (it->text != rewrite.from && !resumed) || it->rewrittenFrom == rewrite.from ||
+               Clock::now() < it->retryAfter;
+    };
+    // Dropped on what the last read showed before the bar is read afresh: the tick asks
+    // again every 10 ms while a bar shows a keyword, and each read is a call into the
+    // browser.
+    if (dropped()) return;
     if (!ReadText(*it)) {
         // The browser does not answer (hung, or the window is closing): given up.
         ++failedRewrites_;
         return;
     }
-    const bool resumed = it->unfinished && it->unfinished->from == rewrite.from;
-    if ((it->text != rewrite.from && !resumed) || it->rewrittenFrom == rewrite.from ||
-        Clock::now() < it->retryAfter)
+    if (dropped()) return;
+    // The guest is typing in the bar: what it shows is not yet an address opened, and
+    // keys typed now would mix with the guest's (the guest's own Return would open the
+    // mix). It is blocked once the guest opens it (the browser moves the focus to the
+    // page) or stops typing; it is looked at again a read later.
+    if (Clock::now() - it->changed < kGuestTyping && Has(it->bar.get(), ATSPI_STATE_FOCUSED)) {
+        it->retryAfter = Clock::now() + timing_.readInterval;
         return;
+    }
     // Whether the bar can be typed into is asked at the moment: a pop-up's bar shows its
     // address read-only, but may be editable for a moment as its window is made.
     const Hwnd handle = it->handle;
