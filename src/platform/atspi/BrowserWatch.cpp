@@ -59,8 +59,10 @@ constexpr milliseconds kHungPause{2000};
 constexpr milliseconds kBarSearchPeriod{30000};
 // How often a missing accessibility bus is looked for again.
 constexpr milliseconds kBusRetry{5000};
-// The switch is a session bus call; it waits no longer than this.
+// The switch is a session bus call; it waits no longer than this, and it is looked at
+// this often (it is only ever off when someone switched it off behind the blocker's back).
 constexpr milliseconds kSwitchLimit{500};
+constexpr milliseconds kSwitchCheck{5000};
 // Handles of frames and bars count up from here, never given twice in one watch.
 constexpr Hwnd kFirstHandle = 0x100;
 
@@ -202,6 +204,7 @@ class BrowserWatch::Session {
     AccessibilitySwitch switch_;
     bool connected_ = false;
     Clock::time_point nextBusTry_{};
+    Clock::time_point nextSwitchCheck_{};
     std::vector<App> apps_;
     std::vector<Tracked> frames_;
     std::vector<Other> others_;  // frames that are not browser windows (pop-ups)
@@ -240,7 +243,10 @@ BrowserWatch::Session::Tracked* BrowserWatch::Session::FindFrame(AtspiAccessible
 
 void BrowserWatch::Session::Discover() {
     // Keeps accessibility on: a browser started while it is off never shows its windows.
-    switch_.SwitchOn(kSwitchLimit);
+    if (Clock::now() >= nextSwitchCheck_) {
+        switch_.SwitchOn(kSwitchLimit);
+        nextSwitchCheck_ = Clock::now() + kSwitchCheck;
+    }
     if (!Connect()) return;
     const Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
     if (!desktop) return;
@@ -299,11 +305,9 @@ void BrowserWatch::Session::DiscoverApp(App& app) {
             atspi_accessible_get_child_at_index(app.object.get(), i, childFailure.out()));
         if (!Answered(app.pid, start, childFailure) || !child) continue;
         if (Tracked* known = FindFrame(child.get())) {
+            // Its title is not asked again: nothing here needs it but a rewrite, which
+            // asks for it afresh.
             known->seen = true;
-            start = Clock::now();
-            Failure nameFailure;
-            const String title(atspi_accessible_get_name(child.get(), nameFailure.out()));
-            if (Answered(app.pid, start, nameFailure) && title) known->title = title.get();
             if (known->barHandle == 0 && Clock::now() - known->found < kBarSearchPeriod)
                 FindBar(*known);
             continue;
