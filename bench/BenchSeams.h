@@ -27,7 +27,7 @@ struct CancelledDialogs final : ui::FileDialogs {
 struct UnattendedWindows {
     explicit UnattendedWindows(store::publicVar& pv)
         : forms(std::make_unique<ui::Forms>(app)),
-          navigation(*forms, pv.os.instance),
+          navigation(*forms, pv),
           app{pv, boxes, files, *forms} {
         forms->SetNavigation(navigation);
     }

@@ -34,9 +34,7 @@ void SignInGuest(store::publicVar& pv, LoginScreen& screen) {
     // The blocker is loaded before the desktop is released: loading it is what makes
     // the browsers a guest starts show their windows to it, and a guest gets no chance
     // to start one earlier.
-    if (pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kSettingsKey, "Blocking")
-            .ToBool())
-        screen.LoadBlocker();
+    if (BlockingOn(pv)) screen.LoadBlocker();
     LockDesktop(pv, kUnlock);
     HideTrayClock(pv, true, screen.Handle());
     screen.HoldLock(false);
@@ -48,6 +46,15 @@ void SignInGuest(store::publicVar& pv, LoginScreen& screen) {
 }
 
 }  // namespace
+
+bool BlockingOn(const store::publicVar& pv) {
+    return pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kSettingsKey, "Blocking")
+        .ToBool();
+}
+
+void PrepareBlocking(store::publicVar& pv) {
+    if (BlockingOn(pv)) pv.os.windows.PrepareWatching();
+}
 
 FoundLogin LookUpLogin(const store::publicVar& pv, const std::string& login) {
     db::Database* conn = db::IfOpen(pv.Conn);

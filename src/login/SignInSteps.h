@@ -44,6 +44,15 @@ class LoginScreen {
 // login, when the lookup fails or when the data file is not open.
 FoundLogin LookUpLogin(const store::publicVar& pv, const std::string& login);
 
+// Whether a guest's session is to be watched by the website blocker (the setting
+// Blocking).
+bool BlockingOn(const store::publicVar& pv);
+
+// While the lock is up, before anyone signs in: with blocking on, the browsers that
+// start from now on are made visible to the blocker. A guest's desktop may start its
+// browser before the sign-in, and a browser that started unseen stays unseen.
+void PrepareBlocking(store::publicVar& pv);
+
 // The Enter button, given the boxes' texts as typed: looks the login up (blanks around
 // it removed), checks the password, then signs the guest or the administrator in, or
 // sends the user back to the box to correct.

@@ -34,8 +34,13 @@ class WindowSystem {
     // ("Microsoft Internet Explorer" on Windows). Empty where the window system lists
     // browser windows only, so that every window it lists is a browser's.
     virtual std::string BrowserCaption() const = 0;
+    // Makes the browsers that start from now on visible to a later watch, so that one
+    // started before the blocker's load is watched too (the Linux desktop's
+    // accessibility switch); the others have nothing to do.
+    virtual void PrepareWatching() {}
     // The blocker's load and unload. A window system that watches the browsers in the
-    // background starts and stops watching here; the others have nothing to do.
+    // background starts and stops watching here (preparing first); the others have
+    // nothing to do.
     virtual void StartWatching() {}
     virtual void StopWatching() {}
     // GetDesktopWindow: the window every top-level window sits under.

@@ -1,6 +1,7 @@
 #include "startup/frmNavigation.h"
 
 #include "blocker/frmBlocks.h"
+#include "login/SignInSteps.h"
 #include "login/frmstart.h"
 #include "panel/frmCtrlpnl.h"
 #include "session/frmtimer2.h"
@@ -13,6 +14,8 @@ void frmNavigation::ShowLock() {
     login.show();
     login.raise();
     login.activateWindow();
+    // The lock first: the switch may wait a moment for the desktop's bus.
+    login::PrepareBlocking(pv_);
 }
 
 void frmNavigation::CloseLock() {
@@ -20,7 +23,7 @@ void frmNavigation::CloseLock() {
 }
 
 void frmNavigation::OpenPanel() {
-    ShowInFront(forms_.Get<frmCtrlpnl>(), instance_);
+    ShowInFront(forms_.Get<frmCtrlpnl>(), pv_.os.instance);
 }
 
 void frmNavigation::LoadBlocker() {

@@ -2,7 +2,7 @@
 // The roads between the windows, as start-up lays them out: the one place that names
 // the login screen, the timer window, the blocker and the control panel together. It
 // handles windows, so it is named and built as one.
-#include "platform/Instance.h"
+#include "store/publicVar.h"
 #include "ui/Forms.h"
 #include "ui/Navigation.h"
 
@@ -10,10 +10,12 @@ namespace quorvel::ui {
 
 class frmNavigation final : public Navigation {
   public:
-    // `instance` brings a window the owner opens to the front (ui/Foreground.h).
-    frmNavigation(Forms& forms, platform::Instance& instance)
-        : forms_(forms), instance_(instance) {}
+    // The program's instance brings a window the owner opens to the front
+    // (ui/Foreground.h).
+    frmNavigation(Forms& forms, store::publicVar& pv) : forms_(forms), pv_(pv) {}
 
+    // Once the lock shows, the browsers that start under it are made visible to the
+    // blocker (login::PrepareBlocking).
     void ShowLock() override;
     void CloseLock() override;
     void OpenPanel() override;
@@ -23,7 +25,7 @@ class frmNavigation final : public Navigation {
 
   private:
     Forms& forms_;
-    platform::Instance& instance_;
+    store::publicVar& pv_;
 };
 
 }  // namespace quorvel::ui

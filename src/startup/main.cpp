@@ -48,7 +48,7 @@ void EndAtOnceWhenToolkitLosesDisplay() {
 // between the windows are set before the first one opens.
 struct Program {
     Program(store::publicVar& pv, ui::MessageBoxes& msg, ui::FileDialogs& files)
-        : app{pv, msg, files, forms}, forms(app), navigation(forms, pv.os.instance) {
+        : app{pv, msg, files, forms}, forms(app), navigation(forms, pv) {
         forms.SetNavigation(navigation);
     }
     ui::App app;

@@ -7,31 +7,13 @@
 # run on fresh profiles, kept off the network, on a session bus of the test's own.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/session_lib.sh"
-e2e_require Xvfb openbox xdotool xprop xwininfo import dbus-daemon dbus-send firefox-esr chromium
-BLOCKED_TITLE='Site blocked at this terminal'
+source "$(dirname "$0")/blocker_lib.sh"
+blocker_setup
 
-# Only what the program switches on may make the browsers accessible.
-unset GNOME_ACCESSIBILITY ACCESSIBILITY_ENABLED AT_SPI_BUS_ADDRESS NO_AT_BRIDGE
-
-e2e_home
-e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
-session_admin reg add 'Software\Quorvel\URLs' /v casino /t REG_SZ /d 1 >/dev/null
-session_admin reg add 'Software\Quorvel\Settings' /v Blocking /t REG_DWORD /d 1 >/dev/null
-e2e_start_x 1280x1024
-e2e_start_session_bus
-
-pages=$E2E_TMP/pages
-mkdir -p "$pages"
 printf '<html><head><title>Casino night</title></head><body>Roulette</body></html>\n' >"$pages/casino-night.html"
 printf '<html><head><title>Daily news</title></head><body>Headlines</body></html>\n' >"$pages/news.html"
 casino=file://$pages/casino-night.html
 news=file://$pages/news.html
-
-accessibility_enabled() {
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-        org.freedesktop.DBus.Properties.Get string:org.a11y.Status string:IsEnabled 2>/dev/null |
-        grep -q 'boolean true'
-}
 
 e2e_start_quorvel
 e2e_wait 60 "the login screen" e2e_visible_window '^Login Screen$'

@@ -251,6 +251,72 @@ TEST_F(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWh
     EXPECT_NE(BarShowing("news.example"), 0u) << "the other window is left alone";
 }
 
+TEST_F(AtspiWindowSystemTest, AnAddressTheGuestIsStillTypingIsBlockedOnceOpenedNotTypedInto) {
+    // The keyword shows in the bar long before the guest has finished typing: keys of
+    // the blocker's typed then would mix with the guest's, and the guest's own Enter
+    // would open the mix. The guest's address is opened as typed, and then blocked.
+    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
+                  {{"class=BrowserRootView", "News - Chromium", "news.example"}});
+    ASSERT_TRUE(chromium.ready());
+    blocker::Blocker blocker(*windows);
+    blocker.SetBlockedPage(kPage);
+    blocker.AddKeywords({"casino"});
+    ASSERT_TRUE(TickUntil(blocker, [&] { return BarShowing("news.example") != 0; }));
+
+    const std::string typed = "casino.example/tables/roulette";
+    chromium.Send("type 0 " + typed);
+    ASSERT_TRUE(TickUntil(blocker, [&] { return chromium.LinesStarting("activate").size() >= 2; }))
+        << ::testing::PrintToString(chromium.LinesStarting("activate"));
+    EXPECT_EQ(chromium.LinesStarting("activate"),
+              (std::vector<std::string>{"activate 0 " + typed, "activate 0 " + std::string(kPage)}));
+}
+
+TEST_F(AtspiWindowSystemTest, AnAddressThatWillNotBeTypedOverIsTriedAFewTimesAndThenLeftAlone) {
+    // A bar that puts its address back whatever is typed: each try pulls its window to
+    // the front, so the blocker gives up after a few instead of fighting the guest for
+    // the screen for as long as the window stays open.
+    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
+                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
+    ASSERT_TRUE(chromium.ready());
+    chromium.Send("stubborn 0");
+    blocker::Blocker blocker(*windows);
+    blocker.SetBlockedPage(kPage);
+    blocker.AddKeywords({"casino"});
+
+    ASSERT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites == 3; }));
+    EXPECT_FALSE(TickUntil(
+        blocker, [&] { return windows->Latest()->failedRewrites > 3; }, 5s));
+    EXPECT_TRUE(chromium.LinesStarting("activate").empty());
+
+    // Once the bar shows another address and then the blocked one again, it is tried
+    // afresh.
+    chromium.Send("set 0 news.example");
+    ASSERT_TRUE(TickUntil(blocker, [&] { return BarShowing("news.example") != 0; }));
+    chromium.Send("set 0 casino.example/again");
+    EXPECT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites > 3; }));
+}
+
+TEST_F(AtspiWindowSystemTest, ARewriteCutShortByAnotherWindowIsFinishedWithoutBeingAskedAgain) {
+    // The guest brings another window up as the first key lands: the blocker stops
+    // typing, and the bar is left with part of the blocked page's address and no
+    // keyword, so no tick asks for it again. The page is still the blocked one: the
+    // rewrite is finished anyway, and no key of it went to the other window.
+    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
+                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"},
+                   {"class=BrowserRootView", "News - Chromium", "news.example"}});
+    ASSERT_TRUE(chromium.ready());
+    chromium.Send("distract 0 1");
+    blocker::Blocker blocker(*windows);
+    blocker.SetBlockedPage(kPage);
+    blocker.AddKeywords({"casino"});
+
+    ASSERT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites >= 1; }));
+    ASSERT_TRUE(
+        TickUntil(blocker, [&] { return chromium.HasLine("activate 0 " + std::string(kPage)); }));
+    EXPECT_TRUE(chromium.LinesStarting("activate 1").empty());
+    EXPECT_NE(BarShowing("news.example"), 0u) << ::testing::PrintToString(Listed());
+}
+
 TEST_F(AtspiWindowSystemTest, AWindowClosedMidTickGetsNoKeysAndNoneGoAstray) {
     Peer firefox("Firefox", "id=urlbar-input", "combo box",
                  {{"-", "One — Mozilla Firefox", "http://casino.example/one"},

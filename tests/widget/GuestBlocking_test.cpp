@@ -94,5 +94,29 @@ TEST_F(GuestBlockingTest, TheBlockerRunsThroughASessionOnlyWhileBlockingIsOn) {
     Logout();
 }
 
+TEST_F(GuestBlockingTest, TheLockMakesBrowsersVisibleBeforeAnySignInOnlyWhileBlockingIsOn) {
+    // A browser the guest's desktop starts under the lock must already show itself to
+    // the blocker: the lock prepares the watch each time it comes up, before the guest
+    // has signed in and before the blocker is loaded.
+    struct Case {
+        std::int32_t blocking;
+        int preparations;
+    };
+    for (const Case c : {Case{1, 1}, Case{0, 0}}) {
+        SCOPED_TRACE(c.blocking);
+        SetBlocking(c.blocking);
+        t.windows.preparations = 0;
+        forms->Navigate().ShowLock();
+        EXPECT_EQ(t.windows.preparations, c.preparations);
+        EXPECT_FALSE(t.windows.watching);
+    }
+    // After a session the lock comes back and prepares the next guest's browsers.
+    SetBlocking(1);
+    SignInAsGuest();
+    t.windows.preparations = 0;
+    Logout();
+    EXPECT_EQ(t.windows.preparations, 1);
+}
+
 }  // namespace
 }  // namespace quorvel::test

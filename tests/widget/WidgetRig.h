@@ -240,7 +240,7 @@ class WidgetRig : public ::testing::Test {
   private:
     ui::Forms* makeForms() {
         forms = std::make_unique<ui::Forms>(app);
-        navigation = std::make_unique<ui::frmNavigation>(*forms, t.pv.os.instance);
+        navigation = std::make_unique<ui::frmNavigation>(*forms, t.pv);
         forms->SetNavigation(*navigation);
         return forms.get();
     }

@@ -6,8 +6,9 @@ namespace quorvel::platform::atspi {
 
 namespace {
 
-// The switch is thrown at a guest's sign-in, before the guest can start a browser: the
-// sign-in waits for it this long at most (the bus launcher may have to start first).
+// The switch is thrown while the lock is up and again at a guest's sign-in, before the
+// guest can start a browser: each waits for it this long at most (the bus launcher may
+// have to start first).
 constexpr std::chrono::milliseconds kSwitchLimit{1000};
 
 }  // namespace
@@ -21,8 +22,12 @@ AtspiWindowSystem::~AtspiWindowSystem() {
     StopWatching();
 }
 
-void AtspiWindowSystem::StartWatching() {
+void AtspiWindowSystem::PrepareWatching() {
     AccessibilitySwitch().SwitchOn(kSwitchLimit);
+}
+
+void AtspiWindowSystem::StartWatching() {
+    PrepareWatching();
     if (!watch_) watch_ = std::make_unique<BrowserWatch>(displayName_, timing_);
 }
 

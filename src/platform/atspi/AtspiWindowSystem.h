@@ -37,8 +37,10 @@ class AtspiWindowSystem final : public WindowSystem {
 
     // Empty: only browser windows are listed.
     std::string BrowserCaption() const override { return {}; }
-    // Switches the desktop's accessibility on before anything else (a browser started
-    // from now on shows its windows), then starts the watch.
+    // Switches the desktop's accessibility on: a browser started from now on shows its
+    // windows on the accessibility bus (Chromium reads the switch only as it starts).
+    void PrepareWatching() override;
+    // Switches accessibility on before anything else, then starts the watch.
     void StartWatching() override;
     void StopWatching() override;
 

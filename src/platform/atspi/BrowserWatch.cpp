@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "platform/AsciiText.h"
 #include "platform/atspi/AccessibilitySwitch.h"
@@ -23,8 +24,10 @@ using std::chrono::milliseconds;
 
 // X keysyms of the keys a rewrite presses.
 constexpr std::uint32_t kKeyA = 0x61;
+constexpr std::uint32_t kKeyN = 0x6e;
 constexpr std::uint32_t kKeyDelete = 0xffff;
 constexpr std::uint32_t kKeyReturn = 0xff0d;
+constexpr std::uint32_t kKeyF11 = 0xffc8;
 
 // How long a rewrite waits for each step: the window to become active, the bar to take
 // the focus, the typed address to show in the bar. Browsers are slow under load.
@@ -32,18 +35,34 @@ constexpr milliseconds kActivateLimit{3000};
 constexpr milliseconds kFocusLimit{2000};
 constexpr milliseconds kTypedLimit{3000};
 constexpr milliseconds kStepPoll{10};
+// How long the typed address may stand still in the bar, not yet as typed, before it is
+// taken for mixed with other keys and typed again; and how often it is typed at most.
+constexpr milliseconds kTypedStill{300};
+constexpr int kTypingTries = 3;
+// How long a window whose bar cannot be typed into waits for the new window it asked
+// its browser for, and how often it looks for it (each look lists the windows).
+constexpr milliseconds kNewWindowLimit{5000};
+constexpr milliseconds kNewWindowPoll{100};
 // How long a rewrite waits after Return for the browser to leave the bar.
 constexpr milliseconds kSettleLimit{2000};
-// After a failed rewrite the bar is tried again no sooner than this.
+// After a failed rewrite the bar is tried again no sooner than this, and one address
+// is tried this often at most: a window that cannot be rewritten is not fought over
+// (pulled to the front again and again) while it shows the same address.
 constexpr milliseconds kRetryDelay{500};
+constexpr int kRewriteTries = 3;
+// A bar that has the focus and whose text changed this recently is taken for one the
+// guest is typing in: a person's keys come closer together than this.
+constexpr milliseconds kGuestTyping{1000};
 // A browser that let a call run out its time is left alone this long.
 constexpr milliseconds kHungPause{2000};
 // How long a new frame is searched for its address bar (a pop-up or a dialog has none).
 constexpr milliseconds kBarSearchPeriod{30000};
 // How often a missing accessibility bus is looked for again.
 constexpr milliseconds kBusRetry{5000};
-// The switch is a session bus call; it waits no longer than this.
+// The switch is a session bus call; it waits no longer than this, and it is looked at
+// this often (it is only ever off when someone switched it off behind the blocker's back).
 constexpr milliseconds kSwitchLimit{500};
+constexpr milliseconds kSwitchCheck{5000};
 // Handles of frames and bars count up from here, never given twice in one watch.
 constexpr Hwnd kFirstHandle = 0x100;
 
@@ -102,6 +121,8 @@ class BrowserWatch::Session {
     void Discover();
     void ReadBars();
     void Handle(const Rewrite& rewrite);
+    // Tries the unfinished rewrites again once their time has come.
+    void Resume();
     // Runs what the library left for the main loop (messages it put off).
     void Dispatch() {
         while (g_main_context_iteration(context_.get(), FALSE)) {
@@ -126,9 +147,19 @@ class BrowserWatch::Session {
         Hwnd barHandle = 0;
         Ref<AtspiAccessible> bar;
         std::string text;
-        // The address the bar was last sent away from, while it still shows it.
+        bool textRead = false;
+        // When the bar's text was last seen to change.
+        Clock::time_point changed{};
+        // The address the bar was last sent away from, or given up on, while it still
+        // shows it.
         std::string rewrittenFrom;
         Clock::time_point retryAfter{};
+        // Failed rewrites of the address `failedFrom`.
+        std::string failedFrom;
+        int failures = 0;
+        // A rewrite that failed once it had begun to type (the bar may show part of the
+        // address now, and no keyword): tried again without being asked.
+        std::optional<Rewrite> unfinished;
         bool seen = false;
     };
     struct Other {
@@ -155,10 +186,16 @@ class BrowserWatch::Session {
     void FindBar(Tracked& frame);
     bool HasAttribute(AtspiAccessible* object, const char* attribute, std::uint32_t pid);
     bool ReadText(Tracked& frame);
-    bool Focused(AtspiAccessible* object);
-    bool WaitFor(milliseconds limit, const std::function<bool()>& condition);
-    bool Perform(Tracked& frame, const std::string& address);
+    bool Has(AtspiAccessible* object, AtspiStateType state);
+    bool WaitFor(milliseconds limit, const std::function<bool()>& condition,
+                 milliseconds poll = kStepPoll);
+    Tracked* Find(Hwnd handle);
     Tracked* FindFrame(AtspiAccessible* frame);
+    X11Input::Window Raise(Hwnd frame);
+    bool TypeInto(Hwnd frame, X11Input::Window window, const std::string& typed);
+    bool Enter(AtspiAccessible* bar, X11Input::Window window);
+    bool Perform(Hwnd frame, const std::string& address);
+    bool Replace(Hwnd frame, const std::string& address);
 
     const Timing timing_;
     const std::atomic<bool>& stopping_;
@@ -167,6 +204,7 @@ class BrowserWatch::Session {
     AccessibilitySwitch switch_;
     bool connected_ = false;
     Clock::time_point nextBusTry_{};
+    Clock::time_point nextSwitchCheck_{};
     std::vector<App> apps_;
     std::vector<Tracked> frames_;
     std::vector<Other> others_;  // frames that are not browser windows (pop-ups)
@@ -191,6 +229,12 @@ bool BrowserWatch::Session::Connect() {
     return true;
 }
 
+BrowserWatch::Session::Tracked* BrowserWatch::Session::Find(Hwnd handle) {
+    const auto it = std::find_if(frames_.begin(), frames_.end(),
+                                 [handle](const Tracked& t) { return t.handle == handle; });
+    return it == frames_.end() ? nullptr : &*it;
+}
+
 BrowserWatch::Session::Tracked* BrowserWatch::Session::FindFrame(AtspiAccessible* frame) {
     const auto it = std::find_if(frames_.begin(), frames_.end(),
                                  [frame](const Tracked& t) { return t.frame.get() == frame; });
@@ -199,7 +243,10 @@ BrowserWatch::Session::Tracked* BrowserWatch::Session::FindFrame(AtspiAccessible
 
 void BrowserWatch::Session::Discover() {
     // Keeps accessibility on: a browser started while it is off never shows its windows.
-    switch_.SwitchOn(kSwitchLimit);
+    if (Clock::now() >= nextSwitchCheck_) {
+        switch_.SwitchOn(kSwitchLimit);
+        nextSwitchCheck_ = Clock::now() + kSwitchCheck;
+    }
     if (!Connect()) return;
     const Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
     if (!desktop) return;
@@ -258,11 +305,9 @@ void BrowserWatch::Session::DiscoverApp(App& app) {
             atspi_accessible_get_child_at_index(app.object.get(), i, childFailure.out()));
         if (!Answered(app.pid, start, childFailure) || !child) continue;
         if (Tracked* known = FindFrame(child.get())) {
+            // Its title is not asked again: nothing here needs it but a rewrite, which
+            // asks for it afresh.
             known->seen = true;
-            start = Clock::now();
-            Failure nameFailure;
-            const String title(atspi_accessible_get_name(child.get(), nameFailure.out()));
-            if (Answered(app.pid, start, nameFailure) && title) known->title = title.get();
             if (known->barHandle == 0 && Clock::now() - known->found < kBarSearchPeriod)
                 FindBar(*known);
             continue;
@@ -340,10 +385,16 @@ bool BrowserWatch::Session::ReadText(Tracked& frame) {
     Failure failure;
     const String text(atspi_text_get_text(ATSPI_TEXT(frame.bar.get()), 0, -1, failure.out()));
     if (!Answered(frame.pid, start, failure) || !text) return false;
+    if (frame.textRead && frame.text != text.get()) frame.changed = Clock::now();
     frame.text = text.get();
-    // The bar has moved on from the address it was sent away from: when that address
-    // comes back, it is blocked again.
+    frame.textRead = true;
+    // The bar has moved on from the address it was sent away from (or given up on):
+    // when that address comes back, it is blocked again, with every try again.
     if (frame.text != frame.rewrittenFrom) frame.rewrittenFrom.clear();
+    if (!frame.unfinished && frame.text != frame.failedFrom) {
+        frame.failedFrom.clear();
+        frame.failures = 0;
+    }
     return true;
 }
 
@@ -355,45 +406,132 @@ void BrowserWatch::Session::ReadBars() {
     }
 }
 
-bool BrowserWatch::Session::Focused(AtspiAccessible* object) {
+bool BrowserWatch::Session::Has(AtspiAccessible* object, AtspiStateType state) {
     const Ref<AtspiStateSet> states(atspi_accessible_get_state_set(object));
-    return states && atspi_state_set_contains(states.get(), ATSPI_STATE_FOCUSED);
+    return states && atspi_state_set_contains(states.get(), state);
 }
 
-bool BrowserWatch::Session::WaitFor(milliseconds limit, const std::function<bool()>& condition) {
+bool BrowserWatch::Session::WaitFor(milliseconds limit, const std::function<bool()>& condition,
+                                    milliseconds poll) {
     const auto deadline = Clock::now() + limit;
     while (!condition()) {
         if (stopping_ || Clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(kStepPoll);
+        std::this_thread::sleep_for(poll);
     }
     return true;
 }
 
-bool BrowserWatch::Session::Perform(Tracked& frame, const std::string& address) {
-    const std::string typed = TypableAddress(address);
+X11Input::Window BrowserWatch::Session::Raise(Hwnd handle) {
+    Tracked* frame = Find(handle);
+    if (frame == nullptr) return 0;
+    auto start = Clock::now();
     Failure nameFailure;
-    const auto start = Clock::now();
-    const String title(atspi_accessible_get_name(frame.frame.get(), nameFailure.out()));
-    if (!Answered(frame.pid, start, nameFailure) || !title) return false;
+    const String title(atspi_accessible_get_name(frame->frame.get(), nameFailure.out()));
+    if (!Answered(frame->pid, start, nameFailure) || !title) return 0;
+    start = Clock::now();
+    Failure placeFailure;
+    const std::unique_ptr<AtspiRect, Free> rect(atspi_component_get_extents(
+        ATSPI_COMPONENT(frame->frame.get()), ATSPI_COORD_TYPE_SCREEN, placeFailure.out()));
+    if (!Answered(frame->pid, start, placeFailure) || !rect) return 0;
+    const X11Input::Window window =
+        input_.FindWindow(frame->pid, title.get(), {rect->x, rect->y, rect->width, rect->height});
+    if (window == 0 || !input_.Activate(window, kActivateLimit)) return 0;
+    // A browser in full screen hides its bar, which then takes no focus: the window
+    // leaves full screen by the browser's own key, as the guest would leave it.
+    if (input_.IsFullScreen(window) &&
+        (!input_.PressKey(kKeyF11, false, window) ||
+         !WaitFor(kActivateLimit, [&] { return !input_.IsFullScreen(window); })))
+        return 0;
+    return window;
+}
+
+bool BrowserWatch::Session::TypeInto(Hwnd handle, X11Input::Window window,
+                                     const std::string& typed) {
+    for (int attempt = 0; attempt < kTypingTries; ++attempt) {
+        Tracked* frame = Find(handle);
+        if (frame == nullptr || !frame->bar || !input_.IsActive(window)) return false;
+        AtspiAccessible* bar = frame->bar.get();
+        Failure focusFailure;
+        atspi_component_grab_focus(ATSPI_COMPONENT(bar), focusFailure.out());
+        if (focusFailure || !WaitFor(kFocusLimit, [&] { return Has(bar, ATSPI_STATE_FOCUSED); }))
+            return false;
+        // Select all, type over it, and drop what the browser may have completed after
+        // it. Every key goes only while the window still has the focus.
+        if (!input_.PressKey(kKeyA, true, window) || !input_.Type(typed, window) ||
+            !input_.PressKey(kKeyDelete, false, window))
+            return false;
+        // The bar shows the address as typed, or stands still showing something else:
+        // keys of the guest's came between, and the address is typed again.
+        std::string last;
+        auto still = Clock::now();
+        const bool typedOver = WaitFor(kTypedLimit, [&] {
+            if (!ReadText(*frame)) return false;
+            if (frame->text == typed) return true;
+            if (frame->text != last) {
+                last = frame->text;
+                still = Clock::now();
+            }
+            return Clock::now() - still >= kTypedStill;
+        });
+        if (!typedOver) return false;
+        if (frame->text != typed) continue;
+        return Enter(bar, window);
+    }
+    return false;
+}
+
+bool BrowserWatch::Session::Enter(AtspiAccessible* bar, X11Input::Window window) {
+    // A browser may act on Return only once its suggestions are ready, and drops it when
+    // they take too long (a new window's first search) or its window loses the focus
+    // before: nothing else happens until it has moved the focus from the bar to the
+    // page it opens, and Return is pressed again while the bar keeps it.
+    for (int press = 0; press < kTypingTries; ++press) {
+        if (!input_.IsActive(window) || !Has(bar, ATSPI_STATE_FOCUSED)) return false;
+        if (!input_.PressKey(kKeyReturn, false, window)) return false;
+        if (WaitFor(kSettleLimit, [&] { return !Has(bar, ATSPI_STATE_FOCUSED); })) return true;
+    }
+    return false;
+}
+
+bool BrowserWatch::Session::Perform(Hwnd handle, const std::string& address) {
     // Keys go to whatever window has the focus: nothing is typed before the browser's
     // window is the active one and its bar has the focus.
-    const X11Input::Window window = input_.FindWindow(frame.pid, title.get());
-    if (window == 0 || !input_.Activate(window, kActivateLimit)) return false;
-    Failure focusFailure;
-    atspi_component_grab_focus(ATSPI_COMPONENT(frame.bar.get()), focusFailure.out());
-    if (focusFailure || !WaitFor(kFocusLimit, [&] { return Focused(frame.bar.get()); }))
-        return false;
-    // Select all, type over it, and drop what the browser may have completed after it.
-    if (!input_.PressKey(kKeyA, true) || !input_.Type(typed) || !input_.PressKey(kKeyDelete))
-        return false;
-    if (!WaitFor(kTypedLimit, [&] { return ReadText(frame) && frame.text == typed; })) return false;
-    if (!input_.IsActive(window) || !Focused(frame.bar.get())) return false;
-    if (!input_.PressKey(kKeyReturn)) return false;
-    // A browser may act on Return only once its suggestions are ready, and forgets it
-    // when its window loses the focus before: nothing else happens until it has moved
-    // the focus from the bar to the page it opens.
-    WaitFor(kSettleLimit, [&] { return !Focused(frame.bar.get()); });
-    return true;
+    const X11Input::Window window = Raise(handle);
+    return window != 0 && TypeInto(handle, window, TypableAddress(address));
+}
+
+bool BrowserWatch::Session::Replace(Hwnd handle, const std::string& address) {
+    // A bar that cannot be typed into (a pop-up's): the browser is asked for a new
+    // window of its own (Ctrl+N), the blocked one is closed, and the new window is sent
+    // to the address.
+    const X11Input::Window window = Raise(handle);
+    if (window == 0) return false;
+    const std::uint32_t pid = Find(handle)->pid;
+    std::vector<Hwnd> before;
+    for (const Tracked& t : frames_) before.push_back(t.handle);
+    if (!input_.PressKey(kKeyN, true, window)) return false;
+    Hwnd fresh = 0;
+    WaitFor(
+        kNewWindowLimit,
+        [&] {
+            Discover();
+            for (const Tracked& t : frames_)
+                if (t.pid == pid && t.bar && Has(t.bar.get(), ATSPI_STATE_EDITABLE) &&
+                    std::find(before.begin(), before.end(), t.handle) == before.end())
+                    fresh = t.handle;
+            return fresh != 0;
+        },
+        kNewWindowPoll);
+    input_.Close(window);
+    if (fresh == 0) return false;
+    // The new window shows no keyword, so no later tick asks for it again: it is tried
+    // here as often as a blocked address is (a window just made may not take the focus
+    // yet).
+    for (int attempt = 0; attempt < kRewriteTries; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(kRetryDelay);
+        if (Perform(fresh, address)) return true;
+    }
+    return false;
 }
 
 void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
@@ -401,24 +539,70 @@ void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
                                  [&](const Tracked& t) { return t.barHandle == rewrite.bar; });
     // A window that closed and is forgotten has nothing left to rewrite.
     if (it == frames_.end()) return;
-    Tracked& frame = *it;
-    if (!ReadText(frame)) {
+    const bool resumed = it->unfinished && it->unfinished->from == rewrite.from;
+    const auto dropped = [&] {
+        return (it->text != rewrite.from && !resumed) || it->rewrittenFrom == rewrite.from ||
+               Clock::now() < it->retryAfter;
+    };
+    // Dropped on what the last read showed before the bar is read afresh: the tick asks
+    // again every 10 ms while a bar shows a keyword, and each read is a call into the
+    // browser.
+    if (dropped()) return;
+    if (!ReadText(*it)) {
         // The browser does not answer (hung, or the window is closing): given up.
         ++failedRewrites_;
         return;
     }
-    if (frame.text != rewrite.from || frame.rewrittenFrom == rewrite.from ||
-        Clock::now() < frame.retryAfter)
+    if (dropped()) return;
+    // The guest is typing in the bar: what it shows is not yet an address opened, and
+    // keys typed now would mix with the guest's (the guest's own Return would open the
+    // mix). It is blocked once the guest opens it (the browser moves the focus to the
+    // page) or stops typing; it is looked at again a read later.
+    if (Clock::now() - it->changed < kGuestTyping && Has(it->bar.get(), ATSPI_STATE_FOCUSED)) {
+        it->retryAfter = Clock::now() + timing_.readInterval;
         return;
-    if (Perform(frame, rewrite.to)) {
-        frame.rewrittenFrom = rewrite.from;
-        ++rewrites_;
-    } else {
-        frame.rewrittenFrom.clear();
-        frame.retryAfter = Clock::now() + kRetryDelay;
-        ++failedRewrites_;
     }
-    ReadText(frame);
+    // Whether the bar can be typed into is asked at the moment: a pop-up's bar shows its
+    // address read-only, but may be editable for a moment as its window is made.
+    const Hwnd handle = it->handle;
+    const bool done = Has(it->bar.get(), ATSPI_STATE_EDITABLE) ? Perform(handle, rewrite.to)
+                                                               : Replace(handle, rewrite.to);
+    ++(done ? rewrites_ : failedRewrites_);
+    // The window may be gone since (a pop-up is closed).
+    Tracked* frame = Find(handle);
+    if (frame == nullptr) return;
+    if (done) {
+        frame->rewrittenFrom = rewrite.from;
+        frame->unfinished.reset();
+        frame->failedFrom.clear();
+        frame->failures = 0;
+    } else {
+        if (frame->failedFrom != rewrite.from) {
+            frame->failedFrom = rewrite.from;
+            frame->failures = 0;
+        }
+        if (++frame->failures >= kRewriteTries) {
+            // Given up: left alone until the bar shows something else.
+            frame->rewrittenFrom = rewrite.from;
+            frame->unfinished.reset();
+        } else {
+            frame->rewrittenFrom.clear();
+            frame->unfinished = rewrite;
+            frame->retryAfter = Clock::now() + kRetryDelay;
+        }
+    }
+    ReadText(*frame);
+}
+
+void BrowserWatch::Session::Resume() {
+    // Handling one may list the windows afresh (a pop-up's), so they are taken first.
+    std::vector<Rewrite> due;
+    for (const Tracked& frame : frames_)
+        if (frame.unfinished && Clock::now() >= frame.retryAfter) due.push_back(*frame.unfinished);
+    for (const Rewrite& rewrite : due) {
+        if (stopping_) return;
+        Handle(rewrite);
+    }
 }
 
 Browsers BrowserWatch::Session::Picture() const {
@@ -497,6 +681,7 @@ void BrowserWatch::Run() {
             if (stopping_) break;
             session.Handle(rewrite);
         }
+        session.Resume();
         if (Clock::now() >= nextDiscovery) {
             session.Discover();
             nextDiscovery = Clock::now() + timing_.discoveryInterval;

@@ -5,10 +5,10 @@
 // Every accessibility call is made on that thread, with a short time limit, so a hung
 // browser never holds up the caller: the blocker's tick reads the latest picture the
 // worker published (Current) and hands rewrites over (Request). The worker looks for
-// browser windows every half second, reads each address bar often, and carries out a
-// rewrite the way a person would: it activates the window, focuses the bar, selects
-// everything in it, types the new address, checks that the bar holds it, and presses
-// Return. Writing the text through the accessibility bus instead does not work in the
+// browser windows every second, reads each address bar five times a second, and
+// carries out a rewrite the way a person would: it activates the window, focuses the
+// bar, selects everything in it, types the new address, checks that the bar holds it,
+// and presses Return. Writing the text through the accessibility bus instead does not work in the
 // browsers (one accepts the call and changes nothing, the other has no editable text).
 #include <atomic>
 #include <chrono>
@@ -50,7 +50,8 @@ struct Bar {
     friend bool operator==(const Bar&, const Bar&) = default;
 };
 
-// A browser window: its title and its address bar (none while it is not yet found).
+// A browser window: its title when it was found, and its address bar (none while it is
+// not yet found).
 struct Frame {
     Hwnd handle = 0;
     std::string title;
@@ -81,11 +82,14 @@ class BrowserWatch {
         // The longest any accessibility call may take: a browser that does not answer
         // within it is taken for hung and left alone for a while.
         std::chrono::milliseconds callLimit{250};
-        // How often every bar is read: each read is a call into the browser, and a
-        // rewrite takes longer than this anyway.
-        std::chrono::milliseconds readInterval{100};
-        // How often the browsers' windows are looked for.
-        std::chrono::milliseconds discoveryInterval{500};
+        // How often every bar is read: each read is a call into the browser and costs
+        // the program as much as the browser (with three windows of each browser, the
+        // reads are most of the watch's cost), and a rewrite takes longer than this
+        // anyway.
+        std::chrono::milliseconds readInterval{200};
+        // How often the browsers' windows are looked for: a new window (a pop-up, an
+        // incognito window) is watched from then on.
+        std::chrono::milliseconds discoveryInterval{1000};
     };
 
     // Starts the worker on the X display `displayName` (empty: $DISPLAY).
@@ -104,7 +108,9 @@ class BrowserWatch {
     // Hands a rewrite to the worker. One address is rewritten once: a request is
     // dropped when the bar no longer shows `from` (it has moved on since), when the bar
     // was already rewritten from `from` and has shown nothing else since, and for a
-    // moment after a rewrite of the bar failed.
+    // moment after a rewrite of the bar failed. A failed rewrite is tried again by the
+    // worker itself (the bar may show part of the typed address, and no keyword), three
+    // times in all; then the address is left alone until the bar shows something else.
     void Request(Rewrite rewrite);
 
   private:

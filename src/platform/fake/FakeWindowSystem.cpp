@@ -49,6 +49,11 @@ bool FakeWindowSystem::Enumerate(Hwnd parent, const EnumChildProc& proc, std::in
     return true;
 }
 
+void FakeWindowSystem::PrepareWatching() {
+    Notify("PrepareWatching", 0);
+    ++preparations;
+}
+
 void FakeWindowSystem::StartWatching() {
     Notify("StartWatching", 0);
     watching = true;

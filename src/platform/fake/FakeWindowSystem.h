@@ -34,6 +34,7 @@ class FakeWindowSystem final : public WindowSystem {
     std::size_t WindowCount() const { return windows_.size() - 1; }
 
     std::string BrowserCaption() const override { return browserCaption; }
+    void PrepareWatching() override;
     void StartWatching() override;
     void StopWatching() override;
     Hwnd DesktopWindow() override { return kDesktop; }
@@ -45,7 +46,8 @@ class FakeWindowSystem final : public WindowSystem {
     void SetText(Hwnd window, const std::string& text) override;
     void PressEnter() override;
 
-    // Called at the start of every operation with its name ("StartWatching",
+    // Called at the start of every operation with its name ("PrepareWatching",
+    // "StartWatching",
     // "StopWatching", "EnumChildWindows", "WindowText", "ClassName", "TextLength",
     // "GetText", "SetText", "PressEnter") and the window it is about (0 where none),
     // so a test can change the desktop mid-tick.
@@ -61,6 +63,8 @@ class FakeWindowSystem final : public WindowSystem {
     std::string browserCaption = kInternetExplorerCaption;
     // Whether a blocker is loaded (between StartWatching and StopWatching).
     bool watching = false;
+    // How often the browsers were made visible to a later watch.
+    int preparations = 0;
     // Rewrites and key-downs in the order they happened: "SetText <handle>" or "Enter".
     std::vector<std::string> events;
 

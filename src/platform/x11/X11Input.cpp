@@ -28,6 +28,29 @@ x11::XcbReply<xcb_get_property_reply_t> Property(xcb_connection_t* c, xcb_window
         c, xcb_get_property(c, 0, window, property, type, 0, longs), xcb_get_property_reply);
 }
 
+// Holds the server for keys typed into a window that was checked to have the focus:
+// while it is held no other client's request is served, so nothing can move the focus
+// between the check and the keys, and they land where the check found it. The hold
+// ends once the server has answered a request sent after the keys, so they have been
+// handled by then; a program that dies holding it lets go with its connection.
+class ServerHold {
+  public:
+    ServerHold(xcb_connection_t* c, bool hold) : c_(hold ? c : nullptr) {
+        if (c_ != nullptr) xcb_grab_server(c_);
+    }
+    ~ServerHold() {
+        if (c_ == nullptr) return;
+        Take<xcb_get_input_focus_reply_t>(c_, xcb_get_input_focus(c_), xcb_get_input_focus_reply);
+        xcb_ungrab_server(c_);
+        xcb_flush(c_);
+    }
+    ServerHold(const ServerHold&) = delete;
+    ServerHold& operator=(const ServerHold&) = delete;
+
+  private:
+    xcb_connection_t* c_;
+};
+
 }  // namespace
 
 X11Input::X11Input(const std::string& displayName) {
@@ -47,7 +70,13 @@ X11Input::X11Input(const std::string& displayName) {
 X11Input::~X11Input() = default;
 
 std::uint32_t X11Input::Atom(const char* name) {
-    return x11::InternAtom(connection_.get(), name);
+    // An atom never changes while the server runs: asked for once. A rewrite checks the
+    // focus before every key it types, and each check would ask again.
+    const auto known = atoms_.find(name);
+    if (known != atoms_.end()) return known->second;
+    const std::uint32_t atom = x11::InternAtom(connection_.get(), name);
+    if (atom != 0) atoms_.emplace(name, atom);
+    return atom;
 }
 
 std::vector<std::uint32_t> X11Input::WindowList(Window window, std::uint32_t property) {
@@ -65,26 +94,82 @@ bool X11Input::Supports(std::uint32_t atom) {
     return false;
 }
 
-X11Input::Window X11Input::FindWindow(std::uint32_t pid, const std::string& title) {
-    if (!connection_) return 0;
+std::uint32_t ChooseWindow(const std::vector<ClientWindow>& windows, const std::string& title,
+                           const ScreenRect& place) {
+    std::vector<const ClientWindow*> named;
+    for (const ClientWindow& w : windows)
+        if (!w.title.empty() && title.starts_with(w.title)) named.push_back(&w);
+    if (named.size() == 1) return named.front()->window;
+    std::uint32_t found = 0;
+    for (const ClientWindow* w : named) {
+        if (!(w->place == place)) continue;
+        if (found != 0) return 0;
+        found = w->window;
+    }
+    return found;
+}
+
+std::string X11Input::Title(Window window) {
+    // A kilobyte of title is more than any window shows.
+    const auto name =
+        Property(connection_.get(), window, Atom("_NET_WM_NAME"), Atom("UTF8_STRING"), 256);
+    if (!name || name->format != 8) return {};
+    return {static_cast<const char*>(xcb_get_property_value(name.get())),
+            static_cast<std::size_t>(xcb_get_property_value_length(name.get()))};
+}
+
+std::vector<ClientWindow> X11Input::WindowsOf(std::uint32_t pid) {
+    std::vector<ClientWindow> found;
+    if (!connection_) return found;
     xcb_connection_t* c = connection_.get();
     const std::uint32_t wmPid = Atom("_NET_WM_PID");
-    const std::uint32_t wmName = Atom("_NET_WM_NAME");
-    const std::uint32_t utf8 = Atom("UTF8_STRING");
-    const auto titleLongs = static_cast<std::uint32_t>(title.size() / 4 + 2);
     for (const Window window : WindowList(root_, Atom("_NET_CLIENT_LIST"))) {
         const auto owner = Property(c, window, wmPid, XCB_ATOM_CARDINAL, 1);
         if (!owner || owner->format != 32 || xcb_get_property_value_length(owner.get()) != 4 ||
             *static_cast<const std::uint32_t*>(xcb_get_property_value(owner.get())) != pid)
             continue;
-        const auto name = Property(c, window, wmName, utf8, titleLongs);
-        if (!name || name->format != 8) continue;
-        const std::string_view text(
-            static_cast<const char*>(xcb_get_property_value(name.get())),
-            static_cast<std::size_t>(xcb_get_property_value_length(name.get())));
-        if (text == title && name->bytes_after == 0) return window;
+        const auto geometry =
+            Take<xcb_get_geometry_reply_t>(c, xcb_get_geometry(c, window), xcb_get_geometry_reply);
+        const auto corner = Take<xcb_translate_coordinates_reply_t>(
+            c, xcb_translate_coordinates(c, window, root_, 0, 0), xcb_translate_coordinates_reply);
+        if (!geometry || !corner) continue;
+        found.push_back({window,
+                         Title(window),
+                         {corner->dst_x, corner->dst_y, geometry->width, geometry->height}});
     }
-    return 0;
+    return found;
+}
+
+X11Input::Window X11Input::FindWindow(std::uint32_t pid, const std::string& title,
+                                      const ScreenRect& place) {
+    return ChooseWindow(WindowsOf(pid), title, place);
+}
+
+bool X11Input::IsFullScreen(Window window) {
+    const std::uint32_t fullScreen = Atom("_NET_WM_STATE_FULLSCREEN");
+    for (const std::uint32_t state : WindowList(window, Atom("_NET_WM_STATE")))
+        if (state == fullScreen) return true;
+    return false;
+}
+
+void X11Input::Close(Window window) {
+    if (!connection_ || window == 0) return;
+    AskWindowManager(window, Atom("_NET_CLOSE_WINDOW"), XCB_CURRENT_TIME, kSourcePager);
+    xcb_flush(connection_.get());
+}
+
+void X11Input::AskWindowManager(Window window, std::uint32_t type, std::uint32_t first,
+                                std::uint32_t second) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    event.data.data32[0] = first;
+    event.data.data32[1] = second;
+    xcb_send_event(connection_.get(), 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
 }
 
 bool X11Input::IsActive(Window window) {
@@ -111,16 +196,7 @@ bool X11Input::Activate(Window window, std::chrono::milliseconds limit) {
     xcb_connection_t* c = connection_.get();
     const std::uint32_t activeWindow = Atom("_NET_ACTIVE_WINDOW");
     if (Supports(activeWindow)) {
-        xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = window;
-        event.type = activeWindow;
-        event.data.data32[0] = kSourcePager;
-        event.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(c, 0, root_,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&event));
+        AskWindowManager(window, activeWindow, kSourcePager, XCB_CURRENT_TIME);
     } else {
         const std::uint32_t above = XCB_STACK_MODE_ABOVE;
         xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
@@ -170,8 +246,10 @@ void X11Input::FakeKey(std::uint8_t keycode, bool press) {
                         XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
 }
 
-bool X11Input::PressKey(std::uint32_t keysym, bool control) {
+bool X11Input::PressKey(std::uint32_t keysym, bool control, Window into) {
     if (!connection_) return false;
+    const ServerHold hold(connection_.get(), into != 0);
+    if (into != 0 && !IsActive(into)) return false;
     std::uint8_t key = 0, controlKey = 0, shiftKey = 0;
     bool shift = false, unused = false;
     if (!FindKey(keysym, key, shift)) return false;
@@ -187,10 +265,14 @@ bool X11Input::PressKey(std::uint32_t keysym, bool control) {
     return true;
 }
 
-bool X11Input::Type(std::string_view text) {
+bool X11Input::Type(std::string_view text, Window into) {
     if (!connection_) return false;
     xcb_connection_t* c = connection_.get();
     const std::size_t per = map_.perKeycode;
+    // The keys go in one burst, as a fast typist's: a browser completing the address
+    // between slow keys would move what comes after.
+    const ServerHold hold(c, into != 0);
+    if (into != 0 && !IsActive(into)) return false;
     for (const char ch : text) {
         // Printable ASCII characters are their own keysyms.
         const auto keysym = static_cast<std::uint32_t>(static_cast<unsigned char>(ch));

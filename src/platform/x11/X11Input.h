@@ -8,6 +8,7 @@
 // handler) and is used by one thread at a time.
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,28 @@
 #include "platform/x11/X11Util.h"
 
 namespace quorvel::platform {
+
+// A window's place on the screen: its top-left corner and its size.
+struct ScreenRect {
+    int x = 0, y = 0, width = 0, height = 0;
+    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// One top-level window of a process, as the window manager lists it.
+struct ClientWindow {
+    std::uint32_t window = 0;
+    std::string title;
+    ScreenRect place;
+};
+
+// Which of a process's windows shows the browser window titled `title` at `place`.
+// The window's own title may be only the start of the one the browser gives its
+// window elsewhere (Chromium adds " (Incognito)" on the accessibility bus alone), so
+// every window whose title starts the given one is a candidate; when there are
+// several, the one at the same place is it. 0 when none or more than one remain: a
+// key is never typed into a window that might be another.
+std::uint32_t ChooseWindow(const std::vector<ClientWindow>& windows, const std::string& title,
+                           const ScreenRect& place);
 
 class X11Input {
   public:
@@ -30,10 +53,11 @@ class X11Input {
 
     bool Connected() const { return connection_ != nullptr; }
 
-    // The top-level window of process `pid` whose title is exactly `title`, from the
-    // window manager's list of client windows (_NET_CLIENT_LIST, _NET_WM_PID,
-    // _NET_WM_NAME); 0 when there is none.
-    Window FindWindow(std::uint32_t pid, const std::string& title);
+    // The top-level window of process `pid` that shows the browser window titled
+    // `title` at `place` (ChooseWindow), from the window manager's list of client
+    // windows (_NET_CLIENT_LIST, _NET_WM_PID, _NET_WM_NAME); 0 when there is none or it
+    // is not certain.
+    Window FindWindow(std::uint32_t pid, const std::string& title, const ScreenRect& place);
     // Asks the window manager to make `window` the active window (_NET_ACTIVE_WINDOW,
     // as a pager does: the request of the person at the screen) and waits up to
     // `limit` until it is and holds the input focus. Where no window manager offers
@@ -41,14 +65,22 @@ class X11Input {
     bool Activate(Window window, std::chrono::milliseconds limit);
     // Whether `window` is the active window and the input focus is in it.
     bool IsActive(Window window);
+    // Whether the window manager shows `window` in full screen (_NET_WM_STATE).
+    bool IsFullScreen(Window window);
+    // Asks the window manager to close `window`, as its close button does
+    // (_NET_CLOSE_WINDOW).
+    void Close(Window window);
 
     // Types printable ASCII text, one key press and release per character, with Shift
     // where the keyboard map needs it. A character on no key of the map is typed on a
-    // spare key mapped to it for the moment. False when a character could not be typed
-    // (nothing further is typed then).
-    bool Type(std::string_view text);
-    // Presses and releases one key by its X keysym, with Control held if asked.
-    bool PressKey(std::uint32_t keysym, bool control = false);
+    // spare key mapped to it for the moment. With `into` given, the keys are pressed
+    // only while that window is active and holds the focus, the server held from that
+    // check until they are handled (no other client can move the focus in between).
+    // False when a character could not be typed (nothing further is typed then).
+    bool Type(std::string_view text, Window into = 0);
+    // Presses and releases one key by its X keysym, with Control held if asked; with
+    // `into` given, only while that window is active and holds the focus (as Type).
+    bool PressKey(std::uint32_t keysym, bool control = false, Window into = 0);
 
   private:
     struct KeyboardMap {
@@ -62,9 +94,16 @@ class X11Input {
     void FakeKey(std::uint8_t keycode, bool press);
     std::uint32_t Atom(const char* name);
     std::vector<std::uint32_t> WindowList(Window window, std::uint32_t property);
+    // Every client window of process `pid`, with its title and place.
+    std::vector<ClientWindow> WindowsOf(std::uint32_t pid);
+    std::string Title(Window window);
+    // A client message about `window` to the window manager, with two data values.
+    void AskWindowManager(Window window, std::uint32_t type, std::uint32_t first,
+                          std::uint32_t second);
     bool Supports(std::uint32_t atom);
 
     x11::UniqueConnection connection_;
+    std::map<std::string, std::uint32_t, std::less<>> atoms_;
     Window root_ = 0;
     KeyboardMap map_;
 };

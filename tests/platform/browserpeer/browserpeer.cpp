@@ -8,7 +8,12 @@
 // "combo box"). Each window has the address entry and, below it, a second entry
 // standing for the page. Enter in window N's address prints "activate N TEXT" and moves
 // the focus to the page, as a browser does when it opens the address. On standard
-// input it obeys "set N TEXT" (the address of window N), "close N" and "quit"; it
+// input it obeys "set N TEXT" (the address of window N), "stubborn N" (window N's
+// address puts itself back whenever it is changed otherwise), "distract N M" (the next
+// change to window N's address brings window M to the front, as a guest switching
+// windows does), "type N TEXT" (the guest clicks into window N's address, types TEXT
+// over it one key at a time, as a person does, and presses Enter), "close N" and
+// "quit"; it
 // prints "ready" once its windows are up and "closed N" once window N is gone.
 #include <gtk/gtk-a11y.h>
 #include <gtk/gtk.h>
@@ -83,8 +88,23 @@ struct Window {
     GtkWidget* frame;
     GtkWidget* bar;
     GtkWidget* page;
+    bool stubborn = false;
+    std::string address;  // what a stubborn bar puts back
+    int distractTo = -1;  // the window the next change brings to the front
 };
 std::vector<Window> g_windows;
+
+void OnChanged(GtkEditable* bar, gpointer index) {
+    Window& window = g_windows[static_cast<std::size_t>(GPOINTER_TO_INT(index))];
+    if (window.distractTo >= 0) {
+        GtkWidget* other = g_windows[static_cast<std::size_t>(window.distractTo)].frame;
+        window.distractTo = -1;
+        gtk_window_present_with_time(GTK_WINDOW(other), GDK_CURRENT_TIME);
+    }
+    if (!window.stubborn) return;
+    const char* text = gtk_entry_get_text(GTK_ENTRY(bar));
+    if (window.address != text) gtk_entry_set_text(GTK_ENTRY(bar), window.address.c_str());
+}
 
 void OnActivate(GtkEntry* entry, gpointer index) {
     const int n = GPOINTER_TO_INT(index);
@@ -93,10 +113,45 @@ void OnActivate(GtkEntry* entry, gpointer index) {
     gtk_widget_grab_focus(g_windows[static_cast<std::size_t>(n)].page);
 }
 
+// A guest typing into an address: the characters left to type, one per tick.
+struct Typing {
+    int index;
+    std::string rest;
+};
+// A person's pace: well apart, but closer than a pause for thought.
+constexpr guint kKeyInterval = 80;  // ms
+
+gboolean TypeNext(gpointer data) {
+    auto* typing = static_cast<Typing*>(data);
+    Window& window = g_windows[static_cast<std::size_t>(typing->index)];
+    if (window.frame == nullptr) {
+        delete typing;
+        return G_SOURCE_REMOVE;
+    }
+    if (typing->rest.empty()) {
+        OnActivate(GTK_ENTRY(window.bar), GINT_TO_POINTER(typing->index));
+        delete typing;
+        return G_SOURCE_REMOVE;
+    }
+    // Where the caret is, as a key would: after whatever else was typed meanwhile.
+    gint position = gtk_editable_get_position(GTK_EDITABLE(window.bar));
+    gtk_editable_insert_text(GTK_EDITABLE(window.bar), typing->rest.c_str(), 1, &position);
+    gtk_editable_set_position(GTK_EDITABLE(window.bar), position);
+    typing->rest.erase(0, 1);
+    return G_SOURCE_CONTINUE;
+}
+
 Window* At(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= g_windows.size()) return nullptr;
     Window& window = g_windows[static_cast<std::size_t>(index)];
     return window.frame != nullptr ? &window : nullptr;
+}
+
+// A command's last argument: the rest of its line.
+std::string Argument(const char* rest) {
+    std::string text(rest);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
 }
 
 gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer) {
@@ -108,9 +163,21 @@ gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer) {
     int index = -1;
     int consumed = 0;
     if (std::sscanf(line, "set %d %n", &index, &consumed) == 1 && At(index) != nullptr) {
-        std::string text(line + consumed);
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        const std::string text = Argument(line + consumed);
+        At(index)->address = text;
         gtk_entry_set_text(GTK_ENTRY(At(index)->bar), text.c_str());
+    } else if (int other = -1; std::sscanf(line, "distract %d %d", &index, &other) == 2 &&
+                               At(index) != nullptr && At(other) != nullptr) {
+        At(index)->distractTo = other;
+    } else if (std::sscanf(line, "type %d %n", &index, &consumed) == 1 && At(index) != nullptr) {
+        const std::string text = Argument(line + consumed);
+        gtk_window_present_with_time(GTK_WINDOW(At(index)->frame), GDK_CURRENT_TIME);
+        gtk_widget_grab_focus(At(index)->bar);
+        gtk_editable_delete_text(GTK_EDITABLE(At(index)->bar), 0, -1);
+        g_timeout_add(kKeyInterval, TypeNext, new Typing{index, text});
+    } else if (std::sscanf(line, "stubborn %d", &index) == 1 && At(index) != nullptr) {
+        At(index)->stubborn = true;
+        At(index)->address = gtk_entry_get_text(GTK_ENTRY(At(index)->bar));
     } else if (std::sscanf(line, "close %d", &index) == 1 && At(index) != nullptr) {
         gtk_widget_destroy(At(index)->frame);
         g_windows[static_cast<std::size_t>(index)].frame = nullptr;
@@ -155,12 +222,13 @@ int main(int argc, char** argv) {
             atk_object_set_role(gtk_widget_get_accessible(bar), barRole);
         const int index = static_cast<int>(g_windows.size());
         g_signal_connect(bar, "activate", G_CALLBACK(OnActivate), GINT_TO_POINTER(index));
+        g_signal_connect(bar, "changed", G_CALLBACK(OnChanged), GINT_TO_POINTER(index));
         GtkWidget* page = gtk_entry_new();
         gtk_box_pack_start(GTK_BOX(box), bar, FALSE, FALSE, 0);
         gtk_box_pack_start(GTK_BOX(box), page, FALSE, FALSE, 0);
         gtk_container_add(GTK_CONTAINER(frame), box);
         gtk_widget_show_all(frame);
-        g_windows.push_back({frame, bar, page});
+        g_windows.push_back({frame, bar, page, false, argv[i + 2], -1});
     }
     GIOChannel* commands = g_io_channel_unix_new(STDIN_FILENO);
     g_io_add_watch(commands, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP), OnCommand, nullptr);
