@@ -145,8 +145,11 @@ class ScriptedServer {
     std::map<std::string, cafe::ClosedSession> ReadRecord() const {
         std::map<std::string, cafe::ClosedSession> taken;
         std::string error;
+        // Read-write: a writer killed inside its transaction leaves a hot journal,
+        // which only a connection that may write rolls back; a read-only one fails
+        // and would read nothing.
         sqlite::Connection file =
-            sqlite::Connection::Open(recordFile_, SQLITE_OPEN_READONLY, error);
+            sqlite::Connection::Open(recordFile_, SQLITE_OPEN_READWRITE, error);
         if (!file) return taken;
         sqlite::Statement select(file, "SELECT SessionId, AmountCents FROM Taken");
         while (select.Step() == SQLITE_ROW) {
