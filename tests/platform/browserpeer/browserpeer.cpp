@@ -15,6 +15,8 @@
 // over it one key at a time, as a person does, and presses Enter), "close N" and
 // "quit"; it
 // prints "ready" once its windows are up and "closed N" once window N is gone.
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
 #include <gtk/gtk-a11y.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
@@ -100,6 +102,17 @@ void OnChanged(GtkEditable* bar, gpointer index) {
         GtkWidget* other = g_windows[static_cast<std::size_t>(window.distractTo)].frame;
         window.distractTo = -1;
         gtk_window_present_with_time(GTK_WINDOW(other), GDK_CURRENT_TIME);
+        // The window manager moves the focus when it gets round to the request, which on
+        // a busy machine can be after the blocker has pressed Return; a guest's click
+        // moves it at once. So the focus is moved here as well, and the server has done
+        // it before this window handles its next key.
+        GdkWindow* target = gtk_widget_get_window(other);
+        GdkDisplay* display = gdk_window_get_display(target);
+        gdk_x11_display_error_trap_push(display);
+        XSetInputFocus(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(target), RevertToParent,
+                       CurrentTime);
+        XSync(GDK_DISPLAY_XDISPLAY(display), False);
+        gdk_x11_display_error_trap_pop_ignored(display);
     }
     if (!window.stubborn) return;
     const char* text = gtk_entry_get_text(GTK_ENTRY(bar));
