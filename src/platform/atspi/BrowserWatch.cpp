@@ -35,8 +35,9 @@ constexpr milliseconds kActivateLimit{3000};
 constexpr milliseconds kFocusLimit{2000};
 constexpr milliseconds kTypedLimit{3000};
 constexpr milliseconds kStepPoll{10};
-// How long the typed address may stand still in the bar, not yet as typed, before it is
-// taken for mixed with other keys and typed again; and how often it is typed at most.
+// How long the typed address may stand still in the bar, changed but not yet as typed,
+// before it is taken for mixed with other keys and typed again; and how often it is
+// typed at most.
 constexpr milliseconds kTypedStill{300};
 constexpr int kTypingTries = 3;
 // How long a window whose bar cannot be typed into waits for the new window it asked
@@ -455,14 +456,18 @@ bool BrowserWatch::Session::TypeInto(Hwnd handle, X11Input::Window window,
         atspi_component_grab_focus(ATSPI_COMPONENT(bar), focusFailure.out());
         if (focusFailure || !WaitFor(kFocusLimit, [&] { return Has(bar, ATSPI_STATE_FOCUSED); }))
             return false;
+        if (!ReadText(*frame)) return false;
+        const std::string before = frame->text;
         // Select all, type over it, and drop what the browser may have completed after
         // it. Every key goes only while the window still has the focus.
         if (!input_.PressKey(kKeyA, true, window) || !input_.Type(typed, window) ||
             !input_.PressKey(kKeyDelete, false, window))
             return false;
-        // The bar shows the address as typed, or stands still showing something else:
-        // keys of the guest's came between, and the address is typed again.
-        std::string last;
+        // The bar shows the address as typed, or, once the browser has begun taking the
+        // keys, stands still showing something else: keys of the guest's came between,
+        // and the address is typed again. A bar still showing what it showed before is a
+        // browser that has not got to the keys yet (a busy machine), not a mix.
+        std::string last = before;
         auto still = Clock::now();
         const bool typedOver = WaitFor(kTypedLimit, [&] {
             if (!ReadText(*frame)) return false;
@@ -471,7 +476,7 @@ bool BrowserWatch::Session::TypeInto(Hwnd handle, X11Input::Window window,
                 last = frame->text;
                 still = Clock::now();
             }
-            return Clock::now() - still >= kTypedStill;
+            return frame->text != before && Clock::now() - still >= kTypedStill;
         });
         if (!typedOver) return false;
         if (frame->text != typed) continue;

@@ -11,7 +11,8 @@
 // input it obeys "set N TEXT" (the address of window N), "stubborn N" (window N's
 // address puts itself back whenever it is changed otherwise), "distract N M" (the next
 // change to window N's address brings window M to the front, as a guest switching
-// windows does), "type N TEXT" (the guest clicks into window N's address, types TEXT
+// windows does), "lag N MS" (window N's bar gets each key MS milliseconds late, as a
+// busy browser's does, while it answers every read at once), "type N TEXT" (the guest clicks into window N's address, types TEXT
 // over it one key at a time, as a person does, and presses Enter), "close N" and
 // "quit"; it
 // prints "ready" once its windows are up and "closed N" once window N is gone.
@@ -93,6 +94,7 @@ struct Window {
     bool stubborn = false;
     std::string address;  // what a stubborn bar puts back
     int distractTo = -1;  // the window the next change brings to the front
+    guint lag = 0;        // ms each key waits before the bar gets it
 };
 std::vector<Window> g_windows;
 
@@ -117,6 +119,29 @@ void OnChanged(GtkEditable* bar, gpointer index) {
     if (!window.stubborn) return;
     const char* text = gtk_entry_get_text(GTK_ENTRY(bar));
     if (window.address != text) gtk_entry_set_text(GTK_ENTRY(bar), window.address.c_str());
+}
+
+// A key held back by a lagging bar: given to the bar when its time is up, in order.
+struct LateKey {
+    GdkEvent* event;
+};
+
+gboolean DeliverLateKey(gpointer data) {
+    auto* late = static_cast<LateKey*>(data);
+    gtk_main_do_event(late->event);
+    gdk_event_free(late->event);
+    delete late;
+    return G_SOURCE_REMOVE;
+}
+
+gboolean OnKey(GtkWidget*, GdkEvent* event, gpointer index) {
+    const Window& window = g_windows[static_cast<std::size_t>(GPOINTER_TO_INT(index))];
+    // A key given back late passes, marked by the flag no real key carries.
+    if (window.lag == 0 || event->key.send_event == 2) return FALSE;
+    GdkEvent* copy = gdk_event_copy(event);
+    copy->key.send_event = 2;
+    g_timeout_add(window.lag, DeliverLateKey, new LateKey{copy});
+    return TRUE;
 }
 
 void OnActivate(GtkEntry* entry, gpointer index) {
@@ -182,6 +207,9 @@ gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer) {
     } else if (int other = -1; std::sscanf(line, "distract %d %d", &index, &other) == 2 &&
                                At(index) != nullptr && At(other) != nullptr) {
         At(index)->distractTo = other;
+    } else if (int lag = 0; std::sscanf(line, "lag %d %d", &index, &lag) == 2 &&
+                            At(index) != nullptr && lag >= 0) {
+        At(index)->lag = static_cast<guint>(lag);
     } else if (std::sscanf(line, "type %d %n", &index, &consumed) == 1 && At(index) != nullptr) {
         const std::string text = Argument(line + consumed);
         gtk_window_present_with_time(GTK_WINDOW(At(index)->frame), GDK_CURRENT_TIME);
@@ -236,12 +264,14 @@ int main(int argc, char** argv) {
         const int index = static_cast<int>(g_windows.size());
         g_signal_connect(bar, "activate", G_CALLBACK(OnActivate), GINT_TO_POINTER(index));
         g_signal_connect(bar, "changed", G_CALLBACK(OnChanged), GINT_TO_POINTER(index));
+        g_signal_connect(bar, "key-press-event", G_CALLBACK(OnKey), GINT_TO_POINTER(index));
+        g_signal_connect(bar, "key-release-event", G_CALLBACK(OnKey), GINT_TO_POINTER(index));
         GtkWidget* page = gtk_entry_new();
         gtk_box_pack_start(GTK_BOX(box), bar, FALSE, FALSE, 0);
         gtk_box_pack_start(GTK_BOX(box), page, FALSE, FALSE, 0);
         gtk_container_add(GTK_CONTAINER(frame), box);
         gtk_widget_show_all(frame);
-        g_windows.push_back({frame, bar, page, false, argv[i + 2], -1});
+        g_windows.push_back({frame, bar, page, false, argv[i + 2], -1, 0});
     }
     GIOChannel* commands = g_io_channel_unix_new(STDIN_FILENO);
     g_io_add_watch(commands, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP), OnCommand, nullptr);
