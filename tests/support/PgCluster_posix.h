@@ -32,6 +32,8 @@ class PgCluster {
     // (certificate() unless given), with `sslmode`.
     std::string TlsConninfo(const std::string& database, const std::string& sslmode = "verify-full",
                             const std::string& rootCert = "") const;
+    // The port of 127.0.0.1 the server takes TLS connections on.
+    int port() const { return port_; }
     // The certificate the server presents (self-signed, for 127.0.0.1), and one that
     // has nothing to do with it.
     std::string certificate() const { return dir_.file("server.crt"); }
