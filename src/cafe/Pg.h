@@ -56,7 +56,8 @@ Result Exec(PGconn* connection, const std::string& sql, const std::vector<Param>
 // keywords taking the place of the string's own (the PC's role and password when it
 // joins, say). A connection that would reach a server over the network without
 // checking its certificate is refused before it is made (TransportRefusal). Null with
-// `error` set when it could not be made within `patience`.
+// `error` set when it could not be made within `patience` (or within the connection
+// string's connect_timeout, when that is shorter).
 inline constexpr std::chrono::seconds kConnectTimeout{10};
 Connection Connect(const std::string& conninfo, std::string& error,
                    const std::vector<std::pair<std::string, std::string>>& extra = {},

@@ -1,5 +1,6 @@
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -124,6 +125,10 @@ Connection Connect(const std::string& conninfo, std::string& error,
         error = *refused;
         return nullptr;
     }
+    // The connection string may ask for less patience (libpq's connect_timeout, whole
+    // seconds, at least 2), never for more: a window may be waiting on the answer.
+    const long asked = std::strtol(ValueOf(resolved.get(), "connect_timeout").c_str(), nullptr, 10);
+    if (asked > 0 && asked < patience.count()) patience = std::chrono::seconds(std::max(asked, 2L));
     if (!Finish(connection.get(), patience, error)) return nullptr;
     return connection;
 }
