@@ -43,6 +43,16 @@ constexpr const char* kReportState =
     "elapsed_seconds = excluded.elapsed_seconds, owed_cents = excluded.owed_cents, "
     "currency = excluded.currency, last_seen = excluded.last_seen";
 
+// A delivery's transaction cut off from its PC keeps the batch's rows locked on the
+// server, and the same batch sent again over a new connection waits for them; the
+// server itself notices the PC gone only after hours (its own keepalive settings). So
+// the server is asked to end a transaction of this PC's left silent for half a minute
+// (the PC gives up on a silent network as soon), unless the connection string or the
+// server's settings already put a limit on it.
+constexpr const char* kLimitSilentTransactions =
+    "SELECT set_config('idle_in_transaction_session_timeout', '30s', false) "
+    "WHERE current_setting('idle_in_transaction_session_timeout') = '0'";
+
 class PgServerLink final : public ServerLink {
   public:
     explicit PgServerLink(Membership membership) : membership_(std::move(membership)) {}
@@ -128,6 +138,11 @@ class PgServerLink final : public ServerLink {
             pg::Connect(membership_.conninfo, error, {{"application_name", "quorvel"}});
         if (!connection || !SchemaUsable(connection.get(), error, kDeliverySchemaVersion))
             return false;
+        if (const pg::Result limited = pg::Exec(connection.get(), kLimitSilentTransactions);
+            !limited.ok()) {
+            error = limited.Error();
+            return false;
+        }
         std::lock_guard<std::mutex> hold(cancelMutex_);
         cancel_.reset(PQgetCancel(connection.get()));
         connection_ = std::move(connection);
