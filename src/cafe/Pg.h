@@ -4,6 +4,7 @@
 // the text. Linux only: included from the cafe's *_posix.cpp files alone.
 #include <libpq-fe.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -57,11 +58,13 @@ Result Exec(PGconn* connection, const std::string& sql, const std::vector<Param>
 // joins, say). A connection that would reach a server over the network without
 // checking its certificate is refused before it is made (TransportRefusal). Null with
 // `error` set when it could not be made within `patience` (or within the connection
-// string's connect_timeout, when that is shorter).
+// string's connect_timeout, when that is shorter), or when another thread set
+// `abandon` meanwhile.
 inline constexpr std::chrono::seconds kConnectTimeout{10};
 Connection Connect(const std::string& conninfo, std::string& error,
                    const std::vector<std::pair<std::string, std::string>>& extra = {},
-                   std::chrono::seconds patience = kConnectTimeout);
+                   std::chrono::seconds patience = kConnectTimeout,
+                   const std::atomic<bool>* abandon = nullptr);
 
 // The keywords a connection string sets itself (URI or key=value), none of the
 // defaults; nullopt with `error` when it cannot be read.

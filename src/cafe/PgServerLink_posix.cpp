@@ -1,4 +1,6 @@
 // The link a joined PC delivers its sessions and reports its state through.
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <atomic>
 #include <memory>
@@ -97,20 +99,20 @@ class PgServerLink final : public ServerLink {
         });
     }
 
-    // From the sender's stopping thread, while a call may be waiting on the server: the
-    // statement in progress is cancelled, and no later call reaches the network.
+    // From the sender's stopping thread, while a call may be waiting on the server or
+    // on a network that is gone: the connection's socket is shut both ways, so the call
+    // returns at once, and no later call reaches the network; a connection being made
+    // is given up. The server rolls back what the call began when it hears of it. (A
+    // cancel request would need a new connection, and would wait on the same network:
+    // for minutes with the cable pulled, for ever on a server that took it and went
+    // silent.)
     void Interrupt() override {
         interrupted_ = true;
-        std::lock_guard<std::mutex> hold(cancelMutex_);
-        char why[256];
-        if (cancel_) PQcancel(cancel_.get(), why, sizeof why);
+        std::lock_guard<std::mutex> hold(socketMutex_);
+        if (socket_ >= 0) ::shutdown(socket_, SHUT_RDWR);
     }
 
   private:
-    struct CancelFree {
-        void operator()(PGcancel* cancel) const { PQfreeCancel(cancel); }
-    };
-
     // Runs `work` (which answers "" when done, else why not) on the connection, making
     // it first when there is none. A connection the server dropped since the last call
     // (it was restarted, say) is made again at once, rather than failing a call
@@ -124,18 +126,20 @@ class PgServerLink final : public ServerLink {
             error = work(connection_.get());
             if (error.empty()) return {true, ""};
             if (PQstatus(connection_.get()) == CONNECTION_OK) return {false, error};
-            connection_.reset();
+            Drop();
         }
+        if (interrupted_) return {false, kStopped};
         if (!Open(error)) return {false, error};
         if (interrupted_) return {false, kStopped};
         error = work(connection_.get());
-        if (!error.empty() && PQstatus(connection_.get()) != CONNECTION_OK) connection_.reset();
+        if (!error.empty() && PQstatus(connection_.get()) != CONNECTION_OK) Drop();
         return {error.empty(), error};
     }
 
     bool Open(std::string& error) {
         auto connection =
-            pg::Connect(membership_.conninfo, error, {{"application_name", "quorvel"}});
+            pg::Connect(membership_.conninfo, error, {{"application_name", "quorvel"}},
+                        pg::kConnectTimeout, &interrupted_);
         if (!connection || !SchemaUsable(connection.get(), error, kDeliverySchemaVersion))
             return false;
         if (const pg::Result limited = pg::Exec(connection.get(), kLimitSilentTransactions);
@@ -143,10 +147,18 @@ class PgServerLink final : public ServerLink {
             error = limited.Error();
             return false;
         }
-        std::lock_guard<std::mutex> hold(cancelMutex_);
-        cancel_.reset(PQgetCancel(connection.get()));
+        std::lock_guard<std::mutex> hold(socketMutex_);
+        socket_ = PQsocket(connection.get());
         connection_ = std::move(connection);
         return true;
+    }
+
+    // The socket is forgotten before it is closed, so Interrupt never shuts a number
+    // the system has given to something else since.
+    void Drop() {
+        std::lock_guard<std::mutex> hold(socketMutex_);
+        socket_ = -1;
+        connection_.reset();
     }
 
     static constexpr const char* kStopped = "the sender is stopping";
@@ -154,8 +166,8 @@ class PgServerLink final : public ServerLink {
     std::atomic<bool> interrupted_{false};
     std::mutex mutex_;  // the connection is used by one call at a time
     pg::Connection connection_;
-    std::mutex cancelMutex_;  // Interrupt comes from another thread than the calls
-    std::unique_ptr<PGcancel, CancelFree> cancel_;
+    std::mutex socketMutex_;  // Interrupt comes from another thread than the calls
+    int socket_ = -1;         // connection_'s, while it is open
 };
 
 }  // namespace

@@ -30,8 +30,10 @@ std::string ValueOf(const PQconninfoOption* options, const char* keyword) {
     return "";
 }
 
-// Waits for the connection begun by PQconnectStartParams to be made, up to `patience`.
-bool Finish(PGconn* connection, std::chrono::seconds patience, std::string& error) {
+// Waits for the connection begun by PQconnectStartParams to be made, up to `patience`,
+// or until `abandon` is set (looked at ten times a second).
+bool Finish(PGconn* connection, std::chrono::seconds patience, const std::atomic<bool>* abandon,
+            std::string& error) {
     const auto deadline = std::chrono::steady_clock::now() + patience;
     PostgresPollingStatusType status = PGRES_POLLING_WRITING;
     while (status != PGRES_POLLING_OK) {
@@ -39,14 +41,20 @@ bool Finish(PGconn* connection, std::chrono::seconds patience, std::string& erro
             error = OneLine(PQerrorMessage(connection));
             return false;
         }
+        if (abandon && abandon->load()) {
+            error = "the connection was given up";
+            return false;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        pollfd wait{PQsocket(connection),
-                    static_cast<short>(status == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
-        if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) == 0) {
+        if (left.count() <= 0) {
             error = "the server did not answer within " + std::to_string(patience.count()) + " s";
             return false;
         }
+        pollfd wait{PQsocket(connection),
+                    static_cast<short>(status == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+        const auto slice = abandon ? std::min<std::int64_t>(left.count(), 100) : left.count();
+        if (::poll(&wait, 1, static_cast<int>(slice)) == 0) continue;
         status = PQconnectPoll(connection);
     }
     return true;
@@ -91,7 +99,7 @@ Result Exec(PGconn* connection, const std::string& sql, const std::vector<Param>
 
 Connection Connect(const std::string& conninfo, std::string& error,
                    const std::vector<std::pair<std::string, std::string>>& extra,
-                   std::chrono::seconds patience) {
+                   std::chrono::seconds patience, const std::atomic<bool>* abandon) {
     // The connection string is expanded in place: it overrides what comes before it
     // (how a silent network is noticed: TCP keepalives, and a limit on data left
     // unacknowledged, so a cable pulled mid-delivery fails the call within half a
@@ -129,7 +137,7 @@ Connection Connect(const std::string& conninfo, std::string& error,
     // seconds, at least 2), never for more: a window may be waiting on the answer.
     const long asked = std::strtol(ValueOf(resolved.get(), "connect_timeout").c_str(), nullptr, 10);
     if (asked > 0 && asked < patience.count()) patience = std::chrono::seconds(std::max(asked, 2L));
-    if (!Finish(connection.get(), patience, error)) return nullptr;
+    if (!Finish(connection.get(), patience, abandon, error)) return nullptr;
     return connection;
 }
 

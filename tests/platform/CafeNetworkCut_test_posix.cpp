@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <future>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -259,6 +260,52 @@ INSTANTIATE_TEST_SUITE_P(
         // Committed, the answer lost: the batch goes again and adds nothing.
         CutCase{"TheCommitsAnswer", 3, kQuick, 200}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The program stopping while a delivery is caught in a cut: the sender stops at once,
+// without waiting on the network it would need to call anything off, and the outbox
+// keeps every session.
+TEST_F(CafeNetworkCut, StoppingDuringACutEndsAtOnceAndKeepsTheOutbox) {
+    std::optional<cafe::Sender> sender;
+    const CloseFirst closeFirst{relay};
+    platform::SystemClock clock;
+    sender.emplace(Link(kOwn), clock, Options());
+    sender->Tell({true, 1764928800, 0, 0, "Rs"});
+    ASSERT_TRUE(PollUntil([&] { return !log->calls().empty(); })) << sender->lastError();
+    relay.CutAfter(4096, 0);
+    Book(kSessions);
+    sender->Queued();
+    ASSERT_TRUE(PollUntil([&] { return relay.cut(); }, 60s)) << "the cut never came";
+
+    auto stopped = std::async(std::launch::async, [&] { sender.reset(); });
+    // Well within the half minute the link takes to notice the cut on its own.
+    EXPECT_EQ(stopped.wait_for(15s), std::future_status::ready) << "the sender still stops";
+    relay.Close();
+    stopped.wait();
+    ASSERT_TRUE(log->Delivery().has_value());
+    EXPECT_FALSE(log->Delivery()->ok);
+    EXPECT_EQ(Waiting(), kSessions);
+    EXPECT_EQ(SessionsOf("pc1"), "0 0");
+}
+
+// The program stopping while the link waits for a server that took the connection and
+// says nothing: the sender stops at once, not when the link would give up.
+TEST_F(CafeNetworkCut, StoppingWhileASilentServerIsConnectedToEndsAtOnce) {
+    relay.Silent();
+    std::optional<cafe::Sender> sender;
+    const CloseFirst closeFirst{relay};
+    platform::SystemClock clock;
+    sender.emplace(Link(kOwn), clock, Options());
+    Book(1);
+    sender->Queued();
+    ASSERT_TRUE(PollUntil([&] { return relay.accepted() == 1; }));
+
+    auto stopped = std::async(std::launch::async, [&] { sender.reset(); });
+    // Well within the link's own 10 s.
+    EXPECT_EQ(stopped.wait_for(5s), std::future_status::ready) << "the sender still stops";
+    relay.Close();
+    stopped.wait();
+    EXPECT_EQ(Waiting(), 1);
+}
 
 // A server that took the connection and says nothing: the link gives up after its
 // limit (the program's, or a shorter one the connection string asks for, never a
