@@ -137,20 +137,25 @@ class PgServerLink final : public ServerLink {
     }
 
     bool Open(std::string& error) {
+        error.clear();
         auto connection =
             pg::Connect(membership_.conninfo, error, {{"application_name", "quorvel"}},
                         pg::kConnectTimeout, &interrupted_);
-        if (!connection || !SchemaUsable(connection.get(), error, kDeliverySchemaVersion))
-            return false;
-        if (const pg::Result limited = pg::Exec(connection.get(), kLimitSilentTransactions);
-            !limited.ok()) {
-            error = limited.Error();
-            return false;
+        if (!connection) return false;
+        {
+            std::lock_guard<std::mutex> hold(socketMutex_);
+            socket_ = PQsocket(connection.get());
+            connection_ = std::move(connection);
         }
-        std::lock_guard<std::mutex> hold(socketMutex_);
-        socket_ = PQsocket(connection.get());
-        connection_ = std::move(connection);
-        return true;
+        // From here on an Interrupt reaches the socket; one that came before is seen.
+        if (interrupted_) error = kStopped;
+        if (error.empty() && SchemaUsable(connection_.get(), error, kDeliverySchemaVersion)) {
+            const pg::Result limited = pg::Exec(connection_.get(), kLimitSilentTransactions);
+            if (limited.ok()) return true;
+            error = limited.Error();
+        }
+        Drop();
+        return false;
     }
 
     // The socket is forgotten before it is closed, so Interrupt never shuts a number
