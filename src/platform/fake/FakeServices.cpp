@@ -51,7 +51,7 @@ void FakeInstance::EndProgram() {
 bool RecordingGuestDesktop::RequestFresh() {
     ++requests;
     if (onRequest) onRequest();
-    return succeed;
+    return true;
 }
 
 bool RecordingShell::StartProgram(const std::string& path, int showState) {

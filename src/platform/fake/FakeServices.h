@@ -69,7 +69,6 @@ class RecordingGuestDesktop final : public GuestDesktop {
     bool RequestFresh() override;
 
     int requests = 0;
-    bool succeed = true;
     std::function<void()> onRequest;
 };
 
