@@ -40,7 +40,7 @@ struct Rig {
     Rig()
         : folder(MakeFolder()),
           pv(store::Platform{registry, windows, desktop, instance, shell, systemInfo, locale,
-                             clock}) {
+                             clock, guestDesktop}) {
         for (const char* key :
              {store::kSettingsKey, store::kTimersKey, store::kProgramsKey, store::kUrlsKey})
             pv.settings.CreateSettingsKey(platform::kHkeyCurrentUser, key);
@@ -116,6 +116,7 @@ struct Rig {
     platform::FakeSystemInfo systemInfo;
     platform::FakeLocale locale;
     platform::FakeClock clock;
+    platform::SharedGuestDesktop guestDesktop;
     store::publicVar pv;
     bench::UnattendedWindows gui{pv};
 };

@@ -79,7 +79,7 @@ struct Rig {
         : folder(MakeFolder()),
           registry((folder / "registry.db").string()),
           pv(store::Platform{registry, windows, desktop, instance, shell, systemInfo, locale,
-                             clock}) {
+                             clock, guestDesktop}) {
         for (const char* key : {store::kSettingsKey, store::kTimersKey})
             pv.settings.CreateSettingsKey(platform::kHkeyCurrentUser, key);
         pv.SysDir = folder.string();
@@ -129,6 +129,7 @@ struct Rig {
     platform::FakeSystemInfo systemInfo;
     platform::PosixLocale locale;
     platform::SystemClock clock;
+    platform::SharedGuestDesktop guestDesktop;
     store::publicVar pv;
     bench::UnattendedWindows gui{pv};
 };

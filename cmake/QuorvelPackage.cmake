@@ -38,10 +38,14 @@ install(FILES "${staged}/quorvel.1.gz" "${staged}/quorvel-admin.1.gz" DESTINATIO
 install(FILES README.md docs/owner-guide.md "${pkg}/debian/copyright" "${staged}/changelog.gz"
   DESTINATION share/doc/quorvel)
 # Debian 12 keeps system units under /lib.
-install(FILES "${pkg}/quorvel.service" "${pkg}/quorvel-wm.service" DESTINATION /lib/systemd/system)
+# The guest's desktop reset: root's, started by the program's request (the path unit)
+# or by the end of the guest's session; `quorvel-admin kiosk setup` enables the path.
+install(FILES "${pkg}/quorvel.service" "${pkg}/quorvel-wm.service"
+  "${pkg}/kiosk/quorvel-guest-reset.path" "${pkg}/kiosk/quorvel-guest-reset.service"
+  DESTINATION /lib/systemd/system)
 install(TARGETS quorvel-launch-agent RUNTIME DESTINATION libexec/quorvel)
 install(PROGRAMS "${pkg}/kiosk/display-setup" "${pkg}/kiosk/session-wrapper" "${pkg}/kiosk/session-cleanup"
-  "${pkg}/kiosk/guest-session" DESTINATION libexec/quorvel)
+  "${pkg}/kiosk/guest-session" "${pkg}/kiosk/guest-reset" DESTINATION libexec/quorvel)
 # The guest's desktop session, which LightDM's autologin-session names.
 install(FILES "${pkg}/kiosk/quorvel-guest.desktop" DESTINATION share/xsessions)
 install(FILES "${pkg}/kiosk/lightdm.conf" "${pkg}/kiosk/xorg-kiosk.conf" "${pkg}/kiosk/openbox-rc.xml"
@@ -73,7 +77,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the binaries link is found by dpkg-shlibdeps; these are what the maintainer
 # scripts and the display manager's hooks run.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser, xauth, x11-xserver-utils, procps")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser, xauth, x11-xserver-utils, x11-utils, procps")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "lightdm, openbox, firefox-esr")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   "${pkg}/debian/postinst;${pkg}/debian/prerm;${pkg}/debian/postrm")

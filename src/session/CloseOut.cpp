@@ -35,9 +35,15 @@ void CloseOutSession(store::publicVar& pv, Takings& takings) {
     if (pv.settings.ReadSetting(kHkeyCurrentUser, store::kTimersKey, "Status").ToNumber() != 1)
         return;
 
+    // The desktop of a session cut off (a crash, a power cut) still holds that guest's
+    // tabs, cookies and programs: once the session is closed out, the next guest gets a
+    // fresh one. Not before: a booking that failed is tried again at the next
+    // activation, and the program, restarted on the fresh desktop's display, would
+    // otherwise ask again and again.
     const auto writeBooked = [&pv] {
         pv.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, "Status", std::int32_t{0},
                                  static_cast<std::int32_t>(platform::kRegDword));
+        pv.os.guestDesktop.RequestFresh();
     };
 
     // The identity the session stored at its start carries its day in a fixed form. The

@@ -19,8 +19,8 @@ struct PreviousUser {
 
 // Reads the last session from the Timers key and sets pv.CurrencySymbol.
 PreviousUser ShowPreviousUser(store::publicVar& pv);
-// Books a session whose Status is still 1 (exactly once), then writes Status 0. Uses the
-// shared connection pv.Conn.
+// Books a session whose Status is still 1 (exactly once), then writes Status 0 and asks
+// for a fresh guest desktop. Uses the shared connection pv.Conn.
 void CloseOutSession(store::publicVar& pv);
 // The same over any takings (tests).
 void CloseOutSession(store::publicVar& pv, Takings& takings);

@@ -13,6 +13,7 @@
 #include "platform/posix/PosixLocale.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/PosixSystemInfo.h"
+#include "platform/posix/RequestFileGuestDesktop.h"
 #include "platform/posix/SystemClock.h"
 #include "platform/posix/XdgPaths.h"
 #include "platform/x11/X11Desktop.h"
@@ -102,10 +103,18 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     // On a cafe PC the service names the desktop's account: the guest's programs are
     // started there by its launch agent, never as this account. Elsewhere (a
     // developer's desktop, the demo) they are this program's children.
-    if (const char* guest = std::getenv("QUORVEL_GUEST_ACCOUNT"); guest && *guest)
+    // The guest's desktop is ended and started afresh after every guest by a root-owned
+    // service, asked through a file in this account's runtime folder; where the
+    // desktop is this program's own there is nothing to reset.
+    if (const char* guest = std::getenv("QUORVEL_GUEST_ACCOUNT"); guest && *guest) {
         real->shell_ = std::make_unique<platform::AgentShell>(guest, platform::DisplayName());
-    else
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        real->guestDesktop_ = std::make_unique<platform::RequestFileGuestDesktop>(
+            runtime && runtime[0] == '/' ? runtime : "");
+    } else {
         real->shell_ = std::make_unique<platform::PosixShell>();
+        real->guestDesktop_ = std::make_unique<platform::SharedGuestDesktop>();
+    }
     real->locale_ = std::make_unique<platform::PosixLocale>();
     if (!x11Display) {
         error = "Cannot open the X display.";
@@ -124,6 +133,7 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     real->clock_ = std::make_unique<platform::Win32Clock>();
     real->locale_ = std::make_unique<platform::Win32Locale>();
     real->shell_ = std::make_unique<platform::Win32Shell>();
+    real->guestDesktop_ = std::make_unique<platform::SharedGuestDesktop>();
 #endif
     return real;
 }
@@ -176,8 +186,8 @@ std::shared_ptr<cafe::CafeReportSource> RealPlatform::OpenCafeReport(
 }
 
 store::Platform RealPlatform::services() {
-    return store::Platform{*registry_, *windows_,    *desktop_, *instance_,
-                           *shell_,    *systemInfo_, *locale_,  *clock_};
+    return store::Platform{*registry_, *windows_,    *desktop_, *instance_,    *shell_,
+                           *systemInfo_, *locale_, *clock_,  *guestDesktop_};
 }
 
 }  // namespace quorvel::startup

@@ -58,6 +58,7 @@ class RealPlatform {
     std::unique_ptr<platform::SystemInfo> systemInfo_;
     std::unique_ptr<platform::Locale> locale_;
     std::unique_ptr<platform::Clock> clock_;
+    std::unique_ptr<platform::GuestDesktop> guestDesktop_;
 };
 
 }  // namespace quorvel::startup

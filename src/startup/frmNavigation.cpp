@@ -39,6 +39,10 @@ void frmNavigation::EndSession() {
     if (forms_.IsLoaded<frmBlocks>()) forms_.Unload<frmBlocks>();
     forms_.Unload<frmtimer2>();
     ShowLock();
+    // The session is booked and the lock is up: nothing the guest left (programs, tabs,
+    // cookies, downloads) may reach the next one. Where the desktop is reset, the lock
+    // comes back on the fresh desktop's display.
+    pv_.os.guestDesktop.RequestFresh();
 }
 
 }  // namespace quorvel::ui

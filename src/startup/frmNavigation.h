@@ -21,6 +21,7 @@ class frmNavigation final : public Navigation {
     void OpenPanel() override;
     void LoadBlocker() override;
     void StartSession() override;
+    // Asks for a fresh guest desktop once the lock shows again.
     void EndSession() override;
 
   private:

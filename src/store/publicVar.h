@@ -6,6 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
+#include "platform/GuestDesktop.h"
 #include "platform/Instance.h"
 #include "platform/Locale.h"
 #include "platform/Registry.h"
@@ -35,6 +36,7 @@ struct Platform {
     platform::SystemInfo& systemInfo;
     platform::Locale& locale;
     platform::Clock& clock;
+    platform::GuestDesktop& guestDesktop;
 };
 
 inline constexpr const char* kAppTitle = "Quorvel (DE)";

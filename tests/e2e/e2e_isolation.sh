@@ -92,7 +92,14 @@ EOF
 # argument.
 printf '#!/bin/sh\necho "$(id -un) $*" > "%s"\n' "$GUEST_HOME/session-ran" >"$E2E_TMP/bin/session-mark"
 chmod 755 "$E2E_TMP/bin/session-mark"
-QUORVEL_KIOSK_CONF=$E2E_TMP/kiosk.conf "$HOOKS/display-setup" || e2e_fail "display-setup failed"
+# It then holds the guest's session back while the program's service is starting (as
+# systemd would answer here) until the lock is on the display.
+mkdir -p "$E2E_TMP/service-starting"
+printf '#!/bin/sh\necho activating\n' >"$E2E_TMP/service-starting/systemctl"
+chmod 755 "$E2E_TMP/service-starting/systemctl"
+e2e_bg display-setup env QUORVEL_KIOSK_CONF="$E2E_TMP/kiosk.conf" \
+    PATH="$E2E_TMP/service-starting:$PATH" "$HOOKS/display-setup"
+SETUP=$E2E_LAST_PID
 
 # ---- The program, as its own account, with no cookie at all ------------------------------
 # As quorvel.service starts it: the desktop's account named from kiosk.conf.
@@ -100,6 +107,9 @@ e2e_bg quorvel as_program env QUORVEL_GUEST_ACCOUNT="$GUEST_USER" quorvel
 program_process() { pgrep -u "$PROGRAM_USER" -x quorvel; }
 e2e_wait 60 "the program's process" program_process
 E2E_QUORVEL=$(program_process)
+e2e_wait 60 "display-setup to let the guest's session start" e2e_not_running "$SETUP"
+wait "$SETUP" || e2e_fail "display-setup failed: $(cat "$E2E_TMP/display-setup.log")"
+e2e_visible_window '^Login Screen$' >/dev/null || e2e_fail "display-setup let the session start before the lock showed"
 e2e_wait 60 "the lock" e2e_lock_in_place
 LOGIN=$E2E_LOGIN
 e2e_shot "$E2E_NAME-lock"
@@ -214,4 +224,14 @@ xdotool key Tab Tab Return
 e2e_wait 20 "the quick-launch program's mark" test -s "$MARK"
 [ "$(cat "$MARK")" = "$GUEST_USER" ] || e2e_fail "the quick-launch program ran as $(cat "$MARK")"
 e2e_shot "$E2E_NAME-quick-launch"
+
+# ---- Logout asks for a fresh guest desktop ---------------------------------------------
+# In the program's runtime folder, which only its account can write to, for the root-owned
+# path unit (quorvel-guest-reset.path) to find.
+REQUEST=$PROGRAM_HOME/run/guest-reset
+[ -e "$REQUEST" ] && e2e_fail "a fresh desktop was asked for before Logout"
+session_logout
+e2e_wait 20 "the request for a fresh guest desktop" test -s "$REQUEST"
+e2e_wait 20 "the lock after Logout" e2e_lock_in_place
+[ "$(stat -c %U "$REQUEST")" = "$PROGRAM_USER" ] || e2e_fail "the request is $(stat -c %U "$REQUEST")'s"
 e2e_log "passed"

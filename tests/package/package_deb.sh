@@ -44,17 +44,20 @@ desktop-file-validate "$TMP/root/usr/share/xsessions/quorvel-guest.desktop" || f
 
 # Depends found from the binaries (Qt, SQLCipher, Xlib, libpq), beside the tools the hooks run.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libsqlcipher0 libx11-6 libpq5 libc6 adduser xauth x11-xserver-utils; do
+for lib in libqt6widgets6 libsqlcipher0 libx11-6 libpq5 libc6 adduser xauth x11-xserver-utils x11-utils procps; do
     grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
 expected=$(
     cat <<'EOF'
+/lib/systemd/system/quorvel-guest-reset.path
+/lib/systemd/system/quorvel-guest-reset.service
 /lib/systemd/system/quorvel-wm.service
 /lib/systemd/system/quorvel.service
 /usr/bin/quorvel
 /usr/bin/quorvel-admin
 /usr/libexec/quorvel/display-setup
+/usr/libexec/quorvel/guest-reset
 /usr/libexec/quorvel/guest-session
 /usr/libexec/quorvel/quorvel-launch-agent
 /usr/libexec/quorvel/session-cleanup
@@ -120,6 +123,7 @@ getent passwd quorvel >/dev/null || fail "no quorvel account"
 getent passwd quorvel-wm >/dev/null || fail "no quorvel-wm account"
 [ "$(stat -c '%U %a' /var/lib/quorvel)" = "quorvel 700" ] || fail "/var/lib/quorvel is $(stat -c '%U %a' /var/lib/quorvel)"
 systemd-analyze verify /lib/systemd/system/quorvel.service /lib/systemd/system/quorvel-wm.service \
+    /lib/systemd/system/quorvel-guest-reset.path /lib/systemd/system/quorvel-guest-reset.service \
     >"$TMP/verify.log" 2>&1 || fail "systemd-analyze verify: $(cat "$TMP/verify.log")"
 /usr/bin/quorvel-admin --help | grep -q '^ *init' || fail "the installed quorvel-admin does not run"
 man -l "$TMP/root/usr/share/man/man1/quorvel.1.gz" >/dev/null 2>&1 || fail "man cannot read quorvel(1)"

@@ -56,6 +56,8 @@ class AdminKiosk : public ::testing::Test {
               "[Service]\nExecStart=/usr/sbin/lightdm\n[Install]\nAlias=display-manager.service\n");
         for (const char* unit : {"quorvel.service", "quorvel-wm.service"})
             fs::copy_file(packaging / unit, root / "lib/systemd/system" / unit);
+        for (const char* unit : {"quorvel-guest-reset.path", "quorvel-guest-reset.service"})
+            fs::copy_file(packaging / "kiosk" / unit, root / "lib/systemd/system" / unit);
         fs::create_directories(root / "usr/share/quorvel/kiosk");
         for (const char* file : {"lightdm.conf", "xorg-kiosk.conf", "kiosk.conf"})
             fs::copy_file(packaging / "kiosk" / file, root / "usr/share/quorvel/kiosk" / file);
@@ -168,6 +170,9 @@ TEST_F(AdminKiosk, AFreshSetUpWritesEveryFileAndASecondRunChangesNothing) {
             << unit;
     EXPECT_EQ(fs::read_symlink(root / "etc/systemd/system/display-manager.service").filename(),
               "lightdm.service");
+    // The program's requests for a fresh guest desktop are watched from boot on.
+    EXPECT_TRUE(fs::is_symlink(
+        root / "etc/systemd/system/multi-user.target.wants/quorvel-guest-reset.path"));
 
     // The program's data file, the account's own, opens with the given password.
     const fs::path data = root / "var/lib/quorvel/.local/share/Quorvel/Data/QuorvelData.mdb";
@@ -230,6 +235,72 @@ TEST_F(AdminKiosk, ASecondSetUpAfterUndoStartsAfresh) {
     EXPECT_FALSE(Contains(setup.out, "Provisioned")) << setup.out;
     EXPECT_TRUE(Contains(setup.out, "account kiosk")) << setup.out;
     EXPECT_TRUE(fs::exists(root / "etc/lightdm/lightdm.conf.d/50-quorvel.conf"));
+}
+
+// The guest's home as the owner left it becomes the template, root's alone, so the reset
+// trusts it; a link in it stays the link it was, never the file it points to.
+TEST_F(AdminKiosk, SaveTemplateCopiesTheGuestsHomeAsRootsWithLinksAsLinks) {
+    ASSERT_EQ(Setup().status, 0);
+    const fs::path home = root / "home/kiosk";
+    const auto file = [&](const char* name, const char* bytes, fs::perms mode) {
+        WriteFileBytes(home / name, bytes);
+        fs::permissions(home / name, mode);
+        ASSERT_EQ(::chown((home / name).c_str(), 1000, 1000), 0);
+    };
+    using fs::perms;
+    fs::create_directories(home / ".config/app");
+    fs::permissions(home / ".config", perms::owner_all | perms::group_all);
+    file(".config/app/settings", "bookmarks", perms::owner_read | perms::owner_write |
+                                                  perms::group_read | perms::group_write);
+    file("start.sh", "#!/bin/sh\n", perms::owner_all | perms::group_all);
+    fs::create_symlink("/etc/shadow", home / "secrets");
+    fs::create_symlink("..", home / "up");
+    ASSERT_EQ(::mkfifo((home / "pipe").c_str(), 0600), 0);
+
+    const auto saved = Kiosk({"save-template"});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const fs::path tmpl = root / "var/lib/quorvel-kiosk/template";
+    struct Expected {
+        const char* path;
+        const char* kind;  // "folder", "file", "link"
+        int mode;          // for folders and files
+        const char* content;  // a file's bytes, a link's target
+    };
+    const Expected expected[] = {
+        {"", "folder", 0755, ""},
+        {".config", "folder", 0755, ""},
+        {".config/app/settings", "file", 0644, "bookmarks"},
+        {"start.sh", "file", 0755, "#!/bin/sh\n"},
+        {"secrets", "link", 0, "/etc/shadow"},
+        {"up", "link", 0, ".."},
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.path);
+        const fs::path path = tmpl / e.path;
+        struct stat info {};
+        ASSERT_EQ(::lstat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 0u);
+        EXPECT_EQ(info.st_gid, 0u);
+        if (std::string(e.kind) == "link") {
+            ASSERT_TRUE(S_ISLNK(info.st_mode));
+            EXPECT_EQ(fs::read_symlink(path).string(), e.content);
+            continue;
+        }
+        EXPECT_EQ(S_ISDIR(info.st_mode), std::string(e.kind) == "folder");
+        EXPECT_EQ(info.st_mode & 07777, static_cast<unsigned>(e.mode));
+        if (std::string(e.kind) == "file") EXPECT_EQ(ReadFileBytes(path), e.content);
+    }
+    EXPECT_FALSE(fs::exists(fs::symlink_status(tmpl / "pipe")));
+
+    // Saved again, it is the home as it is then: what went from the home goes from it.
+    fs::remove(home / "start.sh");
+    ASSERT_EQ(Kiosk({"save-template"}).status, 0);
+    EXPECT_FALSE(fs::exists(tmpl / "start.sh"));
+    EXPECT_TRUE(fs::exists(tmpl / ".config/app/settings"));
+    EXPECT_FALSE(fs::exists(root / "var/lib/quorvel-kiosk/template.new"));
+    // The template is the owner's work, not the set-up's: undo leaves it.
+    ASSERT_EQ(Kiosk({"undo"}).status, 0);
+    EXPECT_TRUE(fs::exists(tmpl / ".config/app/settings"));
 }
 
 TEST_F(AdminKiosk, RefusesWhereItCannotWorkAndChangesNothing) {

@@ -48,7 +48,7 @@ TEST(QuickLaunchTest, TheStoredProgramStartsAsAChildAndAMissingOneDoesNot) {
     platform::PosixShell shell;
     store::Platform os = t.pv.os;
     store::publicVar pv({os.registry, os.windows, os.desktop, os.instance, shell, os.systemInfo,
-                         os.locale, os.clock});
+                         os.locale, os.clock, os.guestDesktop});
     pv.settings.WriteSetting(kHkeyCurrentUser, store::kProgramsKey, "Marker", program.path.string(),
                              platform::kRegSz);
     pv.settings.WriteSetting(kHkeyCurrentUser, store::kProgramsKey, "Gone",

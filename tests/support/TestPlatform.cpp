@@ -26,7 +26,8 @@ std::unique_ptr<platform::Registry> MakeProvisionedMemoryRegistry() {
 
 TestPlatform::TestPlatform(std::unique_ptr<platform::Registry> reg)
     : registry(reg ? std::move(reg) : MakeProvisionedMemoryRegistry()),
-      pv(store::Platform{*registry, windows, desktop, instance, shell, systemInfo, locale, clock}) {
+      pv(store::Platform{*registry, windows, desktop, instance, shell, systemInfo, locale, clock,
+                         guestDesktop}) {
 }
 
 }  // namespace quorvel::test

@@ -35,6 +35,7 @@ struct TestPlatform {
     platform::FakeSystemInfo systemInfo;
     platform::FakeLocale locale;
     platform::FakeClock clock;
+    platform::RecordingGuestDesktop guestDesktop;
     store::publicVar pv;
 };
 

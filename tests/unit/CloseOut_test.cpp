@@ -135,6 +135,46 @@ TEST(CloseOut, RefusedBookingIsTriedAgainAtTheNextActivation) {
     EXPECT_EQ(rig.takings.bookings.size(), 1u);
 }
 
+// The desktop a cut-off session leaves is the last guest's: it is asked to be fresh once
+// the session is closed out, and only then.
+TEST(CloseOut, AsksForAFreshGuestDesktopOnceTheCutOffSessionIsClosedOut) {
+    enum class Stored { CutOff, CutOffAlreadyBooked, CutOffUndated, LoggedOut, Nothing };
+    struct Case {
+        const char* what;
+        Stored stored;
+        bool refused;
+        int requests;
+    };
+    const Case cases[] = {
+        {"cut off, booked now", Stored::CutOff, false, 1},
+        {"cut off after its booking", Stored::CutOffAlreadyBooked, false, 1},
+        {"cut off with no day to book into", Stored::CutOffUndated, false, 1},
+        {"cut off, booking refused: tried again later", Stored::CutOff, true, 0},
+        {"ended by Logout", Stored::LoggedOut, false, 0},
+        {"a fresh installation", Stored::Nothing, false, 0},
+    };
+    for (const Case& c : cases) {
+        CloseOutRig rig;
+        if (c.stored != Stored::Nothing)
+            rig.Interrupted(c.stored == Stored::CutOffUndated ? "yesterday" : "12/4/2026", "30",
+                            c.stored == Stored::CutOffUndated ? "" : "s-1");
+        if (c.stored == Stored::CutOffAlreadyBooked) rig.takings.ids.insert("s-1");
+        if (c.stored == Stored::LoggedOut)
+            rig.tp.Set(store::kTimersKey, "Status", std::int32_t{0}, platform::kRegDword);
+        rig.takings.fail = c.refused;
+        std::vector<store::Variant> statusAtRequest;
+        rig.tp.guestDesktop.onRequest = [&] { statusAtRequest.push_back(rig.Status()); };
+
+        session::CloseOutSession(rig.tp.pv, rig.takings);
+        EXPECT_EQ(rig.tp.guestDesktop.requests, c.requests) << c.what;
+        for (const auto& status : statusAtRequest)
+            EXPECT_EQ(status, store::Variant(std::int32_t{0})) << c.what;
+        // The next activation finds the session closed: no second request.
+        session::CloseOutSession(rig.tp.pv, rig.takings);
+        EXPECT_EQ(rig.tp.guestDesktop.requests, c.requests) << c.what;
+    }
+}
+
 TEST(ShowPreviousUser, ShowsTheLastSessionWithTheCurrency) {
     CloseOutRig rig;
     rig.Interrupted("12/4/2026", "25");

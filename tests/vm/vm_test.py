@@ -38,6 +38,18 @@ LOCK = "^Login Screen$"
 TIMER = "Quorvel Timer$|^0 : 0 : 0$"
 PANEL = "^Control Panel$"
 BROWSER = "Mozilla Firefox$"
+GUEST_RESET = "quorvel-guest-reset.service"
+
+# One look at the screen through the root shell: the X server's process, the lock, the
+# guest's browser, LightDM's greeter and the top-most managed window. Empty fields while
+# no X server answers.
+SCREEN_STATE = (
+    "x=$(pgrep -o -x Xorg); "
+    f"l=$(xdotool search --onlyvisible --name {LOCK!r} 2>/dev/null | head -n 1); "
+    f"b=$(xdotool search --onlyvisible --name {BROWSER!r} 2>/dev/null | head -n 1); "
+    "g=$(pgrep -x lightdm-gtk-gre | head -n 1); "
+    "t=$(xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | grep -o '0x[0-9a-f]*' | tail -n 1); "
+    'echo "$x|$l|$b|$g|$t"')
 
 started_at = time.monotonic()
 timings = {}
@@ -67,7 +79,16 @@ class Checks:
 
     # ---- helpers ------------------------------------------------------------------------
     def wait_lock(self, what, limit=STEP_LIMIT):
-        wait_for(what, self.pc.lock_in_place, limit)
+        wait_for(what, self.lock_in_place, limit)
+
+    def lock_in_place(self):
+        """The lock in place; not yet while the X server it is looked for on goes away
+        half-way through the look (a reset of the guest's desktop replaces it)."""
+        try:
+            return self.pc.lock_in_place()
+        except VmError:
+            self.pc.screen = None
+            return False
 
     def sql(self, statement):
         return self.pc.sh(f"printf '%s\\n' {quote(f'PRAGMA key={DATA_KEY!r};')} {quote(statement)}"
@@ -99,6 +120,78 @@ class Checks:
     def browser(self):
         return wait_for("the guest's browser", lambda: self.pc.visible_window(BROWSER), STEP_LIMIT)
 
+    def guest(self):
+        name = self.pc.sh(". /usr/share/quorvel/kiosk/kiosk.conf; "
+                          "[ ! -r /etc/quorvel/kiosk.conf ] || . /etc/quorvel/kiosk.conf; "
+                          "echo $QUORVEL_GUEST_ACCOUNT")
+        check(name, "kiosk.conf names no guest account")
+        return name
+
+    def guest_processes(self):
+        """The guest account's processes, each as "PID start-time" (a number alone may
+        be used again)."""
+        out = self.pc.shell.run(f"ps -o pid=,lstart= -u {self.guest()}", check=False)[1]
+        return {" ".join(line.split()) for line in out.splitlines() if line.strip()}
+
+    def guest_home(self):
+        return self.pc.sh(f"getent passwd {self.guest()} | cut -d: -f6")
+
+    def screen_state(self):
+        fields = (self.pc.shell.run(SCREEN_STATE, check=False)[1].strip().split("|") + [""] * 5)[:5]
+        xorg, lock, browser, greeter, top = fields
+        state = {"xorg": xorg, "lock": int(lock) if lock.isdigit() else None,
+                 "browser": browser.isdigit(), "greeter": greeter.isdigit()}
+        state["covered"] = state["lock"] is not None and top != "" and int(top, 16) == state["lock"]
+        return state
+
+    def watch_screen(self, what, done, limit=STEP_LIMIT):
+        """Waits for done(state) as wait_for does, looking at the screen at every try:
+        neither the guest's browser nor LightDM's greeter may ever show without the
+        lock on top of it."""
+        samples = []
+
+        def look():
+            state = self.screen_state()
+            samples.append(state)
+            if (state["browser"] or state["greeter"]) and not state["covered"]:
+                self.pc.screenshot("vm-uncovered")
+                raise VmError(f"while waiting for {what}: the screen shows "
+                              f"{'the greeter' if state['greeter'] else 'the browser'} "
+                              f"without the lock over it: {state}")
+            return done(state)
+
+        result = wait_for(what, look, limit, interval=0.2)
+        log(f"   {len(samples)} looks at the screen while waiting for {what}")
+        return result
+
+    def fresh_desktop(self, what, began, old_xorg, old_processes, old_profiles):
+        """After the guest's desktop was asked to be reset at BEGAN (monotonic): the lock
+        on a new X server, then a fresh browser under it, nothing shown uncovered on the
+        way; none of the old processes, profiles or downloads left."""
+        self.watch_screen(f"the lock on a new X server ({what})",
+                          lambda s: s["xorg"] not in ("", old_xorg) and s["covered"])
+        timings[f"{what}: to the lock on the new display"] = time.monotonic() - began
+        self.watch_screen(f"a fresh browser under the lock ({what})",
+                          lambda s: s["browser"] and s["covered"])
+        timings[f"{what}: to a fresh browser under the lock"] = time.monotonic() - began
+        left = old_processes & self.guest_processes()
+        check(not left, f"processes of the last guest still run: {left}")
+        home = self.guest_home()
+        check(not self.pc.ok(f"test -e {home}/Downloads/first-guest.txt"),
+              "the last guest's download is still there")
+        profiles = wait_for("the fresh browser's profile", self.firefox_profiles, STEP_LIMIT)
+        check(not profiles & old_profiles, f"the last guest's browser profile is still there: {profiles}")
+        self.wait_lock(f"the lock on top and focused over the fresh browser ({what})")
+
+    def firefox_profiles(self):
+        """The guest's Firefox profile folders, found by the file Firefox writes into the
+        one it runs with at every start (a fresh profile gets a new random name: history,
+        cookies and tabs of another live in another)."""
+        home = self.guest_home()
+        out = self.pc.shell.run(f"find {home} -maxdepth 5 -name compatibility.ini -printf '%h\\n'",
+                                check=False)[1]
+        return set(out.split())
+
     # ---- 1 ------------------------------------------------------------------------------
     def lock_after_boot(self, powered_on):
         self.wait_lock("the lock over the whole screen after boot", BOOT_LIMIT)
@@ -129,11 +222,48 @@ class Checks:
         self.pc.screenshot("vm-2-guest-browser")
         wait_for("the timer window on top", lambda: self.pc.top_window() == timer, STEP_LIMIT)
         self.pc.screenshot("vm-2-timer")
+        # The quick-launch list's first program, from the keyboard as the isolation test
+        # does: the alarm box, "On Top", then the list; Enter starts it. It downloads a
+        # file and ignores TERM and HUP.
+        self.pc.sh(f"xdotool windowactivate --sync {timer}")
+        self.pc.keys("tab")
+        self.pc.keys("tab")
+        self.pc.keys("ret")
+        home = self.guest_home()
+        wait_for("the quick-launch program's download",
+                 lambda: self.pc.ok(f"test -s {home}/Downloads/first-guest.txt"), STEP_LIMIT)
+        check(self.pc.ok(f"pgrep -u {self.guest()} -x sleep"), "the quick-launch program does not run")
+        old_processes = self.guest_processes()
+        old_profiles = wait_for("the browser's profile", self.firefox_profiles, STEP_LIMIT)
+        old_xorg = self.pc.sh("pgrep -o -x Xorg")
         # "Logout" sits at the timer window's bottom right.
         self.pc.click_in(timer, -40, -20)
-        self.wait_lock("the lock after a click on Logout")
-        wait_for("the session booked", lambda: self.booked() == booked + 1, STEP_LIMIT)
-        log("2: guest signed in; clicks on a link and on Logout worked; session booked")
+        logged_out = time.monotonic()
+        self.fresh_desktop("Logout", logged_out, old_xorg, old_processes, old_profiles)
+        check(self.booked() == booked + 1, f"{self.booked() - booked} bookings for one session")
+        self.pc.screenshot("vm-2-fresh-desktop")
+        log("2: guest signed in; clicks on a link, quick launch and Logout worked; session "
+            "booked; a fresh desktop under the lock")
+
+    # ---- 2b -----------------------------------------------------------------------------
+    def guest_ends_own_session(self):
+        """The guest kills every process of their own: the desktop comes back fresh,
+        under the lock, and LightDM's greeter is never left on screen."""
+        old_processes = self.guest_processes()
+        old_profiles = self.firefox_profiles()
+        old_xorg = self.pc.sh("pgrep -o -x Xorg")
+        runs = self.resets_run()
+        self.pc.shell.run(f"runuser -u {self.guest()} -- kill -9 -1", check=False)
+        killed = time.monotonic()
+        self.fresh_desktop("the guest's own kill", killed, old_xorg, old_processes, old_profiles)
+        check(self.resets_run() > runs, "the desktop came back without a reset")
+        self.pc.screenshot("vm-2b-after-own-kill")
+        log("2b: the guest's kill of all their processes gave a fresh desktop under the lock")
+
+    def resets_run(self):
+        """How many resets this boot has finished."""
+        return int(self.pc.sh(f"journalctl -b -u {GUEST_RESET} -o cat | grep -c 'made afresh' || true")
+                   or 0)
 
     # ---- 3 ------------------------------------------------------------------------------
     def kill_brings_lock_back(self):
@@ -176,6 +306,14 @@ class Checks:
         wait_for("the cut session booked", lambda: self.booked() > booked, STEP_LIMIT)
         # Booked by this start; a second booking would come with the same start, so
         # the lock's return above already waited past it.
+        check(self.booked() == booked + 1, f"{self.booked() - booked} bookings for one cut session")
+        # The close-out asks for a fresh desktop once the session is booked: the lock
+        # comes back on the new display, over a new browser.
+        wait_for("the close-out's reset of the guest's desktop", lambda: self.resets_run() >= 1,
+                 STEP_LIMIT)
+        self.watch_screen("the lock and a fresh browser after the close-out's reset",
+                          lambda s: s["browser"] and s["covered"])
+        self.wait_lock("the lock in place after the close-out's reset")
         check(self.booked() == booked + 1, f"{self.booked() - booked} bookings for one cut session")
         self.pc.screenshot("vm-5-lock-after-reset")
         log("5: the session cut by the hard reset was booked once after the reboot")
@@ -282,6 +420,7 @@ def main():
         checks.kill_brings_lock_back()
         checks.no_way_out()
         checks.guest_kept_out()
+        checks.guest_ends_own_session()
         checks.hard_reset_books_once()
         checks.admin_over_browser()
     except (VmError, subprocess.CalledProcessError) as failure:
@@ -296,6 +435,7 @@ def main():
                                        " grep -o '0x[0-9a-f]*'); do echo \"== $w\"; xprop -id $w"
                                        " WM_NAME WM_CLASS WM_STATE _NET_WM_STATE; done;"
                                        " xwininfo -root -tree | head -n 60; systemctl --failed;"
+                                       " find /home -maxdepth 4 | head -n 80;"
                                        " journalctl -b --no-pager | tail -n 150", timeout=60))
             except (VmError, OSError) as also:
                 log(f"no picture of the failure: {also}")

@@ -122,6 +122,45 @@ TEST_F(TimerWindowTest, LogoutBooksTheSessionAndReturnsToTheLoginScreen) {
               "\r\nguest|12/5/2026 | 10:00:00 AM | 1 : 20 : 0 | 11:20:00 AM | 40");
 }
 
+// Nothing of a guest may reach the next one: once Logout has booked the session (or
+// tried to) and the lock shows again, a fresh guest desktop is asked for, once.
+TEST_F(TimerWindowTest, LogoutAsksForAFreshGuestDesktopOnceTheLockIsUp) {
+    struct Case {
+        const char* what;
+        bool dataFileRefuses;
+        std::int32_t status;  // what the booking left when the request is made
+    };
+    for (const Case c : {Case{"booked", false, 0}, Case{"booking refused", true, 1}}) {
+        SCOPED_TRACE(c.what);
+        if (forms->IsLoaded<ui::frmstart>()) forms->Unload<ui::frmstart>();
+        t.guestDesktop.requests = 0;
+        SignIn();
+        Ticks(90);
+        struct Seen {
+            bool lockShown;
+            bool timerLoaded;
+            store::Variant status;
+        };
+        std::vector<Seen> seen;
+        t.guestDesktop.onRequest = [&] {
+            seen.push_back({forms->IsLoaded<ui::frmstart>() && forms->Get<ui::frmstart>().isVisible(),
+                            forms->IsLoaded<ui::frmtimer2>(), Timers("Status")});
+        };
+        auto conn = t.pv.Conn;
+        if (c.dataFileRefuses) t.pv.Conn.reset();
+        ClickLabel(Child<QLabel>("lbltmr2"));
+        QApplication::processEvents();
+        t.pv.Conn = conn;
+        t.guestDesktop.onRequest = nullptr;
+
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_TRUE(seen[0].lockShown);
+        EXPECT_FALSE(seen[0].timerLoaded);
+        EXPECT_EQ(seen[0].status, store::Variant(c.status));
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 // ---- The window's own controls ------------------------------------------------------
 
 struct Choice {

@@ -1,5 +1,7 @@
 // `quorvel-admin kiosk setup` and `kiosk undo`: a Debian PC with the package installed
 // becomes a cafe terminal in one command, and goes back to what it was in another.
+// `kiosk save-template` keeps the guest's home as it is now as what every guest starts
+// from (the reset, packaging/kiosk/guest-reset, puts it back after each one).
 //
 // The set-up provisions the program's account, makes the guest's desktop account,
 // installs LightDM's and the X server's files from the package's templates and enables
@@ -36,13 +38,17 @@ constexpr const char* kOwnerConf = "/etc/quorvel/kiosk.conf";
 constexpr const char* kLightdmFile = "/etc/lightdm/lightdm.conf.d/50-quorvel.conf";
 constexpr const char* kXorgFile = "/etc/X11/xorg.conf.d/50-quorvel-kiosk.conf";
 constexpr const char* kRecordFolder = "/var/lib/quorvel-kiosk";
+// What every guest's home starts as; read by the reset only while it is root's alone.
+constexpr const char* kTemplate = "/var/lib/quorvel-kiosk/template";
 // Enabled in this order; undo disables in the other.
-constexpr const char* kUnits[] = {"lightdm.service", "quorvel-wm.service", "quorvel.service"};
+constexpr const char* kUnits[] = {"lightdm.service", "quorvel-wm.service", "quorvel.service",
+                                  "quorvel-guest-reset.path"};
 
 void Usage(std::ostream& err) {
     err << "usage: quorvel-admin kiosk setup [--admin-password P] [--guest-password P]"
            " [--session CMD] [--root DIR]\n"
-           "       quorvel-admin kiosk undo [--root DIR]\n";
+           "       quorvel-admin kiosk undo [--root DIR]\n"
+           "       quorvel-admin kiosk save-template [--root DIR]\n";
 }
 
 std::optional<std::string> ReadFile(const fs::path& path) {
@@ -172,12 +178,14 @@ class Record {
         return save(error);
     }
     // Keeps only `left` (the changes undo could not take back), or removes the record
-    // when nothing is left.
+    // when nothing is left. The guests' template beside it is the owner's and stays.
     bool keep(std::vector<Entry> left, std::string& error) {
         entries_ = std::move(left);
         if (!entries_.empty()) return save(error);
         std::error_code ec;
-        fs::remove_all(folder_, ec);
+        fs::remove(file_, ec);
+        if (!ec) fs::remove_all(folder_ / "originals", ec);
+        if (!ec && fs::is_empty(folder_, ec) && !ec) fs::remove(folder_, ec);
         if (ec) error = folder_.string() + ": " + ec.message();
         return !ec;
     }
@@ -510,11 +518,90 @@ int Undo(const SetupOptions& options, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
+// Copies the folder `from` to the new folder `to` as a template every guest may start
+// from: folders 0755, files 0644 (0755 when their owner could run them), everything
+// this (root's) process makes, so root's alone; a link is copied as the link it is,
+// never followed, and what is neither file, folder nor link (a socket, a pipe) is left
+// out.
+bool CopyAsTemplate(const fs::path& from, const fs::path& to, std::string& error) {
+    using fs::perms;
+    constexpr perms kFolder = perms::owner_all | perms::group_read | perms::group_exec |
+                              perms::others_read | perms::others_exec;
+    constexpr perms kFile = perms::owner_read | perms::owner_write | perms::group_read |
+                            perms::others_read;
+    constexpr perms kRunnable = kFile | perms::owner_exec | perms::group_exec | perms::others_exec;
+    std::error_code ec;
+    fs::create_directory(to, ec);
+    if (!ec) fs::permissions(to, kFolder, ec);
+    fs::recursive_directory_iterator it(from, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        const fs::path source = it->path();
+        // Lexically: a link is never resolved on the way.
+        const fs::path copy = to / source.lexically_relative(from);
+        const fs::file_status status = it->symlink_status(ec);
+        if (ec) break;
+        if (fs::is_symlink(status)) {
+            fs::copy_symlink(source, copy, ec);
+        } else if (fs::is_directory(status)) {
+            fs::create_directory(copy, ec);
+            if (!ec) fs::permissions(copy, kFolder, ec);
+        } else if (fs::is_regular_file(status)) {
+            fs::copy_file(source, copy, ec);
+            const bool runnable = (status.permissions() & perms::owner_exec) != perms::none;
+            if (!ec) fs::permissions(copy, runnable ? kRunnable : kFile, ec);
+        }
+        if (ec) error = source.string() + ": " + ec.message();
+    }
+    if (ec && error.empty()) error = from.string() + ": " + ec.message();
+    return !ec;
+}
+
+int SaveTemplate(const SetupOptions& options, std::ostream& out, std::ostream& err) {
+    const System system(options.root);
+    const std::string confText = system.exists(kOwnerConf)
+                                     ? system.read(kOwnerConf)
+                                     : system.read(std::string(kTemplates) + "/kiosk.conf");
+    const std::string guest = ValueIn(confText, "QUORVEL_GUEST_ACCOUNT");
+    const auto account = guest.empty() ? std::nullopt : system.account(guest);
+    std::error_code ec;
+    if (!account || !fs::is_directory(system(account->home), ec)) {
+        err << "quorvel-admin kiosk: no guest's desktop account " << guest
+            << " with a home to save: run `quorvel-admin kiosk setup` first\n";
+        return 1;
+    }
+    const fs::path folder = system(kRecordFolder);
+    const fs::path target = system(kTemplate);
+    const fs::path fresh = target.string() + ".new";
+    fs::create_directories(folder, ec);
+    if (!ec) fs::permissions(folder, fs::perms::owner_all, ec);
+    // A copy cut short before is nobody's: it was never in use.
+    if (!ec) fs::remove_all(fresh, ec);
+    std::string error;
+    if (ec || !CopyAsTemplate(system(account->home), fresh, error)) {
+        err << "quorvel-admin kiosk: cannot save the template: "
+            << (error.empty() ? ec.message() : error) << "\n";
+        fs::remove_all(fresh, ec);
+        return 1;
+    }
+    // The old template goes only once the new one is whole: a reset meanwhile finds one
+    // or the other, or none for a moment (and then the system's /etc/skel).
+    fs::remove_all(target, ec);
+    if (!ec) fs::rename(fresh, target, ec);
+    if (ec) {
+        err << "quorvel-admin kiosk: cannot save the template: " << ec.message() << "\n";
+        return 1;
+    }
+    out << "Saved the home of " << guest << " (" << account->home << ") as " << kTemplate
+        << ": every guest from now on starts with it.\n";
+    return 0;
+}
+
 }  // namespace
 
 int KioskCommand(const Args& args, std::ostream& out, std::ostream& err) {
     const bool setup = !args.empty() && args[0] == "setup";
-    if (args.empty() || (!setup && args[0] != "undo")) {
+    const bool saveTemplate = !args.empty() && args[0] == "save-template";
+    if (args.empty() || (!setup && !saveTemplate && args[0] != "undo")) {
         Usage(err);
         return 2;
     }
@@ -524,6 +611,7 @@ int KioskCommand(const Args& args, std::ostream& out, std::ostream& err) {
         err << "quorvel-admin kiosk: run it as root: it makes accounts and writes under /etc\n";
         return 1;
     }
+    if (saveTemplate) return SaveTemplate(options, out, err);
     return setup ? Setup(options, out, err) : Undo(options, out, err);
 }
 

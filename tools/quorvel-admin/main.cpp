@@ -28,6 +28,8 @@ void Usage(std::ostream& out) {
            "                                                   set this PC up as a terminal "
            "(root)\n"
            "  kiosk undo                                       put back what kiosk setup changed\n"
+           "  kiosk save-template                              every guest starts with the\n"
+           "                                                   guest's home as it is now (root)\n"
 #endif
            "  reg query KEY [/v NAME | /ve]                    show a key's values\n"
            "  reg add KEY /v NAME [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"

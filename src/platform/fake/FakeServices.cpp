@@ -48,6 +48,12 @@ void FakeInstance::EndProgram() {
     calls.push_back("EndProgram");
 }
 
+bool RecordingGuestDesktop::RequestFresh() {
+    ++requests;
+    if (onRequest) onRequest();
+    return true;
+}
+
 bool RecordingShell::StartProgram(const std::string& path, int showState) {
     calls.push_back("StartProgram " + path + " " + std::to_string(showState));
     return succeed;

@@ -1,10 +1,12 @@
 #pragma once
 // Recording doubles for the platform services, for tests.
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/Desktop.h"
+#include "platform/GuestDesktop.h"
 #include "platform/Instance.h"
 #include "platform/Shell.h"
 #include "platform/SystemInfo.h"
@@ -58,6 +60,16 @@ class RecordingShell final : public Shell {
 
     bool succeed = true;
     std::vector<std::string> calls;
+};
+
+// Counts the requests; `onRequest`, when set, runs at each one, so a test can look at
+// what had happened by then (the booking, the lock on screen).
+class RecordingGuestDesktop final : public GuestDesktop {
+  public:
+    bool RequestFresh() override;
+
+    int requests = 0;
+    std::function<void()> onRequest;
 };
 
 class FakeSystemInfo final : public SystemInfo {

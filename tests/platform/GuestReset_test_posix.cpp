@@ -1,0 +1,283 @@
+// The fresh guest desktop's root side (packaging/kiosk/guest-reset), the real script run
+// as root against a scratch system: its own password file, homes, template and shared
+// folders below QUORVEL_RESET_ROOT, with systemctl and loginctl replaced by doubles on
+// PATH that write down how they were called. A guest's process is a real process of a
+// uid nobody else on this machine uses. Where an account is to be refused, pkill and ps
+// are doubles too: a script that failed to refuse root must not end this machine's
+// processes.
+#ifdef QUORVEL_PACKAGING
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "PosixProcess.h"
+#include "support/TempDir.h"
+
+namespace quorvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A uid no account of this machine has, so the real pkill in the script meets only the
+// test's own process.
+unsigned ScratchUid() {
+    return 40000 + static_cast<unsigned>(::getpid()) % 20000;
+}
+
+class GuestReset : public ::testing::Test {
+  protected:
+    TempDir scratch;
+    fs::path root = scratch.path() / "root";
+    fs::path calls = scratch.path() / "calls";
+    unsigned uid = ScratchUid();
+
+    void SetUp() override {
+        ASSERT_EQ(::geteuid(), 0u) << "the reset runs as root, and so does its test";
+        Doubles("bin", {"systemctl", "loginctl"});
+        Account("kiosk", uid, "/home/kiosk");
+        Write("etc/quorvel/kiosk.conf", "QUORVEL_GUEST_ACCOUNT=kiosk\n");
+        Write("etc/skel/.bashrc", "# skel\n");
+        // What the last guest left.
+        GuestFile("home/kiosk/.mozilla/cookies.sqlite");
+        GuestFile("home/kiosk/Downloads/file.pdf");
+        GuestFile("tmp/guest-file");
+        GuestFile("var/tmp/guest-folder/inner");
+        GuestFile("dev/shm/guest-shm");
+        Write("tmp/roots-file", "stays");
+        Write("var/spool/cron/crontabs/kiosk", "* * * * * evil\n");
+        Write("run/quorvel/guest-reset", "fresh\n");
+    }
+
+    // Tools that only write down how they were called, in scratch/FOLDER.
+    void Doubles(const char* folder, std::initializer_list<const char*> tools) {
+        fs::create_directories(scratch.path() / folder);
+        for (const char* tool : tools) {
+            const fs::path path = scratch.path() / folder / tool;
+            WriteFileBytes(path, std::string("#!/bin/sh\necho \"") + tool + " $*\" >>'" +
+                                     calls.string() + "'\n");
+            fs::permissions(path, fs::perms::owner_all);
+        }
+    }
+    void Write(const std::string& path, const std::string& bytes) {
+        fs::create_directories((root / path).parent_path());
+        WriteFileBytes(root / path, bytes);
+    }
+    void GuestFile(const std::string& path) {
+        Write(path, "the last guest's");
+        for (fs::path p = root / path; p != root && p != root / "tmp" && p != root / "var/tmp" &&
+                                       p != root / "dev/shm" && p != root / "home";
+             p = p.parent_path())
+            ASSERT_EQ(::lchown(p.c_str(), uid, uid), 0);
+    }
+    void Account(const std::string& name, unsigned id, const std::string& home) {
+        Write("etc/passwd", "root:x:0:0:root:/root:/bin/bash\n" + name + ":x:" +
+                                std::to_string(id) + ":" + std::to_string(id) + "::" + home +
+                                ":/bin/bash\n");
+    }
+    CommandResult Reset(bool endsNothing = false) {
+        const char* path = std::getenv("PATH");
+        std::string search = (scratch.path() / "bin").string() + ":" + (path ? path : "");
+        if (endsNothing) {
+            Doubles("harmless", {"pkill", "ps"});
+            search = (scratch.path() / "harmless").string() + ":" + search;
+        }
+        return RunCommand({QUORVEL_PACKAGING "/kiosk/guest-reset"},
+                          {{"QUORVEL_RESET_ROOT", root.string()}, {"PATH", search}});
+    }
+    std::string Calls() { return ReadFileBytes(calls); }
+    // The names in a folder, sorted.
+    std::set<std::string> Names(const fs::path& folder) {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+};
+
+const char* const kStopped =
+    "systemctl stop lightdm\n"
+    "loginctl terminate-user ";
+
+TEST_F(GuestReset, HomeIsMadeAfreshFromTheOwnersTemplateOnlyWhenItIsRootsAlone) {
+    using Arrange = std::function<void(const fs::path& tmpl, unsigned uid)>;
+    const Arrange none = [](const fs::path&, unsigned) {};
+    const Arrange good = [](const fs::path& tmpl, unsigned) {
+        fs::create_directories(tmpl / ".config");
+        WriteFileBytes(tmpl / ".config/bookmarks", "cafe's pages");
+        fs::create_symlink(".config/bookmarks", tmpl / "bookmarks");
+        fs::permissions(tmpl, fs::perms::owner_all | fs::perms::group_read |
+                                  fs::perms::group_exec | fs::perms::others_read |
+                                  fs::perms::others_exec);
+    };
+    const struct Case {
+        const char* what;
+        Arrange arrange;
+        std::set<std::string> home;
+    } cases[] = {
+        {"no template: the system's skeleton", none, {".bashrc"}},
+        {"the owner's template", good, {".config", "bookmarks"}},
+        {"a link to a template",
+         [&](const fs::path& tmpl, unsigned u) {
+             good(tmpl.parent_path() / "elsewhere", u);
+             fs::create_symlink("elsewhere", tmpl);
+         },
+         {".bashrc"}},
+        {"a template another account owns",
+         [&](const fs::path& tmpl, unsigned u) {
+             good(tmpl, u);
+             ASSERT_EQ(::chown(tmpl.c_str(), u, u), 0);
+         },
+         {".bashrc"}},
+        {"a template the group may write to",
+         [&](const fs::path& tmpl, unsigned u) {
+             good(tmpl, u);
+             fs::permissions(tmpl, fs::perms::group_write, fs::perm_options::add);
+         },
+         {".bashrc"}},
+        {"a file in it others may write to",
+         [&](const fs::path& tmpl, unsigned u) {
+             good(tmpl, u);
+             fs::permissions(tmpl / ".config/bookmarks", fs::perms::others_write,
+                             fs::perm_options::add);
+         },
+         {".bashrc"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root);
+        fs::remove(calls);
+        SetUp();
+        const fs::path tmpl = root / "var/lib/quorvel-kiosk/template";
+        fs::create_directories(tmpl.parent_path());
+        c.arrange(tmpl, uid);
+
+        const auto result = Reset();
+        EXPECT_EQ(result.status, 0) << result.out << result.err;
+        EXPECT_EQ(Calls(), kStopped + std::to_string(uid) + "\nsystemctl start lightdm\n");
+        EXPECT_FALSE(fs::exists(root / "run/quorvel/guest-reset"));
+
+        const fs::path home = root / "home/kiosk";
+        EXPECT_EQ(Names(home), c.home);
+        for (const auto& entry : fs::recursive_directory_iterator(home)) {
+            struct stat info {};
+            ASSERT_EQ(::lstat(entry.path().c_str(), &info), 0);
+            EXPECT_EQ(info.st_uid, uid) << entry.path();
+        }
+        struct stat info {};
+        ASSERT_EQ(::lstat(home.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISDIR(info.st_mode));
+        EXPECT_EQ(info.st_mode & 07777, 0700u);
+        EXPECT_EQ((std::array{info.st_uid, info.st_gid}), (std::array{uid, uid}));
+        // Nothing of the reset's own is left beside the home.
+        EXPECT_EQ(Names(root / "home"), std::set<std::string>{"kiosk"});
+
+        // The guest's files elsewhere went; nobody else's did.
+        EXPECT_EQ(Names(root / "tmp"), std::set<std::string>{"roots-file"});
+        EXPECT_TRUE(fs::is_empty(root / "var/tmp"));
+        EXPECT_TRUE(fs::is_empty(root / "dev/shm"));
+        EXPECT_FALSE(fs::exists(root / "var/spool/cron/crontabs/kiosk"));
+        // The template is read, never changed.
+        if (fs::exists(tmpl / ".config/bookmarks"))
+            EXPECT_EQ(ReadFileBytes(tmpl / ".config/bookmarks"), "cafe's pages");
+    }
+}
+
+TEST_F(GuestReset, RefusesAnAccountThatIsNoGuestsAndTouchesNothing) {
+    const struct Case {
+        const char* what;
+        std::string name;
+        unsigned id;
+        std::string home;
+        std::function<void(const fs::path& root)> arrange;
+    } cases[] = {
+        {"root", "kiosk", 0, "/home/kiosk", nullptr},
+        {"a system account", "kiosk", 999, "/home/kiosk", nullptr},
+        {"nobody", "kiosk", 65534, "/home/kiosk", nullptr},
+        {"a home outside /home", "kiosk", ScratchUid(), "/var/lib/kiosk", nullptr},
+        {"a home below another", "kiosk", ScratchUid(), "/home/kiosk/inner", nullptr},
+        {"a home of /home itself", "kiosk", ScratchUid(), "/home/", nullptr},
+        {"a home that is a link", "kiosk", ScratchUid(), "/home/guest",
+         [](const fs::path& root) { fs::create_symlink("/etc", root / "home/guest"); }},
+        {"no such account", "someone", ScratchUid(), "/home/kiosk", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root);
+        fs::remove(calls);
+        SetUp();
+        Account(c.name, c.id, c.home);
+        if (c.arrange) c.arrange(root);
+
+        const auto result = Reset(/*endsNothing=*/true);
+        EXPECT_NE(result.status, 0);
+        EXPECT_NE(result.err.find("refused"), std::string::npos) << result.err;
+        // LightDM never stopped, no process ended, no file touched.
+        EXPECT_EQ(Calls(), "");
+        EXPECT_EQ(ReadFileBytes(root / "home/kiosk/Downloads/file.pdf"), "the last guest's");
+        EXPECT_TRUE(fs::exists(root / "tmp/guest-file"));
+        EXPECT_TRUE(fs::is_directory(fs::symlink_status(root / "etc")));
+        // The request was taken all the same: it is not served again and again.
+        EXPECT_FALSE(fs::exists(root / "run/quorvel/guest-reset"));
+    }
+}
+
+// A program that ignores the polite signals, and one that has forked, still end.
+TEST_F(GuestReset, EndsEveryProcessOfTheGuestEvenOneIgnoringTermAndHangUp) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        if (::setgid(uid) != 0 || ::setuid(uid) != 0) ::_exit(3);
+        ::signal(SIGTERM, SIG_IGN);
+        ::signal(SIGHUP, SIG_IGN);
+        const pid_t grandchild = ::fork();  // it too ignores them
+        if (grandchild < 0) ::_exit(4);
+        if (grandchild > 0 && ::write(ready[1], "1", 1) != 1) ::_exit(5);
+        for (;;) ::pause();
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ::close(ready[0]);
+
+    const auto result = Reset();
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    int status = 0;
+    pid_t ended = 0;
+    for (int tries = 0; tries < 50 && ended == 0; ++tries) {
+        ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (ended != child) {
+        // Not ended by the reset: end it here, so the failure does not outlive the test.
+        RunCommand({"pkill", "-KILL", "-u", std::to_string(uid)}, {});
+        ::waitpid(child, &status, 0);
+        FAIL() << "the guest's process outlived the reset";
+    }
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    // The grandchild, reparented away from us, is gone too: no process of the uid is left
+    // that is not a zombie.
+    const auto left = RunCommand({"sh", "-c", "ps -o stat= -u " + std::to_string(uid) +
+                                                  " | grep -v '^Z' || true"},
+                                 {});
+    EXPECT_EQ(left.out, "");
+}
+
+}  // namespace
+}  // namespace quorvel::test
+#endif
