@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "PosixProcess.h"
+#include "os/UniqueFd.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {
@@ -236,24 +237,24 @@ TEST_F(GuestReset, RefusesAnAccountThatIsNoGuestsAndTouchesNothing) {
 
 // A program that ignores the polite signals, and one that has forked, still end.
 TEST_F(GuestReset, EndsEveryProcessOfTheGuestEvenOneIgnoringTermAndHangUp) {
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    os::UniqueFd readEnd(ends[0]), writeEnd(ends[1]);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        ::close(ready[0]);
+        readEnd.Reset();
         if (::setgid(uid) != 0 || ::setuid(uid) != 0) ::_exit(3);
         ::signal(SIGTERM, SIG_IGN);
         ::signal(SIGHUP, SIG_IGN);
         const pid_t grandchild = ::fork();  // it too ignores them
         if (grandchild < 0) ::_exit(4);
-        if (grandchild > 0 && ::write(ready[1], "1", 1) != 1) ::_exit(5);
+        if (grandchild > 0 && ::write(writeEnd.get(), "1", 1) != 1) ::_exit(5);
         for (;;) ::pause();
     }
-    ::close(ready[1]);
+    writeEnd.Reset();
     char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-    ::close(ready[0]);
+    ASSERT_EQ(::read(readEnd.get(), &byte, 1), 1);
 
     const auto result = Reset();
     EXPECT_EQ(result.status, 0) << result.out << result.err;
