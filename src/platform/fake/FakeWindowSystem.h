@@ -37,6 +37,8 @@ class FakeWindowSystem final : public WindowSystem {
     void PrepareWatching() override;
     void StartWatching() override;
     void StopWatching() override;
+    bool WatchLost() const override { return watchLost_; }
+    void SetWatchLost(bool lost) { watchLost_ = lost; }
     Hwnd DesktopWindow() override { return kDesktop; }
     void EnumChildWindows(Hwnd parent, const EnumChildProc& proc, std::intptr_t param) override;
     std::string WindowText(Hwnd window, int maxCount) override;
@@ -74,6 +76,7 @@ class FakeWindowSystem final : public WindowSystem {
     bool Enumerate(Hwnd parent, const EnumChildProc& proc, std::intptr_t param);
     std::map<Hwnd, Window> windows_;
     Hwnd next_ = 0x20000;
+    bool watchLost_ = false;
 };
 
 }  // namespace quorvel::platform
