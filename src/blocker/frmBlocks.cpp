@@ -39,6 +39,14 @@ void frmBlocks::LoadBlockedKeywords() {
 }
 
 void frmBlocks::Timer1_Timer() {
+    if (endedUnwatched_) return;
+    // Asked on every tick while the watch is lost, until a session ends for it: the
+    // blocker is loaded at a sign-in just before the session starts, and a session
+    // started after that must not run unwatched either.
+    if (app_.pv.os.windows.WatchLost()) {
+        endedUnwatched_ = app_.forms.Navigate().EndSessionUnwatched();
+        if (endedUnwatched_) return;
+    }
     // A tick that fails is simply over; the next one starts afresh.
     try {
         blocker_.Tick();

@@ -1,7 +1,9 @@
 #pragma once
 // The website blocker: a window that is never shown. Loaded at a guest sign-in when
 // blocking is on, it reads the blocked keywords once and then, every 10 ms until the
-// session's logout unloads it, checks the browser windows on the desktop.
+// session's logout unloads it, checks the browser windows on the desktop. A guest who
+// stops the watch (the window system loses it for good) ends the session: nothing
+// would be blocked for the rest of it.
 #include <QTimer>
 #include <QWidget>
 
@@ -30,6 +32,8 @@ class frmBlocks : public QWidget {
   private:
     App& app_;
     blocker::Blocker blocker_;
+    // The session was ended for the lost watch; the window goes with it.
+    bool endedUnwatched_ = false;
 };
 
 }  // namespace quorvel::ui

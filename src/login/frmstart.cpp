@@ -163,6 +163,10 @@ frmstart::frmstart(App& app) : app_(app) {
     // Quiet, for the owner: shown only while a joined PC has sessions on their way.
     lblServer_ = MakeLabel(Picture2_, "lblServer", "", kLightGrey, labelFont);
     lblServer_->hide();
+    // Why the last session ended, when the guest did not end it: shown until the next
+    // guest signs in.
+    lblNotice_ = MakeLabel(Picture2_, "lblNotice", "", kOrange, labelFont);
+    lblNotice_->hide();
 
     setTabOrder(txtLog_, txtpas_);
     setTabOrder(txtpas_, cmdsubt_);
@@ -206,7 +210,10 @@ void frmstart::PlaceControls() {
     const QPoint origin(std::max(0, (width() - design.width()) / 2),
                         std::max(0, (height() - design.height()) / 2));
     Image1_->setGeometry(TwipRect(2940, 240, 6000, 6000).translated(origin));
-    Picture2_->setGeometry(TwipRect(0, 6480, 11880, 1800).translated(origin));
+    // A notice takes a line of its own under the details and the boxes: the band grows
+    // by it, within the design's height.
+    const bool notice = !lblNotice_->isHidden();
+    Picture2_->setGeometry(TwipRect(0, 6480, 11880, notice ? 2100 : 1800).translated(origin));
 
     info_[1]->setGeometry(TwipRect(120, 0, 2700, 255));
     Label8_->setGeometry(TwipRect(120, 285, 840, 255));
@@ -233,6 +240,7 @@ void frmstart::PlaceControls() {
     Label3_->setGeometry(TwipRect(7980, 240, 3780, 420));
     Label5_->setGeometry(TwipRect(7980, 720, 3780, 600));
     lblServer_->setGeometry(TwipRect(7980, 1320, 3780, 480));
+    lblNotice_->setGeometry(TwipRect(120, 1620, 6480, 300));
 }
 
 void frmstart::resizeEvent(QResizeEvent* event) {
@@ -283,6 +291,12 @@ void frmstart::ShowPreviousSession(const session::PreviousUser& previous) {
     info_[0]->setText(FromStored(previous.date));
     info_[2]->setText(FromStored(previous.usage));
     info_[3]->setText(FromStored(previous.charges));
+    lblNotice_->setText(FromStored(previous.notice));
+    const bool notice = !previous.notice.empty();
+    if (notice != lblNotice_->isHidden()) return;
+    lblNotice_->setVisible(notice);
+    PlaceControls();
+    update();  // the band's frosting follows its size
 }
 
 void frmstart::ShowLoginPicture() {

@@ -83,6 +83,7 @@ class frmstart : public QWidget, private login::LoginScreen {
     QTimer* stimer1_;
     QTimer* tmrServer_;
     QLabel* lblServer_;
+    QLabel* lblNotice_;
     QSocketNotifier* lockEvents_ = nullptr;
     bool holdingLock_ = false;
     QLabel* Image1_;

@@ -26,6 +26,9 @@ PreviousUser ShowPreviousUser(store::publicVar& pv) {
     pv.CurrencySymbol =
         pv.settings.ReadSetting(kHkeyCurrentUser, store::kSettingsKey, "Currency").ToDisplayText();
     shown.charges = pv.CurrencySymbol + " " + amount;
+    if (pv.settings.ReadSetting(kHkeyCurrentUser, store::kTimersKey, "EndedBy").ToNumber() ==
+        static_cast<std::int32_t>(SessionEnd::WatchLost))
+        shown.notice = kWatchLostNotice;
     return shown;
 }
 

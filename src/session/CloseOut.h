@@ -15,7 +15,11 @@ struct PreviousUser {
     std::string date;     // info(0)
     std::string usage;    // info(2), e.g. "1 : 5 : 30 Hrs."
     std::string charges;  // info(3), e.g. "Rs 25"
+    std::string notice;   // lblNotice: why the session ended, empty after a Logout
 };
+
+inline constexpr const char* kWatchLostNotice =
+    "The last session was ended: the website blocker was stopped.";
 
 // Reads the last session from the Timers key and sets pv.CurrencySymbol.
 PreviousUser ShowPreviousUser(store::publicVar& pv);

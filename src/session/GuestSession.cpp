@@ -94,6 +94,7 @@ void GuestSession::Start() {
     Store("Elapsed", elapsed_);
     Store("LogoutTime", "");
     Store("LoginTime", loginTime_);
+    StoreNumber("EndedBy", static_cast<std::int32_t>(SessionEnd::Logout));
     // A session cut off is booked at the next activation; a server wants its start.
     if (pv_.Cafe) Store("StartedAt", std::to_string(startedAt_));
 
@@ -159,7 +160,10 @@ db::Booking GuestSession::AddSessionToDailyTotals() {
                          times);
 }
 
-void GuestSession::Logout() {
+void GuestSession::Logout(SessionEnd how) {
+    // Before the booking: a booking the data file refuses is made by the close-out,
+    // and the lock still tells why the session ended.
+    StoreNumber("EndedBy", static_cast<std::int32_t>(how));
     logoutTime_ = pv_.os.locale.TimeOfDay(pv_.os.clock.Now());
     logMode_ = LogMode::SessionEnd;
     RecordProgress();

@@ -18,6 +18,15 @@ class publicVar;
 
 namespace quorvel::session {
 
+// How a session ended. Kept beside its values (Timers "EndedBy") for the lock to tell,
+// also once the program has restarted on a fresh desktop.
+enum class SessionEnd : std::int32_t {
+    Logout = 0,
+    // The blocker lost its watch of the browsers (the guest stopped it): the session
+    // ends as Logout ends it, and the lock says why until the next guest signs in.
+    WatchLost = 1,
+};
+
 // What RecordProgress writes to the log.
 enum class LogMode : std::int16_t { SessionStart = 1, Running = 2, SessionEnd = 3 };
 
@@ -39,14 +48,16 @@ class GuestSession {
     GuestSession(store::publicVar& pv, Takings& takings);
 
     // Session start: the clock at zero, the log opened and its start part written, the
-    // session's values stored with Status 1, the minimums read.
+    // session's values stored with Status 1 (the last session's end forgotten), the
+    // minimums read.
     void Start();
     // The activation's share: amount back to 0 and the rates loaded.
     void Activate();
     // One tick of the clock: stores what was on screen, advances, charges.
     void Tick();
-    // Logout: the logout time, the log's end part, the booking, Status 0 once booked.
-    void Logout();
+    // Logout: how it ended, the logout time, the log's end part, the booking, Status 0
+    // once booked.
+    void Logout(SessionEnd how = SessionEnd::Logout);
 
     // Writes the log part the mode calls for, then stores Elapsed and Amount as shown.
     void RecordProgress();

@@ -259,12 +259,17 @@ void frmtimer2::AddSessionToDailyTotals() {
 }
 
 void frmtimer2::lbltmr2_Click() {
-    if (allowUnload_) return;  // already logging out
+    LogOut(session::SessionEnd::Logout);
+}
+
+bool frmtimer2::LogOut(session::SessionEnd how) {
+    if (allowUnload_) return false;  // already logging out
     allowUnload_ = true;
     Timer1->stop();
-    session_->Logout();
+    session_->Logout(how);
     ShowSession();
     app_.forms.Navigate().EndSession();
+    return true;
 }
 
 void frmtimer2::showEvent(QShowEvent* event) {

@@ -37,6 +37,9 @@ class frmtimer2 : public QWidget {
     void Form_Activate();
     void Timer1_Timer();
     void lbltmr2_Click();
+    // Ends the session as Logout does (booked, the lock shown), recording how it ended;
+    // false when it is ending already, so it is booked once whoever asks first.
+    bool LogOut(session::SessionEnd how);
     void RecordProgress();
     void AddSessionToDailyTotals();
     void combo1_Click();

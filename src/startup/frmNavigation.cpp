@@ -45,4 +45,9 @@ void frmNavigation::EndSession() {
     pv_.os.guestDesktop.RequestFresh();
 }
 
+bool frmNavigation::EndSessionUnwatched() {
+    if (!forms_.IsLoaded<frmtimer2>()) return false;
+    return forms_.Get<frmtimer2>().LogOut(session::SessionEnd::WatchLost);
+}
+
 }  // namespace quorvel::ui

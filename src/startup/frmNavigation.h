@@ -23,6 +23,8 @@ class frmNavigation final : public Navigation {
     void StartSession() override;
     // Asks for a fresh guest desktop once the lock shows again.
     void EndSession() override;
+    // Through the timer window's own Logout, which books the session once.
+    bool EndSessionUnwatched() override;
 
   private:
     Forms& forms_;

@@ -23,6 +23,10 @@ class Navigation {
     virtual void StartSession() = 0;
     // The blocker (if loaded) and the timer window unloaded, the login screen shown.
     virtual void EndSession() = 0;
+    // The blocker lost its watch of the browsers: the running session ends as its
+    // Logout ends it (booked once, then EndSession), and the lock says why. False when
+    // no session runs or it is ending already; nothing changes then.
+    virtual bool EndSessionUnwatched() = 0;
 };
 
 }  // namespace quorvel::ui

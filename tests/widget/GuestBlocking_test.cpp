@@ -1,5 +1,6 @@
 // A guest session from the login screen with blocking on, then off: the blocker runs
-// from the sign-in to the logout only when the setting asks for it.
+// from the sign-in to the logout only when the setting asks for it, and a guest who
+// stops its watch ends the session.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -116,6 +117,100 @@ TEST_F(GuestBlockingTest, TheLockMakesBrowsersVisibleBeforeAnySignInOnlyWhileBlo
     t.windows.preparations = 0;
     Logout();
     EXPECT_EQ(t.windows.preparations, 1);
+}
+
+// ---- A guest who stops the blocker's watch ------------------------------------------
+
+// Steps taken one after another, no event handled between them: as at one moment.
+enum class Step { WatchLost, Logout };
+
+struct Ending {
+    const char* name;
+    std::vector<Step> steps;
+    bool notice;  // the lock says the blocker was stopped
+};
+
+class LostWatchTest : public GuestBlockingTest, public ::testing::WithParamInterface<Ending> {
+  protected:
+    QLabel* Notice() { return forms->Get<ui::frmstart>().findChild<QLabel*>("lblNotice"); }
+    int Booked() { return db::FindDay(*t.pv.Conn, "12/05/2026").value_or(db::DayRow{}).gnum; }
+    // The program started again (on a cafe PC, on the fresh desktop's display).
+    void Restart() {
+        forms->Unload<ui::frmBlocks>();
+        forms->Unload<ui::frmtimer2>();
+        forms->Unload<ui::frmstart>();  // which closes the data file
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        std::string error;
+        t.pv.Conn = db::Database::Open(dir.file("QuorvelData.mdb"), db::kDataFilePassword, error);
+        ASSERT_TRUE(t.pv.Conn) << error;
+        forms->Get<ui::frmstart>().show();
+    }
+};
+
+TEST_P(LostWatchTest, TheSessionIsBookedOnceAndTheLockSaysWhyUntilTheNextSignIn) {
+    SetBlocking(1);
+    SignInAsGuest();
+    QPointer<ui::frmBlocks> blocker = &forms->Get<ui::frmBlocks>();
+    QPointer<ui::frmtimer2> timer = &forms->Get<ui::frmtimer2>();
+    for (int second = 0; second < 600; ++second, t.clock.AdvanceSeconds(1)) timer->Timer1_Timer();
+    const double owed = timer->findChild<QLabel*>("lblamt")->text().toDouble();
+    for (const Step step : GetParam().steps) {
+        t.windows.SetWatchLost(t.windows.WatchLost() || step == Step::WatchLost);
+        if (step == Step::WatchLost) blocker->Timer1_Timer();
+        if (step == Step::Logout) ClickLabel(timer->findChild<QLabel*>("lbltmr2"));
+    }
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(blocker.isNull() && timer.isNull());
+    EXPECT_EQ(Booked(), 1);
+    EXPECT_EQ(db::FindDay(*t.pv.Conn, "12/05/2026")->gamt, owed);
+    const std::string log = ReadFileBytes(dir.file("ScanregLog.log"));
+    EXPECT_EQ(log.find("\r\nguest|"), log.rfind("\r\nguest|")) << "one line in the session log";
+    EXPECT_EQ(t.guestDesktop.requests, 1);
+
+    // On a cafe PC the program restarts on the fresh desktop: the new lock says the same.
+    for (const bool restarted : {false, true}) {
+        if (restarted) Restart();
+        ASSERT_EQ(Notice()->isVisible(), GetParam().notice) << restarted;
+        if (!GetParam().notice) continue;
+        EXPECT_EQ(Notice()->text(), "The last session was ended: the website blocker was stopped.");
+        EXPECT_GE(Notice()->width(), Notice()->sizeHint().width());
+        EXPECT_TRUE(forms->Get<ui::frmstart>().rect().contains(Notice()->parentWidget()->geometry()));
+    }
+    // The next guest's session, cut off, is no longer the one the blocker ended.
+    t.windows.SetWatchLost(false);
+    SignInAsGuest();
+    Restart();
+    EXPECT_FALSE(Notice()->isVisible());
+    EXPECT_EQ(Booked(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, LostWatchTest,
+    ::testing::Values(Ending{"WatchLost", {Step::WatchLost}, true},
+                      Ending{"WatchLostOnTwoTicks", {Step::WatchLost, Step::WatchLost}, true},
+                      Ending{"WatchLostThenLogout", {Step::WatchLost, Step::Logout}, true},
+                      Ending{"LogoutThenWatchLost", {Step::Logout, Step::WatchLost}, false},
+                      Ending{"Logout", {Step::Logout}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The blocker loads at a sign-in just before the session starts: a watch lost then has
+// nothing to end, and the session that starts is ended at the next tick.
+TEST_F(LostWatchTest, AWatchLostWhileNoSessionRunsChangesNothingUntilOneStarts) {
+    SetBlocking(1);
+    forms->Navigate().ShowLock();
+    forms->Navigate().LoadBlocker();
+    t.windows.SetWatchLost(true);
+    forms->Get<ui::frmBlocks>().Timer1_Timer();
+    EXPECT_TRUE(forms->IsLoaded<ui::frmBlocks>());
+    EXPECT_FALSE(Notice()->isVisible());
+    EXPECT_EQ(Booked(), 0);
+    EXPECT_EQ(t.guestDesktop.requests, 0);
+
+    forms->Get<ui::frmstart>().hide();
+    forms->Navigate().StartSession();
+    forms->Get<ui::frmBlocks>().Timer1_Timer();
+    EXPECT_TRUE(Notice()->isVisible());
+    EXPECT_EQ(Booked(), 1);
 }
 
 }  // namespace
