@@ -174,7 +174,8 @@ TEST_P(LostWatchTest, TheSessionIsBookedOnceAndTheLockSaysWhyUntilTheNextSignIn)
         if (!GetParam().notice) continue;
         EXPECT_EQ(Notice()->text(), "The last session was ended: the website blocker was stopped.");
         EXPECT_GE(Notice()->width(), Notice()->sizeHint().width());
-        EXPECT_TRUE(forms->Get<ui::frmstart>().rect().contains(Notice()->parentWidget()->geometry()));
+        EXPECT_TRUE(
+            forms->Get<ui::frmstart>().rect().contains(Notice()->parentWidget()->geometry()));
     }
     // The next guest's session, cut off, is no longer the one the blocker ended.
     t.windows.SetWatchLost(false);
