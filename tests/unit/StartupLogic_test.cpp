@@ -14,6 +14,7 @@
 #include "support/ScriptedServer.h"
 #include "support/TempDir.h"
 #include "support/TestPlatform.h"
+#include "unit/ScriptedCafeReport.h"
 
 namespace quorvel::test {
 namespace {
@@ -107,16 +108,6 @@ TEST(SessionLog, DeletedFromTheSystemDirectoryMissingIsNoError) {
     EXPECT_EQ(startup::GetSysDir(info), dir.path().string());
 }
 
-// A report of every PC that has no takings to give.
-class NoTakings final : public cafe::CafeReportSource {
-  public:
-    std::optional<std::vector<cafe::DayTakings>> SelectTakings(const std::string&,
-                                                               const std::string&,
-                                                               std::string&) override {
-        return std::vector<cafe::DayTakings>{};
-    }
-};
-
 // Only a PC with a membership starts a sender, over its own data file and the link
 // made for that membership, and reads every PC's takings for its Report tab.
 class CafeSender : public ::testing::TestWithParam<bool> {};
@@ -136,7 +127,7 @@ TEST_P(CafeSender, StartsOnlyOnAJoinedPcAndDeliversItsDataFile) {
     std::vector<std::string> opened;
     const auto membership =
         joined ? std::optional<cafe::Membership>({"host=counter user=pc7", "pc7"}) : std::nullopt;
-    const auto report = std::make_shared<NoTakings>();
+    const auto report = std::make_shared<ScriptedCafeReport>();
     startup::StartCafe(
         tp.pv, folders.dataFile, membership,
         [&](const cafe::Membership& m) {

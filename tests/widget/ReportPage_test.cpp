@@ -15,11 +15,11 @@
 
 #include <gtest/gtest.h>
 
-#include "cafe/CafeReportSource.h"
 #include "db/Database.h"
 #include "panel/drgstcst.h"
 #include "panel/drgstcstPrint.h"
 #include "support/PdfText.h"
+#include "unit/ScriptedCafeReport.h"
 #include "widget/PanelRig.h"
 
 namespace quorvel::test {
@@ -322,25 +322,6 @@ TEST_F(ReportPdfTest, TheViewerPagesThroughTheReport) {
                 << control->objectName().toStdString();
     }
 }
-
-// The cafe's server as the Report tab reads it: the days it holds for every PC, or a
-// failure.
-class ScriptedCafeReport final : public cafe::CafeReportSource {
-  public:
-    std::optional<std::vector<cafe::DayTakings>> SelectTakings(const std::string& fromDay,
-                                                               const std::string& tillDay,
-                                                               std::string& error) override {
-        asked.push_back(fromDay + " " + tillDay);
-        if (!failure.empty()) {
-            error = failure;
-            return std::nullopt;
-        }
-        return days;
-    }
-    std::vector<cafe::DayTakings> days;
-    std::string failure;
-    std::vector<std::string> asked;
-};
 
 struct PcsCase {
     const char* name;
