@@ -37,12 +37,16 @@ std::int64_t Scalar(const Database& file, const char* sql) {
     return statement.Int(0);
 }
 
-// A table's columns in their order, joined by commas.
 std::string ColumnNames(const Database& file, const std::string& table) {
-    sqlite::Statement names(file.connection(),
-                            "SELECT group_concat(name) FROM pragma_table_info(?1)");
-    names.Bind(1, table);
-    return names.Step() == SQLITE_ROW ? names.Text(0) : "?";
+    const std::string sql = "SELECT * FROM " + table;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(file.connection().get(), sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+        return "?";
+    std::string names;
+    for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+        names += (i ? "," : "") + std::string(sqlite3_column_name(stmt, i));
+    sqlite3_finalize(stmt);
+    return names;
 }
 
 TEST(DataFile, OpenNeverCreatesOrAltersAFileItCannotUse) {
