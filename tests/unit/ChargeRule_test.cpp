@@ -46,82 +46,64 @@ void RunTable(SessionRig& rig, const std::vector<Band>& bands) {
 
 // A charge setting and what every tick shows under it.
 struct Setting {
-    const char* name;
-    std::optional<std::array<double, 4>> rates;  // none: the data file has no rates row
-    const char* minimumT;
-    const char* minimumC;
+    struct {
+        const char* name;
+        std::optional<std::array<double, 4>> rates;  // none: the data file has no rates row
+        const char* minimumT;
+        const char* minimumC;
+    } charges;
     std::vector<Band> bands;
 };
 
 class ChargeTable : public ::testing::TestWithParam<Setting> {};
 
 TEST_P(ChargeTable, EveryTickShowsTheAmountOfItsBand) {
-    const Setting& setting = GetParam();
-    SessionRig rig({}, setting.minimumT, setting.minimumC);
-    rig.takings.rates = setting.rates;
-    RunTable(rig, setting.bands);
+    const auto& [charges, bands] = GetParam();
+    SessionRig rig({}, charges.minimumT, charges.minimumC);
+    rig.takings.rates = charges.rates;
+    RunTable(rig, bands);
 }
 
 constexpr std::array<double, 4> kRates{10, 15, 20, 25};
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, ChargeTable,
-    ::testing::Values(Setting{"MinimumTimeFiveWithMinimumCharge",
-                              kRates,
-                              "5",
-                              "5",
-                              {
-                                  {TickOf(0, 0, 1), TickOf(0, 4, 58), 5},
-                                  {TickOf(0, 4, 59), TickOf(0, 14, 58), 10},
-                                  {TickOf(0, 14, 59), TickOf(0, 29, 58), 15},
-                                  {TickOf(0, 29, 59), TickOf(0, 44, 58), 20},
-                                  {TickOf(0, 44, 59), TickOf(0, 59, 59), 25},
-                                  // Below the minimum time of a later hour the completed hour is
-                                  // owed, never the minimum charge alone.
-                                  {TickOf(1, 0, 0), TickOf(1, 4, 58), 25},
-                                  {TickOf(1, 4, 59), TickOf(1, 14, 58), 35},
-                                  {TickOf(1, 14, 59), TickOf(1, 29, 58), 40},
-                                  {TickOf(1, 29, 59), TickOf(1, 44, 58), 45},
-                                  {TickOf(1, 44, 59), TickOf(1, 59, 59), 50},
-                                  {TickOf(2, 0, 0), TickOf(2, 4, 58), 50},
-                                  {TickOf(2, 4, 59), TickOf(2, 5, 30), 60},
-                              }},
-                      Setting{"MinimumTimeZero",
-                              kRates,
-                              "0",
-                              "0",
-                              {
-                                  {TickOf(0, 0, 1), TickOf(0, 14, 58), 10},
-                                  {TickOf(0, 14, 59), TickOf(0, 29, 58), 15},
-                                  {TickOf(0, 29, 59), TickOf(0, 44, 58), 20},
-                                  {TickOf(0, 44, 59), TickOf(0, 59, 59), 25},
-                                  {TickOf(1, 0, 0), TickOf(1, 14, 58), 35},
-                                  {TickOf(1, 14, 59), TickOf(1, 29, 58), 40},
-                                  {TickOf(1, 29, 59), TickOf(1, 44, 58), 45},
-                                  {TickOf(1, 44, 59), TickOf(1, 59, 59), 50},
-                                  {TickOf(2, 0, 0), TickOf(2, 0, 5), 60},
-                              }},
-                      Setting{"MinimumTimeFourteen",
-                              kRates,
-                              "14",
-                              "7",
-                              {
-                                  {TickOf(0, 0, 1), TickOf(0, 13, 58), 7},
-                                  {TickOf(0, 13, 59), TickOf(0, 14, 58), 10},
-                                  {TickOf(0, 14, 59), TickOf(0, 29, 58), 15},
-                              }},
-                      Setting{"AllRatesZeroOweNothing",
-                              std::array<double, 4>{0, 0, 0, 0},
-                              "0",
-                              "0",
-                              {{TickOf(0, 0, 1), TickOf(1, 0, 5), 0}}},
-                      Setting{"NoRatesRowOwesOnlyTheMinimum",
-                              std::nullopt,
-                              "3",
-                              "4",
-                              {{TickOf(0, 0, 1), TickOf(0, 2, 58), 4},
-                               {TickOf(0, 2, 59), TickOf(1, 0, 5), 0}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+const Setting kSettings[] = {
+    {{"MinimumTimeFiveWithMinimumCharge", kRates, "5", "5"},
+     {{TickOf(0, 0, 1), TickOf(0, 4, 58), 5},
+      {TickOf(0, 4, 59), TickOf(0, 14, 58), 10},
+      {TickOf(0, 14, 59), TickOf(0, 29, 58), 15},
+      {TickOf(0, 29, 59), TickOf(0, 44, 58), 20},
+      {TickOf(0, 44, 59), TickOf(0, 59, 59), 25},
+      // Below the minimum time of a later hour the completed hour is owed, never the
+      // minimum charge alone.
+      {TickOf(1, 0, 0), TickOf(1, 4, 58), 25},
+      {TickOf(1, 4, 59), TickOf(1, 14, 58), 35},
+      {TickOf(1, 14, 59), TickOf(1, 29, 58), 40},
+      {TickOf(1, 29, 59), TickOf(1, 44, 58), 45},
+      {TickOf(1, 44, 59), TickOf(1, 59, 59), 50},
+      {TickOf(2, 0, 0), TickOf(2, 4, 58), 50},
+      {TickOf(2, 4, 59), TickOf(2, 5, 30), 60}}},
+    {{"MinimumTimeZero", kRates, "0", "0"},
+     {{TickOf(0, 0, 1), TickOf(0, 14, 58), 10},
+      {TickOf(0, 14, 59), TickOf(0, 29, 58), 15},
+      {TickOf(0, 29, 59), TickOf(0, 44, 58), 20},
+      {TickOf(0, 44, 59), TickOf(0, 59, 59), 25},
+      {TickOf(1, 0, 0), TickOf(1, 14, 58), 35},
+      {TickOf(1, 14, 59), TickOf(1, 29, 58), 40},
+      {TickOf(1, 29, 59), TickOf(1, 44, 58), 45},
+      {TickOf(1, 44, 59), TickOf(1, 59, 59), 50},
+      {TickOf(2, 0, 0), TickOf(2, 0, 5), 60}}},
+    {{"MinimumTimeFourteen", kRates, "14", "7"},
+     {{TickOf(0, 0, 1), TickOf(0, 13, 58), 7},
+      {TickOf(0, 13, 59), TickOf(0, 14, 58), 10},
+      {TickOf(0, 14, 59), TickOf(0, 29, 58), 15}}},
+    {{"AllRatesZeroOweNothing", std::array<double, 4>{0, 0, 0, 0}, "0", "0"},
+     {{TickOf(0, 0, 1), TickOf(1, 0, 5), 0}}},
+    {{"NoRatesRowOwesOnlyTheMinimum", std::nullopt, "3", "4"},
+     {{TickOf(0, 0, 1), TickOf(0, 2, 58), 4}, {TickOf(0, 2, 59), TickOf(1, 0, 5), 0}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Settings, ChargeTable, ::testing::ValuesIn(kSettings),
+                         [](const auto& info) { return std::string(info.param.charges.name); });
 
 TEST(ChargeRule, LargeRatesGrowPastTheOldSixteenBitCeiling) {
     SessionRig rig({10000, 10000, 10000, 10000});

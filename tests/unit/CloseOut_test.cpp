@@ -21,22 +21,6 @@ struct CloseOutRig : SessionRig {
     }
 };
 
-TEST(CloseOut, InterruptedSessionIsBookedOnceIntoItsOwnDay) {
-    CloseOutRig rig;
-    rig.Interrupted("12/4/2026", "30");
-    session::CloseOutSession(rig.tp.pv, rig.takings);
-    ASSERT_EQ(rig.takings.bookings.size(), 1u);
-    const auto& b = rig.takings.bookings[0];
-    EXPECT_EQ((std::array{b.day.year, b.day.month, b.day.day}), (std::array{2026, 12, 4}));
-    EXPECT_EQ(b.amount, 30.0);
-    EXPECT_EQ(b.sessionId, "s-1");
-    EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{0}));
-
-    session::CloseOutSession(rig.tp.pv, rig.takings);
-    EXPECT_EQ(rig.takings.calls, 1);
-    EXPECT_EQ(rig.takings.bookings.size(), 1u);
-}
-
 // An amount that is no number, or none that fits, counts the guest only.
 TEST(CloseOut, StoredAmountThatIsNoFiniteNumberCountsTheSessionWithoutTakings) {
     struct Case {
@@ -53,38 +37,6 @@ TEST(CloseOut, StoredAmountThatIsNoFiniteNumberCountsTheSessionWithoutTakings) {
         ASSERT_EQ(rig.takings.bookings.size(), 1u) << c.amount;
         EXPECT_EQ(rig.takings.bookings[0].amount, c.booked) << c.amount;
         EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{0})) << c.amount;
-    }
-}
-
-TEST(CloseOut, BookingMadeBeforeAStopIsNotMadeAgain) {
-    // Logout booked the session, then the PC lost power before Status 0 was written.
-    CloseOutRig rig;
-    rig.Interrupted("12/4/2026", "30");
-    rig.takings.ids.insert("s-1");
-    session::CloseOutSession(rig.tp.pv, rig.takings);
-    EXPECT_TRUE(rig.takings.bookings.empty());
-    EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{0}));
-}
-
-TEST(CloseOut, LoggedOutSessionIsLeftAlone) {
-    CloseOutRig rig;
-    rig.Interrupted("12/4/2026", "30");
-    rig.tp.Set(store::kTimersKey, "Status", std::int32_t{0}, 4);
-    session::CloseOutSession(rig.tp.pv, rig.takings);
-    EXPECT_EQ(rig.takings.calls, 0);
-
-    CloseOutRig empty;  // nothing stored yet: a fresh installation
-    session::CloseOutSession(empty.tp.pv, empty.takings);
-    EXPECT_EQ(empty.takings.calls, 0);
-}
-
-TEST(CloseOut, DateThatIsNotADateBooksNothingAndClosesTheSession) {
-    for (const char* date : {"", "yesterday", "13/45/2026", "2/30/2026"}) {
-        CloseOutRig rig;
-        rig.Interrupted(date, "30");
-        session::CloseOutSession(rig.tp.pv, rig.takings);
-        EXPECT_EQ(rig.takings.calls, 0) << date;
-        EXPECT_EQ(rig.Status(), store::Variant(std::int32_t{0})) << date;
     }
 }
 
@@ -111,6 +63,7 @@ TEST(CloseOut, BooksTheDayTheIdentityCarriesWhateverTheDateTextSays) {
         ASSERT_EQ(rig.takings.bookings.size(), 1u) << c.id << " " << c.date;
         const auto& day = rig.takings.bookings[0].day;
         EXPECT_EQ((std::array{day.year, day.month, day.day}), c.booked) << c.id << " " << c.date;
+        EXPECT_EQ(rig.takings.bookings[0].sessionId, c.id);
     }
     // What a real session stores reads back as its start day.
     const platform::LocalDateTime start{2027, 2, 28, 23, 59, 59};
@@ -135,30 +88,37 @@ TEST(CloseOut, RefusedBookingIsTriedAgainAtTheNextActivation) {
     EXPECT_EQ(rig.takings.bookings.size(), 1u);
 }
 
-// The desktop a cut-off session leaves is the last guest's: it is asked to be fresh once
-// the session is closed out, and only then.
-TEST(CloseOut, AsksForAFreshGuestDesktopOnceTheCutOffSessionIsClosedOut) {
-    enum class Stored { CutOff, CutOffAlreadyBooked, CutOffUndated, LoggedOut, Nothing };
+// What each stored state books and leaves, and whether it asks for a fresh guest
+// desktop: the desktop a cut-off session leaves is the last guest's, so it is asked for
+// once the session is closed out, and only then. A second activation changes nothing.
+TEST(CloseOut, BooksOnceClosesTheSessionAndOnlyThenAsksForAFreshDesktop) {
+    enum class Stored { CutOff, BookedBeforeAStop, LoggedOut, Nothing };
     struct Case {
         const char* what;
         Stored stored;
+        const char* date;
         bool refused;
+        int calls;  // bookings tried
+        std::size_t booked;
+        std::optional<std::int32_t> status;
         int requests;
     };
     const Case cases[] = {
-        {"cut off, booked now", Stored::CutOff, false, 1},
-        {"cut off after its booking", Stored::CutOffAlreadyBooked, false, 1},
-        {"cut off with no day to book into", Stored::CutOffUndated, false, 1},
-        {"cut off, booking refused: tried again later", Stored::CutOff, true, 0},
-        {"ended by Logout", Stored::LoggedOut, false, 0},
-        {"a fresh installation", Stored::Nothing, false, 0},
+        {"cut off, booked now", Stored::CutOff, "12/4/2026", false, 1, 1, 0, 1},
+        // Logout booked it, then the power went before Status 0 was written.
+        {"cut off after its booking", Stored::BookedBeforeAStop, "12/4/2026", false, 1, 0, 0, 1},
+        {"no date", Stored::CutOff, "", false, 0, 0, 0, 1},
+        {"not a date", Stored::CutOff, "yesterday", false, 0, 0, 0, 1},
+        {"no such month", Stored::CutOff, "13/45/2026", false, 0, 0, 0, 1},
+        {"no such day", Stored::CutOff, "2/30/2026", false, 0, 0, 0, 1},
+        {"booking refused: tried again later", Stored::CutOff, "12/4/2026", true, 1, 0, 1, 0},
+        {"ended by Logout", Stored::LoggedOut, "12/4/2026", false, 0, 0, 0, 0},
+        {"a fresh installation", Stored::Nothing, "", false, 0, 0, std::nullopt, 0},
     };
     for (const Case& c : cases) {
         CloseOutRig rig;
-        if (c.stored != Stored::Nothing)
-            rig.Interrupted(c.stored == Stored::CutOffUndated ? "yesterday" : "12/4/2026", "30",
-                            c.stored == Stored::CutOffUndated ? "" : "s-1");
-        if (c.stored == Stored::CutOffAlreadyBooked) rig.takings.ids.insert("s-1");
+        if (c.stored != Stored::Nothing) rig.Interrupted(c.date, "30");
+        if (c.stored == Stored::BookedBeforeAStop) rig.takings.ids.insert("s-1");
         if (c.stored == Stored::LoggedOut)
             rig.tp.Set(store::kTimersKey, "Status", std::int32_t{0}, platform::kRegDword);
         rig.takings.fail = c.refused;
@@ -166,30 +126,21 @@ TEST(CloseOut, AsksForAFreshGuestDesktopOnceTheCutOffSessionIsClosedOut) {
         rig.tp.guestDesktop.onRequest = [&] { statusAtRequest.push_back(rig.Status()); };
 
         session::CloseOutSession(rig.tp.pv, rig.takings);
+        EXPECT_EQ(rig.takings.calls, c.calls) << c.what;
+        EXPECT_EQ(rig.takings.bookings.size(), c.booked) << c.what;
+        EXPECT_EQ(rig.Status(), c.status ? store::Variant(*c.status) : store::Variant()) << c.what;
         EXPECT_EQ(rig.tp.guestDesktop.requests, c.requests) << c.what;
         for (const auto& status : statusAtRequest)
             EXPECT_EQ(status, store::Variant(std::int32_t{0})) << c.what;
-        // The next activation finds the session closed: no second request.
         session::CloseOutSession(rig.tp.pv, rig.takings);
+        EXPECT_EQ(rig.takings.calls, c.refused ? 2 : c.calls) << c.what;
+        EXPECT_EQ(rig.takings.bookings.size(), c.booked) << c.what;
         EXPECT_EQ(rig.tp.guestDesktop.requests, c.requests) << c.what;
     }
 }
 
-TEST(ShowPreviousUser, ShowsTheLastSessionWithTheCurrency) {
-    CloseOutRig rig;
-    rig.Interrupted("12/4/2026", "25");
-    rig.tp.Set(store::kTimersKey, "Elapsed", "1 : 5 : 30");
-    rig.tp.Set(store::kSettingsKey, "Currency", "Rs", 1);
-    const auto shown = session::ShowPreviousUser(rig.tp.pv);
-    EXPECT_EQ(shown.user, "guest");
-    EXPECT_EQ(shown.date, "12/4/2026");
-    EXPECT_EQ(shown.usage, "1 : 5 : 30 Hrs.");
-    EXPECT_EQ(shown.charges, "Rs 25");
-    EXPECT_EQ(rig.tp.pv.CurrencySymbol, "Rs");
-    // Showing never books.
-    EXPECT_EQ(rig.takings.calls, 0);
-}
-
+// (What the login screen shows of the last session, and that showing it books nothing
+// twice: LoginScreenTest.ShowsTheLastSessionAndBooksItOnceIfItNeverReachedLogout.)
 TEST(ShowPreviousUser, MissingValuesShowEmptyTexts) {
     CloseOutRig rig;
     rig.tp.pv.CurrencySymbol = "old";

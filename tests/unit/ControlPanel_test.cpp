@@ -33,12 +33,5 @@ TEST(ControlPanelLoading, ALoaderThatFailsNeitherStopsTheOthersNorIsReported) {
     }
 }
 
-TEST(ControlPanelTabs, OnlyTheEightKeysNameAFrame) {
-    EXPECT_EQ(panel::FrameForKey("kDr"), "fDr");
-    EXPECT_EQ(panel::FrameForKey("kMp"), "fMp");
-    for (const char* key : {"", "kdr", "KDR", "fDr", "kDr ", "Configuration"})
-        EXPECT_FALSE(panel::FrameForKey(key)) << key;
-}
-
 }  // namespace
 }  // namespace quorvel::test

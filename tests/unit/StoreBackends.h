@@ -1,27 +1,18 @@
 #pragma once
-// The settings-store rules above the store (text, numbers, lists of names) are checked
-// over the in-memory double: that every real store answers as it does is proved by the
-// conformance suite in tests/platform (RegistryConformance.h).
+// What the tests of the settings-store rules above the store (text, numbers, lists of
+// names) share. They run over the in-memory double: that every real store answers as it
+// does is proved by the conformance suite in tests/platform (RegistryConformance.h).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "platform/Registry.h"
 #include "platform/fake/MemoryRegistry.h"
 
 namespace quorvel::test {
-
-struct MemoryStore {
-    platform::MemoryRegistry registry;
-    // Keys left open after an operation: every operation must close what it opened.
-    std::optional<std::size_t> openHandles() const { return registry.openHandles(); }
-};
-using StoreBackends = ::testing::Types<MemoryStore>;
 
 // Stores a value of any type and bytes directly below HKEY_CURRENT_USER, as another
 // tool could.
@@ -33,27 +24,6 @@ inline void PutRaw(platform::Registry& registry, const std::string& path, const 
                                 reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                 static_cast<std::uint32_t>(bytes.size())),
               0);
-}
-
-// `names` in the order the store enumerates them, which is the order the list loader
-// must keep (real stores differ here, legitimately: Wine sorts by name).
-inline std::vector<std::string> InStoreOrder(platform::Registry& registry, const std::string& path,
-                                             const std::vector<std::string>& names) {
-    std::vector<std::string> ordered;
-    platform::ScopedKey key(registry);
-    if (registry.OpenKey(platform::kHkeyCurrentUser, path, key.out()) != platform::kErrorSuccess)
-        return ordered;
-    for (std::uint32_t index = 0;; ++index) {
-        char name[20000];
-        std::uint32_t nameLen = sizeof name;
-        if (registry.EnumValue(key.get(), index, name, &nameLen, nullptr, nullptr, nullptr) !=
-            platform::kErrorSuccess)
-            break;
-        const std::string found(name, nameLen);
-        if (std::find(names.begin(), names.end(), found) != names.end()) ordered.push_back(found);
-    }
-    EXPECT_EQ(ordered.size(), names.size()) << "the store lost a value";
-    return ordered;
 }
 
 // Forwards to another store, failing the calls a test picks: a store that answers the

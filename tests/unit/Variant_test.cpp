@@ -69,13 +69,6 @@ TEST(Variant, ReadTextsAsNumbers) {
               7);
 }
 
-TEST(Variant, NumbersTurnIntoTheirDigits) {
-    EXPECT_TRUE(Variant(25).IsNumber());
-    EXPECT_EQ(Variant(25).ToText(), "25");
-    EXPECT_EQ(Variant(-1).ToText(), "-1");
-    EXPECT_EQ(Variant(-1).ToInt32(), -1);
-}
-
 TEST(Variant, TruthValues) {
     EXPECT_TRUE(Variant(1).ToBool());
     EXPECT_TRUE(Variant(-1).ToBool());

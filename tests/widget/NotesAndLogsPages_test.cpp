@@ -71,17 +71,6 @@ TEST_F(NotesPageTest, OpenAndSaveLeaveTheFileAsItWas) {
     }
 }
 
-TEST_F(NotesPageTest, EditedNotesKeepTheirLineBreaksAndTheLinesNotEdited) {
-    WriteFileBytes(NotesFile(), "caf\xE9\r\nfloat 50\r\nend"s);
-    QTextCursor line(Text1()->document()->findBlockByNumber(1));
-    line.movePosition(QTextCursor::EndOfBlock);
-    line.insertText(" + 20");
-    Text1()->moveCursor(QTextCursor::End);
-    Text1()->insertPlainText("\nnew line");
-    Save();
-    EXPECT_EQ(ReadFileBytes(NotesFile()), "caf\xE9\r\nfloat 50 + 20\r\nend\r\nnew line"s);
-}
-
 TEST_F(NotesPageTest, ASaveThatFailsIsReportedAndTheTextStaysInTheBox) {
     std::filesystem::remove_all(dir.path() / "program" / "Systemfiles");
     Text1()->setPlainText("do not lose me");

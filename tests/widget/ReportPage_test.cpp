@@ -15,11 +15,11 @@
 
 #include <gtest/gtest.h>
 
-#include "cafe/CafeReportSource.h"
 #include "db/Database.h"
 #include "panel/drgstcst.h"
 #include "panel/drgstcstPrint.h"
 #include "support/PdfText.h"
+#include "unit/ScriptedCafeReport.h"
 #include "widget/PanelRig.h"
 
 namespace quorvel::test {
@@ -133,31 +133,28 @@ TEST_F(ReportTest, ASecondGenerateRunsTheQueryAgainWithTheDatesThenChosen) {
     EXPECT_EQ(Report().report().range, "From 11/03/2026 till 11/04/2026");
 }
 
-TEST_F(ReportTest, ATakingsFileThatCannotBeReadIsReportedAndNoReportShown) {
+// No report stands that could pass for the takings: a figure too large to show to the
+// cent, or a takings file that cannot be read, is said instead, and an open report goes.
+TEST_F(ReportTest, TakingsThatCannotBeShownRightAreSaidAndNoReportStands) {
+    Book("03/01/2026", {5e16, 5e16});
+    Generate({2026, 3, 1}, {2026, 3, 1});
+    Settle();
+    EXPECT_FALSE(ReportOpen());
     Book("11/02/2026", {10});
     Generate({2026, 11, 1}, {2026, 11, 3});
     ASSERT_TRUE(ReportOpen());
     ASSERT_TRUE(t.pv.Conn->connection().Exec("DROP TABLE Guest_T"));
     Generate({2026, 11, 1}, {2026, 11, 3});
     Settle();
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_NE(boxes.shown[0].text.find("could not be read"), std::string::npos)
-        << boxes.shown[0].text;
-    EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
-    EXPECT_FALSE(ReportOpen()) << "no report stands that could pass for the takings";
-}
-
-TEST_F(ReportTest, AFigureTooLargeToShowToTheCentIsReportedAndNoReportShown) {
-    Book("03/01/2026", {5e16, 5e16});
-    Generate({2026, 3, 1}, {2026, 3, 1});
-    Settle();
-    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_FALSE(ReportOpen());
+    ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_NE(boxes.shown[0].text.find("The takings of 03/01/2026, 100000000000000000.00, are "
                                        "more than the report can show to the cent"),
               std::string::npos)
         << boxes.shown[0].text;
-    EXPECT_EQ(boxes.shown[0].flags, ui::kMbExclamation);
-    EXPECT_FALSE(ReportOpen()) << "no report stands with a wrong figure";
+    EXPECT_NE(boxes.shown[1].text.find("could not be read"), std::string::npos)
+        << boxes.shown[1].text;
+    for (const auto& box : boxes.shown) EXPECT_EQ(box.flags, ui::kMbExclamation);
 }
 
 TEST_F(ReportTest, ClosingTheReportBringsThePanelBackAndNeverOpensOne) {
@@ -325,25 +322,6 @@ TEST_F(ReportPdfTest, TheViewerPagesThroughTheReport) {
                 << control->objectName().toStdString();
     }
 }
-
-// The cafe's server as the Report tab reads it: the days it holds for every PC, or a
-// failure.
-class ScriptedCafeReport final : public cafe::CafeReportSource {
-  public:
-    std::optional<std::vector<cafe::DayTakings>> SelectTakings(const std::string& fromDay,
-                                                               const std::string& tillDay,
-                                                               std::string& error) override {
-        asked.push_back(fromDay + " " + tillDay);
-        if (!failure.empty()) {
-            error = failure;
-            return std::nullopt;
-        }
-        return days;
-    }
-    std::vector<cafe::DayTakings> days;
-    std::string failure;
-    std::vector<std::string> asked;
-};
 
 struct PcsCase {
     const char* name;

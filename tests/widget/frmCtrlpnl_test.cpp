@@ -174,8 +174,8 @@ TEST_F(ControlPanelTest, EachOpeningIsANewWindow) {
 // What a screen reader announces for each control a person can work, on every page:
 // never nothing, and for an input with a caption beside it, that caption.
 TEST_F(ControlPanelTest, EveryControlOnEveryPageHasTheNameAScreenReaderAnnounces) {
-    Panel();
     for (int tab = 0; tab < static_cast<int>(panel::kTabs.size()); ++tab) {
+        SCOPED_TRACE(panel::kTabs[tab].caption);
         SelectTab(tab);
         for (QWidget* control : Panel().findChildren<QWidget*>()) {
             if (!control->isVisible() || !(control->focusPolicy() & Qt::TabFocus)) continue;
@@ -183,53 +183,41 @@ TEST_F(ControlPanelTest, EveryControlOnEveryPageHasTheNameAScreenReaderAnnounces
             QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
             ASSERT_TRUE(accessible);
             EXPECT_FALSE(accessible->text(QAccessible::Name).trimmed().isEmpty())
-                << panel::kTabs[tab].caption << ": " << control->objectName().toStdString();
+                << control->objectName().toStdString();
         }
         for (QLabel* caption : Panel().findChildren<QLabel*>()) {
             if (!caption->isVisible() || !caption->buddy()) continue;
-            QAccessibleInterface* accessible =
-                QAccessible::queryAccessibleInterface(caption->buddy());
-            // The caption without its accelerator or a colon after it ("From :").
-            QString text = caption->text();
-            text.remove('&');
-            text = text.trimmed();
-            // "Blocked Website(s):" names its list "Blocked Website(s)", "From :" its
-            // picker "From".
+            // The caption without its accelerator or a colon after it: "Blocked
+            // Website(s):" names its list "Blocked Website(s)", "From :" its picker "From".
+            QString text = caption->text().remove('&').trimmed();
             if (text.endsWith(':')) text = text.chopped(1).trimmed();
-            EXPECT_EQ(accessible->text(QAccessible::Name), text)
+            EXPECT_EQ(
+                QAccessible::queryAccessibleInterface(caption->buddy())->text(QAccessible::Name),
+                text)
                 << caption->objectName().toStdString();
         }
     }
 }
 
-// The keyboard works every page in reading order, from the tab strip through the page
-// to the status bar; a stored keyword gives the blocked list an item.
-TEST_F(ControlPanelTest, TabWorksEveryPageInReadingOrder) {
+// Every page as it is read and worked: Tab goes from the tab strip through the page to
+// the status bar in reading order, and no label, check box or button is narrower than
+// its caption needs, nor the tab strip than its tabs. A stored keyword gives the
+// blocked list an item.
+TEST_F(ControlPanelTest, EveryPageIsTabbedInReadingOrderAndShowsItsCaptionsWhole) {
     t.Set(store::kUrlsKey, "casino", "http://www.casino.com", platform::kRegSz);
-    Panel();
-    for (int tab = 0; tab < static_cast<int>(panel::kTabs.size()); ++tab) {
-        SCOPED_TRACE(panel::kTabs[tab].caption);
-        SelectTab(tab);
-        ExpectTabInReadingOrder(&Panel(), Control<QTabBar>("tbrOptions"));
-    }
-}
-
-// Captions whole on every page: no label, check box or button is narrower than its text
-// needs, and the tab strip shows every tab's caption.
-TEST_F(ControlPanelTest, EveryCaptionFitsOnEveryPage) {
-    Panel();
     auto* tabs = Control<QTabBar>("tbrOptions");
     EXPECT_GE(tabs->width(), tabs->sizeHint().width());
     for (int tab = 0; tab < static_cast<int>(panel::kTabs.size()); ++tab) {
+        SCOPED_TRACE(panel::kTabs[tab].caption);
         SelectTab(tab);
         for (QWidget* control : Panel().findChildren<QWidget*>()) {
-            if (!control->isVisible()) continue;
             auto* label = qobject_cast<QLabel*>(control);
-            if (!label && !qobject_cast<QAbstractButton*>(control)) continue;
-            if (label && label->wordWrap()) continue;
-            EXPECT_GE(control->width(), control->sizeHint().width())
-                << panel::kTabs[tab].caption << ": " << control->objectName().toStdString();
+            if (control->isVisible() &&
+                ((label && !label->wordWrap()) || qobject_cast<QAbstractButton*>(control)))
+                EXPECT_GE(control->width(), control->sizeHint().width())
+                    << control->objectName().toStdString();
         }
+        ExpectTabInReadingOrder(&Panel(), tabs);
     }
 }
 

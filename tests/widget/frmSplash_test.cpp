@@ -29,25 +29,20 @@ struct SplashFixture : WidgetRig {
     std::vector<std::string> statusWhileShown;
 
     ProgramFolders folders;
-    std::string program() const { return folders.program; }
-    std::string sysDir() const { return folders.sysDir; }
-    std::string dataFile() const { return folders.dataFile; }
-    std::string sessionLog() const { return (fs::path(sysDir()) / "ScanregLog.log").string(); }
+    const std::string& sysDir = folders.sysDir;
+    const std::string& dataFile = folders.dataFile;
+    const std::string sessionLog = (fs::path(sysDir) / "ScanregLog.log").string();
 
     void SetUp() override {
-        t.systemInfo.programFolder = program();
-        t.systemInfo.systemDirectory = sysDir();
+        t.systemInfo.programFolder = folders.program;
+        t.systemInfo.systemDirectory = sysDir;
         t.systemInfo.major = 4;
         t.systemInfo.minor = 10;
-        WriteFileBytes(sessionLog(), "the previous run's sessions\n");
+        WriteFileBytes(sessionLog, "the previous run's sessions\n");
         forms->OnAllUnloaded([this] { allUnloaded = true; });
     }
 
-    void Provision(const char* key = db::kDataFilePassword) {
-        DataFileContents contents;
-        contents.key = key;
-        CreateDataFile(dataFile(), contents);
-    }
+    void Provision() { CreateDataFile(dataFile); }
 
     frmSplash& Splash() {
         frmSplash& splash = forms->Get<frmSplash>();
@@ -63,7 +58,7 @@ struct SplashFixture : WidgetRig {
 
     ino_t Inode() const {
         struct stat st {};
-        ::stat(dataFile().c_str(), &st);
+        ::stat(dataFile.c_str(), &st);
         return st.st_ino;
     }
 };
@@ -79,19 +74,19 @@ TEST_F(SplashFixture, StartsUpInOrderAndHandsOverToTheLoginScreen) {
     splash.Form_Activate();
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(Status(splash), "Intialized");
-    EXPECT_EQ(t.pv.SysDir, sysDir());
+    EXPECT_EQ(t.pv.SysDir, sysDir);
     ASSERT_TRUE(t.pv.Conn);
     EXPECT_TRUE(db::FindLogin(*t.pv.Conn, "guest"));
     EXPECT_NE(Inode(), before);  // compacted: a new file took the old one's place
-    EXPECT_FALSE(fs::exists(db::CompactionCopyPath(sysDir())));
+    EXPECT_FALSE(fs::exists(db::CompactionCopyPath(sysDir)));
     // The timer is armed. Until it fires, the old log stays.
     EXPECT_TRUE(timer->isActive());
-    EXPECT_TRUE(fs::exists(sessionLog()));
+    EXPECT_TRUE(fs::exists(sessionLog));
     EXPECT_EQ(t.pv.OsVersion, 0.0);
 
     splash.Timer1_Timer();
     EXPECT_EQ(t.pv.OsVersion, 4.1);
-    EXPECT_FALSE(fs::exists(sessionLog()));
+    EXPECT_FALSE(fs::exists(sessionLog));
     ASSERT_TRUE(forms->IsLoaded<frmstart>());
     EXPECT_TRUE(forms->Get<frmstart>().isVisible());
     EXPECT_FALSE(forms->IsLoaded<frmSplash>());
@@ -107,7 +102,7 @@ TEST_P(MissingDataFile, ShowsTheBoxesAndEndsTheProgram) {
     t.instance.running = GetParam();
     Splash().Form_Activate();
     EXPECT_FALSE(t.instance.ended);
-    const std::string missing = "Could not find file '" + dataFile() + "'.";
+    const std::string missing = "Could not find file '" + dataFile + "'.";
     const std::string title = GetParam() ? "unwanted instance" : "Quorvel (DE)";
     ASSERT_EQ(boxes.shown.size(), 2u);
     // The compaction's box, then the open's critical box; both while initialising.
@@ -126,8 +121,8 @@ TEST_P(MissingDataFile, ShowsTheBoxesAndEndsTheProgram) {
     EXPECT_EQ(forms->ExitStatus(), startup::kExitStartFailed);
     EXPECT_FALSE(forms->IsLoaded<frmstart>());
     // Never a new empty file in its place, and the old session log is kept.
-    EXPECT_FALSE(fs::exists(dataFile()));
-    EXPECT_TRUE(fs::exists(sessionLog()));
+    EXPECT_FALSE(fs::exists(dataFile));
+    EXPECT_TRUE(fs::exists(sessionLog));
 }
 
 INSTANTIATE_TEST_SUITE_P(Instances, MissingDataFile, ::testing::Bool(),
@@ -137,7 +132,7 @@ TEST_F(SplashFixture, AFailedCompactionStillOpensTheDataFile) {
     Provision();
     // Another program holds the data file: the compaction says so and start-up goes on.
     std::string error;
-    auto holder = db::Database::Open(dataFile(), db::kDataFilePassword, error);
+    auto holder = db::Database::Open(dataFile, db::kDataFilePassword, error);
     ASSERT_TRUE(holder) << error;
     frmSplash& splash = Splash();
     splash.Form_Activate();
@@ -158,7 +153,7 @@ TEST_F(SplashFixture, AnEarlierInstanceEndsThisOneBeforeAnyFileWork) {
     EXPECT_EQ(t.instance.calls.back(), "EndProgram");
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(Inode(), before);
-    EXPECT_TRUE(fs::exists(sessionLog()));
+    EXPECT_TRUE(fs::exists(sessionLog));
 }
 
 // What the status label showed each time it was drawn.
