@@ -24,7 +24,7 @@ login_time=$(session_timers LoginTime)
 [ -n "$date_text" ] && [ -n "$login_time" ] || e2e_fail "the session's date or login time is missing"
 
 # The first minute costs the minimum charge (every band after it: ChargeRule_test).
-e2e_wait 10 "the first second in the title bar" title_is "0 : 0 : 1: Quorvel Timer"
+e2e_wait 10 "the first second in the title bar" title_at_least 1
 e2e_wait 10 "the minimum charge stored" stored_is Amount 7
 e2e_shot "$E2E_NAME-first-seconds"
 
@@ -40,10 +40,9 @@ e2e_stacked_above "$timer" "$E2E_BROWSER" || e2e_fail "a click in the browser bu
 wmctrl -c "Quorvel Timer" || true
 xdotool windowactivate --sync "$timer" key alt+F4 || true
 
-e2e_wait 30 "0 : 15 in the title bar" title_is "0 : 0 : 15: Quorvel Timer"
+e2e_wait 30 "0 : 15 in the title bar" title_at_least 15
 e2e_viewable "$timer" || e2e_fail "the timer window went away after a close request"
-# Each tick stores what the screen showed before it.
-e2e_wait 5 "the stored elapsed time one second behind" stored_is Elapsed "0 : 0 : 14"
+e2e_wait 5 "the stored elapsed time one second behind" stored_one_tick_behind
 [ "$(session_timers Amount)" = 7 ] || e2e_fail "stored amount $(session_timers Amount), not 7"
 e2e_shot "$E2E_NAME-session"
 

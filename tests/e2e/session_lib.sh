@@ -23,7 +23,27 @@ session_timers() {
 }
 
 stored_is() { [ "$(session_timers "$1")" = "$2" ]; }
-title_is() { [ "$(xdotool getwindowname "$TIMER_WINDOW" 2>/dev/null)" = "$1" ]; }
+# The seconds of the first minute the timer's title shows ("0 : 0 : S: Quorvel Timer").
+title_seconds() {
+    local title
+    title=$(xdotool getwindowname "$TIMER_WINDOW" 2>/dev/null) || return 1
+    [[ $title =~ ^0\ :\ 0\ :\ ([0-9]+):\ Quorvel\ Timer$ ]] || return 1
+    echo "${BASH_REMATCH[1]}"
+}
+# Whether the title shows at least $1 seconds. A poll on a busy machine may miss the
+# one second a title shows, so a wait is for "at least", never for one exact second.
+title_at_least() {
+    local seconds
+    seconds=$(title_seconds) && ((seconds >= $1))
+}
+# Whether the stored elapsed time is one tick behind the title: each tick stores what
+# the screen showed before it. Read between two looks at the title that agree, so
+# that a tick in between is not taken for a fault.
+stored_one_tick_behind() {
+    local before stored after
+    before=$(title_seconds) && stored=$(session_timers Elapsed) && after=$(title_seconds) &&
+        [ "$before" = "$after" ] && [ "$stored" = "0 : 0 : $((before - 1))" ]
+}
 
 # Signs in as the guest at the login screen; the timer window's id is left in
 # TIMER_WINDOW.
