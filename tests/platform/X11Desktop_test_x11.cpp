@@ -32,7 +32,6 @@ class X11DesktopTest : public ::testing::Test {
         ASSERT_TRUE(ours_ && other_);
         desktop_ = std::make_unique<platform::X11Desktop>(ours_.get());
     }
-    void TearDown() override { desktop_.reset(); }
 
     // A mapped top-level window of the other client, a dock if asked.
     Window MakeWindow(bool dock) {
