@@ -73,11 +73,8 @@ struct Trespass {
     const char* sql;
     bool refused;        // the server refuses it with an error
     const char* answer;  // else the one value (or rows touched) it answers
+    friend void PrintTo(const Trespass& c, std::ostream* out) { *out << c.what; }
 };
-
-void PrintTo(const Trespass& trespass, std::ostream* out) {
-    *out << trespass.what;
-}
 
 class CafeServerTrespass : public CafeServer, public ::testing::WithParamInterface<Trespass> {};
 
@@ -140,11 +137,8 @@ struct BadJoin {
     int secretOf;
     const char* more;
     const char* says;
+    friend void PrintTo(const BadJoin& c, std::ostream* out) { *out << c.what; }
 };
-
-void PrintTo(const BadJoin& join, std::ostream* out) {
-    *out << join.what;
-}
 
 class CafeServerJoin : public CafeServer, public ::testing::WithParamInterface<BadJoin> {};
 
@@ -181,11 +175,8 @@ struct Road {
     const char* more;
     bool stranger;
     const char* says;  // "" when the connection is made
+    friend void PrintTo(const Road& c, std::ostream* out) { *out << c.what; }
 };
-
-void PrintTo(const Road& road, std::ostream* out) {
-    *out << road.what;
-}
 
 class CafeServerRoad : public CafeServer, public ::testing::WithParamInterface<Road> {};
 
