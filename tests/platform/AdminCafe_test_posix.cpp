@@ -39,8 +39,8 @@ class AdminCafe : public CafeServerRig {
         return Admin(more);
     }
     std::vector<std::string> Join(const std::string& secret) {
-        return {"cafe", "join", "--server", cluster_->SocketConninfo(database, ""),
-                "--name", "pc1", "--secret", secret};
+        return {"cafe",   "join", "--server", cluster_->SocketConninfo(database, ""),
+                "--name", "pc1",  "--secret", secret};
     }
 
     // The report the Report tab of the PC `pc` shows for "All PCs", its lines as

@@ -51,6 +51,8 @@ Xvfb::Xvfb(const std::string& screen) {
     if (!xvfb.line.empty()) name_ = ":" + xvfb.line;
 }
 
-Xvfb::~Xvfb() { StopServer(pid_); }
+Xvfb::~Xvfb() {
+    StopServer(pid_);
+}
 
 }  // namespace quorvel::test
