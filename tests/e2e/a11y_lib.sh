@@ -10,14 +10,9 @@ A11Y_TOOL=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/a11y.py
 # Starts the session bus and points this script and the program at it. Call before
 # e2e_start_quorvel.
 a11y_start() {
-    local address=$E2E_TMP/dbus-address
     [ -x /usr/bin/python3 ] && /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' ||
         e2e_fail "the accessibility tools are missing (python3-gi, gir1.2-atspi-2.0): run scripts/install-deps"
-    : >"$address"
-    e2e_bg dbus dbus-daemon --session --nofork --print-address=3 3>"$address"
-    e2e_wait 30 "the D-Bus session bus" grep -q . "$address"
-    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$address")
-    export DBUS_SESSION_BUS_ADDRESS
+    e2e_start_session_bus
     # Qt then offers its windows on the accessibility bus without asking the desktop.
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 }

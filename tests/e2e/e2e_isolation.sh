@@ -120,8 +120,7 @@ GUEST_AUTHORITY=$GUEST_HOME/run/xauthority
 as "$GUEST_USER" "$GUEST_HOME" touch "$GUEST_AUTHORITY"
 as "$GUEST_USER" "$GUEST_HOME" xauth -q -f "$GUEST_AUTHORITY" add "$DISPLAY" . "$cookie"
 # LightDM runs the session file's Exec= through the wrapper.
-XAUTHORITY_OF_CALL=$GUEST_AUTHORITY as "$GUEST_USER" "$GUEST_HOME" \
-    env QUORVEL_KIOSK_CONF="$E2E_TMP/kiosk.conf" QUORVEL_LAUNCH_AGENT="$E2E_TMP/bin/quorvel-launch-agent" \
+as_guest env QUORVEL_KIOSK_CONF="$E2E_TMP/kiosk.conf" QUORVEL_LAUNCH_AGENT="$E2E_TMP/bin/quorvel-launch-agent" \
     "$HOOKS/session-wrapper" "$HOOKS/guest-session" >>"$E2E_TMP/session.log" 2>&1 ||
     e2e_fail "the session-wrapper failed"
 # The session went through Debian's start-up (/etc/X11/Xsession notes each session it
@@ -192,8 +191,7 @@ all_properties() {
     done
     xprop -root 2>/dev/null
 }
-properties=$(XAUTHORITY_OF_CALL=$GUEST_AUTHORITY as "$GUEST_USER" "$GUEST_HOME" \
-    bash -c "$(declare -f all_properties); all_properties")
+properties=$(as_guest bash -c "$(declare -f all_properties); all_properties")
 [ -n "$properties" ] || e2e_fail "the guest read no property at all"
 for secret in "$ADMIN_PASSWORD" "$GUEST_PASSWORD" quiltmoss; do
     grep -qF -- "$secret" <<<"$properties" && e2e_fail "a window property holds '$secret'"
@@ -210,9 +208,7 @@ e2e_find_window 'Quorvel Timer$' >/dev/null && e2e_fail "a guest session was sta
 
 # ---- Quick launch runs as the guest ----------------------------------------------------
 MARK=$GUEST_HOME/launched-as
-printf '#!/bin/sh
-id -un > "%s"
-' "$MARK" >"$E2E_TMP/bin/whoami-mark"
+printf '#!/bin/sh\nid -un > "%s"\n' "$MARK" >"$E2E_TMP/bin/whoami-mark"
 chmod 755 "$E2E_TMP/bin/whoami-mark"
 as_program quorvel-admin reg add 'Software\Quorvel\Programs' /v "Who am I" /d "$E2E_TMP/bin/whoami-mark" \
     >/dev/null || e2e_fail "cannot add the quick-launch program"

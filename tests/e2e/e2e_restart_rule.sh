@@ -59,33 +59,33 @@ e2e_wait 60 "the lock once the display lets the program in" e2e_lock_in_place
 [ "$(grep -c . "$E2E_TMP/quorvel-first.log")" = 1 ] ||
     e2e_fail "while waiting the program said: $(cat "$E2E_TMP/quorvel-first.log")"
 
-# end_and_restart WHAT EXPECTED_END COMMAND...: ends the program with COMMAND, checks
-# how it ended, and starts it again as the service would; logs how long the lock took
-# to come back.
-end_and_restart() {
-    local what=$1 expected=$2 end started
+# ended_as WHAT EXPECTED_END COMMAND...: ends the program with COMMAND and checks how it
+# ended, and that the service would start it again.
+ended_as() {
+    local what=$1 expected=$2 end
     shift 2
     "$@"
     e2e_wait 30 "the program to end after $what" e2e_not_running "$E2E_QUORVEL"
     end=$(program_end)
     [ "$end" = "$expected" ] || e2e_fail "after $what the program ended with $end, not $expected"
     restarted_after "$end" || e2e_fail "after $what ($end) the service would not start the program again"
+    e2e_log "$what: $end, restarted"
+}
+# end_and_restart WHAT EXPECTED_END COMMAND...: as ended_as, then starts the program again
+# as the service would; logs how long the lock took to come back.
+end_and_restart() {
+    local started
+    ended_as "$@"
     started=$SECONDS
-    start_program "after-$what"
-    e2e_wait 60 "the lock after $what" e2e_lock_in_place
-    e2e_log "$what: $end, restarted; the lock was back $((SECONDS - started)) s after the start"
+    start_program "after-$1"
+    e2e_wait 60 "the lock after $1" e2e_lock_in_place
+    e2e_log "$1: the lock was back $((SECONDS - started)) s after the start"
 }
 
 end_and_restart SIGTERM "signal TERM" kill -TERM "$E2E_QUORVEL"
 end_and_restart SIGKILL "signal KILL" kill -KILL "$E2E_QUORVEL"
 end_and_restart xkill "status 11" xkill -id "$E2E_LOGIN"
 e2e_shot "$E2E_NAME-after-xkill"
-
 # The X server goes away (as when it restarts): the program ends at once, non-zero.
-kill "$E2E_XVFB"
-e2e_wait 30 "the program to end with the X server" e2e_not_running "$E2E_QUORVEL"
-end=$(program_end)
-[ "$end" = "status 11" ] || e2e_fail "after the X server ended the program ended with $end, not status 11"
-restarted_after "$end" || e2e_fail "after the X server ended the service would not start the program again"
-e2e_log "X server gone: $end, restarted"
+ended_as "the X server's end" "status 11" kill "$E2E_XVFB"
 e2e_log "passed"

@@ -31,6 +31,17 @@ class AdminCafe : public CafeServerRig {
                                  {"TZ", "UTC"}});
     }
     std::string Server() { return cluster_->SocketConninfo(database); }
+    // `report --cafe` of the days from `from` till `till`, with `more` options.
+    CommandResult CafeReport(const std::string& from, const std::string& till,
+                             std::vector<std::string> more = {}) {
+        more.insert(more.begin(),
+                    {"report", "--cafe", "--from", from, "--till", till, "--server", Server()});
+        return Admin(more);
+    }
+    std::vector<std::string> Join(const std::string& secret) {
+        return {"cafe",   "join", "--server", cluster_->SocketConninfo(database, ""),
+                "--name", "pc1",  "--secret", secret};
+    }
 
     // The report the Report tab of the PC `pc` shows for "All PCs", its lines as
     // "date,guests,cash", or why it was refused.
@@ -73,12 +84,8 @@ TEST_F(AdminCafe, ReportCafeGivesEveryPcsTakingsToTheCent) {
                               {"b", "2026-03-31", 0, 0, 0, 99999, "Rs"},
                               {"c", "2026-02-28", 0, 0, 0, 700, "Rs"}})
                     .ok);
-    const std::vector<std::string> march = {"report", "--cafe",     "--from",   "2026-03-01",
-                                            "--till", "2026-03-31", "--server", Server()};
     const auto with = [&](std::vector<std::string> more) {
-        std::vector<std::string> args = march;
-        args.insert(args.end(), more.begin(), more.end());
-        return Admin(args);
+        return CafeReport("2026-03-01", "2026-03-31", more);
     };
 
     const auto byPc = with({"--by-pc", "--csv"});
@@ -147,10 +154,7 @@ TEST_F(AdminCafe, ReportCafeRefusesToAddUpTwoCurrencies) {
         "Choose days of one currency";
     for (const std::vector<std::string>& more :
          std::vector<std::vector<std::string>>{{}, {"--csv"}, {"--by-pc"}, {"--by-pc", "--csv"}}) {
-        std::vector<std::string> args = {"report", "--cafe",     "--from",   "2026-03-01",
-                                         "--till", "2026-03-02", "--server", Server()};
-        args.insert(args.end(), more.begin(), more.end());
-        const auto refused = Admin(args);
+        const auto refused = CafeReport("2026-03-01", "2026-03-02", more);
         EXPECT_EQ(refused.status, 1) << refused.out;
         EXPECT_EQ(refused.out, "");
         EXPECT_EQ(refused.err, "quorvel-admin report: " + why + "\n");
@@ -188,10 +192,7 @@ TEST_F(AdminCafe, StatusShowsEachPcAndWhenAQuietOneWasLastHeardFrom) {
 }
 
 TEST_F(AdminCafe, JoinKeepsTheMembershipWhereTheProgramReadsItAndSpendsNoSecretItCannotKeep) {
-    const std::string secret = Secret("pc1");
-    const std::vector<std::string> join = {
-        "cafe",   "join", "--server", cluster_->SocketConninfo(database, ""),
-        "--name", "pc1",  "--secret", secret};
+    const std::vector<std::string> join = Join(Secret("pc1"));
     // No settings store yet: refused before the server is asked.
     const auto early = Admin(join);
     EXPECT_EQ(early.status, 1);
@@ -219,11 +220,7 @@ TEST_F(AdminCafe, JoinKeepsTheMembershipWhereTheProgramReadsItAndSpendsNoSecretI
 // own takings.
 TEST_F(AdminCafe, LeaveWithSessionsWaitingTakesForceAndKeepsThemInThePcsTakings) {
     ASSERT_EQ(Admin({"init", "--admin-password", "a", "--guest-password", "g"}).status, 0);
-    const std::string secret = Secret("pc1");
-    ASSERT_EQ(Admin({"cafe", "join", "--server", cluster_->SocketConninfo(database, ""), "--name",
-                     "pc1", "--secret", secret})
-                  .status,
-              0);
+    ASSERT_EQ(Admin(Join(Secret("pc1"))).status, 0);
     const std::string dataFile = db::DataFilePath(home.file("data/Quorvel"));
     {
         std::string error;

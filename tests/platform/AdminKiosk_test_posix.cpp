@@ -288,7 +288,9 @@ TEST_F(AdminKiosk, SaveTemplateCopiesTheGuestsHomeAsRootsWithLinksAsLinks) {
         }
         EXPECT_EQ(S_ISDIR(info.st_mode), std::string(e.kind) == "folder");
         EXPECT_EQ(info.st_mode & 07777, static_cast<unsigned>(e.mode));
-        if (std::string(e.kind) == "file") EXPECT_EQ(ReadFileBytes(path), e.content);
+        if (std::string(e.kind) == "file") {
+            EXPECT_EQ(ReadFileBytes(path), e.content);
+        }
     }
     EXPECT_FALSE(fs::exists(fs::symlink_status(tmpl / "pipe")));
 

@@ -189,11 +189,8 @@ struct CutCase {
     int turns;
     const char* timings;
     int committedBeforeMend;  // what the server holds of the batch while cut
+    friend void PrintTo(const CutCase& c, std::ostream* out) { *out << c.name; }
 };
-
-void PrintTo(const CutCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class CutDuringDelivery : public CafeNetworkCut, public ::testing::WithParamInterface<CutCase> {};
 
@@ -261,51 +258,45 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"TheCommitsAnswer", 3, kQuick, 200}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The program stopping while a delivery is caught in a cut: the sender stops at once,
-// without waiting on the network it would need to call anything off, and the outbox
-// keeps every session.
-TEST_F(CafeNetworkCut, StoppingDuringACutEndsAtOnceAndKeepsTheOutbox) {
+// The program stopping while the link is stuck, in a delivery caught in a cut or on a
+// server that took the connection and says nothing: the sender stops at once, without
+// waiting on the network it would need to call anything off, and the outbox keeps
+// every session.
+class StoppingWhileStuck : public CafeNetworkCut, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StoppingWhileStuck, EndsAtOnceAndKeepsTheOutbox) {
+    const bool silent = GetParam();
+    const int sessions = silent ? 1 : kSessions;
+    if (silent) relay.Silent();
     std::optional<cafe::Sender> sender;
     const CloseFirst closeFirst{relay};
     platform::SystemClock clock;
     sender.emplace(Link(kOwn), clock, Options());
-    sender->Tell({true, 1764928800, 0, 0, "Rs"});
-    ASSERT_TRUE(PollUntil([&] { return !log->calls().empty(); })) << sender->lastError();
-    relay.CutAfter(4096, 0);
-    Book(kSessions);
+    if (!silent) {
+        sender->Tell({true, 1764928800, 0, 0, "Rs"});
+        ASSERT_TRUE(PollUntil([&] { return !log->calls().empty(); })) << sender->lastError();
+        relay.CutAfter(4096, 0);
+    }
+    Book(sessions);
     sender->Queued();
-    ASSERT_TRUE(PollUntil([&] { return relay.cut(); }, 60s)) << "the cut never came";
+    ASSERT_TRUE(PollUntil([&] { return silent ? relay.accepted() == 1 : relay.cut(); }, 60s));
 
     auto stopped = std::async(std::launch::async, [&] { sender.reset(); });
-    // Well within the half minute the link takes to notice the cut on its own.
-    EXPECT_EQ(stopped.wait_for(15s), std::future_status::ready) << "the sender still stops";
+    // Well within the link's own limits: 10 s for a silent server, half a minute to
+    // notice a cut.
+    EXPECT_EQ(stopped.wait_for(silent ? 5s : 15s), std::future_status::ready)
+        << "the sender still stops";
     relay.Close();
     stopped.wait();
+    EXPECT_EQ(Waiting(), sessions);
+    if (silent) return;
     ASSERT_TRUE(log->Delivery().has_value());
     EXPECT_FALSE(log->Delivery()->ok);
-    EXPECT_EQ(Waiting(), kSessions);
     EXPECT_EQ(SessionsOf("pc1"), "0 0");
 }
 
-// The program stopping while the link waits for a server that took the connection and
-// says nothing: the sender stops at once, not when the link would give up.
-TEST_F(CafeNetworkCut, StoppingWhileASilentServerIsConnectedToEndsAtOnce) {
-    relay.Silent();
-    std::optional<cafe::Sender> sender;
-    const CloseFirst closeFirst{relay};
-    platform::SystemClock clock;
-    sender.emplace(Link(kOwn), clock, Options());
-    Book(1);
-    sender->Queued();
-    ASSERT_TRUE(PollUntil([&] { return relay.accepted() == 1; }));
-
-    auto stopped = std::async(std::launch::async, [&] { sender.reset(); });
-    // Well within the link's own 10 s.
-    EXPECT_EQ(stopped.wait_for(5s), std::future_status::ready) << "the sender still stops";
-    relay.Close();
-    stopped.wait();
-    EXPECT_EQ(Waiting(), 1);
-}
+INSTANTIATE_TEST_SUITE_P(Stuck, StoppingWhileStuck, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Silent" : "Cut"; });
 
 // A server that took the connection and says nothing: the link gives up after its
 // limit (the program's, or a shorter one the connection string asks for, never a
@@ -315,11 +306,8 @@ struct SilentCase {
     const char* name;
     const char* timings;
     const char* givenUpAfter;
+    friend void PrintTo(const SilentCase& c, std::ostream* out) { *out << c.name; }
 };
-
-void PrintTo(const SilentCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class SilentServer : public CafeNetworkCut, public ::testing::WithParamInterface<SilentCase> {};
 

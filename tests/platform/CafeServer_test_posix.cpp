@@ -3,21 +3,19 @@
 // on how a connection may travel.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
-#include <map>
 #include <memory>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "CafeServerRig.h"
+#include "PosixProcess.h"
 #include "cafe/ServerSchema.h"
 #include "support/Poll.h"
 
@@ -75,11 +73,8 @@ struct Trespass {
     const char* sql;
     bool refused;        // the server refuses it with an error
     const char* answer;  // else the one value (or rows touched) it answers
+    friend void PrintTo(const Trespass& c, std::ostream* out) { *out << c.what; }
 };
-
-void PrintTo(const Trespass& trespass, std::ostream* out) {
-    *out << trespass.what;
-}
 
 class CafeServerTrespass : public CafeServer, public ::testing::WithParamInterface<Trespass> {};
 
@@ -142,11 +137,8 @@ struct BadJoin {
     int secretOf;
     const char* more;
     const char* says;
+    friend void PrintTo(const BadJoin& c, std::ostream* out) { *out << c.what; }
 };
-
-void PrintTo(const BadJoin& join, std::ostream* out) {
-    *out << join.what;
-}
 
 class CafeServerJoin : public CafeServer, public ::testing::WithParamInterface<BadJoin> {};
 
@@ -183,11 +175,8 @@ struct Road {
     const char* more;
     bool stranger;
     const char* says;  // "" when the connection is made
+    friend void PrintTo(const Road& c, std::ostream* out) { *out << c.what; }
 };
-
-void PrintTo(const Road& road, std::ostream* out) {
-    *out << road.what;
-}
 
 class CafeServerRoad : public CafeServer, public ::testing::WithParamInterface<Road> {};
 
@@ -313,37 +302,25 @@ TEST_F(CafeServer, APcKilledMidDeliveryLeavesWholeDeliveriesOnly) {
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> delayMs(0, 400);
+    std::uniform_int_distribution<int> delayUs(0, 400000);
     for (int round = 0; round < 30; ++round) {
         const std::string prefix = "k" + std::to_string(round) + "-";
-        int told[2];
-        ASSERT_EQ(::pipe(told), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::close(told[0]);
-            const auto link = cafe::OpenServerLink(pc);
-            // "+" once connected, then the name of each delivery the server committed.
-            const char connected = link->ReportState({false, 0, 0, 0, "Rs"}).ok ? '+' : '!';
-            if (::write(told[1], &connected, 1) != 1) ::_exit(2);
-            for (char batch = 'a';; ++batch) {
-                if (!link->Deliver(Sessions(prefix + batch + "-", 1, kBatch)).ok) ::_exit(3);
-                if (::write(told[1], &batch, 1) != 1) ::_exit(2);
-            }
-        }
-        ::close(told[1]);
-        // The kill falls at a random moment after the first delivery, while the PC
-        // delivers the next ones, however long one takes on a busy machine.
-        char connected = 0, first = 0;
-        ASSERT_EQ(::read(told[0], &connected, 1), 1);
-        ASSERT_EQ(connected, '+');
-        ASSERT_EQ(::read(told[0], &first, 1), 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
-        ::kill(child, SIGKILL);
-        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
-        std::set<std::string> committed{std::string(1, first)};
-        for (char batch; ::read(told[0], &batch, 1) == 1;) committed.insert(std::string(1, batch));
-        ::close(told[0]);
+        // Ready once its first delivery is committed, so the kill falls while the PC
+        // delivers the next ones, however long one takes on a busy machine; then the
+        // name of each delivery the server committed.
+        const KilledChild child = KillWhileWorking(
+            [&](int told) {
+                const auto link = cafe::OpenServerLink(pc);
+                for (char batch = 'a';; ++batch) {
+                    if (!link->Deliver(Sessions(prefix + batch + "-", 1, kBatch)).ok) ::_exit(3);
+                    const char say = batch == 'a' ? '1' : batch;
+                    if (::write(told, &say, 1) != 1) ::_exit(2);
+                }
+            },
+            std::chrono::microseconds(delayUs(random)));
+        ASSERT_TRUE(child.started) << "round " << round;
+        std::set<std::string> committed{"a"};
+        for (const char batch : child.said) committed.insert(std::string(1, batch));
 
         const pg::Result held =
             pg::Exec(sql.get(),

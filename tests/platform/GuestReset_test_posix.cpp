@@ -13,9 +13,7 @@
 #include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
@@ -25,6 +23,7 @@
 
 #include "PosixProcess.h"
 #include "os/UniqueFd.h"
+#include "support/Poll.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {
@@ -259,12 +258,7 @@ TEST_F(GuestReset, EndsEveryProcessOfTheGuestEvenOneIgnoringTermAndHangUp) {
     const auto result = Reset();
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     int status = 0;
-    pid_t ended = 0;
-    for (int tries = 0; tries < 50 && ended == 0; ++tries) {
-        ended = ::waitpid(child, &status, WNOHANG);
-        if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    if (ended != child) {
+    if (!PollUntil([&] { return ::waitpid(child, &status, WNOHANG) == child; })) {
         // Not ended by the reset: end it here, so the failure does not outlive the test.
         RunCommand({"pkill", "-KILL", "-u", std::to_string(uid)}, {});
         ::waitpid(child, &status, 0);

@@ -1,7 +1,8 @@
 #pragma once
-// Other processes for the store's tests on Linux: one that holds the store locked,
-// and the admin tool run as a cafe owner runs it.
+// Other processes for the tests on Linux: one that holds the store locked, one killed
+// while it works, and the admin tool run as a cafe owner runs it.
 #include <fcntl.h>
+#include <signal.h>
 #include <sqlcipher/sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "os/UniqueFd.h"
 #include "support/TempDir.h"
 
 namespace quorvel::test {
@@ -27,12 +29,16 @@ class StoreLocker {
     };
 
     StoreLocker(const std::string& path, Lock lock) {
-        int ready[2], release[2];
-        if (pipe(ready) != 0 || pipe(release) != 0) return;
+        int ends[2];
+        if (pipe(ends) != 0) return;
+        os::UniqueFd readyIn(ends[0]), readyOut(ends[1]);
+        if (pipe(ends) != 0) return;
+        os::UniqueFd releaseIn(ends[0]);
+        release_.Reset(ends[1]);
         pid_ = fork();
         if (pid_ == 0) {
-            close(ready[0]);
-            close(release[1]);
+            readyIn.Reset();
+            release_.Reset();
             sqlite3* db = nullptr;
             const char* sql = lock == Lock::Exclusive
                                   ? "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; "
@@ -42,18 +48,15 @@ class StoreLocker {
                 sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
                 sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
             const char answer = locked ? '1' : '0';
-            if (write(ready[1], &answer, 1) != 1) _exit(2);
+            if (write(readyOut.get(), &answer, 1) != 1) _exit(2);
             char byte;
-            while (read(release[0], &byte, 1) > 0) {
+            while (read(releaseIn.get(), &byte, 1) > 0) {
             }
             _exit(0);  // the lock goes with the process
         }
-        close(ready[1]);
-        close(release[0]);
-        release_ = release[1];
+        readyOut.Reset();
         char answer = '0';
-        held_ = pid_ > 0 && read(ready[0], &answer, 1) == 1 && answer == '1';
-        close(ready[0]);
+        held_ = pid_ > 0 && read(readyIn.get(), &answer, 1) == 1 && answer == '1';
     }
     StoreLocker(const StoreLocker&) = delete;
     StoreLocker& operator=(const StoreLocker&) = delete;
@@ -61,21 +64,21 @@ class StoreLocker {
 
     bool held() const { return held_; }
     void Release() {
-        if (release_ >= 0) close(release_);
-        release_ = -1;
+        release_.Reset();
         if (pid_ > 0) waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
 
   private:
     pid_t pid_ = -1;
-    int release_ = -1;
+    os::UniqueFd release_;
     bool held_ = false;
 };
 
 struct KilledChild {
     bool started = false;  // the child said it was ready
     bool killed = false;   // it ended by the signal, not before
+    std::string said;      // what it wrote after it was ready, up to its end
 };
 
 // Forks a child that runs `work(ready)`: it writes '1' to the descriptor `ready` once it
@@ -84,23 +87,25 @@ struct KilledChild {
 template <class Work>
 KilledChild KillWhileWorking(Work work, std::chrono::microseconds delay) {
     KilledChild result;
-    int ready[2];
-    if (pipe(ready) != 0) return result;
+    int ends[2];
+    if (pipe(ends) != 0) return result;
+    os::UniqueFd readEnd(ends[0]), writeEnd(ends[1]);
     const pid_t child = fork();
     if (child == 0) {
-        close(ready[0]);
-        work(ready[1]);
+        readEnd.Reset();
+        work(writeEnd.get());
         _exit(0);
     }
-    close(ready[1]);
+    writeEnd.Reset();
     char ok = '0';
-    result.started = child > 0 && read(ready[0], &ok, 1) == 1 && ok == '1';
-    close(ready[0]);
+    result.started = child > 0 && read(readEnd.get(), &ok, 1) == 1 && ok == '1';
     if (child < 0) return result;
     if (result.started) std::this_thread::sleep_for(delay);
     ::kill(child, SIGKILL);
     int status = 0;
     result.killed = waitpid(child, &status, 0) == child && WIFSIGNALED(status);
+    char byte;
+    while (read(readEnd.get(), &byte, 1) == 1) result.said += byte;
     return result;
 }
 

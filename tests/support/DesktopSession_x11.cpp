@@ -1,10 +1,5 @@
 #include "support/DesktopSession_x11.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <cstdlib>
 
 #include "support/Poll.h"
@@ -12,25 +7,6 @@
 namespace quorvel::test {
 
 namespace {
-
-// Runs `argv` with its output thrown away; its process id (or -1).
-pid_t Spawn(const char* const argv[]) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execvp(argv[0], const_cast<char* const*>(argv));
-        _exit(127);
-    }
-    return pid;
-}
-
-void Stop(pid_t pid) {
-    if (pid <= 0) return;
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-}
 
 // Whether a window manager has announced itself on the display.
 bool WindowManagerRunning(xcb_connection_t* c) {
@@ -49,8 +25,7 @@ DesktopSession::DesktopSession() : xvfb_("1024x768x24") {
         error_ = "Xvfb did not start";
         return;
     }
-    // The server starts afresh whenever its last client leaves, refusing connections
-    // meanwhile: this one stays for the whole session.
+    // Held for the whole session; the window manager is looked for on it.
     keeper_.reset(xcb_connect(xvfb_.name().c_str(), nullptr));
     if (xcb_connection_has_error(keeper_.get()) != 0) {
         error_ = "cannot connect to Xvfb";
@@ -63,40 +38,27 @@ DesktopSession::DesktopSession() : xvfb_("1024x768x24") {
     unsetenv("ACCESSIBILITY_ENABLED");
     unsetenv("AT_SPI_BUS_ADDRESS");
 
-    // The session bus tells its address through a pipe once it listens; the services it
-    // starts on demand (the accessibility bus launcher) inherit this environment.
-    int fds[2];
-    if (pipe(fds) != 0) {
-        error_ = "no pipe";
-        return;
-    }
-    const std::string fd = "--print-address=" + std::to_string(fds[1]);
-    const char* busArgv[] = {"dbus-daemon", "--session", "--nofork",
-                             "--nopidfile", fd.c_str(),  nullptr};
-    bus_ = Spawn(busArgv);
-    close(fds[1]);
-    std::string address;
-    pollfd pfd{fds[0], POLLIN, 0};
-    char c = 0;
-    while (poll(&pfd, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') address += c;
-    close(fds[0]);
-    if (address.empty()) {
+    // The session bus tells its address once it listens; the services it starts on
+    // demand (the accessibility bus launcher) inherit this environment.
+    const Started bus = StartServer(
+        {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=3"}, 20000);
+    bus_ = bus.pid;
+    if (bus.line.empty()) {
         error_ = "dbus-daemon did not start";
         return;
     }
-    setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus.line.c_str(), 1);
 
-    const char* wmArgv[] = {"openbox", "--sm-disable", nullptr};
-    windowManager_ = Spawn(wmArgv);
+    windowManager_ = StartServer({"openbox", "--sm-disable"}, 0).pid;
     if (!PollUntil([&] { return WindowManagerRunning(keeper_.get()); }))
         error_ = "openbox did not start";
 }
 
 DesktopSession::~DesktopSession() {
-    Stop(windowManager_);
+    StopServer(windowManager_);
     // The accessibility bus launcher ends with the session bus, and takes its own bus
     // and registry with it.
-    Stop(bus_);
+    StopServer(bus_);
 }
 
 }  // namespace quorvel::test

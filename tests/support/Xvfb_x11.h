@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace quorvel::test {
 
@@ -23,5 +24,16 @@ class Xvfb {
     pid_t pid_ = -1;
     std::string name_;
 };
+
+// A server of the test's own started (its output thrown away, its descriptor 3 a pipe
+// back to the test): its process id, and the first line it wrote to descriptor 3 within
+// `limitMs` ("" when none did; with 0 nothing is waited for).
+struct Started {
+    pid_t pid = -1;
+    std::string line;
+};
+Started StartServer(const std::vector<std::string>& argv, int limitMs);
+// Ends what StartServer started, and reaps it.
+void StopServer(pid_t pid);
 
 }  // namespace quorvel::test
