@@ -70,7 +70,9 @@ TEST(HiveDurability, KilledAtRandomMomentsEachValueHoldsItsOldOrNewData) {
     std::uniform_int_distribution<int> delayUs(0, 15000);
 
     long lastElapsed = 0, lastAmount = 0;
-    for (int kill = 0; kill < 50; ++kill) {
+    // Fifty kills at least, and more while too few writes have finished between them: on
+    // a busy machine the writer may be killed before its first write again and again.
+    for (int kill = 0; kill < 50 || (lastAmount <= 10 && kill < 1000); ++kill) {
         const KilledChild child =
             KillWhileWorking([&](int ready) { WriteUntilKilled(path, ready); },
                              std::chrono::microseconds(delayUs(random)));
