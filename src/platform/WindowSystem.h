@@ -43,6 +43,8 @@ class WindowSystem {
     // nothing to do.
     virtual void StartWatching() {}
     virtual void StopWatching() {}
+    // Whether the watch of the browsers was lost for good (the guest's agent stopped answering)
+    virtual bool WatchLost() const { return false; }
     // GetDesktopWindow: the window every top-level window sits under.
     virtual Hwnd DesktopWindow() = 0;
     // EnumChildWindows: calls `proc` for every descendant of `parent` (children,

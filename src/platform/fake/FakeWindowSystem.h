@@ -37,6 +37,7 @@ class FakeWindowSystem final : public WindowSystem {
     void PrepareWatching() override;
     void StartWatching() override;
     void StopWatching() override;
+    bool WatchLost() const override { return watchLost; }
     Hwnd DesktopWindow() override { return kDesktop; }
     void EnumChildWindows(Hwnd parent, const EnumChildProc& proc, std::intptr_t param) override;
     std::string WindowText(Hwnd window, int maxCount) override;
@@ -63,6 +64,8 @@ class FakeWindowSystem final : public WindowSystem {
     std::string browserCaption = kInternetExplorerCaption;
     // Whether a blocker is loaded (between StartWatching and StopWatching).
     bool watching = false;
+    // What WatchLost answers: set by a test whose guest's agent "stops answering".
+    bool watchLost = false;
     // How often the browsers were made visible to a later watch.
     int preparations = 0;
     // Rewrites and key-downs in the order they happened: "SetText <handle>" or "Enter".
