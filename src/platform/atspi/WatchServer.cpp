@@ -34,6 +34,14 @@ void WatchServer::Accept() {
     clients_.emplace(key, std::make_unique<Client>(std::move(fd)));
 }
 
+void WatchServer::GiveBack(BrowserBus& bus, Client& client, ObjectId id) {
+    // Only what this connection holds: never another's.
+    const auto it = client.holds.find(id);
+    if (it == client.holds.end()) return;
+    bus.Release(id);
+    if (--it->second == 0) client.holds.erase(it);
+}
+
 void WatchServer::Drop(BrowserBus& bus, Client& client) {
     for (const auto& [id, holds] : client.holds)
         for (int i = 0; i < holds; ++i) bus.Release(id);
@@ -65,12 +73,7 @@ wire::Reply WatchServer::Answer(BrowserBus& bus, Client& client, const wire::Req
             if (bus.SwitchOn(std::chrono::milliseconds(Number(in.at(0))))) succeed({});
             break;
         case Verb::Release:
-            for (const Field& field : in) {
-                const auto it = client.holds.find(static_cast<ObjectId>(Number(field)));
-                if (it == client.holds.end()) continue;
-                bus.Release(it->first);
-                if (--it->second == 0) client.holds.erase(it);
-            }
+            for (const Field& field : in) GiveBack(bus, client, static_cast<ObjectId>(Number(field)));
             succeed({});
             break;
         case Verb::Apps:
@@ -151,12 +154,8 @@ bool WatchServer::Serve(BrowserBus& bus, Client& client) {
             // handed out is given back.
             if (request->verb == Verb::Apps || request->verb == Verb::Child ||
                 request->verb == Verb::Find)
-                for (const Field& field : reply.fields) {
-                    const auto it = client.holds.find(static_cast<ObjectId>(Number(field)));
-                    if (it == client.holds.end()) continue;
-                    bus.Release(it->first);
-                    if (--it->second == 0) client.holds.erase(it);
-                }
+                for (const Field& field : reply.fields)
+                    GiveBack(bus, client, static_cast<ObjectId>(Number(field)));
             answer = wire::FormatReply(request->verb, wire::Reply{request->seq, false, {}});
         }
         if (!client.channel.Write(answer, LineChannel::Clock::now() + kWriteLimit)) return false;

@@ -51,6 +51,9 @@ class WatchServer {
     // Reads and answers what `client` sent; false when it is to be hung up on.
     bool Serve(BrowserBus& bus, Client& client);
     wire::Reply Answer(BrowserBus& bus, Client& client, const wire::Request& request);
+    // Gives back one hold of `id`, if the connection has one.
+    static void GiveBack(BrowserBus& bus, Client& client, ObjectId id);
+    // Gives back everything the connection holds.
     static void Drop(BrowserBus& bus, Client& client);
 
     std::string error_;  // before the socket, whose making fills it
