@@ -13,6 +13,8 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <vector>
 #include <thread>
 
 #include "support/Poll.h"
@@ -136,6 +138,21 @@ TEST(RemoteBrowserBus, AnAgentRunningAsAnotherAccountIsToldNothing) {
     EXPECT_FALSE(bus.Reachable(250ms));
     EXPECT_TRUE(bus.Lost());
     EXPECT_EQ(agent.requests(), 0);
+}
+
+TEST(RemoteBrowserBus, AnAgentThatTakesNoConnectionHoldsNoCallPastTheDeadline) {
+    // Its listener's backlog fills up: connecting must not wait for it to make room.
+    std::string error;
+    const std::string name = "quorvel-test-watch-full-" + std::to_string(getpid());
+    const os::UniqueFd listener = ListenAbstract(name, error);
+    ASSERT_TRUE(listener) << error;
+    std::vector<std::unique_ptr<RemoteBrowserBus>> buses;
+    for (int i = 0; i < 20; ++i) {
+        buses.push_back(std::make_unique<RemoteBrowserBus>(name, getuid(), kDeadline));
+        const auto start = Clock::now();
+        EXPECT_FALSE(buses.back()->SwitchOn(100ms));
+        EXPECT_LT(Clock::now() - start, kDeadline + kSlack) << "connection " << i;
+    }
 }
 
 TEST(RemoteBrowserBus, AMissingAgentIsLookedForAWhileAndThenLost) {

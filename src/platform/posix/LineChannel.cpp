@@ -1,5 +1,6 @@
 #include "platform/posix/LineChannel.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
@@ -61,11 +62,15 @@ os::UniqueFd ListenAbstract(const std::string& name, std::string& error) {
 }
 
 os::UniqueFd ConnectAbstract(const std::string& name) {
-    os::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    // Connecting never waits: a listener that takes no connections fills its backlog,
+    // and a blocking connect would then wait for it for ever.
+    os::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd) return {};
     socklen_t length = 0;
     const sockaddr_un address = AbstractAddress(name, length);
     if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0) return {};
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return {};
     return fd;
 }
 

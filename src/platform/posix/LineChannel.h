@@ -20,7 +20,8 @@ namespace quorvel::platform {
 // A socket listening on the abstract name `name`; empty when it could not (`error`
 // says why: another listener holds the name, say).
 os::UniqueFd ListenAbstract(const std::string& name, std::string& error);
-// A socket connected to the listener on the abstract name `name`; empty when none.
+// A socket connected to the listener on the abstract name `name`; empty when none, or
+// when the listener has more connections waiting than it takes (never waits for it).
 os::UniqueFd ConnectAbstract(const std::string& name);
 // The account of the process at the other end of the connected socket `fd`.
 std::optional<uid_t> PeerUid(int fd);
