@@ -556,11 +556,7 @@ class AtspiWindowSystemCrossAccountTest : public AtspiWindowSystemRig {
                       "--print-address=" + std::to_string(fds[1])},
                      &guest);
         close(fds[1]);
-        std::string address;
-        pollfd ready{fds[0], POLLIN, 0};
-        char c = 0;
-        while (poll(&ready, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') address += c;
-        close(fds[0]);
+        const std::string address = ReadBusAddress(fds[0]);
         ASSERT_FALSE(address.empty()) << "the guest's session bus did not start";
         guest.environment["DBUS_SESSION_BUS_ADDRESS"] = address;
     }

@@ -44,6 +44,15 @@ bool WindowManagerRunning(xcb_connection_t* c) {
 
 }  // namespace
 
+std::string ReadBusAddress(int fd) {
+    std::string address;
+    pollfd pfd{fd, POLLIN, 0};
+    char c = 0;
+    while (poll(&pfd, 1, 20000) > 0 && read(fd, &c, 1) == 1 && c != '\n') address += c;
+    close(fd);
+    return address;
+}
+
 DesktopSession::DesktopSession() : xvfb_("1024x768x24") {
     if (xvfb_.name().empty()) {
         error_ = "Xvfb did not start";
@@ -75,11 +84,7 @@ DesktopSession::DesktopSession() : xvfb_("1024x768x24") {
                              "--nopidfile", fd.c_str(),  nullptr};
     bus_ = Spawn(busArgv);
     close(fds[1]);
-    std::string address;
-    pollfd pfd{fds[0], POLLIN, 0};
-    char c = 0;
-    while (poll(&pfd, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') address += c;
-    close(fds[0]);
+    const std::string address = ReadBusAddress(fds[0]);
     if (address.empty()) {
         error_ = "dbus-daemon did not start";
         return;
