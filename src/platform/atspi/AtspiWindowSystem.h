@@ -88,10 +88,10 @@ class AtspiWindowSystem final : public WindowSystem {
   private:
     static constexpr Hwnd kDesktop = 1;
     const Frame* FindFrame(Hwnd window) const;
+    const Bar* FindBar(Hwnd window) const;
     // The bus of the watch, and the processes its keys may go to.
     BrowserWatch::BusFactory BusMaker(std::chrono::milliseconds deadline) const;
     BrowserWatch::KeyTarget KeyTargets() const;
-    const Bar* FindBar(Hwnd window) const;
 
     const std::string displayName_;
     const BrowserWatch::Timing timing_;

@@ -37,7 +37,9 @@ class FakeWindowSystem final : public WindowSystem {
     void PrepareWatching() override;
     void StartWatching() override;
     void StopWatching() override;
-    bool WatchLost() const override { return watchLost; }
+    bool WatchLost() const override { return watchLost_; }
+    // What WatchLost answers from now on: a test's guest's agent "stops answering".
+    void SetWatchLost(bool lost) { watchLost_ = lost; }
     Hwnd DesktopWindow() override { return kDesktop; }
     void EnumChildWindows(Hwnd parent, const EnumChildProc& proc, std::intptr_t param) override;
     std::string WindowText(Hwnd window, int maxCount) override;
@@ -64,8 +66,6 @@ class FakeWindowSystem final : public WindowSystem {
     std::string browserCaption = kInternetExplorerCaption;
     // Whether a blocker is loaded (between StartWatching and StopWatching).
     bool watching = false;
-    // What WatchLost answers: set by a test whose guest's agent "stops answering".
-    bool watchLost = false;
     // How often the browsers were made visible to a later watch.
     int preparations = 0;
     // Rewrites and key-downs in the order they happened: "SetText <handle>" or "Enter".
@@ -76,6 +76,7 @@ class FakeWindowSystem final : public WindowSystem {
     void Notify(std::string_view call, Hwnd window);
     bool Enumerate(Hwnd parent, const EnumChildProc& proc, std::intptr_t param);
     std::map<Hwnd, Window> windows_;
+    bool watchLost_ = false;
     Hwnd next_ = 0x20000;
 };
 
