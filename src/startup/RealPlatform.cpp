@@ -99,19 +99,23 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     real->registry_ = std::make_unique<StoreOnFirstUse>(platform::XdgSettingsStorePath());
     real->systemInfo_ = std::make_unique<platform::PosixSystemInfo>();
     real->clock_ = std::make_unique<platform::SystemClock>();
-    real->windows_ = std::make_unique<platform::atspi::AtspiWindowSystem>();
     // On a cafe PC the service names the desktop's account: the guest's programs are
     // started there by its launch agent, never as this account. Elsewhere (a
     // developer's desktop, the demo) they are this program's children.
     // The guest's desktop is ended and started afresh after every guest by a root-owned
     // service, asked through a file in this account's runtime folder; where the
     // desktop is this program's own there is nothing to reset.
+    // The blocker watches the browsers of the guest's desktop through its agent there
+    // too: that desktop's accessibility bus is closed to this account.
     if (const char* guest = std::getenv("QUORVEL_GUEST_ACCOUNT"); guest && *guest) {
+        real->windows_ = std::make_unique<platform::atspi::AtspiWindowSystem>(
+            std::string(), platform::atspi::BrowserWatch::Timing{}, guest);
         real->shell_ = std::make_unique<platform::AgentShell>(guest, platform::DisplayName());
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         real->guestDesktop_ = std::make_unique<platform::RequestFileGuestDesktop>(
             runtime && runtime[0] == '/' ? runtime : "");
     } else {
+        real->windows_ = std::make_unique<platform::atspi::AtspiWindowSystem>();
         real->shell_ = std::make_unique<platform::PosixShell>();
         real->guestDesktop_ = std::make_unique<platform::SharedGuestDesktop>();
     }

@@ -13,7 +13,7 @@
 # Needs root: it makes two accounts for the test and removes them afterwards.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/session_lib.sh"
-e2e_require Xvfb openbox xdotool xprop xwininfo xdpyinfo xclip xauth xhost xkill import mcookie setpriv useradd userdel pgrep pkill
+e2e_require dbus-daemon dbus-send Xvfb openbox xdotool xprop xwininfo xdpyinfo xclip xauth xhost xkill import mcookie setpriv useradd userdel pgrep pkill
 [ "$(id -u)" -eq 0 ] || e2e_fail "this test makes two accounts and must run as root"
 
 SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
@@ -88,9 +88,16 @@ QUORVEL_WM_ACCOUNT=root
 QUORVEL_GUEST_ACCOUNT=$GUEST_USER
 QUORVEL_GUEST_SESSION="$E2E_TMP/bin/session-mark --started"
 EOF
-# The guest's session command: it notes who it runs as and that it was given its
-# argument.
-printf '#!/bin/sh\necho "$(id -un) $*" > "%s"\n' "$GUEST_HOME/session-ran" >"$E2E_TMP/bin/session-mark"
+# The guest's session command: it notes who it runs as, that it was given its argument,
+# and whether the session's accessibility was on as it started (as a browser started
+# there would find it).
+cat >"$E2E_TMP/bin/session-mark" <<EOF
+#!/bin/sh
+echo "\$(id -un) \$*" > "$GUEST_HOME/session-ran"
+dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \\
+    org.freedesktop.DBus.Properties.Get string:org.a11y.Status string:IsEnabled \\
+    > "$GUEST_HOME/a11y-at-start" 2>&1
+EOF
 chmod 755 "$E2E_TMP/bin/session-mark"
 # It then holds the guest's session back while the program's service is starting (as
 # systemd would answer here) until the lock is on the display.
@@ -119,6 +126,11 @@ install -d -m 700 -o "$GUEST_USER" -g "$GUEST_USER" "$GUEST_HOME/run"
 GUEST_AUTHORITY=$GUEST_HOME/run/xauthority
 as "$GUEST_USER" "$GUEST_HOME" touch "$GUEST_AUTHORITY"
 as "$GUEST_USER" "$GUEST_HOME" xauth -q -f "$GUEST_AUTHORITY" add "$DISPLAY" . "$cookie"
+# The guest's session bus where systemd's user instance makes it (dbus-user-session):
+# Debian's session start-up finds it in the runtime folder.
+e2e_bg guest-bus as "$GUEST_USER" "$GUEST_HOME" \
+    dbus-daemon --session --nofork --nopidfile --address="unix:path=$GUEST_HOME/run/bus"
+e2e_wait 30 "the guest's session bus" test -S "$GUEST_HOME/run/bus"
 # LightDM runs the session file's Exec= through the wrapper.
 as_guest env QUORVEL_KIOSK_CONF="$E2E_TMP/kiosk.conf" QUORVEL_LAUNCH_AGENT="$E2E_TMP/bin/quorvel-launch-agent" \
     "$HOOKS/session-wrapper" "$HOOKS/guest-session" >>"$E2E_TMP/session.log" 2>&1 ||
@@ -129,6 +141,10 @@ grep -q "X session started for $GUEST_USER" "$GUEST_HOME/.xsession-errors" 2>/de
     e2e_fail "Debian's /etc/X11/Xsession did not run for the guest's session"
 [ "$(cat "$GUEST_HOME/session-ran" 2>/dev/null)" = "$GUEST_USER --started" ] ||
     e2e_fail "the guest's session command did not run as the guest: $(cat "$GUEST_HOME/session-ran" 2>&1)"
+# The agent started inside the session, on its session bus, and switched accessibility
+# on before the session's own command ran.
+grep -q "boolean true" "$GUEST_HOME/a11y-at-start" ||
+    e2e_fail "accessibility was not on as the guest's session started: $(cat "$GUEST_HOME/a11y-at-start")"
 agent_running() { pgrep -u "$GUEST_USER" -f quorvel-launch-agent; }
 e2e_wait 30 "the launch agent in the guest's session" agent_running
 as_guest xauth -f "$GUEST_AUTHORITY" list | grep -q "$cookie" &&

@@ -1,13 +1,22 @@
 // The blocker's Linux window system against stand-in browsers on a real accessibility
 // bus: what it finds, what it reads, how it rewrites, and how it copes with a window
-// that closes and a browser that hangs.
+// that closes and a browser that hangs. Every case runs both ways the program meets the
+// browsers: on its own session's bus, and through the agent of the guest's session (the
+// real quorvel-launch-agent, a process of its own); then the agent alone: the agent
+// killed, and the agent and the browser under another account than the program's.
 #include "platform/atspi/AtspiWindowSystem.h"
 
 #include <fcntl.h>
 #include <poll.h>
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -20,9 +29,13 @@
 
 #include "blocker/Blocker.h"
 #include "platform/atspi/AccessibilitySwitch.h"
+#include "platform/atspi/WatchWire.h"
+#include "platform/posix/LineChannel.h"
 #include "store/ienann.h"
 #include "support/DesktopSession_x11.h"
 #include "support/Poll.h"
+#include "support/TempDir.h"
+#include "support/Unprivileged_posix.h"
 
 namespace quorvel::test {
 namespace {
@@ -34,6 +47,84 @@ using namespace std::chrono_literals;
 
 constexpr const char* kPage = "file:///usr/share/quorvel/blocked.html";
 
+// Who a child process runs as: this process's account, or another with the
+// environment of that account's own session (a variable given as empty is left out).
+struct Account {
+    uid_t uid = 0;
+    gid_t gid = 0;
+    std::map<std::string, std::string> environment;
+};
+
+// Starts `args` as `as` (null: as this process), with `in` and `out` as its standard
+// input and output when given. Everything is made before the fork: this process has
+// threads, and the child only execs.
+pid_t Launch(std::vector<std::string> args, const Account* as, int in = -1, int out = -1) {
+    std::vector<std::string> environment;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        if (as == nullptr || !as->environment.contains(entry.substr(0, entry.find('='))))
+            environment.push_back(entry);
+    }
+    if (as != nullptr)
+        for (const auto& [name, value] : as->environment)
+            if (!value.empty()) environment.push_back(name + "=" + value);
+    std::vector<char*> argv, envp;
+    for (std::string& a : args) argv.push_back(a.data());
+    for (std::string& e : environment) envp.push_back(e.data());
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    if (in >= 0) dup2(in, 0);
+    if (out >= 0) dup2(out, 1);
+    if (as != nullptr && (setgroups(0, nullptr) != 0 || setgid(as->gid) != 0 || setuid(as->uid) != 0))
+        _exit(126);
+    execve(argv[0], argv.data(), envp.data());
+    _exit(127);
+}
+
+void Stop(pid_t& pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    if (!PollUntil([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 10s)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    pid = -1;
+}
+
+std::string AccountName(uid_t uid) {
+    const passwd* entry = getpwuid(uid);
+    return entry ? entry->pw_name : "";
+}
+
+// The guest's agent, the real binary, serving the program's account on `display`;
+// ready once it listens for the watch.
+class Agent {
+  public:
+    Agent(const std::string& binary, const std::string& display, const Account* as = nullptr)
+        : pid_(Launch({binary, "--client", AccountName(getuid())}, as)) {
+        const std::string name = platform::atspi::wire::WatchAgentName(display);
+        ready_ = PollUntil([&] {
+            return static_cast<bool>(platform::ConnectAbstract(name)) ||
+                   waitpid(pid_, nullptr, WNOHANG) == pid_;
+        }) && static_cast<bool>(platform::ConnectAbstract(name));
+    }
+    Agent(const Agent&) = delete;
+    Agent& operator=(const Agent&) = delete;
+    ~Agent() { Stop(pid_); }
+    bool ready() const { return ready_; }
+    void Kill() {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+  private:
+    pid_t pid_;
+    bool ready_ = false;
+};
+
 // A stand-in browser (tests/platform/browserpeer): its windows, given as frame marker,
 // title and address each, and the lines it prints.
 class Peer {
@@ -42,24 +133,14 @@ class Peer {
         std::string frameMarker, title, address;
     };
     Peer(const std::string& application, const std::string& barMarker, const std::string& role,
-         const std::vector<Window>& windows) {
-        std::vector<std::string> args{BROWSER_PEER, application, barMarker, role};
+         const std::vector<Window>& windows, const Account* as = nullptr,
+         const std::string& binary = BROWSER_PEER) {
+        std::vector<std::string> args{binary, application, barMarker, role};
         for (const Window& w : windows)
             args.insert(args.end(), {w.frameMarker, w.title, w.address});
         int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(in[0], 0);
-            dup2(out[1], 1);
-            close(in[1]);
-            close(out[0]);
-            std::vector<char*> argv;
-            for (std::string& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
+        pid_ = Launch(std::move(args), as, in[0], out[1]);
         close(in[0]);
         close(out[1]);
         commands_ = in[1];
@@ -80,6 +161,7 @@ class Peer {
     }
 
     bool ready() const { return ready_; }
+    std::uint32_t pid() const { return static_cast<std::uint32_t>(pid_); }
     void Send(const std::string& command) {
         const std::string line = command + "\n";
         ASSERT_EQ(write(commands_, line.data(), line.size()), static_cast<ssize_t>(line.size()));
@@ -124,16 +206,33 @@ class Peer {
     std::vector<std::string> lines_;
 };
 
-class AtspiWindowSystemTest : public ::testing::Test {
+// How the program reaches the browsers' accessibility bus.
+enum class Road { OwnBus, GuestAgent };
+
+class AtspiWindowSystemRig : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { desktop_ = new test::DesktopSession(); }
     static void TearDownTestSuite() {
         delete desktop_;
         desktop_ = nullptr;
     }
-    void SetUp() override {
+    void TearDown() override {
+        windows.reset();
+        agent.reset();
+    }
+    // Watches the desktop's browsers the way `road` goes: with an agent, one of its
+    // own, serving this account, running as `as` (null: this account too), which is
+    // then the guest's.
+    void Watch(Road road, const Account* as = nullptr, const std::string& binary = LAUNCH_AGENT) {
         ASSERT_TRUE(desktop_->ready()) << desktop_->error();
-        windows = std::make_unique<AtspiWindowSystem>(desktop_->display());
+        if (road == Road::OwnBus) {
+            windows = std::make_unique<AtspiWindowSystem>(desktop_->display());
+            return;
+        }
+        agent = std::make_unique<Agent>(binary, desktop_->display(), as);
+        ASSERT_TRUE(agent->ready()) << "the agent did not start listening";
+        windows = std::make_unique<AtspiWindowSystem>(desktop_->display(), BrowserWatch::Timing{},
+                                                      AccountName(as ? as->uid : getuid()));
     }
 
     // The desktop as a tick lists it: "class text" for every window.
@@ -169,12 +268,25 @@ class AtspiWindowSystemTest : public ::testing::Test {
     }
 
     static test::DesktopSession* desktop_;
+    std::unique_ptr<Agent> agent;
     std::unique_ptr<AtspiWindowSystem> windows;
 };
 
-test::DesktopSession* AtspiWindowSystemTest::desktop_ = nullptr;
+test::DesktopSession* AtspiWindowSystemRig::desktop_ = nullptr;
 
-TEST_F(AtspiWindowSystemTest, FindsTheBrowsersWindowsByTheirMarkersAndReadsTheirBars) {
+class AtspiWindowSystemTest : public AtspiWindowSystemRig,
+                              public ::testing::WithParamInterface<Road> {
+  protected:
+    void SetUp() override { Watch(GetParam()); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Roads, AtspiWindowSystemTest,
+                         ::testing::Values(Road::OwnBus, Road::GuestAgent),
+                         [](const auto& info) {
+                             return info.param == Road::OwnBus ? "OwnBus" : "GuestAgent";
+                         });
+
+TEST_P(AtspiWindowSystemTest, FindsTheBrowsersWindowsByTheirMarkersAndReadsTheirBars) {
     windows->StartWatching();
     EXPECT_EQ(AccessibilitySwitch().Enabled(5000ms), true)
         << "switched on before any browser starts";
@@ -222,7 +334,7 @@ TEST_F(AtspiWindowSystemTest, FindsTheBrowsersWindowsByTheirMarkersAndReadsTheir
     EXPECT_TRUE(PollUntil([] { return AccessibilitySwitch().Enabled(1000ms) == true; }));
 }
 
-TEST_F(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWhenItReturns) {
+TEST_P(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWhenItReturns) {
     Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
                   {{"class=BrowserRootView", "Casino - Chromium", "casino.example/roulette"},
                    {"class=BrowserRootView", "News - Chromium", "news.example"}});
@@ -251,7 +363,7 @@ TEST_F(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWh
     EXPECT_NE(BarShowing("news.example"), 0u) << "the other window is left alone";
 }
 
-TEST_F(AtspiWindowSystemTest, ABrowserSlowToTakeTheKeysIsTypedOverOnceNotTakenForAMix) {
+TEST_P(AtspiWindowSystemTest, ABrowserSlowToTakeTheKeysIsTypedOverOnceNotTakenForAMix) {
     // A busy machine: the bar shows its old address well after the keys were typed. That
     // is a browser yet to get to them, not the guest's keys mixed in: typing it all again
     // would pile up keys and give the rewrite up while the page stays open.
@@ -270,7 +382,7 @@ TEST_F(AtspiWindowSystemTest, ABrowserSlowToTakeTheKeysIsTypedOverOnceNotTakenFo
               std::vector<std::string>{"activate 0 " + std::string(kPage)});
 }
 
-TEST_F(AtspiWindowSystemTest, AnAddressTheGuestIsStillTypingIsBlockedOnceOpenedNotTypedInto) {
+TEST_P(AtspiWindowSystemTest, AnAddressTheGuestIsStillTypingIsBlockedOnceOpenedNotTypedInto) {
     // The keyword shows in the bar long before the guest has finished typing: keys of
     // the blocker's typed then would mix with the guest's, and the guest's own Enter
     // would open the mix. The guest's address is opened as typed, and then blocked.
@@ -290,7 +402,7 @@ TEST_F(AtspiWindowSystemTest, AnAddressTheGuestIsStillTypingIsBlockedOnceOpenedN
               (std::vector<std::string>{"activate 0 " + typed, "activate 0 " + std::string(kPage)}));
 }
 
-TEST_F(AtspiWindowSystemTest, AnAddressThatWillNotBeTypedOverIsTriedAFewTimesAndThenLeftAlone) {
+TEST_P(AtspiWindowSystemTest, AnAddressThatWillNotBeTypedOverIsTriedAFewTimesAndThenLeftAlone) {
     // A bar that puts its address back whatever is typed: each try pulls its window to
     // the front, so the blocker gives up after a few instead of fighting the guest for
     // the screen for as long as the window stays open.
@@ -315,7 +427,7 @@ TEST_F(AtspiWindowSystemTest, AnAddressThatWillNotBeTypedOverIsTriedAFewTimesAnd
     EXPECT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites > 3; }));
 }
 
-TEST_F(AtspiWindowSystemTest, ARewriteCutShortByAnotherWindowIsFinishedWithoutBeingAskedAgain) {
+TEST_P(AtspiWindowSystemTest, ARewriteCutShortByAnotherWindowIsFinishedWithoutBeingAskedAgain) {
     // The guest brings another window up as the first key lands: the blocker stops
     // typing, and the bar is left with part of the blocked page's address and no
     // keyword, so no tick asks for it again. The page is still the blocked one: the
@@ -336,7 +448,7 @@ TEST_F(AtspiWindowSystemTest, ARewriteCutShortByAnotherWindowIsFinishedWithoutBe
     EXPECT_NE(BarShowing("news.example"), 0u) << ::testing::PrintToString(Listed());
 }
 
-TEST_F(AtspiWindowSystemTest, AWindowClosedMidTickGetsNoKeysAndNoneGoAstray) {
+TEST_P(AtspiWindowSystemTest, AWindowClosedMidTickGetsNoKeysAndNoneGoAstray) {
     Peer firefox("Firefox", "id=urlbar-input", "combo box",
                  {{"-", "One — Mozilla Firefox", "http://casino.example/one"},
                   {"-", "Two — Mozilla Firefox", "http://casino.example/two"}});
@@ -360,7 +472,7 @@ TEST_F(AtspiWindowSystemTest, AWindowClosedMidTickGetsNoKeysAndNoneGoAstray) {
     EXPECT_TRUE(PollUntil([&] { return windows->Latest()->rewrites == 1; }));
 }
 
-TEST_F(AtspiWindowSystemTest, AHungBrowserHoldsUpNeitherTheTickNorTheEndOfTheWatch) {
+TEST_P(AtspiWindowSystemTest, AHungBrowserHoldsUpNeitherTheTickNorTheEndOfTheWatch) {
     Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
                   {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
     ASSERT_TRUE(chromium.ready());
@@ -379,6 +491,115 @@ TEST_F(AtspiWindowSystemTest, AHungBrowserHoldsUpNeitherTheTickNorTheEndOfTheWat
     blocker.reset();  // the watch ends with the browser still hung
     chromium.Resume();
     EXPECT_TRUE(chromium.LinesStarting("activate").empty());
+}
+
+
+class AtspiWindowSystemAgentTest : public AtspiWindowSystemRig {};
+
+TEST_F(AtspiWindowSystemAgentTest, AKilledAgentLosesTheWatchForGood) {
+    Watch(Road::GuestAgent);
+    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
+                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
+    ASSERT_TRUE(chromium.ready());
+    windows->StartWatching();
+    ASSERT_TRUE(PollUntil([&] { return BarShowing((Listed(), "casino.example")) != 0; }));
+    EXPECT_FALSE(windows->WatchLost());
+
+    // The guest ends the agent (it is the guest's own process).
+    agent->Kill();
+    ASSERT_TRUE(PollUntil([&] { return windows->WatchLost(); }, 15s));
+    EXPECT_TRUE(PollUntil([&] { return Listed().empty(); })) << "a lost bus shows no browser";
+    // A new agent on the display does not bring the watch back: the session that lost
+    // it is not trusted to be watched again.
+    Agent another(LAUNCH_AGENT, desktop_->display());
+    ASSERT_TRUE(another.ready());
+    EXPECT_FALSE(PollUntil([&] { return !windows->WatchLost() || !Listed().empty(); }, 3s));
+    windows->StopWatching();
+    EXPECT_FALSE(windows->WatchLost()) << "the next watch starts afresh";
+}
+
+// The installed cafe PC: the program as one account; the guest's session bus, its
+// agent and its browser as another, whose accessibility bus the program cannot reach.
+class AtspiWindowSystemCrossAccountTest : public AtspiWindowSystemRig {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(geteuid(), 0u) << "the guest's account is made by root, as CI runs the tests";
+        const passwd* nobody = getpwnam("nobody");
+        ASSERT_NE(nobody, nullptr);
+        guest.uid = nobody->pw_uid;
+        guest.gid = nobody->pw_gid;
+        // The binaries and the guest's home where the guest's account reaches them (the
+        // build folder may be private).
+        OpenToOthers(dir.path().string());
+        const auto bin = dir.path() / "bin";
+        const auto home = dir.path() / "home";
+        std::filesystem::create_directories(bin);
+        std::filesystem::create_directories(home / "run");
+        std::filesystem::permissions(bin, std::filesystem::perms(0755));
+        for (const char* binary : {LAUNCH_AGENT, BROWSER_PEER})
+            std::filesystem::copy_file(binary, bin / std::filesystem::path(binary).filename());
+        for (const auto& folder : {home, home / "run"}) {
+            ASSERT_EQ(chown(folder.c_str(), guest.uid, guest.gid), 0);
+            std::filesystem::permissions(folder, std::filesystem::perms(0700));
+        }
+        agentBinary = (bin / std::filesystem::path(LAUNCH_AGENT).filename()).string();
+        peerBinary = (bin / std::filesystem::path(BROWSER_PEER).filename()).string();
+        // Nothing of this account's own session bus: the guest's is its own.
+        guest.environment = {{"HOME", home.string()},
+                             {"XDG_RUNTIME_DIR", (home / "run").string()},
+                             {"DBUS_SESSION_BUS_ADDRESS", ""}};
+
+        // The guest's own session bus, on which its accessibility bus starts.
+        int fds[2];
+        ASSERT_EQ(pipe2(fds, 0), 0);
+        bus = Launch({"/usr/bin/dbus-daemon", "--session", "--nofork", "--nopidfile",
+                      "--print-address=" + std::to_string(fds[1])},
+                     &guest);
+        close(fds[1]);
+        const std::string address = ReadBusAddress(fds[0]);
+        ASSERT_FALSE(address.empty()) << "the guest's session bus did not start";
+        guest.environment["DBUS_SESSION_BUS_ADDRESS"] = address;
+    }
+    void TearDown() override {
+        AtspiWindowSystemRig::TearDown();
+        Stop(bus);
+    }
+
+    TempDir dir;
+    Account guest;
+    std::string agentBinary, peerBinary;
+    pid_t bus = -1;
+};
+
+TEST_F(AtspiWindowSystemCrossAccountTest, TheGuestsBrowserIsSentAwayThroughTheGuestsAgent) {
+    Watch(Road::GuestAgent, &guest, agentBinary);
+    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
+                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example/roulette"}},
+                  &guest, peerBinary);
+    ASSERT_TRUE(chromium.ready());
+    blocker::Blocker blocker(*windows);
+    blocker.SetBlockedPage(kPage);
+    blocker.AddKeywords({"casino"});
+
+    ASSERT_TRUE(
+        TickUntil(blocker, [&] { return chromium.HasLine("activate 0 " + std::string(kPage)); }));
+    EXPECT_TRUE(TickUntil(blocker, [&] { return BarShowing(kPage) != 0; }));
+    EXPECT_FALSE(windows->WatchLost());
+}
+
+TEST_F(AtspiWindowSystemCrossAccountTest, KeysGoOnlyToTheGuestsProcessesNeverToTheProgram) {
+    // The process ids come from the guest's agent: the kernel's word decides.
+    Peer guests("Notes", "-", "entry", {{"-", "Notes", "notes"}}, &guest, peerBinary);
+    Peer programs("Notes", "-", "entry", {{"-", "Notes", "notes"}});
+    ASSERT_TRUE(guests.ready() && programs.ready());
+    const std::uint32_t self = static_cast<std::uint32_t>(getpid());
+    EXPECT_TRUE(IsGuestProcess(guests.pid(), guest.uid));
+    EXPECT_FALSE(IsGuestProcess(programs.pid(), guest.uid)) << "another account's";
+    EXPECT_FALSE(IsGuestProcess(self, guest.uid)) << "the program itself";
+    EXPECT_FALSE(IsGuestProcess(self, getuid())) << "the program, were its account the guest's";
+    EXPECT_FALSE(IsGuestProcess(guests.pid(), std::nullopt)) << "no guest's account";
+    EXPECT_FALSE(IsGuestProcess(0, guest.uid));
+    EXPECT_FALSE(IsGuestProcess(0x7ffffffe, guest.uid)) << "no such process";
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "support/DesktopSession_x11.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "support/Poll.h"
@@ -19,6 +22,15 @@ bool WindowManagerRunning(xcb_connection_t* c) {
 }
 
 }  // namespace
+
+std::string ReadBusAddress(int fd) {
+    std::string address;
+    pollfd pfd{fd, POLLIN, 0};
+    char c = 0;
+    while (poll(&pfd, 1, 20000) > 0 && read(fd, &c, 1) == 1 && c != '\n') address += c;
+    close(fd);
+    return address;
+}
 
 DesktopSession::DesktopSession() : xvfb_("1024x768x24") {
     if (xvfb_.name().empty()) {

@@ -15,6 +15,11 @@
 
 namespace quorvel::test {
 
+// The first line a starting session bus writes to the read end `fd` of the pipe its
+// --print-address names (its address), waiting 20 s at most; closes `fd`. Empty when
+// none came.
+std::string ReadBusAddress(int fd);
+
 class DesktopSession {
   public:
     DesktopSession();

@@ -1,6 +1,13 @@
 #include "platform/atspi/AtspiWindowSystem.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/atspi/AccessibilitySwitch.h"
+#include "platform/atspi/AtspiBrowserBus.h"
+#include "platform/atspi/RemoteBrowserBus.h"
+#include "platform/posix/LineChannel.h"
+#include "platform/x11/X11Display.h"
 
 namespace quorvel::platform::atspi {
 
@@ -10,25 +17,69 @@ namespace {
 // guest can start a browser: each waits for it this long at most (the bus launcher may
 // have to start first).
 constexpr std::chrono::milliseconds kSwitchLimit{1000};
+// The lock waits for the guest's agent to throw it this long at most.
+constexpr std::chrono::milliseconds kRemoteSwitchDeadline{1500};
+
+// The account that owns process `pid`, as the kernel says.
+std::optional<uid_t> OwnerOf(std::uint32_t pid) {
+    struct stat st {};
+    if (pid == 0 || ::stat(("/proc/" + std::to_string(pid)).c_str(), &st) != 0) return std::nullopt;
+    return st.st_uid;
+}
 
 }  // namespace
 
-AtspiWindowSystem::AtspiWindowSystem(std::string displayName, BrowserWatch::Timing timing)
+bool IsGuestProcess(std::uint32_t pid, std::optional<uid_t> guest) {
+    return guest && pid != static_cast<std::uint32_t>(::getpid()) && OwnerOf(pid) == *guest;
+}
+
+AtspiWindowSystem::AtspiWindowSystem(std::string displayName, BrowserWatch::Timing timing,
+                                     std::string guestAccount)
     : displayName_(std::move(displayName)),
       timing_(timing),
+      guestAccount_(std::move(guestAccount)),
       view_(std::make_shared<const Browsers>()) {}
+
+BrowserWatch::BusFactory AtspiWindowSystem::BusMaker(std::chrono::milliseconds deadline) const {
+    if (guestAccount_.empty()) return [] { return std::make_unique<AtspiBrowserBus>(); };
+    const std::string name =
+        wire::WatchAgentName(displayName_.empty() ? DisplayName() : displayName_);
+    // An account that is not there is an agent nobody may be: lost at the first word.
+    const uid_t uid = AccountUid(guestAccount_).value_or(static_cast<uid_t>(-1));
+    return [name, uid, deadline]() -> std::unique_ptr<BrowserBus> {
+        return std::make_unique<RemoteBrowserBus>(name, uid, deadline);
+    };
+}
+
+BrowserWatch::KeyTarget AtspiWindowSystem::KeyTargets() const {
+    // Never this program's own windows (the lock, the timer, the panel) ...
+    const std::uint32_t self = static_cast<std::uint32_t>(::getpid());
+    if (guestAccount_.empty()) return [self](std::uint32_t pid) { return pid != self; };
+    // ... and, where the bus is the guest's, whose process ids nothing vouches for,
+    // only windows of processes the kernel says are the guest's.
+    const std::optional<uid_t> guest = AccountUid(guestAccount_);
+    return [guest](std::uint32_t pid) { return IsGuestProcess(pid, guest); };
+}
 
 AtspiWindowSystem::~AtspiWindowSystem() {
     StopWatching();
 }
 
 void AtspiWindowSystem::PrepareWatching() {
-    AccessibilitySwitch().SwitchOn(kSwitchLimit);
+    // On the desktop the browsers run on: this session's own, or the guest's through
+    // its agent (with a short wait of its own: the lock is showing).
+    if (guestAccount_.empty()) {
+        AccessibilitySwitch().SwitchOn(kSwitchLimit);
+        return;
+    }
+    BusMaker(kRemoteSwitchDeadline)()->SwitchOn(kSwitchLimit);
 }
 
 void AtspiWindowSystem::StartWatching() {
     PrepareWatching();
-    if (!watch_) watch_ = std::make_unique<BrowserWatch>(displayName_, timing_);
+    if (!watch_)
+        watch_ = std::make_unique<BrowserWatch>(displayName_, timing_,
+                                                BusMaker(RemoteBrowserBus::kDeadline), KeyTargets());
 }
 
 void AtspiWindowSystem::StopWatching() {

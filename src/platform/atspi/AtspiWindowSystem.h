@@ -13,6 +13,13 @@
 // watch's worker last published, taken afresh when a tick lists the desktop, and a
 // rewrite is handed to the worker. The watch runs only between StartWatching and
 // StopWatching (the blocker's life).
+//
+// Where the browsers run as another account (a cafe PC: the guest's desktop is not the
+// program's), the watch asks the agent in the guest's session about the guest's
+// accessibility bus (RemoteBrowserBus) and types only into windows of the guest's
+// processes; the switch is thrown there too. Once that agent is lost, WatchLost says so.
+#include <sys/types.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,15 +29,23 @@
 
 namespace quorvel::platform::atspi {
 
+// Whether process `pid` is one the blocker may type into where the browsers run as the
+// account `guest` (whose agent names the processes, and is not trusted to): a process
+// the kernel says is that account's, and never this program itself.
+bool IsGuestProcess(std::uint32_t pid, std::optional<uid_t> guest);
+
 class AtspiWindowSystem final : public WindowSystem {
   public:
     // The class names the blocker sees: a browser window's, and its address bar's.
     static constexpr const char* kFrameClass = "BrowserFrame";
     static constexpr const char* kBarClass = "Edit";
 
-    // Watches the browsers on the X display `displayName` (empty: $DISPLAY).
+    // Watches the browsers on the X display `displayName` (empty: $DISPLAY): with
+    // `guestAccount` empty, those of this program's own desktop session; else those of
+    // that account's, through its agent.
     explicit AtspiWindowSystem(std::string displayName = {},
-                               BrowserWatch::Timing timing = BrowserWatch::Timing{});
+                               BrowserWatch::Timing timing = BrowserWatch::Timing{},
+                               std::string guestAccount = {});
     ~AtspiWindowSystem() override;
     AtspiWindowSystem(const AtspiWindowSystem&) = delete;
     AtspiWindowSystem& operator=(const AtspiWindowSystem&) = delete;
@@ -43,6 +58,9 @@ class AtspiWindowSystem final : public WindowSystem {
     // Switches accessibility on before anything else, then starts the watch.
     void StartWatching() override;
     void StopWatching() override;
+    // True once the guest's agent stopped answering while watching (and until the watch
+    // stops): the watch sees no browser any more.
+    bool WatchLost() const override { return watch_ && watch_->Lost(); }
 
     Hwnd DesktopWindow() override { return kDesktop; }
     // Under the desktop: every browser window, each followed by its address bar. Under
@@ -71,9 +89,13 @@ class AtspiWindowSystem final : public WindowSystem {
     static constexpr Hwnd kDesktop = 1;
     const Frame* FindFrame(Hwnd window) const;
     const Bar* FindBar(Hwnd window) const;
+    // The bus of the watch, and the processes its keys may go to.
+    BrowserWatch::BusFactory BusMaker(std::chrono::milliseconds deadline) const;
+    BrowserWatch::KeyTarget KeyTargets() const;
 
     const std::string displayName_;
     const BrowserWatch::Timing timing_;
+    const std::string guestAccount_;
     std::unique_ptr<BrowserWatch> watch_;
     std::shared_ptr<const Browsers> view_;
     std::optional<Rewrite> prepared_;

@@ -1,6 +1,5 @@
 #include "platform/atspi/BrowserWatch.h"
 
-#include <atspi/atspi.h>
 #include <pthread.h>
 
 #include <algorithm>
@@ -9,10 +8,9 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 
 #include "platform/AsciiText.h"
-#include "platform/atspi/AccessibilitySwitch.h"
-#include "platform/atspi/GlibRef.h"
 #include "platform/x11/X11Input.h"
 
 namespace quorvel::platform::atspi {
@@ -67,13 +65,6 @@ constexpr milliseconds kSwitchCheck{5000};
 // Handles of frames and bars count up from here, never given twice in one watch.
 constexpr Hwnd kFirstHandle = 0x100;
 
-// The accessibility library keeps one connection and one set of objects per process:
-// one watch at a time uses it.
-std::mutex& LibraryLock() {
-    static std::mutex lock;
-    return lock;
-}
-
 // "name=value" split at its first "=".
 std::pair<std::string, std::string> SplitAttribute(const char* attribute) {
     const char* eq = std::strchr(attribute, '=');
@@ -97,24 +88,51 @@ std::string TypableAddress(const std::string& address) {
 
 }  // namespace
 
-// Everything the worker owns: the accessibility library's objects, the X connection
-// that types, and what is known of each browser window. Lives and dies on the worker.
+// One hold of an object of the bus, given back when it goes.
+class Held {
+  public:
+    Held() = default;
+    Held(BrowserBus& bus, ObjectId id) : bus_(&bus), id_(id) {}
+    Held(Held&& other) noexcept : bus_(other.bus_), id_(std::exchange(other.id_, 0)) {}
+    Held& operator=(Held&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            bus_ = other.bus_;
+            id_ = std::exchange(other.id_, 0);
+        }
+        return *this;
+    }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held() { Reset(); }
+
+    ObjectId get() const { return id_; }
+    explicit operator bool() const { return id_ != 0; }
+
+  private:
+    void Reset() {
+        if (id_ != 0) bus_->Release(std::exchange(id_, 0));
+    }
+    BrowserBus* bus_ = nullptr;
+    ObjectId id_ = 0;
+};
+
+// Everything the worker owns: the bus and what it holds, the X connection that types,
+// and what is known of each browser window. Lives and dies on the worker.
 class BrowserWatch::Session {
   public:
-    Session(const std::string& displayName, Timing timing, const std::atomic<bool>& stopping)
+    Session(const std::string& displayName, Timing timing, const std::atomic<bool>& stopping,
+            std::unique_ptr<BrowserBus> bus, const KeyTarget& mayType)
         : timing_(timing),
           stopping_(stopping),
-          context_(g_main_context_new()),
-          input_(displayName) {
-        // Whatever the library attaches to a main loop goes to this thread's own context,
-        // never to the default one of the program's windows.
-        g_main_context_push_thread_default(context_.get());
-    }
+          mayType_(mayType),
+          bus_(std::move(bus)),
+          input_(displayName) {}
     ~Session() {
+        // What the bus holds goes back before the bus.
         frames_.clear();
         others_.clear();
         apps_.clear();
-        g_main_context_pop_thread_default(context_.get());
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -124,29 +142,33 @@ class BrowserWatch::Session {
     void Handle(const Rewrite& rewrite);
     // Tries the unfinished rewrites again once their time has come.
     void Resume();
-    // Runs what the library left for the main loop (messages it put off).
-    void Dispatch() {
-        while (g_main_context_iteration(context_.get(), FALSE)) {
-        }
+    // Runs what the bus put off.
+    void Dispatch() { bus_->Dispatch(); }
+    bool Lost() const { return bus_->Lost(); }
+    // Drops every window: a lost bus shows none any more.
+    void Forget() {
+        frames_.clear();
+        others_.clear();
+        apps_.clear();
     }
     Browsers Picture() const;
 
   private:
     struct App {
-        Ref<AtspiAccessible> object;
+        Held object;
         const BrowserMarkers* browser = nullptr;  // nullptr: not a browser
         std::uint32_t pid = 0;
         bool seen = false;
     };
     struct Tracked {
         Hwnd handle = 0;
-        Ref<AtspiAccessible> frame;
+        Held frame;
         const BrowserMarkers* browser = nullptr;
         std::uint32_t pid = 0;
         std::string title;
         Clock::time_point found;
         Hwnd barHandle = 0;
-        Ref<AtspiAccessible> bar;
+        Held bar;
         std::string text;
         bool textRead = false;
         // When the bar's text was last seen to change.
@@ -164,11 +186,12 @@ class BrowserWatch::Session {
         bool seen = false;
     };
     struct Other {
-        Ref<AtspiAccessible> frame;
+        Held frame;
         bool seen = false;
     };
 
     bool Connect();
+    Held Hold(std::optional<ObjectId> id) { return id && *id != 0 ? Held(*bus_, *id) : Held(); }
     // Whether a browser process is being left alone after a call ran out its time.
     bool Hung(std::uint32_t pid) const {
         const auto it = hungUntil_.find(pid);
@@ -176,33 +199,36 @@ class BrowserWatch::Session {
     }
     // Notes a call to `pid` that began at `start`: one that took the whole time limit
     // marks the process hung. Returns whether the call may be believed.
-    bool Answered(std::uint32_t pid, Clock::time_point start, const Failure& failure) {
+    bool Answered(std::uint32_t pid, Clock::time_point start, bool answered) {
         if (Clock::now() - start >= timing_.callLimit) {
             hungUntil_[pid] = Clock::now() + kHungPause;
             return false;
         }
-        return !failure;
+        return answered;
     }
     void DiscoverApp(App& app);
     void FindBar(Tracked& frame);
-    bool HasAttribute(AtspiAccessible* object, const char* attribute, std::uint32_t pid);
+    bool HasAttribute(ObjectId object, const char* attribute, std::uint32_t pid);
     bool ReadText(Tracked& frame);
-    bool Has(AtspiAccessible* object, AtspiStateType state);
+    bool Has(ObjectId object, ObjectState state) {
+        return bus_->HasState(object, state).value_or(false);
+    }
     bool WaitFor(milliseconds limit, const std::function<bool()>& condition,
                  milliseconds poll = kStepPoll);
     Tracked* Find(Hwnd handle);
-    Tracked* FindFrame(AtspiAccessible* frame);
+    Tracked* FindFrame(ObjectId frame);
     X11Input::Window Raise(Hwnd frame);
     bool TypeInto(Hwnd frame, X11Input::Window window, const std::string& typed);
-    bool Enter(AtspiAccessible* bar, X11Input::Window window);
+    bool Enter(ObjectId bar, X11Input::Window window);
     bool Perform(Hwnd frame, const std::string& address);
     bool Replace(Hwnd frame, const std::string& address);
 
     const Timing timing_;
     const std::atomic<bool>& stopping_;
-    MainContext context_;
+    const KeyTarget& mayType_;
+    // Declared before everything it holds, which goes back to it first.
+    std::unique_ptr<BrowserBus> bus_;
     X11Input input_;
-    AccessibilitySwitch switch_;
     bool connected_ = false;
     Clock::time_point nextBusTry_{};
     Clock::time_point nextSwitchCheck_{};
@@ -219,15 +245,8 @@ bool BrowserWatch::Session::Connect() {
     if (connected_) return true;
     if (Clock::now() < nextBusTry_) return false;
     nextBusTry_ = Clock::now() + kBusRetry;
-    // The library ends the program when asked for a bus it could not reach, so it is
-    // started only once the bus is there.
-    if (atspi_get_a11y_bus() == nullptr) return false;
-    atspi_init();
-    atspi_set_main_context(context_.get());
-    // No grace for browsers that have just started: a call waits callLimit at most.
-    atspi_set_timeout(static_cast<gint>(timing_.callLimit.count()), 0);
-    connected_ = true;
-    return true;
+    connected_ = bus_->Reachable(timing_.callLimit);
+    return connected_;
 }
 
 BrowserWatch::Session::Tracked* BrowserWatch::Session::Find(Hwnd handle) {
@@ -236,7 +255,7 @@ BrowserWatch::Session::Tracked* BrowserWatch::Session::Find(Hwnd handle) {
     return it == frames_.end() ? nullptr : &*it;
 }
 
-BrowserWatch::Session::Tracked* BrowserWatch::Session::FindFrame(AtspiAccessible* frame) {
+BrowserWatch::Session::Tracked* BrowserWatch::Session::FindFrame(ObjectId frame) {
     const auto it = std::find_if(frames_.begin(), frames_.end(),
                                  [frame](const Tracked& t) { return t.frame.get() == frame; });
     return it == frames_.end() ? nullptr : &*it;
@@ -245,36 +264,31 @@ BrowserWatch::Session::Tracked* BrowserWatch::Session::FindFrame(AtspiAccessible
 void BrowserWatch::Session::Discover() {
     // Keeps accessibility on: a browser started while it is off never shows its windows.
     if (Clock::now() >= nextSwitchCheck_) {
-        switch_.SwitchOn(kSwitchLimit);
+        bus_->SwitchOn(kSwitchLimit);
         nextSwitchCheck_ = Clock::now() + kSwitchCheck;
     }
     if (!Connect()) return;
-    const Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
-    if (!desktop) return;
+    const auto listed = bus_->Applications();
+    if (!listed) return;
+    std::vector<Held> objects;
+    for (const ObjectId id : *listed) objects.push_back(Hold(id));
     for (App& app : apps_) app.seen = false;
     for (Tracked& frame : frames_) frame.seen = false;
     for (Other& other : others_) other.seen = false;
 
-    Failure failure;
-    const gint count = atspi_accessible_get_child_count(desktop.get(), failure.out());
-    if (failure) return;
-    for (gint i = 0; i < count && !stopping_; ++i) {
-        Failure childFailure;
-        Ref<AtspiAccessible> object(
-            atspi_accessible_get_child_at_index(desktop.get(), i, childFailure.out()));
-        if (!object) continue;
+    for (Held& object : objects) {
+        if (stopping_) break;
         auto it = std::find_if(apps_.begin(), apps_.end(),
                                [&](const App& a) { return a.object.get() == object.get(); });
         if (it == apps_.end()) {
             // An application's name and process never change: they are asked for once.
             App app;
-            app.pid = atspi_accessible_get_process_id(object.get(), nullptr);
+            app.pid = bus_->ProcessId(object.get()).value_or(0);
             const auto start = Clock::now();
-            Failure nameFailure;
-            const String name(atspi_accessible_get_name(object.get(), nameFailure.out()));
-            if (!Answered(app.pid, start, nameFailure) || !name) continue;
+            const auto name = bus_->Name(object.get());
+            if (!Answered(app.pid, start, name.has_value())) continue;
             for (const BrowserMarkers& browser : kBrowsers)
-                if (std::strcmp(name.get(), browser.application) == 0) app.browser = &browser;
+                if (*name == browser.application) app.browser = &browser;
             app.object = std::move(object);
             apps_.push_back(std::move(app));
             it = std::prev(apps_.end());
@@ -296,15 +310,14 @@ void BrowserWatch::Session::DiscoverApp(App& app) {
         return;
     }
     auto start = Clock::now();
-    Failure failure;
-    const gint count = atspi_accessible_get_child_count(app.object.get(), failure.out());
-    if (!Answered(app.pid, start, failure)) return;
-    for (gint i = 0; i < count && !stopping_ && !Hung(app.pid); ++i) {
+    const auto count = bus_->ChildCount(app.object.get());
+    if (!Answered(app.pid, start, count.has_value())) return;
+    for (int i = 0; i < *count && !stopping_ && !Hung(app.pid); ++i) {
         start = Clock::now();
-        Failure childFailure;
-        Ref<AtspiAccessible> child(
-            atspi_accessible_get_child_at_index(app.object.get(), i, childFailure.out()));
-        if (!Answered(app.pid, start, childFailure) || !child) continue;
+        const auto childId = bus_->ChildAt(app.object.get(), i);
+        if (!Answered(app.pid, start, childId.has_value())) continue;
+        Held child = Hold(childId);
+        if (!child) continue;
         if (Tracked* known = FindFrame(child.get())) {
             // Its title is not asked again: nothing here needs it but a rewrite, which
             // asks for it afresh.
@@ -321,12 +334,10 @@ void BrowserWatch::Session::DiscoverApp(App& app) {
             continue;
         }
         start = Clock::now();
-        Failure roleFailure;
-        const AtspiRole role = atspi_accessible_get_role(child.get(), roleFailure.out());
-        if (!Answered(app.pid, start, roleFailure)) continue;
-        if (role != ATSPI_ROLE_FRAME ||
-            (app.browser->frameAttribute != nullptr &&
-             !HasAttribute(child.get(), app.browser->frameAttribute, app.pid))) {
+        const auto frameRole = bus_->IsFrame(child.get());
+        if (!Answered(app.pid, start, frameRole.has_value())) continue;
+        if (!*frameRole || (app.browser->frameAttribute != nullptr &&
+                            !HasAttribute(child.get(), app.browser->frameAttribute, app.pid))) {
             others_.push_back({std::move(child), true});
             continue;
         }
@@ -337,45 +348,28 @@ void BrowserWatch::Session::DiscoverApp(App& app) {
         frame.pid = app.pid;
         frame.found = Clock::now();
         frame.seen = true;
-        Failure nameFailure;
-        const String title(atspi_accessible_get_name(frame.frame.get(), nameFailure.out()));
-        if (title) frame.title = title.get();
+        frame.title = bus_->Name(frame.frame.get()).value_or("");
         FindBar(frame);
         frames_.push_back(std::move(frame));
     }
 }
 
-bool BrowserWatch::Session::HasAttribute(AtspiAccessible* object, const char* attribute,
+bool BrowserWatch::Session::HasAttribute(ObjectId object, const char* attribute,
                                          std::uint32_t pid) {
     const auto [name, value] = SplitAttribute(attribute);
     const auto start = Clock::now();
-    Failure failure;
-    const HashTable attributes(atspi_accessible_get_attributes(object, failure.out()));
-    if (!Answered(pid, start, failure) || !attributes) return false;
-    const auto* found =
-        static_cast<const char*>(g_hash_table_lookup(attributes.get(), name.c_str()));
-    return found != nullptr && value == found;
+    const auto has = bus_->HasAttribute(object, name, value);
+    return Answered(pid, start, has.has_value()) && *has;
 }
 
 void BrowserWatch::Session::FindBar(Tracked& frame) {
-    // The Collection interface finds the bar in one call, wherever it sits in the
-    // window's tree. The one attribute is matched as "any of": the bridge the browsers
-    // use answers "all of" with objects that carry none of them.
     const auto [name, value] = SplitAttribute(frame.browser->barAttribute);
-    const HashTable attributes(g_hash_table_new(g_str_hash, g_str_equal));
-    g_hash_table_insert(attributes.get(), const_cast<char*>(name.c_str()),
-                        const_cast<char*>(value.c_str()));
-    const Ref<AtspiMatchRule> rule(atspi_match_rule_new(
-        nullptr, ATSPI_Collection_MATCH_ALL, attributes.get(), ATSPI_Collection_MATCH_ANY, nullptr,
-        ATSPI_Collection_MATCH_ALL, nullptr, ATSPI_Collection_MATCH_ALL, FALSE));
     const auto start = Clock::now();
-    Failure failure;
-    const ObjectArray found(atspi_collection_get_matches(
-        ATSPI_COLLECTION(frame.frame.get()), rule.get(), ATSPI_Collection_SORT_ORDER_CANONICAL, 1,
-        TRUE, failure.out()));
-    if (!Answered(frame.pid, start, failure) || !found || found->len == 0) return;
-    auto* bar = g_array_index(found.get(), AtspiAccessible*, 0);
-    frame.bar.reset(static_cast<AtspiAccessible*>(g_object_ref(bar)));
+    const auto found = bus_->FindDescendant(frame.frame.get(), name, value);
+    if (!Answered(frame.pid, start, found.has_value())) return;
+    Held bar = Hold(found);
+    if (!bar) return;
+    frame.bar = std::move(bar);
     frame.barHandle = nextHandle_++;
     ReadText(frame);
 }
@@ -383,11 +377,10 @@ void BrowserWatch::Session::FindBar(Tracked& frame) {
 bool BrowserWatch::Session::ReadText(Tracked& frame) {
     if (!frame.bar || Hung(frame.pid)) return false;
     const auto start = Clock::now();
-    Failure failure;
-    const String text(atspi_text_get_text(ATSPI_TEXT(frame.bar.get()), 0, -1, failure.out()));
-    if (!Answered(frame.pid, start, failure) || !text) return false;
-    if (frame.textRead && frame.text != text.get()) frame.changed = Clock::now();
-    frame.text = text.get();
+    const auto text = bus_->Text(frame.bar.get());
+    if (!Answered(frame.pid, start, text.has_value())) return false;
+    if (frame.textRead && frame.text != *text) frame.changed = Clock::now();
+    frame.text = *text;
     frame.textRead = true;
     // The bar has moved on from the address it was sent away from (or given up on):
     // when that address comes back, it is blocked again, with every try again.
@@ -407,11 +400,6 @@ void BrowserWatch::Session::ReadBars() {
     }
 }
 
-bool BrowserWatch::Session::Has(AtspiAccessible* object, AtspiStateType state) {
-    const Ref<AtspiStateSet> states(atspi_accessible_get_state_set(object));
-    return states && atspi_state_set_contains(states.get(), state);
-}
-
 bool BrowserWatch::Session::WaitFor(milliseconds limit, const std::function<bool()>& condition,
                                     milliseconds poll) {
     const auto deadline = Clock::now() + limit;
@@ -425,17 +413,16 @@ bool BrowserWatch::Session::WaitFor(milliseconds limit, const std::function<bool
 X11Input::Window BrowserWatch::Session::Raise(Hwnd handle) {
     Tracked* frame = Find(handle);
     if (frame == nullptr) return 0;
+    // The process comes from the bus, which may be another account's agent: keys go
+    // only to the windows of a process the watch may type into (never this program's).
+    if (!mayType_(frame->pid)) return 0;
     auto start = Clock::now();
-    Failure nameFailure;
-    const String title(atspi_accessible_get_name(frame->frame.get(), nameFailure.out()));
-    if (!Answered(frame->pid, start, nameFailure) || !title) return 0;
+    const auto title = bus_->Name(frame->frame.get());
+    if (!Answered(frame->pid, start, title.has_value())) return 0;
     start = Clock::now();
-    Failure placeFailure;
-    const std::unique_ptr<AtspiRect, Free> rect(atspi_component_get_extents(
-        ATSPI_COMPONENT(frame->frame.get()), ATSPI_COORD_TYPE_SCREEN, placeFailure.out()));
-    if (!Answered(frame->pid, start, placeFailure) || !rect) return 0;
-    const X11Input::Window window =
-        input_.FindWindow(frame->pid, title.get(), {rect->x, rect->y, rect->width, rect->height});
+    const auto rect = bus_->Extents(frame->frame.get());
+    if (!Answered(frame->pid, start, rect.has_value())) return 0;
+    const X11Input::Window window = input_.FindWindow(frame->pid, *title, *rect);
     if (window == 0 || !input_.Activate(window, kActivateLimit)) return 0;
     // A browser in full screen hides its bar, which then takes no focus: the window
     // leaves full screen by the browser's own key, as the guest would leave it.
@@ -451,10 +438,9 @@ bool BrowserWatch::Session::TypeInto(Hwnd handle, X11Input::Window window,
     for (int attempt = 0; attempt < kTypingTries; ++attempt) {
         Tracked* frame = Find(handle);
         if (frame == nullptr || !frame->bar || !input_.IsActive(window)) return false;
-        AtspiAccessible* bar = frame->bar.get();
-        Failure focusFailure;
-        atspi_component_grab_focus(ATSPI_COMPONENT(bar), focusFailure.out());
-        if (focusFailure || !WaitFor(kFocusLimit, [&] { return Has(bar, ATSPI_STATE_FOCUSED); }))
+        const ObjectId bar = frame->bar.get();
+        if (!bus_->GrabFocus(bar) ||
+            !WaitFor(kFocusLimit, [&] { return Has(bar, ObjectState::Focused); }))
             return false;
         if (!ReadText(*frame)) return false;
         const std::string before = frame->text;
@@ -485,15 +471,15 @@ bool BrowserWatch::Session::TypeInto(Hwnd handle, X11Input::Window window,
     return false;
 }
 
-bool BrowserWatch::Session::Enter(AtspiAccessible* bar, X11Input::Window window) {
+bool BrowserWatch::Session::Enter(ObjectId bar, X11Input::Window window) {
     // A browser may act on Return only once its suggestions are ready, and drops it when
     // they take too long (a new window's first search) or its window loses the focus
     // before: nothing else happens until it has moved the focus from the bar to the
     // page it opens, and Return is pressed again while the bar keeps it.
     for (int press = 0; press < kTypingTries; ++press) {
-        if (!input_.IsActive(window) || !Has(bar, ATSPI_STATE_FOCUSED)) return false;
+        if (!input_.IsActive(window) || !Has(bar, ObjectState::Focused)) return false;
         if (!input_.PressKey(kKeyReturn, false, window)) return false;
-        if (WaitFor(kSettleLimit, [&] { return !Has(bar, ATSPI_STATE_FOCUSED); })) return true;
+        if (WaitFor(kSettleLimit, [&] { return !Has(bar, ObjectState::Focused); })) return true;
     }
     return false;
 }
@@ -521,7 +507,7 @@ bool BrowserWatch::Session::Replace(Hwnd handle, const std::string& address) {
         [&] {
             Discover();
             for (const Tracked& t : frames_)
-                if (t.pid == pid && t.bar && Has(t.bar.get(), ATSPI_STATE_EDITABLE) &&
+                if (t.pid == pid && t.bar && Has(t.bar.get(), ObjectState::Editable) &&
                     std::find(before.begin(), before.end(), t.handle) == before.end())
                     fresh = t.handle;
             return fresh != 0;
@@ -563,15 +549,15 @@ void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
     // keys typed now would mix with the guest's (the guest's own Return would open the
     // mix). It is blocked once the guest opens it (the browser moves the focus to the
     // page) or stops typing; it is looked at again a read later.
-    if (Clock::now() - it->changed < kGuestTyping && Has(it->bar.get(), ATSPI_STATE_FOCUSED)) {
+    if (Clock::now() - it->changed < kGuestTyping && Has(it->bar.get(), ObjectState::Focused)) {
         it->retryAfter = Clock::now() + timing_.readInterval;
         return;
     }
     // Whether the bar can be typed into is asked at the moment: a pop-up's bar shows its
     // address read-only, but may be editable for a moment as its window is made.
     const Hwnd handle = it->handle;
-    const bool done = Has(it->bar.get(), ATSPI_STATE_EDITABLE) ? Perform(handle, rewrite.to)
-                                                               : Replace(handle, rewrite.to);
+    const bool done = Has(it->bar.get(), ObjectState::Editable) ? Perform(handle, rewrite.to)
+                                                                : Replace(handle, rewrite.to);
     ++(done ? rewrites_ : failedRewrites_);
     // The window may be gone since (a pop-up is closed).
     Tracked* frame = Find(handle);
@@ -622,9 +608,12 @@ Browsers BrowserWatch::Session::Picture() const {
     return picture;
 }
 
-BrowserWatch::BrowserWatch(std::string displayName, Timing timing)
+BrowserWatch::BrowserWatch(std::string displayName, Timing timing, BusFactory makeBus,
+                           KeyTarget mayType)
     : displayName_(std::move(displayName)),
       timing_(timing),
+      makeBus_(std::move(makeBus)),
+      mayType_(std::move(mayType)),
       current_(std::make_shared<const Browsers>()) {
     worker_ = std::thread([this] { Run(); });
 }
@@ -670,8 +659,7 @@ void BrowserWatch::Publish(Browsers browsers) {
 void BrowserWatch::Run() {
     // Named so that a look at the program's threads (top -H) tells what costs what.
     pthread_setname_np(pthread_self(), "blocker-watch");
-    std::lock_guard library(LibraryLock());
-    Session session(displayName_, timing_, stopping_);
+    Session session(displayName_, timing_, stopping_, makeBus_(), mayType_);
     auto nextDiscovery = Clock::now();
     auto nextRead = Clock::now();
     for (;;) {
@@ -696,6 +684,10 @@ void BrowserWatch::Run() {
             nextRead = Clock::now() + timing_.readInterval;
         }
         session.Dispatch();
+        if (session.Lost()) {
+            lost_ = true;
+            session.Forget();
+        }
         Publish(session.Picture());
         if (!requests.empty()) {
             std::lock_guard lock(mutex_);

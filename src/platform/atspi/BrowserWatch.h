@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "platform/WindowSystem.h"
+#include "platform/atspi/BrowserBus.h"
 
 namespace quorvel::platform::atspi {
 
@@ -92,9 +94,15 @@ class BrowserWatch {
         std::chrono::milliseconds discoveryInterval{1000};
     };
 
-    // Starts the worker on the X display `displayName` (empty: $DISPLAY).
-    explicit BrowserWatch(std::string displayName, Timing timing);
-    BrowserWatch(std::string displayName) : BrowserWatch(std::move(displayName), Timing{}) {}
+    // Makes the bus the worker asks; called on the worker's thread, which alone uses it.
+    using BusFactory = std::function<std::unique_ptr<BrowserBus>()>;
+    // Whether keys may go to a window of process `pid`, as the bus named it.
+    using KeyTarget = std::function<bool(std::uint32_t pid)>;
+
+    // Starts the worker on the X display `displayName` (empty: $DISPLAY), watching the
+    // bus `makeBus` makes and typing only into windows of the processes `mayType`
+    // allows.
+    BrowserWatch(std::string displayName, Timing timing, BusFactory makeBus, KeyTarget mayType);
     // Stops the worker and waits for it; a rewrite under way is abandoned.
     ~BrowserWatch();
     BrowserWatch(const BrowserWatch&) = delete;
@@ -112,6 +120,9 @@ class BrowserWatch {
     // worker itself (the bar may show part of the typed address, and no keyword), three
     // times in all; then the address is left alone until the bar shows something else.
     void Request(Rewrite rewrite);
+    // True once the bus is lost for good (its agent stopped answering): the watch
+    // sees no browser from then on.
+    bool Lost() const { return lost_; }
 
   private:
     class Session;
@@ -120,6 +131,9 @@ class BrowserWatch {
 
     const std::string displayName_;
     const Timing timing_;
+    const BusFactory makeBus_;
+    const KeyTarget mayType_;
+    std::atomic<bool> lost_ = false;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stop_ = false;

@@ -38,6 +38,7 @@ class FakeWindowSystem final : public WindowSystem {
     void StartWatching() override;
     void StopWatching() override;
     bool WatchLost() const override { return watchLost_; }
+    // What WatchLost answers from now on: a test's guest's agent "stops answering".
     void SetWatchLost(bool lost) { watchLost_ = lost; }
     Hwnd DesktopWindow() override { return kDesktop; }
     void EnumChildWindows(Hwnd parent, const EnumChildProc& proc, std::intptr_t param) override;

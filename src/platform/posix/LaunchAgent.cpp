@@ -1,16 +1,12 @@
 #include "platform/posix/LaunchAgent.h"
 
-#include <pwd.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstddef>
-#include <cstring>
 #include <optional>
-#include <vector>
 
+#include "platform/posix/LineChannel.h"
 #include "platform/posix/PosixShell.h"
 
 namespace quorvel::platform {
@@ -22,31 +18,6 @@ constexpr std::size_t kMaxRequest = 8192;
 // Neither side waits on the other longer than this: the timer window's click must
 // never hang on a stuck agent.
 constexpr int kTimeoutSeconds = 2;
-
-sockaddr_un AbstractAddress(const std::string& name, socklen_t& length) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::size_t size = std::min(name.size(), sizeof address.sun_path - 1);
-    std::memcpy(address.sun_path + 1, name.data(), size);
-    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + size);
-    return address;
-}
-
-std::optional<uid_t> PeerUid(int fd) {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) return std::nullopt;
-    return peer.uid;
-}
-
-std::optional<uid_t> AccountUid(const std::string& account) {
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwnam_r(account.c_str(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
-        return std::nullopt;
-    return found->pw_uid;
-}
 
 void SetTimeouts(int fd) {
     const timeval timeout{kTimeoutSeconds, 0};
@@ -86,22 +57,8 @@ std::string LaunchAgentName(const std::string& display) {
     return "quorvel-launch-agent" + display;
 }
 
-LaunchAgent::LaunchAgent(const std::string& name, uid_t client) : client_(client) {
-    os::UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!fd) {
-        error_ = std::strerror(errno);
-        return;
-    }
-    socklen_t length = 0;
-    const sockaddr_un address = AbstractAddress(name, length);
-    if (bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
-        listen(fd.get(), 8) != 0) {
-        error_ = errno == EADDRINUSE ? "another agent already serves this display"
-                                     : std::strerror(errno);
-        return;
-    }
-    socket_ = std::move(fd);
-}
+LaunchAgent::LaunchAgent(const std::string& name, uid_t client)
+    : error_(), socket_(ListenAbstract(name, error_)), client_(client) {}
 
 bool LaunchAgent::ServeOne() {
     os::UniqueFd connection(accept4(socket_.get(), nullptr, nullptr, SOCK_CLOEXEC));
@@ -141,12 +98,9 @@ bool AgentShell::Ask(const std::string& verb, const std::string& argument) {
     // Looked up on each request: the account may be made after the program started.
     const std::optional<uid_t> agentUid = AccountUid(account_);
     if (!agentUid) return false;
-    os::UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const os::UniqueFd fd = ConnectAbstract(name_);
     if (!fd) return false;
     SetTimeouts(fd.get());
-    socklen_t length = 0;
-    const sockaddr_un address = AbstractAddress(name_, length);
-    if (connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0) return false;
     // Whoever holds the name must be the desktop's account: never hand a path to
     // another account's listener.
     if (PeerUid(fd.get()) != *agentUid) return false;

@@ -38,9 +38,9 @@ class LaunchAgent {
     bool ServeOne();
 
   private:
+    std::string error_;  // before the socket, whose making fills it
     os::UniqueFd socket_;
     uid_t client_;
-    std::string error_;
 };
 
 // The program's side: a Shell whose programs and addresses the agent of `display`,

@@ -1,0 +1,217 @@
+#include "platform/atspi/AtspiBrowserBus.h"
+
+#include <atspi/atspi.h>
+
+namespace quorvel::platform::atspi {
+
+namespace {
+
+// The accessibility library keeps one connection and one set of objects per process:
+// one bus at a time uses it.
+std::mutex& LibraryLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+}  // namespace
+
+AtspiBrowserBus::AtspiBrowserBus() : library_(LibraryLock()), context_(g_main_context_new()) {
+    // Whatever the library attaches to a main loop goes to this thread's own context,
+    // never to the default one of the program's windows.
+    g_main_context_push_thread_default(context_.get());
+}
+
+AtspiBrowserBus::~AtspiBrowserBus() {
+    byObject_.clear();
+    byId_.clear();
+    g_main_context_pop_thread_default(context_.get());
+}
+
+bool AtspiBrowserBus::Reachable(std::chrono::milliseconds callLimit) {
+    if (connected_) return true;
+    // The library ends the program when asked for a bus it could not reach, so it is
+    // started only once the bus is there.
+    if (atspi_get_a11y_bus() == nullptr) return false;
+    atspi_init();
+    atspi_set_main_context(context_.get());
+    // No grace for browsers that have just started: a call waits callLimit at most.
+    atspi_set_timeout(static_cast<gint>(callLimit.count()), 0);
+    connected_ = true;
+    return true;
+}
+
+ObjectId AtspiBrowserBus::Hold(AtspiAccessible* object) {
+    if (object == nullptr) return 0;
+    // The library hands out one object per accessible, so the pointer names it: a
+    // second reference to one already held adds a hold and nothing else.
+    Ref<AtspiAccessible> reference(object);
+    if (const auto known = byObject_.find(object); known != byObject_.end()) {
+        ++byId_.at(known->second).holds;
+        return known->second;
+    }
+    const ObjectId id = next_++;
+    byObject_.emplace(object, id);
+    byId_.emplace(id, Entry{std::move(reference), 1});
+    return id;
+}
+
+AtspiAccessible* AtspiBrowserBus::Object(ObjectId id) const {
+    const auto it = byId_.find(id);
+    return connected_ && it != byId_.end() ? it->second.object.get() : nullptr;
+}
+
+void AtspiBrowserBus::Release(ObjectId id) {
+    const auto it = byId_.find(id);
+    if (it == byId_.end() || --it->second.holds > 0) return;
+    byObject_.erase(it->second.object.get());
+    byId_.erase(it);
+}
+
+std::optional<std::vector<ObjectId>> AtspiBrowserBus::Applications() {
+    if (!connected_) return std::nullopt;
+    const Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
+    if (!desktop) return std::nullopt;
+    Failure failure;
+    const gint count = atspi_accessible_get_child_count(desktop.get(), failure.out());
+    if (failure) return std::nullopt;
+    std::vector<ObjectId> apps;
+    for (gint i = 0; i < count; ++i) {
+        Failure childFailure;
+        if (const ObjectId id = Hold(
+                atspi_accessible_get_child_at_index(desktop.get(), i, childFailure.out())))
+            apps.push_back(id);
+    }
+    return apps;
+}
+
+std::optional<int> AtspiBrowserBus::ChildCount(ObjectId id) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    Failure failure;
+    const gint count = atspi_accessible_get_child_count(object, failure.out());
+    if (failure) return std::nullopt;
+    return count;
+}
+
+std::optional<ObjectId> AtspiBrowserBus::ChildAt(ObjectId id, int index) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    Failure failure;
+    AtspiAccessible* child = atspi_accessible_get_child_at_index(object, index, failure.out());
+    if (failure || child == nullptr) {
+        if (child != nullptr) g_object_unref(child);
+        return std::nullopt;
+    }
+    return Hold(child);
+}
+
+std::optional<std::string> AtspiBrowserBus::Name(ObjectId id) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    Failure failure;
+    const String name(atspi_accessible_get_name(object, failure.out()));
+    if (failure || !name) return std::nullopt;
+    return std::string(name.get());
+}
+
+std::optional<std::uint32_t> AtspiBrowserBus::ProcessId(ObjectId id) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    Failure failure;
+    const guint pid = atspi_accessible_get_process_id(object, failure.out());
+    if (failure) return std::nullopt;
+    return pid;
+}
+
+std::optional<bool> AtspiBrowserBus::IsFrame(ObjectId id) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    Failure failure;
+    const AtspiRole role = atspi_accessible_get_role(object, failure.out());
+    if (failure) return std::nullopt;
+    return role == ATSPI_ROLE_FRAME;
+}
+
+std::optional<bool> AtspiBrowserBus::HasAttribute(ObjectId id, const std::string& name,
+                                                  const std::string& value) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    Failure failure;
+    const HashTable attributes(atspi_accessible_get_attributes(object, failure.out()));
+    if (failure || !attributes) return std::nullopt;
+    const auto* found =
+        static_cast<const char*>(g_hash_table_lookup(attributes.get(), name.c_str()));
+    return found != nullptr && value == found;
+}
+
+std::optional<ObjectId> AtspiBrowserBus::FindDescendant(ObjectId id, const std::string& name,
+                                                        const std::string& value) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    // The Collection interface finds the object in one call, wherever it sits in the
+    // window's tree. The one attribute is matched as "any of": the bridge the browsers
+    // use answers "all of" with objects that carry none of them.
+    const HashTable attributes(g_hash_table_new(g_str_hash, g_str_equal));
+    g_hash_table_insert(attributes.get(), const_cast<char*>(name.c_str()),
+                        const_cast<char*>(value.c_str()));
+    const Ref<AtspiMatchRule> rule(atspi_match_rule_new(
+        nullptr, ATSPI_Collection_MATCH_ALL, attributes.get(), ATSPI_Collection_MATCH_ANY, nullptr,
+        ATSPI_Collection_MATCH_ALL, nullptr, ATSPI_Collection_MATCH_ALL, FALSE));
+    Failure failure;
+    const ObjectArray found(atspi_collection_get_matches(ATSPI_COLLECTION(object), rule.get(),
+                                                         ATSPI_Collection_SORT_ORDER_CANONICAL, 1,
+                                                         TRUE, failure.out()));
+    if (failure || !found) return std::nullopt;
+    if (found->len == 0) return ObjectId{0};
+    auto* match = g_array_index(found.get(), AtspiAccessible*, 0);
+    return Hold(static_cast<AtspiAccessible*>(g_object_ref(match)));
+}
+
+std::optional<std::string> AtspiBrowserBus::Text(ObjectId id) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    Failure failure;
+    const String text(atspi_text_get_text(ATSPI_TEXT(object), 0, -1, failure.out()));
+    if (failure || !text) return std::nullopt;
+    return std::string(text.get());
+}
+
+std::optional<ScreenRect> AtspiBrowserBus::Extents(ObjectId id) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    Failure failure;
+    const std::unique_ptr<AtspiRect, Free> rect(
+        atspi_component_get_extents(ATSPI_COMPONENT(object), ATSPI_COORD_TYPE_SCREEN,
+                                    failure.out()));
+    if (failure || !rect) return std::nullopt;
+    return ScreenRect{rect->x, rect->y, rect->width, rect->height};
+}
+
+bool AtspiBrowserBus::GrabFocus(ObjectId id) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return false;
+    Failure failure;
+    atspi_component_grab_focus(ATSPI_COMPONENT(object), failure.out());
+    return !failure;
+}
+
+std::optional<bool> AtspiBrowserBus::HasState(ObjectId id, ObjectState state) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    const Ref<AtspiStateSet> states(atspi_accessible_get_state_set(object));
+    if (!states) return std::nullopt;
+    return atspi_state_set_contains(states.get(), state == ObjectState::Focused
+                                                      ? ATSPI_STATE_FOCUSED
+                                                      : ATSPI_STATE_EDITABLE) != FALSE;
+}
+
+void AtspiBrowserBus::Dispatch() {
+    while (g_main_context_iteration(context_.get(), FALSE)) {
+    }
+}
+
+bool AtspiBrowserBus::SwitchOn(std::chrono::milliseconds limit) {
+    return switch_.SwitchOn(limit);
+}
+
+}  // namespace quorvel::platform::atspi
