@@ -84,13 +84,20 @@ std::optional<std::vector<ObjectId>> AtspiBrowserBus::Applications() {
     return apps;
 }
 
-std::optional<int> AtspiBrowserBus::ChildCount(ObjectId id) {
+// A call that answers a plain value: empty for an unknown object or a failed call.
+template <typename Call>
+auto AtspiBrowserBus::Ask(ObjectId id, Call call) const
+    -> std::optional<decltype(call(nullptr, nullptr))> {
     AtspiAccessible* object = Object(id);
     if (object == nullptr) return std::nullopt;
     Failure failure;
-    const gint count = atspi_accessible_get_child_count(object, failure.out());
+    const auto value = call(object, failure.out());
     if (failure) return std::nullopt;
-    return count;
+    return value;
+}
+
+std::optional<int> AtspiBrowserBus::ChildCount(ObjectId id) {
+    return Ask(id, atspi_accessible_get_child_count);
 }
 
 std::optional<ObjectId> AtspiBrowserBus::ChildAt(ObjectId id, int index) {
@@ -115,21 +122,13 @@ std::optional<std::string> AtspiBrowserBus::Name(ObjectId id) {
 }
 
 std::optional<std::uint32_t> AtspiBrowserBus::ProcessId(ObjectId id) {
-    AtspiAccessible* object = Object(id);
-    if (object == nullptr) return std::nullopt;
-    Failure failure;
-    const guint pid = atspi_accessible_get_process_id(object, failure.out());
-    if (failure) return std::nullopt;
-    return pid;
+    return Ask(id, atspi_accessible_get_process_id);
 }
 
 std::optional<bool> AtspiBrowserBus::IsFrame(ObjectId id) {
-    AtspiAccessible* object = Object(id);
-    if (object == nullptr) return std::nullopt;
-    Failure failure;
-    const AtspiRole role = atspi_accessible_get_role(object, failure.out());
-    if (failure) return std::nullopt;
-    return role == ATSPI_ROLE_FRAME;
+    const auto role = Ask(id, atspi_accessible_get_role);
+    if (!role) return std::nullopt;
+    return *role == ATSPI_ROLE_FRAME;
 }
 
 std::optional<bool> AtspiBrowserBus::HasAttribute(ObjectId id, const std::string& name,

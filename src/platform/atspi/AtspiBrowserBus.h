@@ -54,6 +54,8 @@ class AtspiBrowserBus final : public BrowserBus {
     // The id of `object` (a reference the caller hands over), held once more.
     ObjectId Hold(AtspiAccessible* object);
     AtspiAccessible* Object(ObjectId id) const;
+    template <typename Call>
+    auto Ask(ObjectId id, Call call) const -> std::optional<decltype(call(nullptr, nullptr))>;
 
     std::unique_lock<std::mutex> library_;
     MainContext context_;
