@@ -7,6 +7,8 @@
 #   /lib/systemd/system/quorvel.service, quorvel-wm.service (installed, not enabled)
 #   /usr/libexec/quorvel/       the display manager's hooks and the guest session's launch agent
 #   /usr/share/xsessions/quorvel-guest.desktop   the guest's desktop session
+#   /usr/lib/systemd/user/at-spi-dbus-bus.service.d/quorvel.conf
+#                               the guest's accessibility bus starts without the display
 #   /usr/share/quorvel/         the program's data files; kiosk/ holds the accounts
 #                               the hooks use and the templates `quorvel-admin kiosk
 #                               setup` installs into /etc (the package itself puts
@@ -50,6 +52,10 @@ install(PROGRAMS "${pkg}/kiosk/display-setup" "${pkg}/kiosk/session-wrapper" "${
 install(FILES "${pkg}/kiosk/quorvel-guest.desktop" DESTINATION share/xsessions)
 install(FILES "${pkg}/kiosk/lightdm.conf" "${pkg}/kiosk/xorg-kiosk.conf" "${pkg}/kiosk/openbox-rc.xml"
   "${pkg}/kiosk/kiosk.conf" DESTINATION share/quorvel/kiosk)
+# The accessibility bus of the guest's session: its launcher, a user unit, started
+# without the display the guest may not write to (the file says why).
+install(FILES "${pkg}/kiosk/at-spi-no-display.conf" DESTINATION /usr/lib/systemd/user/at-spi-dbus-bus.service.d
+  RENAME quorvel.conf)
 # Whatever the program's data folder holds (pages, pictures) goes with it.
 if(EXISTS "${PROJECT_SOURCE_DIR}/data")
   install(DIRECTORY data/ DESTINATION share/quorvel)
@@ -76,8 +82,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the binaries link is found by dpkg-shlibdeps; these are what the maintainer
-# scripts and the display manager's hooks run.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser, xauth, x11-xserver-utils, x11-utils, procps")
+# scripts and the display manager's hooks run, and what the guest's session needs for
+# websites to be watched: a session bus of its own (the user bus, started by
+# systemd at sign-in) and the accessibility bus's launcher.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "adduser, xauth, x11-xserver-utils, x11-utils, procps, dbus-user-session, at-spi2-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "lightdm, openbox, firefox-esr")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   "${pkg}/debian/postinst;${pkg}/debian/prerm;${pkg}/debian/postrm")

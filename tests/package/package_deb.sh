@@ -44,7 +44,7 @@ desktop-file-validate "$TMP/root/usr/share/xsessions/quorvel-guest.desktop" || f
 
 # Depends found from the binaries (Qt, SQLCipher, Xlib, libpq), beside the tools the hooks run.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libsqlcipher0 libx11-6 libpq5 libc6 adduser xauth x11-xserver-utils x11-utils procps; do
+for lib in libqt6widgets6 libsqlcipher0 libx11-6 libpq5 libc6 adduser xauth x11-xserver-utils x11-utils procps dbus-user-session at-spi2-core; do
     grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
@@ -56,6 +56,7 @@ expected=$(
 /lib/systemd/system/quorvel.service
 /usr/bin/quorvel
 /usr/bin/quorvel-admin
+/usr/lib/systemd/user/at-spi-dbus-bus.service.d/quorvel.conf
 /usr/libexec/quorvel/display-setup
 /usr/libexec/quorvel/guest-reset
 /usr/libexec/quorvel/guest-session
