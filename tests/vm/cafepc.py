@@ -311,6 +311,19 @@ class CafePc:
         self.qmp.execute("screendump", filename=path, format="png")
         return path
 
+    def pixels_like(self, near):
+        """How many pixels of the screen NEAR((r, g, b)) accepts, read from the
+        emulated card's picture."""
+        path = os.path.join(self.run_dir, "screen.ppm")
+        self.qmp.execute("screendump", filename=path, format="ppm")
+        with open(path, "rb") as picture:
+            data = picture.read()
+        header = re.match(rb"P6\s+\d+\s+\d+\s+255\s", data)
+        if not header:
+            raise VmError("the screen's picture is no 8-bit PPM")
+        body = memoryview(data)[header.end():]
+        return sum(1 for pixel in zip(body[0::3], body[1::3], body[2::3]) if near(pixel))
+
     # The emulated PS/2 keyboard holds 16 bytes and drops what comes on top (each
     # press and each release is one byte); a guest busy starting its browser may not
     # read them for a while. So no more than this are sent before the X server has

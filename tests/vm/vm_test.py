@@ -39,6 +39,11 @@ TIMER = "Quorvel Timer$|^0 : 0 : 0$"
 PANEL = "^Control Panel$"
 BROWSER = "Mozilla Firefox$"
 GUEST_RESET = "quorvel-guest-reset.service"
+BLOCKED = "Site blocked at this terminal"
+AGENT = "/usr/libexec/quorvel/quorvel-launch-agent"
+# The lock's notice of why the last session ended is orange text; its glyphs' pixels
+# near that colour, at the least.
+NOTICE_PIXELS = 200
 
 # One look at the screen through the root shell: the X server's process, the lock, the
 # guest's browser, LightDM's greeter and the top-most managed window. Empty fields while
@@ -211,12 +216,7 @@ class Checks:
         browser = self.browser()
         # The browser opens on a page whose link leads to another.
         wait_for("the start page", lambda: "Start page" in self.pc.window_name(browser), STEP_LIMIT)
-        # The link is a yellow band across the top of the page, 400 pixels high; the
-        # browser's own bars above it are less than 200. The click goes to the side the
-        # timer window, above the browser, leaves free.
-        timer_x, _, timer_width, _ = self.pc.geometry(timer)
-        left_free = timer_x + timer_width / 2 > self.pc.screen_size()[0] / 2
-        self.pc.click_in(browser, 300 if left_free else -300, 300)
+        self.pc.click_in(browser, *self.free_side(browser))
         wait_for("the page the link leads to, after a click",
                  lambda: "Reached by a click" in self.pc.window_name(browser), STEP_LIMIT)
         self.pc.screenshot("vm-2-guest-browser")
@@ -244,6 +244,52 @@ class Checks:
         self.pc.screenshot("vm-2-fresh-desktop")
         log("2: guest signed in; clicks on a link, quick launch and Logout worked; session "
             "booked; a fresh desktop under the lock")
+
+    # ---- 2c -----------------------------------------------------------------------------
+    def blocked_then_watch_stopped(self):
+        """With blocking on: a link to an address with the keyword ends on the blocked
+        page. Then the guest ends the agent that lets the program watch their browser:
+        the session ends as on Logout, booked once, the desktop comes back fresh, and
+        the lock says why."""
+        booked = self.booked()
+        before = self.pc.pixels_like(notice_orange)
+        self.guest_session()
+        browser = self.browser()
+        wait_for("the start page", lambda: "Start page" in self.pc.window_name(browser), STEP_LIMIT)
+        self.pc.click_in(browser, *self.free_side(browser))
+        wait_for("the page the link leads to",
+                 lambda: "Reached by a click" in self.pc.window_name(browser), STEP_LIMIT)
+        # Its link leads to casino.html.
+        self.pc.click_in(browser, *self.free_side(browser))
+        clicked = time.monotonic()
+        wait_for("the blocked page instead of the casino",
+                 lambda: BLOCKED in self.pc.window_name(browser), STEP_LIMIT)
+        timings["click on a link with the keyword to the blocked page"] = time.monotonic() - clicked
+        self.pc.screenshot("vm-2c-blocked")
+        check(self.booked() == booked, "the blocked page ended the session")
+
+        old_processes = self.guest_processes()
+        old_profiles = self.firefox_profiles()
+        old_xorg = self.pc.sh("pgrep -o -x Xorg")
+        # What a guest may do: end a process of their own.
+        self.pc.sh(f"runuser -u {self.guest()} -- pkill -f -x '{AGENT} .*'")
+        killed = time.monotonic()
+        self.fresh_desktop("the watch stopped", killed, old_xorg, old_processes, old_profiles)
+        check(self.booked() == booked + 1, f"{self.booked() - booked} bookings for one session")
+        after = self.pc.pixels_like(notice_orange)
+        self.pc.screenshot("vm-2c-notice")
+        log(f"   orange pixels on the lock: {before} without the notice, {after} with it")
+        check(after >= before + NOTICE_PIXELS, "the lock does not say why the session ended")
+        log("2c: a link to a blocked address ended on the blocked page; ending the agent "
+            "ended the session, booked once, with a fresh desktop and the notice on the lock")
+
+    def free_side(self, browser):
+        """Where in the browser a click reaches the page's link band (400 pixels high,
+        below the browser's own bars) on the side the timer window leaves free."""
+        timer = self.pc.visible_window(TIMER)
+        timer_x, _, timer_width, _ = self.pc.geometry(timer)
+        left_free = timer_x + timer_width / 2 > self.pc.screen_size()[0] / 2
+        return (300 if left_free else -300, 300)
 
     # ---- 2b -----------------------------------------------------------------------------
     def guest_ends_own_session(self):
@@ -390,6 +436,12 @@ NOTES_SAVE = (-56, -47)
 QUIT = (231, -13)
 
 
+def notice_orange(pixel):
+    """The notice's orange (#ff8000), and its edges blended into the dark lock."""
+    red, green, blue = pixel
+    return red >= 0xc0 and 0x50 <= green <= 0xa0 and blue <= 0x40 and 0.4 <= green / red <= 0.6
+
+
 def elapsed(title):
     """The seconds a timer window's title ("H : M : S: Quorvel Timer") shows."""
     found = re.match(r"(\d+) : (\d+) : (\d+)", title)
@@ -417,6 +469,7 @@ def main():
         checks = Checks(pc)
         checks.lock_after_boot(powered_on)
         checks.guest_clicks()
+        checks.blocked_then_watch_stopped()
         checks.kill_brings_lock_back()
         checks.no_way_out()
         checks.guest_kept_out()
@@ -436,6 +489,7 @@ def main():
                                        " WM_NAME WM_CLASS WM_STATE _NET_WM_STATE; done;"
                                        " xwininfo -root -tree | head -n 60; systemctl --failed;"
                                        " find /home -maxdepth 4 | head -n 80;"
+                                       " tail -n 60 /home/*/.xsession-errors;"
                                        " journalctl -b --no-pager | tail -n 150", timeout=60))
             except (VmError, OSError) as also:
                 log(f"no picture of the failure: {also}")
