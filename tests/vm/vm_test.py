@@ -43,7 +43,7 @@ BLOCKED = "Site blocked at this terminal"
 AGENT = "/usr/libexec/quorvel/quorvel-launch-agent"
 # The lock's notice of why the last session ended is orange text; its glyphs' pixels
 # near that colour, at the least.
-NOTICE_PIXELS = 200
+NOTICE_PIXELS = 300  # about 760 at 1280x800
 
 # One look at the screen through the root shell: the X server's process, the lock, the
 # guest's browser, LightDM's greeter and the top-most managed window. Empty fields while
@@ -172,7 +172,7 @@ class Checks:
     def fresh_desktop(self, what, began, old_xorg, old_processes, old_profiles):
         """After the guest's desktop was asked to be reset at BEGAN (monotonic): the lock
         on a new X server, then a fresh browser under it, nothing shown uncovered on the
-        way; none of the old processes, profiles or downloads left."""
+        way; none of the old processes, profiles, cookies or downloads left."""
         self.watch_screen(f"the lock on a new X server ({what})",
                           lambda s: s["xorg"] not in ("", old_xorg) and s["covered"])
         timings[f"{what}: to the lock on the new display"] = time.monotonic() - began
@@ -184,6 +184,11 @@ class Checks:
         home = self.guest_home()
         check(not self.pc.ok(f"test -e {home}/Downloads/first-guest.txt"),
               "the last guest's download is still there")
+        browser = self.browser()
+        wait_for("the fresh browser's start page",
+                 lambda: "Start page" in self.pc.window_name(browser), STEP_LIMIT)
+        check("signed in before" not in self.pc.window_name(browser),
+              "the fresh browser sent the last guest's cookie")
         profiles = wait_for("the fresh browser's profile", self.firefox_profiles, STEP_LIMIT)
         check(not profiles & old_profiles, f"the last guest's browser profile is still there: {profiles}")
         self.wait_lock(f"the lock on top and focused over the fresh browser ({what})")
@@ -219,6 +224,8 @@ class Checks:
         self.pc.click_in(browser, *self.free_side(browser))
         wait_for("the page the link leads to, after a click",
                  lambda: "Reached by a click" in self.pc.window_name(browser), STEP_LIMIT)
+        check("signed in" in self.pc.window_name(browser),
+              f"the start page's cookie did not reach the next: {self.pc.window_name(browser)}")
         self.pc.screenshot("vm-2-guest-browser")
         wait_for("the timer window on top", lambda: self.pc.top_window() == timer, STEP_LIMIT)
         self.pc.screenshot("vm-2-timer")
@@ -265,6 +272,11 @@ class Checks:
         wait_for("the blocked page instead of the casino",
                  lambda: BLOCKED in self.pc.window_name(browser), STEP_LIMIT)
         timings["click on a link with the keyword to the blocked page"] = time.monotonic() - clicked
+        # What the guest sees: the page's background around its message.
+        background = blocked_page_background()
+        wait_for("the blocked page drawn",
+                 lambda: self.pc.pixels_like(lambda pixel: pixel == background) > 100_000,
+                 STEP_LIMIT)
         self.pc.screenshot("vm-2c-blocked")
         check(self.booked() == booked, "the blocked page ended the session")
 
@@ -446,6 +458,14 @@ def elapsed(title):
     """The seconds a timer window's title ("H : M : S: Quorvel Timer") shows."""
     found = re.match(r"(\d+) : (\d+) : (\d+)", title)
     return int(found[1]) * 3600 + int(found[2]) * 60 + int(found[3]) if found else 0
+
+
+def blocked_page_background():
+    """The blocked page's background colour, (r, g, b), as the page the package ships
+    declares it."""
+    with open(os.path.join(HERE, "..", "..", "data", "blocked.html")) as page:
+        found = re.search(r"body\s*\{[^}]*background:\s*#([0-9a-fA-F]{6})", page.read())
+    return tuple(bytes.fromhex(found.group(1)))
 
 
 def quit_status():
