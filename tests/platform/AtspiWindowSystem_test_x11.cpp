@@ -3,19 +3,22 @@
 // that closes and a browser that hangs. Every case runs both ways the program meets the
 // browsers: on its own session's bus, and through the agent of the guest's session (the
 // real quorvel-launch-agent, a process of its own); then the agent alone: the agent
-// killed, and the agent and the browser under another account than the program's.
+// killed, the guest's accessibility bus ended under it or never coming up, and the
+// agent and the browser under another account than the program's.
 #include "platform/atspi/AtspiWindowSystem.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <grp.h>
+#include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -29,8 +32,11 @@
 
 #include "blocker/Blocker.h"
 #include "platform/atspi/AccessibilitySwitch.h"
+#include "platform/atspi/RemoteBrowserBus.h"
 #include "platform/atspi/WatchWire.h"
+#include "platform/posix/LaunchAgent.h"
 #include "platform/posix/LineChannel.h"
+#include "session/TimerControls.h"
 #include "store/ienann.h"
 #include "support/DesktopSession_x11.h"
 #include "support/Poll.h"
@@ -77,7 +83,8 @@ pid_t Launch(std::vector<std::string> args, const Account* as, int in = -1, int 
     if (pid != 0) return pid;
     if (in >= 0) dup2(in, 0);
     if (out >= 0) dup2(out, 1);
-    if (as != nullptr && (setgroups(0, nullptr) != 0 || setgid(as->gid) != 0 || setuid(as->uid) != 0))
+    if (as != nullptr && as->uid != getuid() &&
+        (setgroups(0, nullptr) != 0 || setgid(as->gid) != 0 || setuid(as->uid) != 0))
         _exit(126);
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
@@ -96,6 +103,63 @@ void Stop(pid_t& pid) {
 std::string AccountName(uid_t uid) {
     const passwd* entry = getpwuid(uid);
     return entry ? entry->pw_name : "";
+}
+
+// Starts a bus as `as` with `options` ("--session", or "--config-file=...", ...): its
+// address, empty when it did not start; `pid` is set either way.
+std::string StartBus(std::vector<std::string> options, const Account* as, pid_t& pid) {
+    int fds[2];
+    if (pipe2(fds, 0) != 0) return "";
+    std::vector<std::string> args{"/usr/bin/dbus-daemon", "--nofork", "--nopidfile",
+                                  "--print-address=" + std::to_string(fds[1])};
+    args.insert(args.end(), options.begin(), options.end());
+    pid = Launch(std::move(args), as);
+    close(fds[1]);
+    return ReadBusAddress(fds[0]);
+}
+
+// A process this test did not start (the session bus did), held by a descriptor so
+// that it is told apart from any later process given its id. Killed when it goes.
+class Process {
+  public:
+    explicit Process(pid_t pid) : fd_(static_cast<int>(syscall(SYS_pidfd_open, pid, 0))) {}
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process() { Kill(); }
+    bool valid() const { return static_cast<bool>(fd_); }
+    void Kill() {
+        if (fd_) syscall(SYS_pidfd_send_signal, fd_.get(), SIGKILL, nullptr, 0);
+    }
+    // Whether it has ended.
+    bool Ended() const {
+        pollfd ended{fd_.get(), POLLIN, 0};
+        return poll(&ended, 1, 0) == 1;
+    }
+
+  private:
+    os::UniqueFd fd_;
+};
+
+// Takes the accessibility bus's address off the display's root window, where the
+// launcher of a session announces it to the programs that start there.
+void UnannounceBus(const std::string& display) {
+    using namespace platform::x11;
+    const UniqueConnection c(xcb_connect(display.c_str(), nullptr));
+    if (xcb_connection_has_error(c.get()) != 0) return;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c.get())).data->root;
+    xcb_delete_property(c.get(), root, InternAtom(c.get(), "AT_SPI_BUS"));
+    // Done once the server has answered what came after it.
+    Take<xcb_get_input_focus_reply_t>(c.get(), xcb_get_input_focus(c.get()),
+                                      xcb_get_input_focus_reply);
+}
+
+// The first child of process `pid`; -1 when it has none.
+pid_t FirstChild(pid_t pid) {
+    const std::string task = std::to_string(pid);
+    std::ifstream children("/proc/" + task + "/task/" + task + "/children");
+    pid_t child = -1;
+    children >> child;
+    return child;
 }
 
 // The guest's agent, the real binary, serving the program's account on `display`;
@@ -518,6 +582,116 @@ TEST_F(AtspiWindowSystemAgentTest, AKilledAgentLosesTheWatchForGood) {
     EXPECT_FALSE(windows->WatchLost()) << "the next watch starts afresh";
 }
 
+// What of its accessibility bus the guest ends mid-watch.
+struct BusEnd {
+    const char* what;
+    bool launcher;  // the launcher, which leaves the bus's daemon running; else the daemon
+};
+
+class AtspiWindowSystemAgentBusTest : public AtspiWindowSystemAgentTest,
+                                      public ::testing::WithParamInterface<BusEnd> {
+  protected:
+    void TearDown() override {
+        AtspiWindowSystemAgentTest::TearDown();
+        // The session gets an accessibility bus again for whatever runs after.
+        EXPECT_EQ(std::system("dbus-send --session --print-reply --dest=org.a11y.Bus "
+                              "/org/a11y/bus org.a11y.Bus.GetAddress >/dev/null"),
+                  0);
+    }
+};
+
+TEST_P(AtspiWindowSystemAgentBusTest, TheGuestEndingTheAccessibilityBusLosesTheWatch) {
+    ASSERT_NO_FATAL_FAILURE(Watch(Road::GuestAgent));
+    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
+                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
+    ASSERT_TRUE(chromium.ready());
+    windows->StartWatching();
+    ASSERT_TRUE(PollUntil([&] { return BarShowing((Listed(), "casino.example")) != 0; }));
+
+    // The launcher and the bus it runs are the guest's own processes.
+    const auto launcherPid = AccessibilitySwitch().Launcher(5000ms);
+    ASSERT_TRUE(launcherPid.has_value());
+    Process launcher(*launcherPid);
+    Process daemon(FirstChild(*launcherPid));
+    ASSERT_TRUE(launcher.valid() && daemon.valid());
+    (GetParam().launcher ? launcher : daemon).Kill();
+
+    ASSERT_TRUE(PollUntil([&] { return windows->WatchLost(); }, 15s));
+    EXPECT_TRUE(PollUntil([&] { return Listed().empty(); })) << "a lost bus shows no browser";
+    if (GetParam().launcher) {
+        EXPECT_FALSE(daemon.Ended()) << "the bus outlived its launcher";
+    }
+    // The agent takes no watch any more, and still starts the guest's programs.
+    const std::string display = desktop_->display();
+    EXPECT_TRUE(PollUntil([&] { return !ConnectAbstract(wire::WatchAgentName(display)); }));
+    EXPECT_TRUE(AgentShell(AccountName(getuid()), display)
+                    .StartProgram("/bin/true", session::kShowMinimized));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, AtspiWindowSystemAgentBusTest,
+                         ::testing::Values(BusEnd{"TheBusDaemon", false},
+                                           BusEnd{"ItsLauncher", true}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(AtspiWindowSystemAgentTest, AnIdleAgentNoticesItsBusEndingOnItsOwn) {
+    // A bus the session names itself (no launcher runs it): only the agent's connection
+    // can tell that it ended, and nothing is asked of it meanwhile, so the library must
+    // notice the hang-up as the agent runs its main context.
+    TempDir dir;
+    Account session{getuid(), getgid(), {}};
+    // Its registry, started by the bus on demand, finds the bus by the same name.
+    session.environment["AT_SPI_BUS_ADDRESS"] = "unix:path=" + (dir.path() / "bus").string();
+    pid_t bus = -1;
+    ASSERT_FALSE(StartBus({"--config-file=/usr/share/defaults/at-spi2/accessibility.conf",
+                           "--address=" + session.environment["AT_SPI_BUS_ADDRESS"]},
+                          &session, bus)
+                     .empty())
+        << "the accessibility bus did not start";
+    Agent named(LAUNCH_AGENT, desktop_->display(), &session);
+    ASSERT_TRUE(named.ready());
+    const std::string name = wire::WatchAgentName(desktop_->display());
+    RemoteBrowserBus program(name, getuid());
+    ASSERT_TRUE(program.Reachable(250ms));
+
+    Stop(bus);
+    EXPECT_TRUE(PollUntil([&] { return !ConnectAbstract(name); }, 10s));
+    EXPECT_TRUE(AgentShell(AccountName(getuid()), desktop_->display())
+                    .StartProgram("/bin/true", session::kShowMinimized))
+        << "the agent itself goes on";
+}
+
+TEST_F(AtspiWindowSystemAgentTest, AnAgentWhoseAccessibilityBusNeverComesUpLosesTheWatch) {
+    // The guest's session bus, on which the launcher of the accessibility bus fails as it
+    // starts.
+    TempDir dir;
+    const auto services = dir.path() / "services";
+    std::filesystem::create_directories(services);
+    std::ofstream(services / "org.a11y.Bus.service")
+        << "[D-BUS Service]\nName=org.a11y.Bus\nExec=/bin/false\n";
+    const auto config = dir.path() / "session.conf";
+    std::ofstream(config)
+        << "<busconfig><type>session</type><listen>unix:tmpdir=" << dir.path().string()
+        << "</listen><auth>EXTERNAL</auth><servicedir>" << services.string()
+        << "</servicedir><policy context=\"default\"><allow send_destination=\"*\"/>"
+           "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>\n";
+    pid_t bus = -1;
+    Account guest{getuid(), getgid(), {}};
+    guest.environment["DBUS_SESSION_BUS_ADDRESS"] =
+        StartBus({"--config-file=" + config.string()}, nullptr, bus);
+    ASSERT_FALSE(guest.environment["DBUS_SESSION_BUS_ADDRESS"].empty()) << "no session bus";
+    // Nor is a bus announced on the display, as a session with no launcher leaves it.
+    UnannounceBus(desktop_->display());
+
+    ASSERT_NO_FATAL_FAILURE(Watch(Road::GuestAgent, &guest));
+    windows->StartWatching();
+    EXPECT_TRUE(PollUntil([&] { return windows->WatchLost(); }, 30s));
+    EXPECT_TRUE(AgentShell(AccountName(getuid()), desktop_->display())
+                    .StartProgram("/bin/true", session::kShowMinimized));
+    windows.reset();
+    agent.reset();
+    Stop(bus);
+}
+
 // The installed cafe PC: the program as one account; the guest's session bus, its
 // agent and its browser as another, whose accessibility bus the program cannot reach.
 class AtspiWindowSystemCrossAccountTest : public AtspiWindowSystemRig {
@@ -550,13 +724,7 @@ class AtspiWindowSystemCrossAccountTest : public AtspiWindowSystemRig {
                              {"DBUS_SESSION_BUS_ADDRESS", ""}};
 
         // The guest's own session bus, on which its accessibility bus starts.
-        int fds[2];
-        ASSERT_EQ(pipe2(fds, 0), 0);
-        bus = Launch({"/usr/bin/dbus-daemon", "--session", "--nofork", "--nopidfile",
-                      "--print-address=" + std::to_string(fds[1])},
-                     &guest);
-        close(fds[1]);
-        const std::string address = ReadBusAddress(fds[0]);
+        const std::string address = StartBus({"--session"}, &guest, bus);
         ASSERT_FALSE(address.empty()) << "the guest's session bus did not start";
         guest.environment["DBUS_SESSION_BUS_ADDRESS"] = address;
     }

@@ -9,6 +9,12 @@
 // named by DISPLAY until the session ends (session-cleanup ends every process of the
 // account).
 //
+// The watch is served only while the accessibility bus lives: when it does not come up
+// or goes away (the guest may end it, it is theirs), the agent says so on its standard
+// error, hangs up on the program's watch and stops listening for it, so that the
+// program takes the watch for lost and ends the session. Quick launch goes on: guests
+// still start their programs.
+//
 // Before anything else it switches the session's accessibility on: a browser shows its
 // windows on the accessibility bus only when it is on as the browser starts. With
 // --background it returns once that is done and both sockets listen (the agent goes on
@@ -67,6 +73,9 @@ int Serve(uid_t client, const std::string& display, os::UniqueFd ready) {
     std::thread watching([&] {
         platform::atspi::AtspiBrowserBus bus;
         watch.Run(bus, stop);
+        if (!stop)
+            std::cerr << "quorvel-launch-agent: " << watch.error()
+                      << ": websites are no longer watched\n";
     });
     while (agent.ServeOne()) {
     }

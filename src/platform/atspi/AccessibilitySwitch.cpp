@@ -8,6 +8,7 @@ constexpr const char* kLauncherPath = "/org/a11y/bus";
 constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
 constexpr const char* kStatus = "org.a11y.Status";
 constexpr const char* kEnabled = "IsEnabled";
+constexpr const char* kSessionBus = "org.freedesktop.DBus";
 }  // namespace
 
 GDBusConnection* AccessibilitySwitch::Bus() {
@@ -40,6 +41,22 @@ AccessibilitySwitch::Variant AccessibilitySwitch::CallProperties(const char* met
     return Variant(g_dbus_connection_call_sync(
         bus, kLauncher, kLauncherPath, kProperties, method, arguments, nullptr,
         G_DBUS_CALL_FLAGS_NONE, static_cast<gint>(limit.count()), nullptr, failure.out()));
+}
+
+std::optional<pid_t> AccessibilitySwitch::Launcher(std::chrono::milliseconds limit) {
+    GDBusConnection* bus = Bus();
+    if (bus == nullptr) return std::nullopt;
+    // Asked of the session bus itself: a call to the launcher would start one.
+    Failure failure;
+    const Variant reply(g_dbus_connection_call_sync(
+        bus, kSessionBus, "/org/freedesktop/DBus", kSessionBus, "GetConnectionUnixProcessID",
+        g_variant_new("(s)", kLauncher), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE,
+        static_cast<gint>(limit.count()), nullptr, failure.out()));
+    if (!reply) return std::nullopt;
+    guint32 pid = 0;
+    g_variant_get(reply.get(), "(u)", &pid);
+    if (pid == 0) return std::nullopt;
+    return static_cast<pid_t>(pid);
 }
 
 std::optional<bool> AccessibilitySwitch::Enabled(std::chrono::milliseconds limit) {

@@ -4,6 +4,7 @@
 // accessibility bus only when it is on as they start (Chromium reads it at start-up
 // only), so the blocker switches it on before a guest can start one, and keeps it on.
 #include <gio/gio.h>
+#include <sys/types.h>
 
 #include <chrono>
 #include <optional>
@@ -25,6 +26,10 @@ class AccessibilitySwitch {
     std::optional<bool> Enabled(std::chrono::milliseconds limit);
     // Switches accessibility on (or leaves it on). True when it is on afterwards.
     bool SwitchOn(std::chrono::milliseconds limit);
+    // The process of the launcher that answers for the switch now (and runs the
+    // accessibility bus); nothing when there is none or the session bus does not say
+    // within `limit`. Asking never starts one.
+    std::optional<pid_t> Launcher(std::chrono::milliseconds limit);
 
   private:
     struct VariantUnref {

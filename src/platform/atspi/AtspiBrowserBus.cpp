@@ -1,21 +1,48 @@
 #include "platform/atspi/AtspiBrowserBus.h"
 
 #include <atspi/atspi.h>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include "os/UniqueFd.h"
 
 namespace quorvel::platform::atspi {
 
 namespace {
 
-// The accessibility library keeps one connection and one set of objects per process:
-// one bus at a time uses it.
-std::mutex& LibraryLock() {
-    static std::mutex lock;
-    return lock;
+// The session bus names the launcher's process within this long (it answers at once).
+constexpr std::chrono::milliseconds kLauncherLimit{2000};
+
+// A descriptor that becomes readable once the process `pid` has ended (the C library's
+// own wrapper is not declared for C++ callers here).
+int ProcessDescriptor(pid_t pid) {
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
 }
 
 }  // namespace
 
-AtspiBrowserBus::AtspiBrowserBus() : library_(LibraryLock()), context_(g_main_context_new()) {
+void AtspiBrowserBus::ConnectionUnref::operator()(DBusConnection* connection) const {
+    dbus_connection_unref(connection);
+}
+
+// What the accessibility library keeps once per process, and so is kept here once per
+// process too: one bus at a time uses it (the lock), and the connection it took when it
+// started (and the launcher that ran that bus) is the one every call goes through for
+// as long as the process runs, whatever atspi_get_a11y_bus hands out later.
+struct AtspiBrowserBus::Library {
+    std::mutex lock;
+    Connection connection;
+    os::UniqueFd launcher;  // a pidfd; none when no launcher answered for the bus
+};
+
+AtspiBrowserBus::Library& AtspiBrowserBus::TheLibrary() {
+    static Library library;
+    return library;
+}
+
+AtspiBrowserBus::AtspiBrowserBus()
+    : library_(TheLibrary()), lock_(library_.lock), context_(g_main_context_new()) {
     // Whatever the library attaches to a main loop goes to this thread's own context,
     // never to the default one of the program's windows.
     g_main_context_push_thread_default(context_.get());
@@ -28,16 +55,39 @@ AtspiBrowserBus::~AtspiBrowserBus() {
 }
 
 bool AtspiBrowserBus::Reachable(std::chrono::milliseconds callLimit) {
-    if (connected_) return true;
-    // The library ends the program when asked for a bus it could not reach, so it is
-    // started only once the bus is there.
-    if (atspi_get_a11y_bus() == nullptr) return false;
-    atspi_init();
-    atspi_set_main_context(context_.get());
-    // No grace for browsers that have just started: a call waits callLimit at most.
+    if (!connection_) {
+        if (!library_.connection) {
+            // The library ends the program when asked for a bus it could not reach, so
+            // it is started only once the bus is there.
+            DBusConnection* reached = atspi_get_a11y_bus();
+            if (reached == nullptr) return false;
+            atspi_init();
+            library_.connection.reset(dbus_connection_ref(reached));
+            // The launcher that runs the bus now: once it ends, the bus is not the
+            // session's any more.
+            if (const auto pid = switch_.Launcher(kLauncherLimit))
+                library_.launcher.Reset(ProcessDescriptor(*pid));
+        }
+        connection_.reset(dbus_connection_ref(library_.connection.get()));
+        // The library's connection is on this thread's context from now on. Not when
+        // it is closed: the library would open another that no call goes through.
+        if (Lost()) return false;
+        atspi_set_main_context(context_.get());
+    }
+    // Every time: the limit is the latest asker's (the agent's own look at the bus
+    // must not set the program's).
     atspi_set_timeout(static_cast<gint>(callLimit.count()), 0);
-    connected_ = true;
-    return true;
+    return !Lost();
+}
+
+bool AtspiBrowserBus::Lost() const {
+    if (!connection_) return false;
+    // dbus_connection_get_is_connected only reads what the library noticed (Dispatch
+    // reads the hang-up); atspi_get_a11y_bus would open a new connection instead.
+    if (!dbus_connection_get_is_connected(connection_.get())) return true;
+    if (!library_.launcher) return false;
+    pollfd ended{library_.launcher.get(), POLLIN, 0};
+    return ::poll(&ended, 1, 0) == 1;
 }
 
 ObjectId AtspiBrowserBus::Hold(AtspiAccessible* object) {
@@ -57,7 +107,7 @@ ObjectId AtspiBrowserBus::Hold(AtspiAccessible* object) {
 
 AtspiAccessible* AtspiBrowserBus::Object(ObjectId id) const {
     const auto it = byId_.find(id);
-    return connected_ && it != byId_.end() ? it->second.object.get() : nullptr;
+    return it != byId_.end() && !Lost() ? it->second.object.get() : nullptr;
 }
 
 void AtspiBrowserBus::Release(ObjectId id) {
@@ -68,7 +118,7 @@ void AtspiBrowserBus::Release(ObjectId id) {
 }
 
 std::optional<std::vector<ObjectId>> AtspiBrowserBus::Applications() {
-    if (!connected_) return std::nullopt;
+    if (!connection_ || Lost()) return std::nullopt;
     const Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
     if (!desktop) return std::nullopt;
     Failure failure;

@@ -6,7 +6,15 @@
 // used and destroyed on one thread, whose own GLib main context takes whatever the
 // library attaches to a main loop (Dispatch runs it), never the default one of the
 // program's windows.
+//
+// The bus is lost once the connection the library took is closed (the bus's daemon
+// ended: the library notices as Dispatch reads the hang-up, or as a call fails), or
+// once the launcher that ran the bus has ended: a bus it leaves running is no longer
+// the one the session's browsers are sent to, as the next launcher starts another.
+// The library never reconnects: the bus stays lost for the rest of the process, and
+// so is every AtspiBrowserBus made after it.
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include "platform/atspi/AccessibilitySwitch.h"
@@ -14,6 +22,7 @@
 #include "platform/atspi/GlibRef.h"
 
 typedef struct _AtspiAccessible AtspiAccessible;
+struct DBusConnection;
 
 namespace quorvel::platform::atspi {
 
@@ -42,11 +51,20 @@ class AtspiBrowserBus final : public BrowserBus {
     void Release(ObjectId object) override;
     void Dispatch() override;
     bool SwitchOn(std::chrono::milliseconds limit) override;
+    bool Lost() const override;
 
     // How many objects are held (for tests of who gives back what).
     std::size_t Held() const { return byId_.size(); }
 
   private:
+    struct ConnectionUnref {
+        void operator()(DBusConnection* connection) const;
+    };
+    // One reference to a D-Bus connection.
+    using Connection = std::unique_ptr<DBusConnection, ConnectionUnref>;
+    struct Library;
+    static Library& TheLibrary();
+
     struct Entry {
         Ref<AtspiAccessible> object;
         int holds = 0;
@@ -57,10 +75,12 @@ class AtspiBrowserBus final : public BrowserBus {
     template <typename Call>
     auto Ask(ObjectId id, Call call) const -> std::optional<decltype(call(nullptr, nullptr))>;
 
-    std::unique_lock<std::mutex> library_;
+    Library& library_;
+    std::unique_lock<std::mutex> lock_;
     MainContext context_;
     AccessibilitySwitch switch_;
-    bool connected_ = false;
+    // The library's connection, held once this bus has reached it.
+    Connection connection_;
     std::map<ObjectId, Entry> byId_;
     std::map<AtspiAccessible*, ObjectId> byObject_;
     ObjectId next_ = 1;

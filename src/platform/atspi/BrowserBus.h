@@ -33,8 +33,9 @@ class BrowserBus {
   public:
     virtual ~BrowserBus() = default;
 
-    // Whether the accessibility bus can be reached; the first time it can, the bus is
-    // set up so that no call waits longer than `callLimit`. Every call fails before.
+    // Whether the accessibility bus can be reached; when it can, no call waits longer
+    // than `callLimit` from then on (the latest asker's limit holds). Every call fails
+    // before.
     virtual bool Reachable(std::chrono::milliseconds callLimit) = 0;
     // The desktop's applications.
     virtual std::optional<std::vector<ObjectId>> Applications() = 0;
@@ -68,8 +69,9 @@ class BrowserBus {
     // Switches the desktop's accessibility on (or leaves it on), waiting `limit` at
     // most; true when it is on afterwards.
     virtual bool SwitchOn(std::chrono::milliseconds limit) = 0;
-    // True once the bus is gone for good (the agent that answered for it stopped):
-    // every call fails from then on, at once.
+    // True once the bus is gone for good (the accessibility bus or its launcher ended,
+    // or the agent that answered for it stopped or hung up): every call fails from then
+    // on, at once.
     virtual bool Lost() const { return false; }
 };
 

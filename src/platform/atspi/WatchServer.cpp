@@ -15,6 +15,12 @@ using wire::Verb;
 
 // A reply the program does not read within this long is not waited for.
 constexpr std::chrono::milliseconds kWriteLimit{3000};
+// Until the bus is reached, it is looked for this often, each look with this call
+// limit when no connection has asked for one yet (the program's watch asks its own).
+constexpr std::chrono::milliseconds kProbeInterval{500};
+constexpr std::chrono::milliseconds kProbeLimit{250};
+
+using Clock = std::chrono::steady_clock;
 
 std::int64_t Number(const Field& field) { return std::get<std::int64_t>(field); }
 const std::string& TextOf(const Field& field) { return std::get<std::string>(field); }
@@ -67,7 +73,11 @@ wire::Reply WatchServer::Answer(BrowserBus& bus, Client& client, const wire::Req
     };
     switch (request.verb) {
         case Verb::Reach:
-            if (bus.Reachable(std::chrono::milliseconds(Number(in.at(0))))) succeed({});
+            askedLimit_ = std::chrono::milliseconds(Number(in.at(0)));
+            if (bus.Reachable(*askedLimit_)) {
+                reached_ = true;
+                succeed({});
+            }
             break;
         case Verb::Switch:
             if (bus.SwitchOn(std::chrono::milliseconds(Number(in.at(0))))) succeed({});
@@ -162,13 +172,37 @@ bool WatchServer::Serve(BrowserBus& bus, Client& client) {
     }
 }
 
+void WatchServer::DropAll(BrowserBus& bus) {
+    for (auto& [fd, client] : clients_) Drop(bus, *client);
+    clients_.clear();
+}
+
 void WatchServer::Run(BrowserBus& bus, const std::atomic<bool>& stop,
-                      std::chrono::milliseconds tick) {
+                      std::chrono::milliseconds tick, std::chrono::milliseconds busLimit) {
+    const auto start = Clock::now();
+    auto nextProbe = start;
     while (!stop) {
+        // Looked for by the agent itself too: a bus that never comes up must be said
+        // even while nobody asks.
+        if (!reached_ && Clock::now() >= nextProbe) {
+            reached_ = bus.Reachable(askedLimit_.value_or(kProbeLimit));
+            nextProbe = Clock::now() + kProbeInterval;
+        }
+        if (!reached_ && Clock::now() - start >= busLimit) {
+            error_ = "the accessibility bus did not come up";
+            break;
+        }
+        if (bus.Lost()) {
+            error_ = "the accessibility bus went away";
+            break;
+        }
         std::vector<pollfd> fds{{socket_.get(), POLLIN, 0}};
         for (const auto& [fd, client] : clients_) fds.push_back({fd, POLLIN, 0});
         const int n = ::poll(fds.data(), fds.size(), static_cast<int>(tick.count()));
-        if (n < 0 && errno != EINTR) break;
+        if (n < 0 && errno != EINTR) {
+            error_ = "cannot wait for the program's questions";
+            break;
+        }
         if (n > 0) {
             for (std::size_t i = 1; i < fds.size(); ++i) {
                 if (fds[i].revents == 0) continue;
@@ -181,8 +215,10 @@ void WatchServer::Run(BrowserBus& bus, const std::atomic<bool>& stop,
         }
         bus.Dispatch();
     }
-    for (auto& [fd, client] : clients_) Drop(bus, *client);
-    clients_.clear();
+    DropAll(bus);
+    // No connection is taken any more once the bus is given up: the program's watch
+    // then finds no agent and takes it for lost.
+    if (!error_.empty()) socket_.Reset();
 }
 
 }  // namespace quorvel::platform::atspi

@@ -10,12 +10,20 @@
 // accessibility on while the lock shows), one request at a time. What a connection
 // holds is given back when it goes; a connection that sends anything but a request,
 // or leaves its reply unread past the limit, is hung up on.
+//
+// It serves only while its accessibility bus lives: an agent that answered with a dead
+// bus would leave the guest's browsers unwatched while all looked well. When the bus
+// has not come up within a while of the start, or is lost (the guest ended the bus or
+// its launcher, which are the guest's own processes), it hangs up on every connection
+// and stops listening for good; the program then takes the watch for lost, as it does
+// an agent that ended.
 #include <sys/types.h>
 
 #include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "os/UniqueFd.h"
@@ -29,6 +37,9 @@ class WatchServer {
   public:
     // At most this many connections at once; one more is hung up on.
     static constexpr std::size_t kMaxClients = 4;
+    // How long the bus may take to come up: at the session's start its launcher may
+    // still be starting.
+    static constexpr std::chrono::milliseconds kBusLimit{10000};
 
     // Listens on `name`, serving only the account `client`. Check listening().
     WatchServer(const std::string& name, uid_t client);
@@ -36,9 +47,12 @@ class WatchServer {
     const std::string& error() const { return error_; }
 
     // Serves with the bus `bus` until `stop` is set (looked at every `tick` at least),
-    // on the calling thread, which must be the one that made the bus.
+    // on the calling thread, which must be the one that made the bus. Returns early,
+    // having stopped listening, when the bus was not reachable within `busLimit` of the
+    // start or is lost; error() then says which.
     void Run(BrowserBus& bus, const std::atomic<bool>& stop,
-             std::chrono::milliseconds tick = std::chrono::milliseconds(200));
+             std::chrono::milliseconds tick = std::chrono::milliseconds(200),
+             std::chrono::milliseconds busLimit = kBusLimit);
 
   private:
     struct Client {
@@ -55,11 +69,16 @@ class WatchServer {
     static void GiveBack(BrowserBus& bus, Client& client, ObjectId id);
     // Gives back everything the connection holds.
     static void Drop(BrowserBus& bus, Client& client);
+    // Hangs up on every connection.
+    void DropAll(BrowserBus& bus);
 
     std::string error_;  // before the socket, whose making fills it
     os::UniqueFd socket_;
     uid_t client_;
     std::map<int, std::unique_ptr<Client>> clients_;
+    // Whether the bus was reachable once; the call limit a connection last asked for.
+    bool reached_ = false;
+    std::optional<std::chrono::milliseconds> askedLimit_;
 };
 
 }  // namespace quorvel::platform::atspi
