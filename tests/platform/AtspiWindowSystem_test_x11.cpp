@@ -16,6 +16,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xinput.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,6 +37,7 @@
 #include "platform/atspi/WatchWire.h"
 #include "platform/posix/LaunchAgent.h"
 #include "platform/posix/LineChannel.h"
+#include "platform/x11/KeyboardHold.h"
 #include "session/TimerControls.h"
 #include "store/ienann.h"
 #include "support/DesktopSession_x11.h"
@@ -98,6 +100,22 @@ void Stop(pid_t& pid) {
         waitpid(pid, nullptr, 0);
     }
     pid = -1;
+}
+
+// How many keyboards of the desktop float (reach no window); -1 without an answer.
+int FloatingKeyboards(xcb_connection_t* c) {
+    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(c, &xcb_input_id);
+    if (extension == nullptr || extension->present == 0) return -1;
+    x11::Take<xcb_input_xi_query_version_reply_t>(c, xcb_input_xi_query_version(c, 2, 0),
+                                                  xcb_input_xi_query_version_reply);
+    const auto reply = x11::Take<xcb_input_xi_query_device_reply_t>(
+        c, xcb_input_xi_query_device(c, XCB_INPUT_DEVICE_ALL), xcb_input_xi_query_device_reply);
+    if (!reply) return -1;
+    int floating = 0;
+    for (auto it = xcb_input_xi_query_device_infos_iterator(reply.get()); it.rem > 0;
+         xcb_input_xi_device_info_next(&it))
+        if (it.data->type == XCB_INPUT_DEVICE_TYPE_FLOATING_SLAVE) ++floating;
+    return floating;
 }
 
 std::string AccountName(uid_t uid) {
@@ -283,6 +301,14 @@ class AtspiWindowSystemRig : public ::testing::Test {
     void TearDown() override {
         windows.reset();
         agent.reset();
+        // Whatever a case did, its rewrites gave the guest's keyboard back.
+        if (desktop_->ready()) {
+            EXPECT_EQ(FloatingKeyboards(Connection()), 0);
+        }
+    }
+    xcb_connection_t* Connection() {
+        if (!connection_) connection_.reset(xcb_connect(desktop_->display().c_str(), nullptr));
+        return connection_.get();
     }
     // Watches the desktop's browsers the way `road` goes: with an agent, one of its
     // own, serving this account, running as `as` (null: this account too), which is
@@ -332,6 +358,7 @@ class AtspiWindowSystemRig : public ::testing::Test {
     }
 
     static test::DesktopSession* desktop_;
+    x11::UniqueConnection connection_;
     std::unique_ptr<Agent> agent;
     std::unique_ptr<AtspiWindowSystem> windows;
 };
@@ -557,6 +584,26 @@ TEST_P(AtspiWindowSystemTest, AHungBrowserHoldsUpNeitherTheTickNorTheEndOfTheWat
     EXPECT_TRUE(chromium.LinesStarting("activate").empty());
 }
 
+class AtspiWindowSystemKeyboardTest : public AtspiWindowSystemRig {};
+
+TEST_F(AtspiWindowSystemKeyboardTest, AKeyboardLeftHeldIsGivenBackAtTheStartAndAtTheWatchsStart) {
+    ASSERT_TRUE(desktop_->ready()) << desktop_->error();
+    // A hold nobody ends stands for a program killed in the middle of a rewrite.
+    {
+        const KeyboardHold left(Connection(), 1h);
+        ASSERT_EQ(left.Held(), 1u);
+        ASSERT_EQ(FloatingKeyboards(Connection()), 1);
+        windows = std::make_unique<AtspiWindowSystem>(desktop_->display());
+        EXPECT_EQ(FloatingKeyboards(Connection()), 0) << "the program's start left it floating";
+    }
+    {
+        const KeyboardHold left(Connection(), 1h);
+        ASSERT_EQ(FloatingKeyboards(Connection()), 1);
+        windows->StartWatching();
+        EXPECT_TRUE(PollUntil([&] { return FloatingKeyboards(Connection()) == 0; }))
+            << "the watch's start left it floating";
+    }
+}
 
 class AtspiWindowSystemAgentTest : public AtspiWindowSystemRig {};
 

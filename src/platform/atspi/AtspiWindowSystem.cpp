@@ -7,6 +7,7 @@
 #include "platform/atspi/AtspiBrowserBus.h"
 #include "platform/atspi/RemoteBrowserBus.h"
 #include "platform/posix/LineChannel.h"
+#include "platform/x11/KeyboardHold.h"
 #include "platform/x11/X11Display.h"
 
 namespace quorvel::platform::atspi {
@@ -38,7 +39,11 @@ AtspiWindowSystem::AtspiWindowSystem(std::string displayName, BrowserWatch::Timi
     : displayName_(std::move(displayName)),
       timing_(timing),
       guestAccount_(std::move(guestAccount)),
-      view_(std::make_shared<const Browsers>()) {}
+      view_(std::make_shared<const Browsers>()) {
+    // Made at the program's start: the guest's keyboards a killed program left held
+    // back (floating) go back at once, before the lock asks anyone to sign in.
+    ReturnHeldKeyboards(displayName_);
+}
 
 BrowserWatch::BusFactory AtspiWindowSystem::BusMaker(std::chrono::milliseconds deadline) const {
     if (guestAccount_.empty()) return [] { return std::make_unique<AtspiBrowserBus>(); };

@@ -33,6 +33,11 @@ constexpr milliseconds kActivateLimit{3000};
 constexpr milliseconds kFocusLimit{2000};
 constexpr milliseconds kTypedLimit{3000};
 constexpr milliseconds kStepPoll{10};
+// The longest a rewrite may take, from bringing the window forward to the page opening:
+// the guest's keyboards are held back meanwhile, so this is also the longest the guest
+// is without one. A rewrite takes well under a second when the browser answers; one
+// that runs out has failed, and is tried again later with a hold of its own.
+constexpr milliseconds kRewriteLimit{10000};
 // How long the typed address may stand still in the bar, changed but not yet as typed,
 // before it is taken for mixed with other keys and typed again; and how often it is
 // typed at most.
@@ -127,7 +132,11 @@ class BrowserWatch::Session {
           stopping_(stopping),
           mayType_(mayType),
           bus_(std::move(bus)),
-          input_(displayName) {}
+          input_(displayName) {
+        // A program that ended in the middle of a rewrite (killed, crashed) left the
+        // guest's keyboards floating: they go back before anything is watched.
+        input_.ReturnHeldKeyboards();
+    }
     ~Session() {
         // What the bus holds goes back before the bus.
         frames_.clear();
@@ -221,6 +230,19 @@ class BrowserWatch::Session {
     bool TypeInto(Hwnd frame, X11Input::Window window, const std::string& typed);
     bool Enter(ObjectId bar, X11Input::Window window);
     bool Perform(Hwnd frame, const std::string& address);
+    // Sets when the rewrite under way runs out, for as long as it lives.
+    class RewriteClock {
+      public:
+        explicit RewriteClock(Clock::time_point& ends) : ends_(ends) {
+            ends_ = Clock::now() + kRewriteLimit;
+        }
+        ~RewriteClock() { ends_ = Clock::time_point::max(); }
+        RewriteClock(const RewriteClock&) = delete;
+        RewriteClock& operator=(const RewriteClock&) = delete;
+
+      private:
+        Clock::time_point& ends_;
+    };
     bool Replace(Hwnd frame, const std::string& address);
 
     const Timing timing_;
@@ -229,6 +251,8 @@ class BrowserWatch::Session {
     // Declared before everything it holds, which goes back to it first.
     std::unique_ptr<BrowserBus> bus_;
     X11Input input_;
+    // When the rewrite under way runs out (none: never).
+    Clock::time_point rewriteEnds_ = Clock::time_point::max();
     bool connected_ = false;
     Clock::time_point nextBusTry_{};
     Clock::time_point nextSwitchCheck_{};
@@ -404,7 +428,7 @@ bool BrowserWatch::Session::WaitFor(milliseconds limit, const std::function<bool
                                     milliseconds poll) {
     const auto deadline = Clock::now() + limit;
     while (!condition()) {
-        if (stopping_ || Clock::now() >= deadline) return false;
+        if (stopping_ || Clock::now() >= deadline || Clock::now() >= rewriteEnds_) return false;
         std::this_thread::sleep_for(poll);
     }
     return true;
@@ -475,8 +499,10 @@ bool BrowserWatch::Session::Enter(ObjectId bar, X11Input::Window window) {
     // A browser may act on Return only once its suggestions are ready, and drops it when
     // they take too long (a new window's first search) or its window loses the focus
     // before: nothing else happens until it has moved the focus from the bar to the
-    // page it opens, and Return is pressed again while the bar keeps it.
+    // page it opens, and Return is pressed again while the bar keeps it. Never once the
+    // rewrite's time is up: the guest's keyboards are no longer held back then.
     for (int press = 0; press < kTypingTries; ++press) {
+        if (Clock::now() >= rewriteEnds_) return false;
         if (!input_.IsActive(window) || !Has(bar, ObjectState::Focused)) return false;
         if (!input_.PressKey(kKeyReturn, false, window)) return false;
         if (WaitFor(kSettleLimit, [&] { return !Has(bar, ObjectState::Focused); })) return true;
@@ -486,7 +512,12 @@ bool BrowserWatch::Session::Enter(ObjectId bar, X11Input::Window window) {
 
 bool BrowserWatch::Session::Perform(Hwnd handle, const std::string& address) {
     // Keys go to whatever window has the focus: nothing is typed before the browser's
-    // window is the active one and its bar has the focus.
+    // window is the active one and its bar has the focus. The guest's keyboards are held
+    // back from before the window comes forward until the page opens: no key of theirs
+    // lands in the bar between ours and Return, nor in this window when they meant
+    // another. The hold ends with the rewrite, and at its limit at the latest.
+    const RewriteClock clock(rewriteEnds_);
+    const KeyboardHold hold = input_.HoldKeyboards(kRewriteLimit);
     const X11Input::Window window = Raise(handle);
     return window != 0 && TypeInto(handle, window, TypableAddress(address));
 }
@@ -495,12 +526,19 @@ bool BrowserWatch::Session::Replace(Hwnd handle, const std::string& address) {
     // A bar that cannot be typed into (a pop-up's): the browser is asked for a new
     // window of its own (Ctrl+N), the blocked one is closed, and the new window is sent
     // to the address.
-    const X11Input::Window window = Raise(handle);
-    if (window == 0) return false;
-    const std::uint32_t pid = Find(handle)->pid;
     std::vector<Hwnd> before;
     for (const Tracked& t : frames_) before.push_back(t.handle);
-    if (!input_.PressKey(kKeyN, true, window)) return false;
+    X11Input::Window window = 0;
+    std::uint32_t pid = 0;
+    {
+        // The guest's keys are held back while the pop-up is brought forward and asked.
+        const RewriteClock clock(rewriteEnds_);
+        const KeyboardHold hold = input_.HoldKeyboards(kRewriteLimit);
+        window = Raise(handle);
+        if (window == 0) return false;
+        pid = Find(handle)->pid;
+        if (!input_.PressKey(kKeyN, true, window)) return false;
+    }
     Hwnd fresh = 0;
     WaitFor(
         kNewWindowLimit,

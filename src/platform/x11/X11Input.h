@@ -5,7 +5,8 @@
 //
 // The object keeps an X connection of its own (xcb: a failing request about a window
 // that just closed comes back as that request's error, not through a process-wide
-// handler) and is used by one thread at a time.
+// handler) and is used by one thread at a time (a KeyboardHold's watchdog shares it:
+// xcb connections may be).
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/x11/KeyboardHold.h"
 #include "platform/x11/X11Util.h"
 
 namespace quorvel::platform {
@@ -81,6 +83,14 @@ class X11Input {
     // Presses and releases one key by its X keysym, with Control held if asked; with
     // `into` given, only while that window is active and holds the focus (as Type).
     bool PressKey(std::uint32_t keysym, bool control = false, Window into = 0);
+
+    // Holds the guest's keyboards back until the hold goes, `limit` at most
+    // (KeyboardHold): from then on only this object's keys reach a window.
+    KeyboardHold HoldKeyboards(std::chrono::milliseconds limit) {
+        return KeyboardHold(connection_.get(), limit);
+    }
+    // Gives back the keyboards an earlier hold left floating (ReturnHeldKeyboards).
+    int ReturnHeldKeyboards() { return platform::ReturnHeldKeyboards(connection_.get()); }
 
   private:
     struct KeyboardMap {
