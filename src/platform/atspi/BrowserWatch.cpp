@@ -230,18 +230,21 @@ class BrowserWatch::Session {
     bool TypeInto(Hwnd frame, X11Input::Window window, const std::string& typed);
     bool Enter(ObjectId bar, X11Input::Window window);
     bool Perform(Hwnd frame, const std::string& address);
-    // Sets when the rewrite under way runs out, for as long as it lives.
-    class RewriteClock {
+    // A rewrite under way, for as long as it lives: when it runs out is set, and the
+    // guest's keyboards are held back until it ends (or that time, at the latest).
+    class Rewriting {
       public:
-        explicit RewriteClock(Clock::time_point& ends) : ends_(ends) {
+        Rewriting(Clock::time_point& ends, X11Input& input)
+            : ends_(ends), hold_(input.HoldKeyboards(kRewriteLimit)) {
             ends_ = Clock::now() + kRewriteLimit;
         }
-        ~RewriteClock() { ends_ = Clock::time_point::max(); }
-        RewriteClock(const RewriteClock&) = delete;
-        RewriteClock& operator=(const RewriteClock&) = delete;
+        ~Rewriting() { ends_ = Clock::time_point::max(); }
+        Rewriting(const Rewriting&) = delete;
+        Rewriting& operator=(const Rewriting&) = delete;
 
       private:
         Clock::time_point& ends_;
+        KeyboardHold hold_;
     };
     bool Replace(Hwnd frame, const std::string& address);
 
@@ -516,8 +519,7 @@ bool BrowserWatch::Session::Perform(Hwnd handle, const std::string& address) {
     // back from before the window comes forward until the page opens: no key of theirs
     // lands in the bar between ours and Return, nor in this window when they meant
     // another. The hold ends with the rewrite, and at its limit at the latest.
-    const RewriteClock clock(rewriteEnds_);
-    const KeyboardHold hold = input_.HoldKeyboards(kRewriteLimit);
+    const Rewriting rewriting(rewriteEnds_, input_);
     const X11Input::Window window = Raise(handle);
     return window != 0 && TypeInto(handle, window, TypableAddress(address));
 }
@@ -532,8 +534,7 @@ bool BrowserWatch::Session::Replace(Hwnd handle, const std::string& address) {
     std::uint32_t pid = 0;
     {
         // The guest's keys are held back while the pop-up is brought forward and asked.
-        const RewriteClock clock(rewriteEnds_);
-        const KeyboardHold hold = input_.HoldKeyboards(kRewriteLimit);
+        const Rewriting rewriting(rewriteEnds_, input_);
         window = Raise(handle);
         if (window == 0) return false;
         pid = Find(handle)->pid;
