@@ -127,9 +127,24 @@ GUEST_AUTHORITY=$GUEST_HOME/run/xauthority
 as "$GUEST_USER" "$GUEST_HOME" touch "$GUEST_AUTHORITY"
 as "$GUEST_USER" "$GUEST_HOME" xauth -q -f "$GUEST_AUTHORITY" add "$DISPLAY" . "$cookie"
 # The guest's session bus where systemd's user instance makes it (dbus-user-session):
-# Debian's session start-up finds it in the runtime folder.
-e2e_bg guest-bus as "$GUEST_USER" "$GUEST_HOME" \
-    dbus-daemon --session --nofork --nopidfile --address="unix:path=$GUEST_HOME/run/bus"
+# Debian's session start-up finds it in the runtime folder. It starts the accessibility
+# bus's launcher without the display, as the package's drop-in has systemd start it
+# (with the display the untrusted cookie's refused root-window write ends it).
+mkdir -p "$E2E_TMP/guest-services"
+cat >"$E2E_TMP/guest-services/org.a11y.Bus.service" <<EOF
+[D-BUS Service]
+Name=org.a11y.Bus
+Exec=/usr/bin/env -u DISPLAY -u XAUTHORITY /usr/libexec/at-spi-bus-launcher
+EOF
+cat >"$E2E_TMP/guest-bus.conf" <<EOF
+<busconfig>
+  <servicedir>$E2E_TMP/guest-services</servicedir>
+  <include>/usr/share/dbus-1/session.conf</include>
+</busconfig>
+EOF
+chmod -R a+rX "$E2E_TMP/guest-services" "$E2E_TMP/guest-bus.conf"
+e2e_bg guest-bus as "$GUEST_USER" "$GUEST_HOME" dbus-daemon --config-file="$E2E_TMP/guest-bus.conf" \
+    --nofork --nopidfile --address="unix:path=$GUEST_HOME/run/bus"
 e2e_wait 30 "the guest's session bus" test -S "$GUEST_HOME/run/bus"
 # LightDM runs the session file's Exec= through the wrapper.
 as_guest env QUORVEL_KIOSK_CONF="$E2E_TMP/kiosk.conf" QUORVEL_LAUNCH_AGENT="$E2E_TMP/bin/quorvel-launch-agent" \
