@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "login/publicFunc.h"
+#include "session/CloseOut.h"
 #include "store/publicVar.h"
 
 namespace quorvel::login {
@@ -45,6 +46,21 @@ void SignInGuest(store::publicVar& pv, LoginScreen& screen) {
     screen.StartSession();
 }
 
+// A guest's session starts over the Timers key, so one left there unbooked (the data
+// file refused it at its Logout and again at the lock's close-out) would be written
+// over and lost. It is tried once more now. The guest signs in only once it is booked
+// and its guest's desktop is gone: a cut-off session's fresh desktop, asked for just
+// now, brings the lock back on it.
+bool LastSessionClosed(store::publicVar& pv) {
+    const auto timers = [&pv](const char* name) {
+        return pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kTimersKey, name)
+            .ToNumber();
+    };
+    if (timers("Status") != 1) return true;
+    const bool desktopFresh = timers(session::kFreshDesktop) == 1;
+    return session::CloseOutSession(pv) && desktopFresh;
+}
+
 }  // namespace
 
 bool BlockingOn(const store::publicVar& pv) {
@@ -80,6 +96,10 @@ void SignInWith(store::publicVar& pv, LoginScreen& screen, const std::string& ty
             SignInAdmin(pv, screen);
             return;
         case SignIn::Guest:
+            if (!LastSessionClosed(pv)) {
+                Refuse(pv, screen, kLastSessionOpen, Box::Login);
+                return;
+            }
             SignInGuest(pv, screen);
             return;
     }

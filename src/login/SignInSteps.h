@@ -14,6 +14,10 @@ class publicVar;
 
 namespace quorvel::login {
 
+// Why a guest cannot sign in while the last session is not in the day's totals.
+inline constexpr const char* kLastSessionOpen =
+    "The last session is not recorded yet. Please try again, or call the staff.";
+
 // The box a refused sign-in sends the user back to.
 enum class Box { Login, Password };
 
@@ -55,7 +59,9 @@ void PrepareBlocking(store::publicVar& pv);
 
 // The Enter button, given the boxes' texts as typed: looks the login up (blanks around
 // it removed), checks the password, then signs the guest or the administrator in, or
-// sends the user back to the box to correct.
+// sends the user back to the box to correct. A guest is sent back while the last
+// session is not booked (the administrator is not: the control panel is where to see
+// why).
 void SignInWith(store::publicVar& pv, LoginScreen& screen, const std::string& typedLogin,
                 const std::string& typedPassword);
 

@@ -32,21 +32,34 @@ PreviousUser ShowPreviousUser(store::publicVar& pv) {
     return shown;
 }
 
-void CloseOutSession(store::publicVar& pv, Takings& takings) {
+void FreshDesktopAfterSession(store::publicVar& pv) {
+    if (pv.settings.ReadSetting(kHkeyCurrentUser, store::kTimersKey, kFreshDesktop).ToNumber() ==
+        1)
+        return;
+    // Noted only once the request is made: a note lost with the program (the reset may
+    // end it at once) costs a second reset, never a desktop left unreset.
+    if (pv.os.guestDesktop.RequestFresh())
+        pv.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, kFreshDesktop,
+                                 std::int32_t{1}, static_cast<std::int32_t>(platform::kRegDword));
+}
+
+bool CloseOutSession(store::publicVar& pv, Takings& takings) {
     const std::string dateText = ReadTimersText(pv, "Date");
     const std::string amountText = ReadTimersText(pv, "Amount");
     if (pv.settings.ReadSetting(kHkeyCurrentUser, store::kTimersKey, "Status").ToNumber() != 1)
-        return;
+        return true;
 
     // The desktop of a session cut off (a crash, a power cut) still holds that guest's
     // tabs, cookies and programs: once the session is closed out, the next guest gets a
     // fresh one. Not before: a booking that failed is tried again at the next
     // activation, and the program, restarted on the fresh desktop's display, would
-    // otherwise ask again and again.
+    // otherwise ask again and again. A session whose Logout asked for it (its booking
+    // refused then, made now) does not ask twice.
     const auto writeBooked = [&pv] {
         pv.settings.WriteSetting(kHkeyCurrentUser, store::kTimersKey, "Status", std::int32_t{0},
                                  static_cast<std::int32_t>(platform::kRegDword));
-        pv.os.guestDesktop.RequestFresh();
+        FreshDesktopAfterSession(pv);
+        return true;
     };
 
     // The identity the session stored at its start carries its day in a fixed form. The
@@ -57,10 +70,7 @@ void CloseOutSession(store::publicVar& pv, Takings& takings) {
     std::string sessionId = ReadTimersText(pv, "SessionId");
     auto day = SessionIdDay(sessionId);
     if (!day) day = pv.os.locale.ParseShortDate(dateText);
-    if (!day || !platform::IsCalendarDay(*day)) {
-        writeBooked();
-        return;
-    }
+    if (!day || !platform::IsCalendarDay(*day)) return writeBooked();
 
     // A session without an identity is named by what it stored, which is just as
     // stable across repeated close-outs.
@@ -85,8 +95,9 @@ void CloseOutSession(store::publicVar& pv, Takings& takings) {
         times.endedAt = pv.os.clock.UnixSeconds();
         times.startedAt = times.endedAt - times.elapsedSeconds;
     }
-    if (takings.Book(*day, db::ParseNumber(amountText), sessionId, times) != db::Booking::Failed)
-        writeBooked();
+    if (takings.Book(*day, db::ParseNumber(amountText), sessionId, times) == db::Booking::Failed)
+        return false;
+    return writeBooked();
 }
 
 }  // namespace quorvel::session

@@ -23,10 +23,20 @@ inline constexpr const char* kWatchLostNotice =
 
 // Reads the last session from the Timers key and sets pv.CurrencySymbol.
 PreviousUser ShowPreviousUser(store::publicVar& pv);
-// Books a session whose Status is still 1 (exactly once), then writes Status 0 and asks
-// for a fresh guest desktop. Uses the shared connection pv.Conn.
-void CloseOutSession(store::publicVar& pv);
+// Timers "FreshDesktop": 1 once a fresh guest desktop was asked for after the session
+// the key holds, 0 from the session's start until then.
+inline constexpr const char* kFreshDesktop = "FreshDesktop";
+
+// Asks for a fresh guest desktop after the session the Timers key holds, unless that
+// was done already.
+void FreshDesktopAfterSession(store::publicVar& pv);
+
+// Books a session whose Status is still 1 (exactly once), then writes Status 0 and, for a
+// session whose desktop was not made afresh yet (one cut off before its Logout), asks
+// for a fresh guest desktop. Uses the shared connection pv.Conn. False while a session is left
+// that the data file refused to book: it is tried again at the next call.
+bool CloseOutSession(store::publicVar& pv);
 // The same over any takings (tests).
-void CloseOutSession(store::publicVar& pv, Takings& takings);
+bool CloseOutSession(store::publicVar& pv, Takings& takings);
 
 }  // namespace quorvel::session

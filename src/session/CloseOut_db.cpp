@@ -3,9 +3,9 @@
 
 namespace quorvel::session {
 
-void CloseOutSession(store::publicVar& pv) {
+bool CloseOutSession(store::publicVar& pv) {
     const auto takings = MakeConnTakings(pv);
-    CloseOutSession(pv, *takings);
+    return CloseOutSession(pv, *takings);
 }
 
 }  // namespace quorvel::session

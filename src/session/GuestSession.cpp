@@ -4,6 +4,7 @@
 #include <random>
 
 #include "cafe/Sender.h"
+#include "session/CloseOut.h"
 #include "store/publicVar.h"
 
 namespace quorvel::session {
@@ -85,9 +86,11 @@ void GuestSession::Start() {
     logMode_ = LogMode::Running;
 
     // The identity and the day go in before Status 1: whenever the close-out finds
-    // Status 1, the identity beside it is this session's, never the previous one's.
+    // Status 1, the identity beside it is this session's, never the previous one's, and
+    // so is the note that its desktop is not yet made afresh.
     sessionId_ = NewSessionId(now);
     Store("SessionId", sessionId_);
+    StoreNumber(kFreshDesktop, 0);
     Store("Date", startDate_);
     Store("UserId", pv_.CurrentUser);
     StoreNumber("Status", 1);

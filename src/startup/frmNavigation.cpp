@@ -4,6 +4,7 @@
 #include "login/SignInSteps.h"
 #include "login/frmstart.h"
 #include "panel/frmCtrlpnl.h"
+#include "session/CloseOut.h"
 #include "session/frmtimer2.h"
 #include "ui/Foreground.h"
 
@@ -42,7 +43,7 @@ void frmNavigation::EndSession() {
     // The session is booked and the lock is up: nothing the guest left (programs, tabs,
     // cookies, downloads) may reach the next one. Where the desktop is reset, the lock
     // comes back on the fresh desktop's display.
-    pv_.os.guestDesktop.RequestFresh();
+    session::FreshDesktopAfterSession(pv_);
 }
 
 bool frmNavigation::EndSessionUnwatched() {

@@ -90,9 +90,10 @@ TEST(CloseOut, RefusedBookingIsTriedAgainAtTheNextActivation) {
 
 // What each stored state books and leaves, and whether it asks for a fresh guest
 // desktop: the desktop a cut-off session leaves is the last guest's, so it is asked for
-// once the session is closed out, and only then. A second activation changes nothing.
+// once the session is closed out, and only then; a session whose Logout asked for it
+// already is not made afresh twice. A second activation changes nothing.
 TEST(CloseOut, BooksOnceClosesTheSessionAndOnlyThenAsksForAFreshDesktop) {
-    enum class Stored { CutOff, BookedBeforeAStop, LoggedOut, Nothing };
+    enum class Stored { CutOff, BookedBeforeAStop, LogoutRefused, LoggedOut, Nothing };
     struct Case {
         const char* what;
         Stored stored;
@@ -112,6 +113,7 @@ TEST(CloseOut, BooksOnceClosesTheSessionAndOnlyThenAsksForAFreshDesktop) {
         {"no such month", Stored::CutOff, "13/45/2026", false, 0, 0, 0, 1},
         {"no such day", Stored::CutOff, "2/30/2026", false, 0, 0, 0, 1},
         {"booking refused: tried again later", Stored::CutOff, "12/4/2026", true, 1, 0, 1, 0},
+        {"refused at Logout, booked now", Stored::LogoutRefused, "12/4/2026", false, 1, 1, 0, 0},
         {"ended by Logout", Stored::LoggedOut, "12/4/2026", false, 0, 0, 0, 0},
         {"a fresh installation", Stored::Nothing, "", false, 0, 0, std::nullopt, 0},
     };
@@ -119,13 +121,16 @@ TEST(CloseOut, BooksOnceClosesTheSessionAndOnlyThenAsksForAFreshDesktop) {
         CloseOutRig rig;
         if (c.stored != Stored::Nothing) rig.Interrupted(c.date, "30");
         if (c.stored == Stored::BookedBeforeAStop) rig.takings.ids.insert("s-1");
+        if (c.stored == Stored::LogoutRefused)
+            rig.tp.Set(store::kTimersKey, session::kFreshDesktop, std::int32_t{1},
+                       platform::kRegDword);
         if (c.stored == Stored::LoggedOut)
             rig.tp.Set(store::kTimersKey, "Status", std::int32_t{0}, platform::kRegDword);
         rig.takings.fail = c.refused;
         std::vector<store::Variant> statusAtRequest;
         rig.tp.guestDesktop.onRequest = [&] { statusAtRequest.push_back(rig.Status()); };
 
-        session::CloseOutSession(rig.tp.pv, rig.takings);
+        EXPECT_EQ(session::CloseOutSession(rig.tp.pv, rig.takings), !c.refused) << c.what;
         EXPECT_EQ(rig.takings.calls, c.calls) << c.what;
         EXPECT_EQ(rig.takings.bookings.size(), c.booked) << c.what;
         EXPECT_EQ(rig.Status(), c.status ? store::Variant(*c.status) : store::Variant()) << c.what;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "session/CloseOut.h"
 #include "store/Variant.h"
 #include "support/DataFile.h"
 #include "support/TempDir.h"
@@ -36,6 +37,14 @@ class RecordingScreen final : public login::LoginScreen {
     Calls& calls_;
 };
 
+// The last guest session as the Timers key holds it at the sign-in.
+enum class Last {
+    Booked,
+    Unbookable,       // its booking refused at Logout, and now still
+    RefusedAtLogout,  // its desktop made afresh at Logout; the booking goes through now
+    CutOff,           // never reached Logout; the booking goes through now
+};
+
 struct Case {
     const char* name;
     const char* login;
@@ -44,6 +53,7 @@ struct Case {
     bool dataFileClosed;
     Calls expected;
     const char* currentUser;
+    Last last = Last::Booked;
 };
 
 // A failing case is named by its name, not its bytes.
@@ -86,6 +96,16 @@ const Case kCases[] = {
     {"DataFileClosed", "admin", "boss", false, true, Refused("Invalid Login", "Login"), ""},
     // Found and checked, but the branch is taken on the login as typed: nothing happens.
     {"LoginWithLeadingBlank", " admin", "boss", false, false, {}, ""},
+    // A new session would write over one still to be booked.
+    {"GuestWhileTheLastSessionIsUnbookable", "guest", "visitor", true, false,
+     Refused(login::kLastSessionOpen, "Login"), "", Last::Unbookable},
+    {"GuestOnceTheLastSessionIsBookedNow", "guest", "visitor", false, false, kGuestAfterBlocker,
+     "guest", Last::RefusedAtLogout},
+    // Booked now, but its guest's desktop is still there until the reset asked for.
+    {"GuestOverACutOffSessionsDesktop", "guest", "visitor", false, false,
+     Refused(login::kLastSessionOpen, "Login"), "", Last::CutOff},
+    {"AdminWhileTheLastSessionIsUnbookable", "admin", "boss", false, false, kAdmin, "",
+     Last::Unbookable},
 };
 
 class SignInStepsTest : public ::testing::TestWithParam<Case> {
@@ -105,11 +125,27 @@ TEST_P(SignInStepsTest, TakesEachStepInItsOrder) {
     t.pv.settings.WriteSetting(platform::kHkeyCurrentUser, store::kSettingsKey, "Blocking",
                                store::Variant(c.blocking ? 1 : 0), platform::kRegDword);
     if (c.dataFileClosed) t.pv.Conn->Close();
+    if (c.last != Last::Booked) {
+        t.Set(store::kTimersKey, "SessionId", "20261204-093000-00000000000000ff");
+        t.Set(store::kTimersKey, "Amount", "30");
+        t.Set(store::kTimersKey, "Status", std::int32_t{1}, platform::kRegDword);
+        t.Set(store::kTimersKey, session::kFreshDesktop,
+              std::int32_t{c.last == Last::CutOff ? 0 : 1}, platform::kRegDword);
+    }
+    if (c.last == Last::Unbookable) ASSERT_TRUE(t.pv.Conn->connection().Exec("DROP TABLE Guest_T"));
 
     login::SignInWith(t.pv, screen, c.login, c.password);
 
     EXPECT_EQ(t.desktop.calls, c.expected);
     EXPECT_EQ(t.pv.CurrentUser, c.currentUser);
+    if (c.last != Last::Booked) {
+        // Only a guest's sign-in tries the booking again.
+        const bool booked = std::string(c.login) == "guest" && c.last != Last::Unbookable;
+        EXPECT_EQ(
+            t.pv.settings.ReadSetting(platform::kHkeyCurrentUser, store::kTimersKey, "Status"),
+            store::Variant(std::int32_t{booked ? 0 : 1}));
+    }
+    EXPECT_EQ(t.guestDesktop.requests, c.last == Last::CutOff ? 1 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Logins, SignInStepsTest, ::testing::ValuesIn(kCases),

@@ -15,6 +15,7 @@
 #include "blocker/frmBlocks.h"
 #include "db/Database.h"
 #include "login/frmstart.h"
+#include "session/CloseOut.h"
 #include "session/TimerControls.h"
 #include "ui/Controls.h"
 #include "widget/WidgetRig.h"
@@ -123,7 +124,9 @@ TEST_F(TimerWindowTest, LogoutBooksTheSessionAndReturnsToTheLoginScreen) {
 }
 
 // Nothing of a guest may reach the next one: once Logout has booked the session (or
-// tried to) and the lock shows again, a fresh guest desktop is asked for, once.
+// tried to) and the lock shows again, a fresh guest desktop is asked for, once; the
+// lock's close-out on that desktop, which books a session refused at Logout, does not
+// ask again.
 TEST_F(TimerWindowTest, LogoutAsksForAFreshGuestDesktopOnceTheLockIsUp) {
     struct Case {
         const char* what;
@@ -157,6 +160,10 @@ TEST_F(TimerWindowTest, LogoutAsksForAFreshGuestDesktopOnceTheLockIsUp) {
         EXPECT_TRUE(seen[0].lockShown);
         EXPECT_FALSE(seen[0].timerLoaded);
         EXPECT_EQ(seen[0].status, store::Variant(c.status));
+        EXPECT_TRUE(session::CloseOutSession(t.pv));
+        EXPECT_EQ(Timers("Status"), store::Variant(std::int32_t{0}));
+        EXPECT_TRUE(db::IsSessionBooked(*t.pv.Conn, Timers("SessionId").ToDisplayText()));
+        EXPECT_EQ(t.guestDesktop.requests, 1);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
