@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The PC loses power in the middle of guest sessions: the real program is killed with
-# SIGKILL at random moments of a session, 30 times, a third of them during Logout.
+# SIGKILL at random moments of a session, 12 times, a third of them during Logout.
 # After every restart the data file, read with the sqlcipher shell, counts every
 # session exactly once, each with the last amount it stored.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/session_lib.sh"
 e2e_require Xvfb openbox xdotool xprop xwininfo sqlcipher
 
-ROUNDS=${QUORVEL_CRASH_ROUNDS:-30}
+ROUNDS=${QUORVEL_CRASH_ROUNDS:-12}
 
 e2e_home
 e2e_provision "$ADMIN_PASSWORD" "$GUEST_PASSWORD"
