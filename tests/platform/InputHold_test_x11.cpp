@@ -158,9 +158,9 @@ class InputHoldRig : public ::testing::Test {
     }
     // The guest's key or button, as its driver would post it.
     void Guest(bool down) {
-        const std::uint8_t event =
-            kind_ == Kind::Keyboard ? (down ? kDeviceKeyPress : kDeviceKeyRelease)
-                                    : (down ? kDeviceButtonPress : kDeviceButtonRelease);
+        const std::uint8_t event = kind_ == Kind::Keyboard
+                                       ? (down ? kDeviceKeyPress : kDeviceKeyRelease)
+                                       : (down ? kDeviceButtonPress : kDeviceButtonRelease);
         xcb_test_fake_input(c_.get(), static_cast<std::uint8_t>(FirstEvent() + event), detail_,
                             XCB_CURRENT_TIME, XCB_NONE, 0, 0, static_cast<std::uint8_t>(guest_));
         Sync();

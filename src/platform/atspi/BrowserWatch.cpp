@@ -35,8 +35,9 @@ constexpr milliseconds kTypedLimit{3000};
 constexpr milliseconds kStepPoll{10};
 // The longest a rewrite may take, from bringing the window forward to the page opening:
 // the guest's keyboards and pointers are held back meanwhile, so this is also the
-// longest the guest is without them. A rewrite takes well under a second when the browser answers; one
-// that runs out has failed, and is tried again later with a hold of its own.
+// longest the guest is without them. A rewrite takes well under a second when the
+// browser answers; one that runs out has failed, and is tried again later with a hold
+// of its own.
 constexpr milliseconds kRewriteLimit{10000};
 // How long the typed address may stand still in the bar, changed but not yet as typed,
 // before it is taken for mixed with other keys and typed again; and how often it is
