@@ -8,14 +8,15 @@
 #   full-screen      Chromium in full screen, a link followed there
 #   popup            a page's window.open(..., 'popup') in Chromium and in Firefox: the
 #                    pop-up's bar is read-only
-#   typing-on        the guest keeps typing after following a link, on the server's own
-#                    keyboard device as a person's keys come (tests/e2e/guestkeys; keys
-#                    of xdotool's come through the XTest keyboard the blocker types
-#                    with, and are not held back). The blocker holds the guest's
-#                    keyboard back while it types, so no key of the guest's lands
-#                    between its last look at the bar and its Return (without the
-#                    hold, one now and then did: "blocked.htmlk", no keyword, never
-#                    blocked again)
+#   typing-on        the guest keeps typing and clicking in the page after following a
+#                    link, on the server's own keyboard and mouse as a person's keys
+#                    and clicks come (tests/e2e/guestkeys; xdotool's come through the
+#                    XTest devices the blocker types with, and are not held back). The
+#                    blocker holds the guest's keyboard and mouse back while it types,
+#                    so no key of the guest's lands between its last look at the bar
+#                    and its Return (without the hold, one now and then did:
+#                    "blocked.htmlk", no keyword, never blocked again), and no click
+#                    takes the focus from the bar
 # BYPASS_CASES picks some of them (default: all); without before-sign-in,
 # Chromium starts once the guest has signed in.
 source "$(dirname "$0")/lib.sh"
@@ -176,7 +177,7 @@ typing_on_case() {
     go_to "$window" "$offers" Offers
     go_to "$window" "$links" Links
     click_in "$window"
-    "$E2E_TOOLS/guestkeys" 60 abcdefghijklmnopqrstuvwxyz
+    "$E2E_TOOLS/guestkeys" 60 abc.def.ghi.jkl.mno.pqr.stu.vwx.yz
     e2e_wait 60 "$name sent to the blocked page while the guest typed" blocked "$window"
     e2e_shot "$E2E_NAME-typing-on-$name"
 }

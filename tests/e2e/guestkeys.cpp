@@ -1,10 +1,12 @@
-// Plays the guest at the keyboard in the end-to-end tests: types lowercase letters on
-// the server's own keyboard device (Xvfb's), not through the XTest keyboard xdotool and
-// the blocker share. A person's keys come that way, and only they are held back while
-// the blocker types, so a test of that needs them.
+// Plays the guest at the keyboard and mouse in the end-to-end tests: types lowercase
+// letters on the server's own keyboard device (Xvfb's), and clicks with its own mouse,
+// not through the XTest devices xdotool and the blocker share. A person's keys and
+// clicks come that way, and only they are held back while the blocker types, so a test
+// of that needs them.
 //   guestkeys DELAY_MS TEXT
 // Each key is pressed and released through XTest's device events, which the server
-// delivers as that keyboard's own; DELAY_MS apart.
+// delivers as that keyboard's own; a '.' in TEXT is a click of the first button where
+// the cursor is, the mouse's own; DELAY_MS apart.
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
 #include <xcb/xtest.h>
@@ -21,6 +23,8 @@ namespace {
 // XInput 1's device key events, from the extension's first event code.
 constexpr std::uint8_t kDeviceKeyPress = 1;
 constexpr std::uint8_t kDeviceKeyRelease = 2;
+constexpr std::uint8_t kDeviceButtonPress = 3;
+constexpr std::uint8_t kDeviceButtonRelease = 4;
 
 struct Free {
     void operator()(void* p) const { std::free(p); }
@@ -31,8 +35,9 @@ struct Disconnect {
     void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
 };
 
-// The first keyboard that is neither a master nor an XTest device, attached or not.
-std::uint16_t ServersKeyboard(xcb_connection_t* c) {
+// The first slave of `type` that is not an XTest device and has `word` in its name,
+// attached or not.
+std::uint16_t ServersDevice(xcb_connection_t* c, std::uint16_t type, const char* word) {
     Reply<xcb_input_xi_query_version_reply_t>(
         xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 0), nullptr));
     Reply<xcb_input_xi_query_device_reply_t> devices(xcb_input_xi_query_device_reply(
@@ -42,10 +47,10 @@ std::uint16_t ServersKeyboard(xcb_connection_t* c) {
          xcb_input_xi_device_info_next(&it)) {
         const std::string name(xcb_input_xi_device_info_name(it.data),
                                xcb_input_xi_device_info_name_length(it.data));
-        const bool keyboard = it.data->type == XCB_INPUT_DEVICE_TYPE_SLAVE_KEYBOARD ||
-                              it.data->type == XCB_INPUT_DEVICE_TYPE_FLOATING_SLAVE;
-        if (keyboard && name.find("XTEST") == std::string::npos &&
-            name.find("keyboard") != std::string::npos)
+        const bool slave =
+            it.data->type == type || it.data->type == XCB_INPUT_DEVICE_TYPE_FLOATING_SLAVE;
+        if (slave && name.find("XTEST") == std::string::npos &&
+            name.find(word) != std::string::npos)
             return it.data->deviceid;
     }
     return 0;
@@ -66,12 +71,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "guestkeys: cannot open the display\n");
         return 2;
     }
-    const std::uint16_t device = ServersKeyboard(c);
+    const std::uint16_t keyboard =
+        ServersDevice(c, XCB_INPUT_DEVICE_TYPE_SLAVE_KEYBOARD, "keyboard");
+    const std::uint16_t mouse = ServersDevice(c, XCB_INPUT_DEVICE_TYPE_SLAVE_POINTER, "mouse");
     const xcb_query_extension_reply_t* input = xcb_get_extension_data(c, &xcb_input_id);
-    if (device == 0 || input == nullptr || input->present == 0) {
-        std::fprintf(stderr, "guestkeys: the server has no keyboard of its own\n");
+    if (keyboard == 0 || mouse == 0 || input == nullptr || input->present == 0) {
+        std::fprintf(stderr, "guestkeys: the server has no keyboard or mouse of its own\n");
         return 2;
     }
+    // A device's press and release of `detail`.
+    const auto press = [&](std::uint16_t device, std::uint8_t down, std::uint8_t up,
+                           std::uint8_t detail) {
+        for (const std::uint8_t event : {down, up})
+            xcb_test_fake_input(c, static_cast<std::uint8_t>(input->first_event + event), detail,
+                                XCB_CURRENT_TIME, XCB_NONE, 0, 0,
+                                static_cast<std::uint8_t>(device));
+        xcb_flush(c);
+    };
     const xcb_setup_t* setup = xcb_get_setup(c);
     const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
     Reply<xcb_get_keyboard_mapping_reply_t> map(xcb_get_keyboard_mapping_reply(
@@ -80,22 +96,22 @@ int main(int argc, char** argv) {
     const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(map.get());
     const int length = xcb_get_keyboard_mapping_keysyms_length(map.get());
     for (const char ch : text) {
-        // A lowercase letter is its own keysym, on the first level of its key.
-        int keycode = 0;
-        for (int i = 0; i < length; i += map->keysyms_per_keycode)
-            if (keysyms[i] == static_cast<xcb_keysym_t>(static_cast<unsigned char>(ch))) {
-                keycode = setup->min_keycode + i / map->keysyms_per_keycode;
-                break;
+        if (ch == '.') {
+            press(mouse, kDeviceButtonPress, kDeviceButtonRelease, 1);
+        } else {
+            // A lowercase letter is its own keysym, on the first level of its key.
+            int keycode = 0;
+            for (int i = 0; i < length; i += map->keysyms_per_keycode)
+                if (keysyms[i] == static_cast<xcb_keysym_t>(static_cast<unsigned char>(ch))) {
+                    keycode = setup->min_keycode + i / map->keysyms_per_keycode;
+                    break;
+                }
+            if (keycode == 0) {
+                std::fprintf(stderr, "guestkeys: no key types '%c'\n", ch);
+                return 2;
             }
-        if (keycode == 0) {
-            std::fprintf(stderr, "guestkeys: no key types '%c'\n", ch);
-            return 2;
+            press(keyboard, kDeviceKeyPress, kDeviceKeyRelease, static_cast<std::uint8_t>(keycode));
         }
-        for (const std::uint8_t event : {kDeviceKeyPress, kDeviceKeyRelease})
-            xcb_test_fake_input(c, static_cast<std::uint8_t>(input->first_event + event),
-                                static_cast<std::uint8_t>(keycode), XCB_CURRENT_TIME, XCB_NONE, 0,
-                                0, static_cast<std::uint8_t>(device));
-        xcb_flush(c);
         std::this_thread::sleep_for(delay);
     }
     Reply<xcb_get_input_focus_reply_t>(

@@ -37,7 +37,7 @@
 #include "platform/atspi/WatchWire.h"
 #include "platform/posix/LaunchAgent.h"
 #include "platform/posix/LineChannel.h"
-#include "platform/x11/KeyboardHold.h"
+#include "platform/x11/InputHold.h"
 #include "session/TimerControls.h"
 #include "store/ienann.h"
 #include "support/DesktopSession_x11.h"
@@ -102,8 +102,9 @@ void Stop(pid_t& pid) {
     pid = -1;
 }
 
-// How many keyboards of the desktop float (reach no window); -1 without an answer.
-int FloatingKeyboards(xcb_connection_t* c) {
+// How many keyboards and pointers of the desktop float (reach no window); -1 without an
+// answer.
+int FloatingDevices(xcb_connection_t* c) {
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(c, &xcb_input_id);
     if (extension == nullptr || extension->present == 0) return -1;
     x11::Take<xcb_input_xi_query_version_reply_t>(c, xcb_input_xi_query_version(c, 2, 0),
@@ -301,9 +302,9 @@ class AtspiWindowSystemRig : public ::testing::Test {
     void TearDown() override {
         windows.reset();
         agent.reset();
-        // Whatever a case did, its rewrites gave the guest's keyboard back.
+        // Whatever a case did, its rewrites gave the guest's keyboard and mouse back.
         if (desktop_->ready()) {
-            EXPECT_EQ(FloatingKeyboards(Connection()), 0);
+            EXPECT_EQ(FloatingDevices(Connection()), 0);
         }
     }
     xcb_connection_t* Connection() {
@@ -584,24 +585,25 @@ TEST_P(AtspiWindowSystemTest, AHungBrowserHoldsUpNeitherTheTickNorTheEndOfTheWat
     EXPECT_TRUE(chromium.LinesStarting("activate").empty());
 }
 
-class AtspiWindowSystemKeyboardTest : public AtspiWindowSystemRig {};
+class AtspiWindowSystemInputTest : public AtspiWindowSystemRig {};
 
-TEST_F(AtspiWindowSystemKeyboardTest, AKeyboardLeftHeldIsGivenBackAtTheStartAndAtTheWatchsStart) {
+TEST_F(AtspiWindowSystemInputTest, DevicesLeftHeldAreGivenBackAtTheStartAndAtTheWatchsStart) {
     ASSERT_TRUE(desktop_->ready()) << desktop_->error();
-    // A hold nobody ends stands for a program killed in the middle of a rewrite.
+    // A hold nobody ends stands for a program killed in the middle of a rewrite; it
+    // takes the desktop's keyboard and mouse.
     {
-        const KeyboardHold left(Connection(), 1h);
-        ASSERT_EQ(left.Held(), 1u);
-        ASSERT_EQ(FloatingKeyboards(Connection()), 1);
+        const InputHold left(Connection(), 1h);
+        ASSERT_EQ(left.Held(), 2u);
+        ASSERT_EQ(FloatingDevices(Connection()), 2);
         windows = std::make_unique<AtspiWindowSystem>(desktop_->display());
-        EXPECT_EQ(FloatingKeyboards(Connection()), 0) << "the program's start left it floating";
+        EXPECT_EQ(FloatingDevices(Connection()), 0) << "the program's start left them floating";
     }
     {
-        const KeyboardHold left(Connection(), 1h);
-        ASSERT_EQ(FloatingKeyboards(Connection()), 1);
+        const InputHold left(Connection(), 1h);
+        ASSERT_EQ(FloatingDevices(Connection()), 2);
         windows->StartWatching();
-        EXPECT_TRUE(PollUntil([&] { return FloatingKeyboards(Connection()) == 0; }))
-            << "the watch's start left it floating";
+        EXPECT_TRUE(PollUntil([&] { return FloatingDevices(Connection()) == 0; }))
+            << "the watch's start left them floating";
     }
 }
 

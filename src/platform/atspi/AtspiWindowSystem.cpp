@@ -7,7 +7,7 @@
 #include "platform/atspi/AtspiBrowserBus.h"
 #include "platform/atspi/RemoteBrowserBus.h"
 #include "platform/posix/LineChannel.h"
-#include "platform/x11/KeyboardHold.h"
+#include "platform/x11/InputHold.h"
 #include "platform/x11/X11Display.h"
 
 namespace quorvel::platform::atspi {
@@ -40,9 +40,9 @@ AtspiWindowSystem::AtspiWindowSystem(std::string displayName, BrowserWatch::Timi
       timing_(timing),
       guestAccount_(std::move(guestAccount)),
       view_(std::make_shared<const Browsers>()) {
-    // Made at the program's start: the guest's keyboards a killed program left held
-    // back (floating) go back at once, before the lock asks anyone to sign in.
-    ReturnHeldKeyboards(displayName_);
+    // Made at the program's start: the guest's keyboards and pointers a killed program
+    // left held back (floating) go back at once, before the lock asks anyone to sign in.
+    ReturnHeldDevices(displayName_);
 }
 
 BrowserWatch::BusFactory AtspiWindowSystem::BusMaker(std::chrono::milliseconds deadline) const {

@@ -34,9 +34,10 @@ constexpr milliseconds kFocusLimit{2000};
 constexpr milliseconds kTypedLimit{3000};
 constexpr milliseconds kStepPoll{10};
 // The longest a rewrite may take, from bringing the window forward to the page opening:
-// the guest's keyboards are held back meanwhile, so this is also the longest the guest
-// is without one. A rewrite takes well under a second when the browser answers; one
-// that runs out has failed, and is tried again later with a hold of its own.
+// the guest's keyboards and pointers are held back meanwhile, so this is also the
+// longest the guest is without them. A rewrite takes well under a second when the
+// browser answers; one that runs out has failed, and is tried again later with a hold
+// of its own.
 constexpr milliseconds kRewriteLimit{10000};
 // How long the typed address may stand still in the bar, changed but not yet as typed,
 // before it is taken for mixed with other keys and typed again; and how often it is
@@ -134,8 +135,9 @@ class BrowserWatch::Session {
           bus_(std::move(bus)),
           input_(displayName) {
         // A program that ended in the middle of a rewrite (killed, crashed) left the
-        // guest's keyboards floating: they go back before anything is watched.
-        input_.ReturnHeldKeyboards();
+        // guest's keyboards and pointers floating: they go back before anything is
+        // watched.
+        input_.ReturnHeldDevices();
     }
     ~Session() {
         // What the bus holds goes back before the bus.
@@ -231,11 +233,12 @@ class BrowserWatch::Session {
     bool Enter(ObjectId bar, X11Input::Window window);
     bool Perform(Hwnd frame, const std::string& address);
     // A rewrite under way, for as long as it lives: when it runs out is set, and the
-    // guest's keyboards are held back until it ends (or that time, at the latest).
+    // guest's keyboards and pointers are held back until it ends (or that time, at the
+    // latest).
     class Rewriting {
       public:
         Rewriting(Clock::time_point& ends, X11Input& input)
-            : ends_(ends), hold_(input.HoldKeyboards(kRewriteLimit)) {
+            : ends_(ends), hold_(input.HoldInput(kRewriteLimit)) {
             ends_ = Clock::now() + kRewriteLimit;
         }
         ~Rewriting() { ends_ = Clock::time_point::max(); }
@@ -244,7 +247,7 @@ class BrowserWatch::Session {
 
       private:
         Clock::time_point& ends_;
-        KeyboardHold hold_;
+        InputHold hold_;
     };
     bool Replace(Hwnd frame, const std::string& address);
 
@@ -503,7 +506,8 @@ bool BrowserWatch::Session::Enter(ObjectId bar, X11Input::Window window) {
     // they take too long (a new window's first search) or its window loses the focus
     // before: nothing else happens until it has moved the focus from the bar to the
     // page it opens, and Return is pressed again while the bar keeps it. Never once the
-    // rewrite's time is up: the guest's keyboards are no longer held back then.
+    // rewrite's time is up: the guest's keyboards and pointers are no longer held back
+    // then.
     for (int press = 0; press < kTypingTries; ++press) {
         if (Clock::now() >= rewriteEnds_) return false;
         if (!input_.IsActive(window) || !Has(bar, ObjectState::Focused)) return false;
@@ -515,10 +519,11 @@ bool BrowserWatch::Session::Enter(ObjectId bar, X11Input::Window window) {
 
 bool BrowserWatch::Session::Perform(Hwnd handle, const std::string& address) {
     // Keys go to whatever window has the focus: nothing is typed before the browser's
-    // window is the active one and its bar has the focus. The guest's keyboards are held
-    // back from before the window comes forward until the page opens: no key of theirs
-    // lands in the bar between ours and Return, nor in this window when they meant
-    // another. The hold ends with the rewrite, and at its limit at the latest.
+    // window is the active one and its bar has the focus. The guest's keyboards and
+    // pointers are held back from before the window comes forward until the page opens:
+    // no key of theirs lands in the bar between ours and Return, nor in this window when
+    // they meant another, and no click of theirs takes the focus from the bar. The hold
+    // ends with the rewrite, and at its limit at the latest.
     const Rewriting rewriting(rewriteEnds_, input_);
     const X11Input::Window window = Raise(handle);
     return window != 0 && TypeInto(handle, window, TypableAddress(address));

@@ -5,7 +5,7 @@
 //
 // The object keeps an X connection of its own (xcb: a failing request about a window
 // that just closed comes back as that request's error, not through a process-wide
-// handler) and is used by one thread at a time (a KeyboardHold's watchdog shares it:
+// handler) and is used by one thread at a time (an InputHold's watchdog shares it:
 // xcb connections may be).
 #include <chrono>
 #include <cstdint>
@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/x11/KeyboardHold.h"
+#include "platform/x11/InputHold.h"
 #include "platform/x11/X11Util.h"
 
 namespace quorvel::platform {
@@ -84,13 +84,14 @@ class X11Input {
     // `into` given, only while that window is active and holds the focus (as Type).
     bool PressKey(std::uint32_t keysym, bool control = false, Window into = 0);
 
-    // Holds the guest's keyboards back until the hold goes, `limit` at most
-    // (KeyboardHold): from then on only this object's keys reach a window.
-    KeyboardHold HoldKeyboards(std::chrono::milliseconds limit) {
-        return KeyboardHold(connection_.get(), limit);
+    // Holds the guest's keyboards and pointers back until the hold goes, `limit` at
+    // most (InputHold): from then on only this object's keys reach a window, and no
+    // click moves the focus.
+    InputHold HoldInput(std::chrono::milliseconds limit) {
+        return InputHold(connection_.get(), limit);
     }
-    // Gives back the keyboards an earlier hold left floating (ReturnHeldKeyboards).
-    int ReturnHeldKeyboards() { return platform::ReturnHeldKeyboards(connection_.get()); }
+    // Gives back the devices an earlier hold left floating (ReturnHeldDevices).
+    int ReturnHeldDevices() { return platform::ReturnHeldDevices(connection_.get()); }
 
   private:
     struct KeyboardMap {

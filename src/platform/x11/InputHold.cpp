@@ -1,6 +1,7 @@
-#include "platform/x11/KeyboardHold.h"
+#include "platform/x11/InputHold.h"
 
 #include <xcb/xinput.h>
+#include <xcb/xtest.h>
 
 #include <cstdlib>
 #include <optional>
@@ -102,19 +103,50 @@ bool Attach(xcb_connection_t* c, std::uint16_t device, std::uint16_t master) {
                        c, 1, reinterpret_cast<const xcb_input_hierarchy_change_t*>(&change)));
 }
 
-// Puts `device` back on `master`, or, when that master is gone, on the first master
-// keyboard there is: a keyboard is never left floating for want of its own master.
+bool Master(const Device& d) {
+    return d.type == XCB_INPUT_DEVICE_TYPE_MASTER_KEYBOARD ||
+           d.type == XCB_INPUT_DEVICE_TYPE_MASTER_POINTER;
+}
+
+// Puts `device` back on `master`, or, when that master is gone, on the first other
+// master that takes it (the server takes a keyboard only on a master keyboard, a
+// pointer on a master pointer): a device is never left floating for want of its own.
 bool GiveBack(xcb_connection_t* c, std::uint16_t device, std::uint16_t master) {
     if (Attach(c, device, master)) return true;
     for (const Device& d : Devices(c))
-        if (d.type == XCB_INPUT_DEVICE_TYPE_MASTER_KEYBOARD && d.id != master)
-            if (Attach(c, device, d.id)) return true;
+        if (Master(d) && d.id != master && Attach(c, device, d.id)) return true;
     return false;
+}
+
+// Makes the XTest pointer the last to have moved the cursor, by a move of nothing: a
+// pointer given back then starts its next move from the cursor, not from where it went
+// while it floated.
+void KeepCursor(xcb_connection_t* c) {
+    const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(c, &xcb_test_id);
+    if (xtest == nullptr || xtest->present == 0) return;
+    constexpr std::uint8_t kRelative = 1;
+    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, kRelative, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+}
+
+// Gives every device of `held` back, and drops the mark of each that went back (one
+// that could not be given back keeps it, for the next start to try again). Returns how
+// many went back.
+int GiveBackAll(xcb_connection_t* c, const std::vector<HeldDevice>& held, std::uint32_t mark) {
+    if (held.empty()) return 0;
+    KeepCursor(c);
+    int returned = 0;
+    for (const HeldDevice& h : held) {
+        if (!GiveBack(c, h.device, h.master)) continue;
+        xcb_input_xi_delete_property(c, h.device, mark);
+        ++returned;
+    }
+    xcb_flush(c);
+    return returned;
 }
 
 }  // namespace
 
-KeyboardHold::KeyboardHold(xcb_connection_t* connection, std::chrono::milliseconds limit)
+InputHold::InputHold(xcb_connection_t* connection, std::chrono::milliseconds limit)
     : connection_(connection) {
     if (connection_ == nullptr || !InputTwo(connection_)) return;
     xcb_connection_t* c = connection_;
@@ -124,12 +156,13 @@ KeyboardHold::KeyboardHold(xcb_connection_t* connection, std::chrono::millisecon
     if (mark_ == XCB_ATOM_NONE) return;
     std::lock_guard lock(mutex_);
     for (const Device& d : Devices(c)) {
-        // One request per keyboard: the server stops a list of changes at the first
-        // that fails (a keyboard unplugged meanwhile), and each taken is known.
-        if (d.type != XCB_INPUT_DEVICE_TYPE_SLAVE_KEYBOARD || DeviceProperty(c, d.id, xtest))
-            continue;
+        // One request per device: the server stops a list of changes at the first that
+        // fails (a device unplugged meanwhile), and each taken is known.
+        const bool slave = d.type == XCB_INPUT_DEVICE_TYPE_SLAVE_KEYBOARD ||
+                           d.type == XCB_INPUT_DEVICE_TYPE_SLAVE_POINTER;
+        if (!slave || DeviceProperty(c, d.id, xtest)) continue;
         // Marked before it floats: whatever happens to this program from here on, the
-        // next start knows the keyboard as ours and where it goes. One that cannot be
+        // next start knows the device as ours and where it goes. One that cannot be
         // marked is not taken.
         const std::uint32_t master = d.attachment;
         if (!Done(c, xcb_input_xi_change_property_checked(c, d.id, XCB_PROP_MODE_REPLACE, 32, mark_,
@@ -149,17 +182,17 @@ KeyboardHold::KeyboardHold(xcb_connection_t* connection, std::chrono::millisecon
     });
 }
 
-KeyboardHold::~KeyboardHold() {
+InputHold::~InputHold() {
     Release();
     if (watchdog_.joinable()) watchdog_.join();
 }
 
-std::size_t KeyboardHold::Held() const {
+std::size_t InputHold::Held() const {
     std::lock_guard lock(mutex_);
     return done_ ? 0 : taken_.size();
 }
 
-void KeyboardHold::Release() {
+void InputHold::Release() {
     {
         std::lock_guard lock(mutex_);
         ReleaseLocked();
@@ -167,44 +200,35 @@ void KeyboardHold::Release() {
     released_.notify_all();
 }
 
-void KeyboardHold::ReleaseLocked() {
+void InputHold::ReleaseLocked() {
     if (done_) return;
     done_ = true;
-    if (taken_.empty()) return;
-    for (const Taken& t : taken_) {
-        // The mark goes only once the keyboard is back: one that could not be given
-        // back keeps it, for the next start to try again.
-        if (GiveBack(connection_, t.device, t.master))
-            xcb_input_xi_delete_property(connection_, t.device, mark_);
-    }
-    xcb_flush(connection_);
+    GiveBackAll(connection_, taken_, mark_);
 }
 
-int ReturnHeldKeyboards(xcb_connection_t* c) {
+int ReturnHeldDevices(xcb_connection_t* c) {
     if (c == nullptr || !InputTwo(c)) return 0;
-    // A server that never heard of the mark has no keyboard of ours floating.
+    // A server that never heard of the mark has no device of ours floating.
     const std::uint32_t mark = ExistingAtom(c, kHeldFromProperty);
     if (mark == XCB_ATOM_NONE) return 0;
-    int returned = 0;
+    std::vector<HeldDevice> left;
     for (const Device& d : Devices(c)) {
         const auto master = DeviceProperty(c, d.id, mark);
         if (!master) continue;
-        if (d.type == XCB_INPUT_DEVICE_TYPE_FLOATING_SLAVE) {
-            if (!GiveBack(c, d.id, static_cast<std::uint16_t>(*master))) continue;
-            ++returned;
-        }
-        // Attached again (or never detached): only the mark is left to go.
-        xcb_input_xi_delete_property(c, d.id, mark);
+        if (d.type == XCB_INPUT_DEVICE_TYPE_FLOATING_SLAVE)
+            left.push_back({d.id, static_cast<std::uint16_t>(*master)});
+        else  // attached again (or never detached): only the mark is left to go
+            xcb_input_xi_delete_property(c, d.id, mark);
     }
     xcb_flush(c);
-    return returned;
+    return GiveBackAll(c, left, mark);
 }
 
-int ReturnHeldKeyboards(const std::string& displayName) {
+int ReturnHeldDevices(const std::string& displayName) {
     x11::UniqueConnection connection(
         xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), nullptr));
     if (xcb_connection_has_error(connection.get()) != 0) return 0;
-    const int returned = ReturnHeldKeyboards(connection.get());
+    const int returned = ReturnHeldDevices(connection.get());
     // The marks' deletions are carried out before the connection goes.
     Take<xcb_get_input_focus_reply_t>(connection.get(), xcb_get_input_focus(connection.get()),
                                       xcb_get_input_focus_reply);
