@@ -45,36 +45,31 @@ class ControlPanelTest : public PanelRig {
     }
 };
 
-TEST_F(ControlPanelTest, OpensOnTheSecurityPageReadyToShowTheLoginScreenAgain) {
+// One frame shows at a time, the frames lying on one another; a click on the tab
+// already shown or on a tab with an unknown key changes nothing; each opening is a new
+// window on the Security page, ready to show the login screen again.
+TEST_F(ControlPanelTest, EachTabShowsItsFrameAloneAndEachOpeningStartsOnSecurity) {
     auto& panel = Panel();
+    const QPointer<ui::frmCtrlpnl> first = &panel;
     EXPECT_EQ(Control<QTabBar>("tbrOptions")->currentIndex(), 0);
     EXPECT_EQ(Shown(), std::vector<std::string>{"fSo"});
     EXPECT_EQ(panel.exitMode(), ExitMode::ShowLoginScreen);
-    // The frames lie on one another.
-    for (const panel::Tab& tab : panel::kTabs)
-        EXPECT_EQ(Control<ui::PanelPage>(tab.frame)->geometry(),
-                  Control<ui::PanelPage>("fSo")->geometry())
-            << tab.frame;
-}
-
-TEST_F(ControlPanelTest, EachTabShowsItsFrameAlone) {
-    Panel();
     for (int i : {3, 7, 0, 1, 4, 2, 6, 5}) {
         SelectTab(i);
         EXPECT_EQ(Shown(), std::vector<std::string>{panel::kTabs[i].frame}) << "tab " << i;
+        EXPECT_EQ(Control<ui::PanelPage>(panel::kTabs[i].frame)->geometry(),
+                  Control<ui::PanelPage>("fSo")->geometry());
     }
-}
-
-TEST_F(ControlPanelTest, ClickingTheTabAlreadyShownOrATabWithAnUnknownKeyChangesNothing) {
-    auto& panel = Panel();
     SelectTab(3);
     panel.tbrOptions_Click();
     EXPECT_EQ(Shown(), std::vector<std::string>{"fDr"});
-
-    auto* tabs = Control<QTabBar>("tbrOptions");
-    tabs->setTabData(5, QString("kXx"));
+    Control<QTabBar>("tbrOptions")->setTabData(5, QString("kXx"));
     SelectTab(5);
     EXPECT_EQ(Shown(), std::vector<std::string>{"fDr"});
+
+    ClosePanel();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(Shown(), std::vector<std::string>{"fSo"});
 }
 
 TEST_F(ControlPanelTest, QuitAnsweredYesEndsTheProgramWithoutTheLoginScreen) {
@@ -99,9 +94,11 @@ TEST_F(ControlPanelTest, QuitAnsweredYesEndsTheProgramWithoutTheLoginScreen) {
     (void)login;
 }
 
-TEST_F(ControlPanelTest, QuitAnsweredNoChangesNothing) {
+// Quit answered No, and a click on the status bar's spacer, leave the panel as it was.
+TEST_F(ControlPanelTest, QuitAnsweredNoAndTheSpacerChangeNothing) {
     auto& panel = Panel();
     SelectTab(4);
+    panel.StatusBar1_PanelClick(StatusPanel::Spacer);
     Control<QToolButton>("StatusBar1_3")->click();  // unscripted: No
     Settle();
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -155,35 +152,29 @@ INSTANTIATE_TEST_SUITE_P(
                                }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ControlPanelTest, TheNarrowPanelDoesNothing) {
-    auto& panel = Panel();
-    panel.StatusBar1_PanelClick(StatusPanel::Spacer);
-    Settle();
-    EXPECT_TRUE(forms->IsLoaded<ui::frmCtrlpnl>());
-    EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(ControlPanelTest, EachOpeningIsANewWindow) {
-    const QPointer<ui::frmCtrlpnl> first = &Panel();
-    SelectTab(6);
-    ClosePanel();
-    EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(Shown(), std::vector<std::string>{"fSo"});
-}
-
-// What a screen reader announces for each control a person can work, on every page:
-// never nothing, and for an input with a caption beside it, that caption.
-TEST_F(ControlPanelTest, EveryControlOnEveryPageHasTheNameAScreenReaderAnnounces) {
+// Every page as it is read and worked: each control a person can work has a name a
+// screen reader announces (for an input with a caption beside it, that caption); Tab
+// goes from the tab strip through the page to the status bar in reading order; no
+// label, check box or button is narrower than its caption needs, nor the tab strip
+// than its tabs. A stored keyword gives the blocked list an item.
+TEST_F(ControlPanelTest, EveryPageIsNamedTabbedInReadingOrderAndShowsItsCaptionsWhole) {
+    t.Set(store::kUrlsKey, "casino", "http://www.casino.com", platform::kRegSz);
+    auto* tabs = Control<QTabBar>("tbrOptions");
+    EXPECT_GE(tabs->width(), tabs->sizeHint().width());
     for (int tab = 0; tab < static_cast<int>(panel::kTabs.size()); ++tab) {
         SCOPED_TRACE(panel::kTabs[tab].caption);
         SelectTab(tab);
         for (QWidget* control : Panel().findChildren<QWidget*>()) {
-            if (!control->isVisible() || !(control->focusPolicy() & Qt::TabFocus)) continue;
-            if (control->objectName().startsWith("qt_")) continue;  // a control's own parts
+            if (!control->isVisible()) continue;
+            const std::string name = control->objectName().toStdString();
+            auto* label = qobject_cast<QLabel*>(control);
+            if ((label && !label->wordWrap()) || qobject_cast<QAbstractButton*>(control))
+                EXPECT_GE(control->width(), control->sizeHint().width()) << name;
+            // A control's own parts ("qt_...") are named by the control.
+            if (!(control->focusPolicy() & Qt::TabFocus) || name.starts_with("qt_")) continue;
             QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
             ASSERT_TRUE(accessible);
-            EXPECT_FALSE(accessible->text(QAccessible::Name).trimmed().isEmpty())
-                << control->objectName().toStdString();
+            EXPECT_FALSE(accessible->text(QAccessible::Name).trimmed().isEmpty()) << name;
         }
         for (QLabel* caption : Panel().findChildren<QLabel*>()) {
             if (!caption->isVisible() || !caption->buddy()) continue;
@@ -195,27 +186,6 @@ TEST_F(ControlPanelTest, EveryControlOnEveryPageHasTheNameAScreenReaderAnnounces
                 QAccessible::queryAccessibleInterface(caption->buddy())->text(QAccessible::Name),
                 text)
                 << caption->objectName().toStdString();
-        }
-    }
-}
-
-// Every page as it is read and worked: Tab goes from the tab strip through the page to
-// the status bar in reading order, and no label, check box or button is narrower than
-// its caption needs, nor the tab strip than its tabs. A stored keyword gives the
-// blocked list an item.
-TEST_F(ControlPanelTest, EveryPageIsTabbedInReadingOrderAndShowsItsCaptionsWhole) {
-    t.Set(store::kUrlsKey, "casino", "http://www.casino.com", platform::kRegSz);
-    auto* tabs = Control<QTabBar>("tbrOptions");
-    EXPECT_GE(tabs->width(), tabs->sizeHint().width());
-    for (int tab = 0; tab < static_cast<int>(panel::kTabs.size()); ++tab) {
-        SCOPED_TRACE(panel::kTabs[tab].caption);
-        SelectTab(tab);
-        for (QWidget* control : Panel().findChildren<QWidget*>()) {
-            auto* label = qobject_cast<QLabel*>(control);
-            if (control->isVisible() &&
-                ((label && !label->wordWrap()) || qobject_cast<QAbstractButton*>(control)))
-                EXPECT_GE(control->width(), control->sizeHint().width())
-                    << control->objectName().toStdString();
         }
         ExpectTabInReadingOrder(&Panel(), tabs);
     }
