@@ -24,21 +24,14 @@ struct FrmBlocksTest : WidgetRig {
     }
 };
 
-TEST_F(FrmBlocksTest, LoadReadsTheBlockedSitesAndStartsTheTimer) {
-    BlockSite("casino");
-    BlockSite("poker");
-    frmBlocks& form = forms->Get<frmBlocks>();
-    EXPECT_EQ(form.blocker().lstwindows4(), (store::NameList{"casino", "poker"}));
-    EXPECT_TRUE(form.Timer1->isActive());
-
-    // It is never shown, whoever asks.
-    form.show();
-    EXPECT_FALSE(form.isVisible());
-}
-
-TEST_F(FrmBlocksTest, UnloadStopsBlockingAndTheNextLoadReadsTheSitesAfresh) {
+// Loading starts the timer; the window is never shown, whoever asks; unloading stops
+// it at once, and the next load reads the sites afresh.
+TEST_F(FrmBlocksTest, LoadStartsTheTimerUnloadStopsItAndTheNextLoadReadsTheSitesAfresh) {
     BlockSite("casino");
     QPointer<frmBlocks> first = &forms->Get<frmBlocks>();
+    EXPECT_TRUE(first->Timer1->isActive());
+    first->show();
+    EXPECT_FALSE(first->isVisible());
     forms->Unload<frmBlocks>();
     // Until the deferred delete, the window still exists but no longer ticks.
     ASSERT_FALSE(first.isNull());
@@ -47,7 +40,8 @@ TEST_F(FrmBlocksTest, UnloadStopsBlockingAndTheNextLoadReadsTheSitesAfresh) {
     EXPECT_TRUE(first.isNull());
     EXPECT_FALSE(forms->IsLoaded<frmBlocks>());
 
-    // Sites blocked meanwhile count from the next load on; the list is not doubled.
+    // Sites blocked meanwhile count from the next load on, in the store's order; the
+    // list is not doubled.
     BlockSite("poker");
     EXPECT_EQ(forms->Get<frmBlocks>().blocker().lstwindows4(),
               (store::NameList{"casino", "poker"}));
