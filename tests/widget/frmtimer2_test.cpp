@@ -56,8 +56,9 @@ class TimerWindowTest : public WidgetRig {
 };
 
 // The clock starts when the window shows, on a precise timer (every second is billed),
-// with the sign-in time beside it.
-TEST_F(TimerWindowTest, ClockIsStoppedUntilTheWindowIsShown) {
+// with the sign-in time beside it; the labels and the title show the session's figures
+// (every tick of every band: ChargeRule_test).
+TEST_F(TimerWindowTest, ClockStartsWhenShownAndTicksShowTheElapsedTimeAndAmount) {
     auto& w = forms->Get<ui::frmtimer2>();
     auto* timer1 = Child<QTimer>("Timer1");
     EXPECT_FALSE(timer1->isActive());
@@ -67,12 +68,6 @@ TEST_F(TimerWindowTest, ClockIsStoppedUntilTheWindowIsShown) {
     EXPECT_EQ(timer1->timerType(), Qt::PreciseTimer);
     EXPECT_EQ(Text("lbltimer"), "10:00:00 AM");
     EXPECT_EQ(w.windowTitle(), "0 : 0 : 0");
-}
-
-// The labels and the title show the session's figures (every tick of every band:
-// ChargeRule_test).
-TEST_F(TimerWindowTest, TicksShowTheElapsedTimeAndAmount) {
-    auto& w = SignIn();
     Ticks(3600);
     EXPECT_EQ(Text("lbltimer2"), "1 : 0 : 0");
     EXPECT_EQ(w.windowTitle(), "1 : 0 : 0: Quorvel Timer");
@@ -80,8 +75,9 @@ TEST_F(TimerWindowTest, TicksShowTheElapsedTimeAndAmount) {
     EXPECT_EQ(Text("lblamt"), "35");
 }
 
-// A close request and a click on the disabled Close both leave the session running.
-TEST_F(TimerWindowTest, CloseRequestsAreRefusedAndTheClockRunsOn) {
+// A close request and a click on the disabled Close leave the session running; About
+// opens the site, Minimize minimizes, and the clock runs on.
+TEST_F(TimerWindowTest, CloseRequestsAreRefusedAndTheOtherLabelsDoWhatTheySay) {
     auto& w = SignIn();
     Ticks(5);
     EXPECT_FALSE(w.close());
@@ -89,10 +85,14 @@ TEST_F(TimerWindowTest, CloseRequestsAreRefusedAndTheClockRunsOn) {
     QApplication::processEvents();
     EXPECT_TRUE(forms->IsLoaded<ui::frmtimer2>());
     EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(t.shell.calls.empty());
+    ClickLabel(Child<QLabel>("aboutQuorvel"));
+    EXPECT_EQ(t.shell.calls, std::vector<std::string>{"OpenAddress http://www.quorvel.example/"});
+    ClickLabel(Child<QLabel>("Label3"));
+    EXPECT_TRUE(w.windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(Child<QTimer>("Timer1")->isActive());
     Ticks(1);
     EXPECT_EQ(Text("lbltimer2"), "0 : 0 : 6");
-    EXPECT_TRUE(t.shell.calls.empty());
 }
 
 TEST_F(TimerWindowTest, LogoutBooksTheSessionAndReturnsToTheLoginScreen) {
@@ -146,8 +146,9 @@ TEST_F(TimerWindowTest, LogoutAsksForAFreshGuestDesktopOnceTheLockIsUp) {
         };
         std::vector<Seen> seen;
         t.guestDesktop.onRequest = [&] {
-            seen.push_back({forms->IsLoaded<ui::frmstart>() && forms->Get<ui::frmstart>().isVisible(),
-                            forms->IsLoaded<ui::frmtimer2>(), Timers("Status")});
+            seen.push_back(
+                {forms->IsLoaded<ui::frmstart>() && forms->Get<ui::frmstart>().isVisible(),
+                 forms->IsLoaded<ui::frmtimer2>(), Timers("Status")});
         };
         auto conn = t.pv.Conn;
         if (c.dataFileRefuses) t.pv.Conn.reset();
@@ -232,20 +233,11 @@ TEST_F(TimerWindowTest, DraggingTheHandleMovesTheWindowByAsMuchAsThePointerUntil
     EXPECT_EQ(handle->cursor().shape(), Qt::OpenHandCursor);
 }
 
-TEST_F(TimerWindowTest, MinimizeAndAboutDoWhatTheySay) {
-    auto& w = SignIn();
-    ClickLabel(Child<QLabel>("aboutQuorvel"));
-    EXPECT_EQ(t.shell.calls, std::vector<std::string>{"OpenAddress http://www.quorvel.example/"});
-    ClickLabel(Child<QLabel>("Label3"));
-    EXPECT_TRUE(w.windowState() & Qt::WindowMinimized);
-    EXPECT_TRUE(Child<QTimer>("Timer1")->isActive());
-}
-
-TEST_F(TimerWindowTest, QuickLaunchListsTheStoredProgramsInOrderAndAClickStartsOne) {
+TEST_F(TimerWindowTest, TabGoesInReadingOrderAndQuickLaunchStartsTheStoredPrograms) {
     t.Set(store::kProgramsKey, "Writer", "/usr/bin/writer");
     t.Set(store::kProgramsKey, "Browser", "/usr/bin/browser");
     t.Set(store::kProgramsKey, "Games", "/usr/games/cards");
-    SignIn();
+    ExpectTabInReadingOrder(&SignIn(), Child<QComboBox>("combo1"));
     auto* list = Child<QListWidget>("List1");
     QStringList listed;
     for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
@@ -273,12 +265,6 @@ TEST_F(TimerWindowTest, QuickLaunchListsTheStoredProgramsInOrderAndAClickStartsO
     list->setCurrentRow(0);
     PressEnter(list);
     EXPECT_EQ(t.shell.calls.back(), "StartProgram /usr/bin/writer 2");
-}
-
-TEST_F(TimerWindowTest, TabGoesInReadingOrder) {
-    t.Set(store::kProgramsKey, "Writer", "/usr/bin/writer", platform::kRegSz);
-    auto& w = SignIn();
-    ExpectTabInReadingOrder(&w, Child<QComboBox>("combo1"));
 }
 
 }  // namespace
