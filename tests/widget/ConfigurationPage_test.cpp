@@ -75,7 +75,8 @@ class ConfigurationTest : public PanelRig {
     }
 };
 
-TEST_F(ConfigurationTest, TheFirstApplyOnAnEmptyRatesTableAddsOneRowAndTheSessionChargesFromIt) {
+TEST_F(ConfigurationTest,
+       TheFirstApplyAddsTheRatesRowTheSessionChargesFromAndLaterOnesOverwriteIt) {
     EXPECT_EQ(RateRows(), 0);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(Rate(i), "0") << "no row: the boxes keep 0";
     Step(0, 10);
@@ -101,17 +102,13 @@ TEST_F(ConfigurationTest, TheFirstApplyOnAnEmptyRatesTableAddsOneRowAndTheSessio
     EXPECT_EQ(minimums.minimumTime, 5);
     EXPECT_EQ(minimums.minimumCharge, 7);
     EXPECT_EQ(Setting("Currency"), "\xE2\x82\xAC") << "the euro sign, UTF-8";
-}
 
-TEST_F(ConfigurationTest, AnExistingRowIsOverwrittenAndNoSecondOneAdded) {
-    ASSERT_TRUE(db::WriteRates(*t.pv.Conn, {"1", "2", "3", "4"}));
-    EXPECT_EQ(Rate(0), "1");
-    EXPECT_EQ(Rate(3), "4");
-    Step(3, 9996);
+    // A later Apply overwrites the row and adds no second one.
+    Step(3, 9980);
     EXPECT_EQ(Rate(3), "10000");
     Apply();
     EXPECT_EQ(RateRows(), 1);
-    EXPECT_EQ(db::ReadRates(*t.pv.Conn), (std::array<double, 4>{1, 2, 3, 10000}));
+    EXPECT_EQ(db::ReadRates(*t.pv.Conn), (std::array<double, 4>{10, 15, 20, 10000}));
 }
 
 TEST_F(ConfigurationTest, EmptiedMinimumChargeAndCurrencyAreStoredAsZeroAndTheCentSign) {
@@ -142,15 +139,6 @@ TEST_F(ConfigurationTest, SpinnersStopAtTheirEnds) {
         Step(c.index, c.steps);
         EXPECT_EQ(Rate(c.index), c.expected) << "fud_" << c.index << " by " << c.steps;
     }
-}
-
-TEST_F(ConfigurationTest, TheFirstBandCaptionFollowsTheMinimumTime) {
-    SetSetting("MinimumT", "5", 1);
-    Panel();
-    EXPECT_EQ(Control<QLabel>("Label5")->text(), "5- 15 mins");
-    Step(4, 5);
-    EXPECT_EQ(Control<QLabel>("Label5")->text(), "10- 15 mins");
-    EXPECT_EQ(Spinner(0)->accessibleName(), "10- 15 mins") << "named by the caption beside it";
 }
 
 TEST_F(ConfigurationTest, MinimumChargesHoldsDigitsOnlyHoweverTextArrives) {
@@ -282,11 +270,10 @@ TEST_F(ConfigurationTest, BrowserOptionsAreWrittenAndReadBack) {
             << "an Apply that does not touch it keeps plain-text surfing as it was";
         EXPECT_EQ(Control<QCheckBox>("Check2")->isChecked(), c.emptyCache);
     }
-}
-
-TEST_F(ConfigurationTest, PlainTextIsTickedOnlyWhenAllFourValuesSayNo) {
+    // Plain-text surfing shows ticked only when all four values say no.
     for (const char* name : panel::kPlainTextValues) t.Set(panel::kBrowserMainKey, name, "no", 1);
     t.Set(panel::kBrowserMainKey, "Display Inline Videos", "yes", 1);
+    ClosePanel();
     EXPECT_FALSE(Control<QCheckBox>("Check1")->isChecked());
 }
 
@@ -351,7 +338,8 @@ TEST_F(ConfigurationTest, SettingsThatCannotBeWrittenAreNamed) {
 }
 
 // A store with nothing set: an empty minimum time and a bare caption, emptying the
-// cache ticked; a second opening shows what is stored and nothing unsaved.
+// cache ticked; a second opening shows what is stored and nothing unsaved. The first
+// band's caption follows the minimum time.
 TEST_F(ConfigurationTest, AnOpeningShowsWhatIsStoredAndNothingUnsaved) {
     EXPECT_EQ(Rate(4), "");
     EXPECT_EQ(Control<QLabel>("Label5")->text(), "- 15 mins");
@@ -360,10 +348,15 @@ TEST_F(ConfigurationTest, AnOpeningShowsWhatIsStoredAndNothingUnsaved) {
     Step(0, 30);
     Box("mCharge")->setText("55");
     Currency()->setCurrentIndex(3);
+    SetSetting("MinimumT", "5", 1);
     ClosePanel();
     EXPECT_EQ(Rate(0), "0");
     EXPECT_EQ(Box("mCharge")->text(), "");
     EXPECT_EQ(Currency()->currentText(), "");
+    EXPECT_EQ(Control<QLabel>("Label5")->text(), "5- 15 mins");
+    Step(4, 5);
+    EXPECT_EQ(Control<QLabel>("Label5")->text(), "10- 15 mins");
+    EXPECT_EQ(Spinner(0)->accessibleName(), "10- 15 mins") << "named by the caption beside it";
 }
 
 }  // namespace
