@@ -46,7 +46,11 @@ class TimerProgramsTest : public PanelRig {
 
 using Enables = std::vector<bool>;
 
-TEST_F(TimerProgramsTest, TheAddFramesButtonsFollowWhatIsTyped) {
+// The Add frame's buttons follow what is typed; Save stores the program, appends it to
+// the list and clears the boxes.
+TEST_F(TimerProgramsTest, TheAddFramesButtonsFollowWhatIsTypedAndSaveAppendsTheProgram) {
+    StoreProgram("Browser", "/usr/bin/browser");
+    ASSERT_EQ(Listed(), store::NameList{"Browser"});
     EXPECT_EQ(Enabled(), (Enables{false, false, false}));
     EXPECT_TRUE(Button("cmddel")->isEnabled());
     Name()->setText("Editor");
@@ -63,11 +67,7 @@ TEST_F(TimerProgramsTest, TheAddFramesButtonsFollowWhatIsTyped) {
     EXPECT_EQ(Name()->text(), "");
     EXPECT_EQ(Location()->text(), "");
     EXPECT_EQ(Enabled(), (Enables{false, false, false}));
-}
 
-TEST_F(TimerProgramsTest, SaveStoresTheProgramAppendsItAndClearsTheBoxes) {
-    StoreProgram("Browser", "/usr/bin/browser");
-    ASSERT_EQ(Listed(), store::NameList{"Browser"});
     Save("Editor", "/usr/bin/editor");
     EXPECT_EQ(Path("Editor"), "/usr/bin/editor");
     EXPECT_EQ(Listed(), (store::NameList{"Browser", "Editor"}));
