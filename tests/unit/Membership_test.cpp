@@ -21,11 +21,8 @@ TEST(Membership, IsKeptReadBackAndForgotten) {
     EXPECT_EQ(cafe::ForgetMembership(t.pv.settings), platform::kErrorSuccess);
     EXPECT_FALSE(cafe::LoadMembership(t.pv.settings));
     EXPECT_EQ(cafe::ForgetMembership(t.pv.settings), platform::kErrorFileNotFound);
-}
-
-TEST(Membership, HalfOfOneIsNone) {
-    TestPlatform t;
-    // A name without a server (a store that took only one of the two values).
+    // Half of one is none: a name without a server (a store that took only one of the
+    // two values).
     t.Set(store::kSettingsKey, cafe::kPcNameValue, "pc1");
     EXPECT_FALSE(cafe::LoadMembership(t.pv.settings));
 }

@@ -27,12 +27,9 @@ TEST(UsageChargeRules, ASpinnerStartsFromWhatItsBoxShows) {
 }
 
 TEST(UsageChargeRules, RatesShowAsTheNumberStored) {
-    EXPECT_EQ(panel::RateText(10), "10");
-    EXPECT_EQ(panel::RateText(0), "0");
-    EXPECT_EQ(panel::RateText(10000), "10000");
-    EXPECT_EQ(panel::RateText(12.5), "12.5");
-    EXPECT_EQ(panel::RateText(0.1), "0.1");
-    EXPECT_EQ(panel::RateText(-3), "-3");
+    for (const auto& [rate, shown] : std::vector<std::pair<double, std::string>>{
+             {10, "10"}, {0, "0"}, {10000, "10000"}, {12.5, "12.5"}, {0.1, "0.1"}, {-3, "-3"}})
+        EXPECT_EQ(panel::RateText(rate), shown);
 }
 
 TEST(UsageChargeRules, TheChargeKeyFilterLetsDigitsAndControlCodesThrough) {

@@ -24,40 +24,47 @@ TEST(Variant, EmptyIsEmptyTextZeroAndFalse) {
     EXPECT_EQ(empty.ToNumber(), 0);
     EXPECT_EQ(empty.ToInt32(), 0);
     EXPECT_FALSE(empty.ToBool());
+    EXPECT_TRUE(Variant(-1).ToBool());
+    EXPECT_FALSE(Variant(0).ToBool());
 }
 
-// A read text as a number, and as a whole number (7 where none fits): the NUL of the
-// read ends it, a leading number is taken, halves round to even.
-TEST(Variant, ReadTextsAsNumbers) {
+// A read text as a number, as a whole number (7 where none fits) and as a truth value:
+// the NUL of the read ends it, a leading number is taken, halves round to even, and
+// "True" is true as a number other than 0 is.
+TEST(Variant, ReadTextsAsNumbersAndTruthValues) {
     struct Case {
         const char* text;
         double number;
         std::int32_t whole;
+        bool truth;
     };
     const Case cases[] = {
-        {"5", 5, 5},
-        {"-3", -3, -3},
-        {"", 0, 0},
-        {"abc", 0, 0},
-        {"-", 0, 0},
-        {".", 0, 0},
-        {"x5", 0, 0},
-        {"Rs 25", 0, 0},
-        {"  12 minutes", 12, 12},
-        {"+8", 8, 8},
-        {".25", 0.25, 0},
-        {"1 : 5 : 30", 1, 1},
-        {"2.5", 2.5, 2},
-        {"3.5", 3.5, 4},
-        {"-2.5", -2.5, -2},
-        {"2147483647", 2147483647.0, 2147483647},
-        {"-2147483648", -2147483648.0, -2147483647 - 1},
-        {"2147483648", 2147483648.0, 7},
-        {"99999999999999999999", 1e20, 7},
+        {"5", 5, 5, true},
+        {"-3", -3, -3, true},
+        {"", 0, 0, false},
+        {"abc", 0, 0, false},
+        {"-", 0, 0, false},
+        {".", 0, 0, false},
+        {"x5", 0, 0, false},
+        {"Rs 25", 0, 0, false},
+        {"  12 minutes", 12, 12, true},
+        {"+8", 8, 8, true},
+        {".25", 0.25, 0, true},
+        {"1 : 5 : 30", 1, 1, true},
+        {"2.5", 2.5, 2, true},
+        {"3.5", 3.5, 4, true},
+        {"-2.5", -2.5, -2, true},
+        {"2147483647", 2147483647.0, 2147483647, true},
+        {"-2147483648", -2147483648.0, -2147483647 - 1, true},
+        {"2147483648", 2147483648.0, 7, true},
+        {"99999999999999999999", 1e20, 7, true},
+        {"True", 0, 0, true},
+        {"False", 0, 0, false},
     };
     for (const Case& c : cases) {
         EXPECT_DOUBLE_EQ(Read(c.text).ToNumber(), c.number) << c.text;
         EXPECT_EQ(Read(c.text).ToInt32(7), c.whole) << c.text;
+        EXPECT_EQ(Read(c.text).ToBool(), c.truth) << c.text;
     }
     EXPECT_EQ(Read("5").ToText(), "5\0"s);  // the raw text keeps the NUL
     EXPECT_EQ(Read("Rs").ToDisplayText(), "Rs");
@@ -67,18 +74,6 @@ TEST(Variant, ReadTextsAsNumbers) {
                       "9"s)
                   .ToInt32(),
               7);
-}
-
-TEST(Variant, TruthValues) {
-    EXPECT_TRUE(Variant(1).ToBool());
-    EXPECT_TRUE(Variant(-1).ToBool());
-    EXPECT_FALSE(Variant(0).ToBool());
-    EXPECT_TRUE(Read("1").ToBool());
-    EXPECT_FALSE(Read("0").ToBool());
-    EXPECT_TRUE(Read("True").ToBool());
-    EXPECT_FALSE(Read("False").ToBool());
-    EXPECT_FALSE(Read("").ToBool());
-    EXPECT_FALSE(Read("abc").ToBool());
 }
 
 }  // namespace

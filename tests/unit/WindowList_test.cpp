@@ -13,7 +13,7 @@ using namespace store;
 using platform::FakeWindowSystem;
 using platform::Hwnd;
 
-TEST(WindowEntry, HandleReadsBackFromEveryEntryTheListerWrites) {
+TEST(WindowEntry, HandleReadsBackFromEveryEntryTheListerWritesAndOnlyFromThose) {
     // A hyphen in the text, a positive and a negative 32-bit handle, and the extremes.
     const Hwnd negative = static_cast<Hwnd>(static_cast<std::intptr_t>(-16));
     for (const Hwnd handle : {Hwnd{0x20004}, negative, Hwnd{0x7FFFFFFF},
@@ -23,9 +23,7 @@ TEST(WindowEntry, HandleReadsBackFromEveryEntryTheListerWrites) {
     }
     EXPECT_EQ(WindowEntry(0x20004, "Example"), "131076 - Example");
     EXPECT_EQ(WindowEntry(negative, ""), "-16 - ");
-}
-
-TEST(WindowEntry, AnEntryWithoutANumberGivesNoHandle) {
+    // An entry without a number gives no handle.
     for (const char* entry :
          {" - Example", "- 12 - Example", "12x - Example", "99999999999 - Example", ""})
         EXPECT_EQ(HandleFromEntry(entry), std::nullopt) << entry;

@@ -89,14 +89,22 @@ TEST_F(SettingsStore, TypesOtherThanTextAndNumberWriteNothing) {
     EXPECT_EQ(settings.WriteKeyValue(key.get(), "Fresh", 3, "x"), 0);
 }
 
-TEST_F(SettingsStore, WritesNeverCreateAKey) {
+// Writes and deletes never make a key; CreateSettingsKey makes the whole path and keeps
+// a key that is there with its values.
+TEST_F(SettingsStore, OnlyCreateSettingsKeyMakesAKey) {
     const std::string absent = "Software\\Quorvel\\Absent";
     Write("Status", 1, 4, absent);
     Write("Elapsed", "0 : 0 : 1", 1, absent);
-    EXPECT_FALSE(KeyExists(absent));
-    EXPECT_TRUE(Read("Status", absent).IsEmpty());
     settings.DeleteSetting(kHkeyCurrentUser, absent, "Status");
     EXPECT_FALSE(KeyExists(absent));
+    EXPECT_TRUE(Read("Status", absent).IsEmpty());
+
+    const std::string policy = "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";
+    settings.CreateSettingsKey(kHkeyCurrentUser, policy);
+    EXPECT_TRUE(KeyExists("Software\\Policies\\Microsoft"));
+    Write("NoBrowserOptions", 1, 4, policy);
+    settings.CreateSettingsKey(kHkeyCurrentUser, policy);
+    EXPECT_EQ(Read("NoBrowserOptions", policy), Variant(1));
     ExpectAllKeysClosed();
 }
 
@@ -127,16 +135,6 @@ TEST_F(SettingsStore, DeletingRemovesTheValueAndAMissingOneIsSilent) {
     settings.DeleteSetting(kHkeyCurrentUser, kTimersKey, "NeverThere");
     EXPECT_TRUE(Read("Remind").IsEmpty());
     EXPECT_EQ(Read("Status"), Variant(1));
-    ExpectAllKeysClosed();
-}
-
-TEST_F(SettingsStore, CreateSettingsKeyMakesThePathAndKeepsAnExistingKey) {
-    const std::string policy = "Software\\Policies\\Microsoft\\Internet Explorer\\Restrictions";
-    settings.CreateSettingsKey(kHkeyCurrentUser, policy);
-    EXPECT_TRUE(KeyExists("Software\\Policies\\Microsoft"));
-    Write("NoBrowserOptions", 1, 4, policy);
-    settings.CreateSettingsKey(kHkeyCurrentUser, policy);
-    EXPECT_EQ(Read("NoBrowserOptions", policy), Variant(1));
     ExpectAllKeysClosed();
 }
 

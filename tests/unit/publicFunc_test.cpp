@@ -1,4 +1,6 @@
-// The lockdown sequences: which desktop calls, in which order, for each caller.
+// The lockdown sequence's one rule of its own: the service registration of the old
+// systems. (The calls of a lock and an unlock in their order: the login screen's test
+// and SignInSteps_test.)
 #include "login/publicFunc.h"
 
 #include <gtest/gtest.h>
@@ -10,23 +12,8 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-struct LockDesktopTest : ::testing::Test {
+TEST(LockDesktop, RegistersServiceProcessOnlyUpToWindowsMe) {
     TestPlatform t;
-};
-
-TEST_F(LockDesktopTest, LockHidesTheTaskbarAndHoldsTheInputUnlockGivesThemBack) {
-    t.pv.OsVersion = 5.1;
-    login::LockDesktop(t.pv, login::kLock);
-    EXPECT_EQ(t.desktop.calls, (Calls{"ShowTaskbar 0", "SetScreenSaverRunning 1 1"}));
-    // Locking again repeats the same calls: nothing accumulates.
-    login::LockDesktop(t.pv, login::kLock);
-    EXPECT_EQ(t.desktop.calls.size(), 4u);
-    t.desktop.calls.clear();
-    login::LockDesktop(t.pv, login::kUnlock);
-    EXPECT_EQ(t.desktop.calls, (Calls{"ShowTaskbar 1", "SetScreenSaverRunning 0 0"}));
-}
-
-TEST_F(LockDesktopTest, RegistersServiceProcessOnlyUpToWindowsMe) {
     for (double version : {4.0, 4.1, 4.9}) {
         t.desktop.calls.clear();
         t.pv.OsVersion = version;
@@ -43,13 +30,6 @@ TEST_F(LockDesktopTest, RegistersServiceProcessOnlyUpToWindowsMe) {
         login::LockDesktop(t.pv, login::kLock);
         EXPECT_EQ(t.desktop.calls.size(), 2u) << version;
     }
-}
-
-TEST_F(LockDesktopTest, HideTrayClockSetsTheClockThenFlashesTheIcon) {
-    login::HideTrayClock(t.pv, true, 42);
-    login::HideTrayClock(t.pv, false, 42);
-    EXPECT_EQ(t.desktop.calls,
-              (Calls{"ShowTrayClock 0", "FlashNotifyIcon", "ShowTrayClock 1", "FlashNotifyIcon"}));
 }
 
 }  // namespace
