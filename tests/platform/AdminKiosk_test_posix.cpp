@@ -204,7 +204,8 @@ TEST_F(AdminKiosk, UndoPutsBackEveryFileByteForByteAndRemovesWhatItAdded) {
     Write("etc/X11/xorg.conf.d/50-quorvel-kiosk.conf", "# an older copy\n");
     const auto original = Tree();
 
-    const auto setup = Setup({"--session", "chromium --kiosk http://example.org/"});
+    const Args session = {"--session", "chromium --kiosk http://example.org/"};
+    const auto setup = Setup(session);
     ASSERT_EQ(setup.status, 0) << setup.err;
     EXPECT_TRUE(
         Contains(Read("etc/lightdm/lightdm.conf.d/50-quorvel.conf"), "autologin-user=cafe\n"));
@@ -224,16 +225,13 @@ TEST_F(AdminKiosk, UndoPutsBackEveryFileByteForByteAndRemovesWhatItAdded) {
     const auto again = Kiosk({"undo"});
     EXPECT_EQ(again.status, 0);
     EXPECT_TRUE(Contains(again.out, "Nothing to undo")) << again.out;
-}
 
-TEST_F(AdminKiosk, ASecondSetUpAfterUndoStartsAfresh) {
-    ASSERT_EQ(Setup().status, 0);
-    ASSERT_EQ(Kiosk({"undo"}).status, 0);
-    const auto setup = Setup();
-    ASSERT_EQ(setup.status, 0) << setup.err;
-    // The data file survived the undo: it is not made again, the accounts are.
-    EXPECT_FALSE(Contains(setup.out, "Provisioned")) << setup.out;
-    EXPECT_TRUE(Contains(setup.out, "account kiosk")) << setup.out;
+    // Set up once more: the data file survived the undo and is not made again, the
+    // accounts are.
+    const auto redone = Setup(session);
+    ASSERT_EQ(redone.status, 0) << redone.err;
+    EXPECT_FALSE(Contains(redone.out, "Provisioned")) << redone.out;
+    EXPECT_TRUE(Contains(redone.out, "account cafe")) << redone.out;
     EXPECT_TRUE(fs::exists(root / "etc/lightdm/lightdm.conf.d/50-quorvel.conf"));
 }
 
@@ -305,54 +303,59 @@ TEST_F(AdminKiosk, SaveTemplateCopiesTheGuestsHomeAsRootsWithLinksAsLinks) {
     EXPECT_TRUE(fs::exists(tmpl / ".config/app/settings"));
 }
 
-TEST_F(AdminKiosk, RefusesWhereItCannotWorkAndChangesNothing) {
-    using Arrange = std::function<void(const fs::path& root)>;
-    const auto remove = [](const char* path) -> Arrange {
-        return [path](const fs::path& root) { fs::remove_all(root / path); };
-    };
-    const auto chosen = [](const char* manager) -> Arrange {
-        return [manager](const fs::path& root) {
-            WriteUnder(root, "etc/X11/default-display-manager", manager);
-        };
-    };
-    const auto enabled = [](const char* unit) -> Arrange {
-        return [unit](const fs::path& root) {
-            fs::create_symlink(fs::path("/lib/systemd/system") / unit,
-                               root / "etc/systemd/system/display-manager.service");
-        };
-    };
-    const Arrange asIs = [](const fs::path&) {};
-    struct Case {
-        Arrange arrange;
-        Args args;
-        int status;
-        const char* says;
-    };
-    const std::vector<Case> cases = {
-        {remove("lib/systemd/systemd"), {}, 1, "systemd is not installed"},
-        {chosen("/usr/sbin/gdm3\n"), {}, 1, "/usr/sbin/gdm3"},
-        {enabled("gdm.service"), {}, 1, "gdm.service"},
-        {remove("usr/sbin/lightdm"), {}, 1, "LightDM is not installed"},
-        {remove("usr/share/quorvel"), {}, 1, "package is not installed"},
-        {remove("usr/bin/firefox-esr"), {}, 1, "'firefox-esr'"},
-        {asIs, {"--session", "sh -c \"$HOME/x\""}, 2, "session command"},  // files cannot hold it
-        {asIs, {"--admin-password", "a-pw"}, 1, "no terminal"},            // and none to ask on
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.says);
-        fs::remove_all(root);
-        SetUp();
-        c.arrange(root);
-        const auto before = Tree();
-        Args args = {"setup"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const auto result = Kiosk(args);
-        EXPECT_EQ(result.status, c.status) << result.err;
-        EXPECT_TRUE(Contains(result.err, c.says)) << result.err;
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(Differing(before, Tree()), std::vector<std::string>{});
-    }
+// A system the set-up cannot work on, or arguments it cannot use: refused with the
+// reason, and nothing changed.
+struct Refusal {
+    const char* name;
+    std::function<void(const fs::path& root)> arrange;
+    Args args;
+    int status;
+    const char* says;
+};
+
+class AdminKioskRefuses : public AdminKiosk, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(AdminKioskRefuses, SaysWhyAndChangesNothing) {
+    const Refusal& c = GetParam();
+    if (c.arrange) c.arrange(root);
+    const auto before = Tree();
+    Args args = {"setup"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto result = Kiosk(args);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_TRUE(Contains(result.err, c.says)) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(Differing(before, Tree()), std::vector<std::string>{});
 }
+
+std::function<void(const fs::path&)> Removed(const char* path) {
+    return [path](const fs::path& root) { fs::remove_all(root / path); };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AdminKioskRefuses,
+    ::testing::Values(
+        Refusal{"NoSystemd", Removed("lib/systemd/systemd"), {}, 1, "systemd is not installed"},
+        Refusal{"AnotherManagerChosen",
+                [](const fs::path& root) {
+                    WriteUnder(root, "etc/X11/default-display-manager", "/usr/sbin/gdm3\n");
+                },
+                {}, 1, "/usr/sbin/gdm3"},
+        Refusal{"AnotherManagerEnabled",
+                [](const fs::path& root) {
+                    fs::create_symlink("/lib/systemd/system/gdm.service",
+                                       root / "etc/systemd/system/display-manager.service");
+                },
+                {}, 1, "gdm.service"},
+        Refusal{"NoLightDm", Removed("usr/sbin/lightdm"), {}, 1, "LightDM is not installed"},
+        Refusal{"NoPackage", Removed("usr/share/quorvel"), {}, 1, "package is not installed"},
+        Refusal{"NoBrowser", Removed("usr/bin/firefox-esr"), {}, 1, "'firefox-esr'"},
+        // The files cannot hold such a command.
+        Refusal{"UnquotableSession", nullptr, {"--session", "sh -c \"$HOME/x\""}, 2,
+                "session command"},
+        // A password not given cannot be asked for without a terminal.
+        Refusal{"NoTerminalToAskOn", nullptr, {"--admin-password", "a-pw"}, 1, "no terminal"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorvel::test

@@ -429,6 +429,11 @@ class AdminReport : public AdminTool {
         EXPECT_FALSE(fs::exists(dataPath + "-journal"));
     }
 
+    CommandResult Report(Args args) {
+        args.insert(args.begin(), "report");
+        return Admin(args);
+    }
+
     const std::string dataPath = (dataFolder / "QuorvelData.mdb").string();
     std::string before;
 };
@@ -455,9 +460,7 @@ TEST_F(AdminReport, TheTableAndTheCsvListTheDaysOfTheRangeAndTheirTotals) {
          "Date,Total Guests Visited,Cash Generated\r\nTotal,0,0.00\r\n"},
     };
     for (const auto& [args, expected] : cases) {
-        Args command = {"report"};
-        command.insert(command.end(), args.begin(), args.end());
-        const auto result = Admin(command);
+        const auto result = Report(args);
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.err, "");
         EXPECT_EQ(result.out, expected);
@@ -466,8 +469,7 @@ TEST_F(AdminReport, TheTableAndTheCsvListTheDaysOfTheRangeAndTheirTotals) {
 
 TEST_F(AdminReport, ThePdfIsTheReportWindowsWithoutADisplay) {
     const std::string pdf = home.file("takings.pdf");
-    const auto result =
-        Admin({"report", "--from", "2025-12-30", "--till", "2026-01-15", "--pdf", pdf});
+    const auto result = Report({"--from", "2025-12-30", "--till", "2026-01-15", "--pdf", pdf});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
@@ -502,9 +504,7 @@ TEST_F(AdminReport, WrongInputIsOneLineAndStatusOne) {
                   "usage"},
              Case{{"--from", "2026-03-01", "--till", "2026-03-02", "--html"}, 2, "'--html'"},
          }) {
-        std::vector<std::string> args{"report"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const auto result = Admin(args);
+        const auto result = Report(c.args);
         EXPECT_EQ(result.status, c.status) << c.says;
         EXPECT_EQ(result.out, "") << c.says;
         EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
@@ -531,7 +531,7 @@ TEST_F(AdminReport, APdfTargetThatIsNoRegularFileIsRefusedAndLeftAsItIs) {
         struct stat after = {};
         ASSERT_EQ(lstat(at(name).c_str(), &before), 0);
         const auto result =
-            Admin({"report", "--from", "2025-12-30", "--till", "2026-01-15", "--pdf", at(name)});
+            Report({"--from", "2025-12-30", "--till", "2026-01-15", "--pdf", at(name)});
         ExpectOneLineError(result, 1, "cannot write " + at(name) + ": it is not a regular file");
         ASSERT_EQ(lstat(at(name).c_str(), &after), 0);
         EXPECT_EQ(after.st_mode, before.st_mode) << name;
@@ -546,7 +546,7 @@ TEST_F(AdminReport, APdfTargetThatIsNoRegularFileIsRefusedAndLeftAsItIs) {
 // wrong password or damage.
 TEST_F(AdminReport, ADataFileBeingWrittenIsSaidFirstNotTakenForABadPassword) {
     const auto expectSaid = [&](const std::string& what) {
-        const auto result = Admin({"report", "--from", "2025-12-01", "--till", "2025-12-31"});
+        const auto result = Report({"--from", "2025-12-01", "--till", "2025-12-31"});
         ExpectOneLineError(result, 1,
                            "quorvel-admin report: cannot open the data file " + dataPath +
                                ": The data file '" + dataPath + "' " + what);
@@ -579,7 +579,7 @@ TEST_F(AdminReport, ADamagedDataFileIsOneLineAndStatusOne) {
     std::string damaged = before;
     for (std::size_t i = 100; i < 4096 && i < damaged.size(); ++i) damaged[i] = char(i * 7);
     WriteFileBytes(dataPath, damaged);
-    ExpectOneLineError(Admin({"report", "--from", "2025-12-01", "--till", "2025-12-31"}), 1,
+    ExpectOneLineError(Report({"--from", "2025-12-01", "--till", "2025-12-31"}), 1,
                        "cannot open the data file");
     before = damaged;
 }

@@ -111,128 +111,133 @@ const char* const kStopped =
     "systemctl stop lightdm\n"
     "loginctl terminate-user ";
 
-TEST_F(GuestReset, HomeIsMadeAfreshFromTheOwnersTemplateOnlyWhenItIsRootsAlone) {
-    using Arrange = std::function<void(const fs::path& tmpl, unsigned uid)>;
-    const Arrange none = [](const fs::path&, unsigned) {};
-    const Arrange good = [](const fs::path& tmpl, unsigned) {
-        fs::create_directories(tmpl / ".config");
-        WriteFileBytes(tmpl / ".config/bookmarks", "cafe's pages");
-        fs::create_symlink(".config/bookmarks", tmpl / "bookmarks");
-        fs::permissions(tmpl, fs::perms::owner_all | fs::perms::group_read |
-                                  fs::perms::group_exec | fs::perms::others_read |
-                                  fs::perms::others_exec);
-    };
-    const struct Case {
-        const char* what;
-        Arrange arrange;
-        std::set<std::string> home;
-    } cases[] = {
-        {"no template: the system's skeleton", none, {".bashrc"}},
-        {"the owner's template", good, {".config", "bookmarks"}},
-        {"a link to a template",
-         [&](const fs::path& tmpl, unsigned u) {
-             good(tmpl.parent_path() / "elsewhere", u);
-             fs::create_symlink("elsewhere", tmpl);
-         },
-         {".bashrc"}},
-        {"a template another account owns",
-         [&](const fs::path& tmpl, unsigned u) {
-             good(tmpl, u);
-             ASSERT_EQ(::chown(tmpl.c_str(), u, u), 0);
-         },
-         {".bashrc"}},
-        {"a template the group may write to",
-         [&](const fs::path& tmpl, unsigned u) {
-             good(tmpl, u);
-             fs::permissions(tmpl, fs::perms::group_write, fs::perm_options::add);
-         },
-         {".bashrc"}},
-        {"a file in it others may write to",
-         [&](const fs::path& tmpl, unsigned u) {
-             good(tmpl, u);
-             fs::permissions(tmpl / ".config/bookmarks", fs::perms::others_write,
-                             fs::perm_options::add);
-         },
-         {".bashrc"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        fs::remove_all(root);
-        fs::remove(calls);
-        SetUp();
-        const fs::path tmpl = root / "var/lib/quorvel-kiosk/template";
-        fs::create_directories(tmpl.parent_path());
-        c.arrange(tmpl, uid);
+// The owner's template as the reset finds it: its home is made from it only when it is
+// root's alone, else from the system's skeleton.
+struct Template {
+    const char* name;
+    std::function<void(const fs::path& tmpl, unsigned uid)> arrange;
+    std::set<std::string> home;
+};
 
-        const auto result = Reset();
-        EXPECT_EQ(result.status, 0) << result.out << result.err;
-        EXPECT_EQ(Calls(), kStopped + std::to_string(uid) + "\nsystemctl start lightdm\n");
-        EXPECT_FALSE(fs::exists(root / "run/quorvel/guest-reset"));
+void GoodTemplate(const fs::path& tmpl, unsigned) {
+    fs::create_directories(tmpl / ".config");
+    WriteFileBytes(tmpl / ".config/bookmarks", "cafe's pages");
+    fs::create_symlink(".config/bookmarks", tmpl / "bookmarks");
+    fs::permissions(tmpl, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+}
 
-        const fs::path home = root / "home/kiosk";
-        EXPECT_EQ(Names(home), c.home);
-        for (const auto& entry : fs::recursive_directory_iterator(home)) {
-            struct stat info {};
-            ASSERT_EQ(::lstat(entry.path().c_str(), &info), 0);
-            EXPECT_EQ(info.st_uid, uid) << entry.path();
-        }
+class GuestResetHome : public GuestReset, public ::testing::WithParamInterface<Template> {};
+
+TEST_P(GuestResetHome, IsMadeAfreshAndTheGuestsFilesElsewhereGo) {
+    const fs::path tmpl = root / "var/lib/quorvel-kiosk/template";
+    fs::create_directories(tmpl.parent_path());
+    if (GetParam().arrange) GetParam().arrange(tmpl, uid);
+
+    const auto result = Reset();
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(Calls(), kStopped + std::to_string(uid) + "\nsystemctl start lightdm\n");
+    EXPECT_FALSE(fs::exists(root / "run/quorvel/guest-reset"));
+
+    const fs::path home = root / "home/kiosk";
+    EXPECT_EQ(Names(home), GetParam().home);
+    for (const auto& entry : fs::recursive_directory_iterator(home)) {
         struct stat info {};
-        ASSERT_EQ(::lstat(home.c_str(), &info), 0);
-        EXPECT_TRUE(S_ISDIR(info.st_mode));
-        EXPECT_EQ(info.st_mode & 07777, 0700u);
-        EXPECT_EQ((std::array{info.st_uid, info.st_gid}), (std::array{uid, uid}));
-        // Nothing of the reset's own is left beside the home.
-        EXPECT_EQ(Names(root / "home"), std::set<std::string>{"kiosk"});
+        ASSERT_EQ(::lstat(entry.path().c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, uid) << entry.path();
+    }
+    struct stat info {};
+    ASSERT_EQ(::lstat(home.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_EQ((std::array{info.st_uid, info.st_gid}), (std::array{uid, uid}));
+    // Nothing of the reset's own is left beside the home.
+    EXPECT_EQ(Names(root / "home"), std::set<std::string>{"kiosk"});
 
-        // The guest's files elsewhere went; nobody else's did.
-        EXPECT_EQ(Names(root / "tmp"), std::set<std::string>{"roots-file"});
-        EXPECT_TRUE(fs::is_empty(root / "var/tmp"));
-        EXPECT_TRUE(fs::is_empty(root / "dev/shm"));
-        EXPECT_FALSE(fs::exists(root / "var/spool/cron/crontabs/kiosk"));
-        // The template is read, never changed.
-        if (fs::exists(tmpl / ".config/bookmarks"))
-            EXPECT_EQ(ReadFileBytes(tmpl / ".config/bookmarks"), "cafe's pages");
+    // The guest's files elsewhere went; nobody else's did.
+    EXPECT_EQ(Names(root / "tmp"), std::set<std::string>{"roots-file"});
+    EXPECT_TRUE(fs::is_empty(root / "var/tmp"));
+    EXPECT_TRUE(fs::is_empty(root / "dev/shm"));
+    EXPECT_FALSE(fs::exists(root / "var/spool/cron/crontabs/kiosk"));
+    // The template is read, never changed.
+    if (fs::exists(tmpl / ".config/bookmarks")) {
+        EXPECT_EQ(ReadFileBytes(tmpl / ".config/bookmarks"), "cafe's pages");
     }
 }
 
-TEST_F(GuestReset, RefusesAnAccountThatIsNoGuestsAndTouchesNothing) {
-    const struct Case {
-        const char* what;
-        std::string name;
-        unsigned id;
-        std::string home;
-        std::function<void(const fs::path& root)> arrange;
-    } cases[] = {
-        {"root", "kiosk", 0, "/home/kiosk", nullptr},
-        {"a system account", "kiosk", 999, "/home/kiosk", nullptr},
-        {"nobody", "kiosk", 65534, "/home/kiosk", nullptr},
-        {"a home outside /home", "kiosk", ScratchUid(), "/var/lib/kiosk", nullptr},
-        {"a home below another", "kiosk", ScratchUid(), "/home/kiosk/inner", nullptr},
-        {"a home of /home itself", "kiosk", ScratchUid(), "/home/", nullptr},
-        {"a home that is a link", "kiosk", ScratchUid(), "/home/guest",
-         [](const fs::path& root) { fs::create_symlink("/etc", root / "home/guest"); }},
-        {"no such account", "someone", ScratchUid(), "/home/kiosk", nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        fs::remove_all(root);
-        fs::remove(calls);
-        SetUp();
-        Account(c.name, c.id, c.home);
-        if (c.arrange) c.arrange(root);
+INSTANTIATE_TEST_SUITE_P(
+    Templates, GuestResetHome,
+    ::testing::Values(
+        Template{"NoneTheSkeleton", nullptr, {".bashrc"}},
+        Template{"TheOwners", GoodTemplate, {".config", "bookmarks"}},
+        Template{"ALink",
+                 [](const fs::path& tmpl, unsigned u) {
+                     GoodTemplate(tmpl.parent_path() / "elsewhere", u);
+                     fs::create_symlink("elsewhere", tmpl);
+                 },
+                 {".bashrc"}},
+        Template{"AnotherAccountsOwn",
+                 [](const fs::path& tmpl, unsigned u) {
+                     GoodTemplate(tmpl, u);
+                     ASSERT_EQ(::chown(tmpl.c_str(), u, u), 0);
+                 },
+                 {".bashrc"}},
+        Template{"GroupWritable",
+                 [](const fs::path& tmpl, unsigned u) {
+                     GoodTemplate(tmpl, u);
+                     fs::permissions(tmpl, fs::perms::group_write, fs::perm_options::add);
+                 },
+                 {".bashrc"}},
+        Template{"AFileOthersMayWrite",
+                 [](const fs::path& tmpl, unsigned u) {
+                     GoodTemplate(tmpl, u);
+                     fs::permissions(tmpl / ".config/bookmarks", fs::perms::others_write,
+                                     fs::perm_options::add);
+                 },
+                 {".bashrc"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-        const auto result = Reset(/*endsNothing=*/true);
-        EXPECT_NE(result.status, 0);
-        EXPECT_NE(result.err.find("refused"), std::string::npos) << result.err;
-        // LightDM never stopped, no process ended, no file touched.
-        EXPECT_EQ(Calls(), "");
-        EXPECT_EQ(ReadFileBytes(root / "home/kiosk/Downloads/file.pdf"), "the last guest's");
-        EXPECT_TRUE(fs::exists(root / "tmp/guest-file"));
-        EXPECT_TRUE(fs::is_directory(fs::symlink_status(root / "etc")));
-        // The request was taken all the same: it is not served again and again.
-        EXPECT_FALSE(fs::exists(root / "run/quorvel/guest-reset"));
-    }
+// An account that is no guest's is refused, and nothing is touched.
+constexpr unsigned kScratch = ~0u;  // the test's own uid, no account of this machine's
+
+struct NoGuest {
+    const char* name;
+    std::string account;
+    unsigned id;
+    std::string home;
+};
+
+class GuestResetRefuses : public GuestReset, public ::testing::WithParamInterface<NoGuest> {};
+
+TEST_P(GuestResetRefuses, TheAccountAndTouchesNothing) {
+    const NoGuest& c = GetParam();
+    Account(c.account, c.id == kScratch ? uid : c.id, c.home);
+    if (c.home == "/home/guest") fs::create_symlink("/etc", root / "home/guest");
+
+    const auto result = Reset(/*endsNothing=*/true);
+    EXPECT_NE(result.status, 0);
+    EXPECT_NE(result.err.find("refused"), std::string::npos) << result.err;
+    // LightDM never stopped, no process ended, no file touched.
+    EXPECT_EQ(Calls(), "");
+    EXPECT_EQ(ReadFileBytes(root / "home/kiosk/Downloads/file.pdf"), "the last guest's");
+    EXPECT_TRUE(fs::exists(root / "tmp/guest-file"));
+    EXPECT_TRUE(fs::is_directory(fs::symlink_status(root / "etc")));
+    // The request was taken all the same: it is not served again and again.
+    EXPECT_FALSE(fs::exists(root / "run/quorvel/guest-reset"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Accounts, GuestResetRefuses,
+    ::testing::Values(NoGuest{"Root", "kiosk", 0, "/home/kiosk"},
+                      NoGuest{"ASystemAccount", "kiosk", 999, "/home/kiosk"},
+                      NoGuest{"Nobody", "kiosk", 65534, "/home/kiosk"},
+                      NoGuest{"AHomeOutsideHome", "kiosk", kScratch, "/var/lib/kiosk"},
+                      NoGuest{"AHomeBelowAnother", "kiosk", kScratch, "/home/kiosk/inner"},
+                      NoGuest{"HomeItself", "kiosk", kScratch, "/home/"},
+                      // made a link to /etc by the test
+                      NoGuest{"AHomeThatIsALink", "kiosk", kScratch, "/home/guest"},
+                      NoGuest{"NoSuchAccount", "someone", kScratch, "/home/kiosk"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A program that ignores the polite signals, and one that has forked, still end.
 TEST_F(GuestReset, EndsEveryProcessOfTheGuestEvenOneIgnoringTermAndHangUp) {
