@@ -61,6 +61,9 @@ class TimedBus final : public BrowserBus {
         return std::nullopt;
     }
     std::optional<std::string> Text(ObjectId) override { return std::nullopt; }
+    std::optional<std::string> PageAddress(ObjectId, const std::string&) override {
+        return std::nullopt;
+    }
     std::optional<ScreenRect> Extents(ObjectId) override { return std::nullopt; }
     bool GrabFocus(ObjectId) override { return false; }
     std::optional<bool> HasState(ObjectId, ObjectState) override { return std::nullopt; }

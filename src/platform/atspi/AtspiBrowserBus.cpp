@@ -225,6 +225,33 @@ std::optional<std::string> AtspiBrowserBus::Text(ObjectId id) {
     return std::string(text.get());
 }
 
+std::optional<std::string> AtspiBrowserBus::PageAddress(ObjectId id, const std::string& attribute) {
+    AtspiAccessible* object = Object(id);
+    if (object == nullptr) return std::nullopt;
+    // A window holds one web document per tab, and only the shown tab's is showing; the
+    // documents of frames inside a page come after it.
+    const Array roles(g_array_new(FALSE, FALSE, sizeof(AtspiRole)));
+    const AtspiRole role = ATSPI_ROLE_DOCUMENT_WEB;
+    g_array_append_val(roles.get(), role);
+    const Ref<AtspiStateSet> states(atspi_state_set_new(nullptr));
+    atspi_state_set_add(states.get(), ATSPI_STATE_SHOWING);
+    const Ref<AtspiMatchRule> rule(atspi_match_rule_new(
+        states.get(), ATSPI_Collection_MATCH_ALL, nullptr, ATSPI_Collection_MATCH_ALL, roles.get(),
+        ATSPI_Collection_MATCH_ANY, nullptr, ATSPI_Collection_MATCH_ALL, FALSE));
+    Failure failure;
+    const ObjectArray found(atspi_collection_get_matches(ATSPI_COLLECTION(object), rule.get(),
+                                                         ATSPI_Collection_SORT_ORDER_CANONICAL, 1,
+                                                         TRUE, failure.out()));
+    if (failure || !found) return std::nullopt;
+    if (found->len == 0) return std::string();
+    auto* document = g_array_index(found.get(), AtspiAccessible*, 0);
+    Failure valueFailure;
+    const String value(atspi_document_get_document_attribute_value(
+        ATSPI_DOCUMENT(document), const_cast<gchar*>(attribute.c_str()), valueFailure.out()));
+    if (valueFailure) return std::nullopt;
+    return std::string(value ? value.get() : "");
+}
+
 std::optional<ScreenRect> AtspiBrowserBus::Extents(ObjectId id) {
     AtspiAccessible* object = Object(id);
     if (object == nullptr) return std::nullopt;

@@ -45,6 +45,7 @@ class AtspiBrowserBus final : public BrowserBus {
     std::optional<ObjectId> FindDescendant(ObjectId object, const std::string& name,
                                            const std::string& value) override;
     std::optional<std::string> Text(ObjectId object) override;
+    std::optional<std::string> PageAddress(ObjectId frame, const std::string& attribute) override;
     std::optional<ScreenRect> Extents(ObjectId object) override;
     bool GrabFocus(ObjectId object) override;
     std::optional<bool> HasState(ObjectId object, ObjectState state) override;

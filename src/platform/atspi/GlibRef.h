@@ -60,6 +60,12 @@ struct ObjectArrayFree {
 };
 using ObjectArray = std::unique_ptr<GArray, ObjectArrayFree>;
 
+// An array of plain values (roles, states) handed to the library.
+struct ArrayFree {
+    void operator()(GArray* array) const { g_array_free(array, TRUE); }
+};
+using Array = std::unique_ptr<GArray, ArrayFree>;
+
 struct MainContextUnref {
     void operator()(GMainContext* context) const { g_main_context_unref(context); }
 };

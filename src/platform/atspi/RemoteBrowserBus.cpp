@@ -148,6 +148,13 @@ std::optional<std::string> RemoteBrowserBus::Text(ObjectId object) {
     return std::get<std::string>(fields->at(0));
 }
 
+std::optional<std::string> RemoteBrowserBus::PageAddress(ObjectId frame,
+                                                         const std::string& attribute) {
+    const auto fields = Ask(Verb::Page, {static_cast<std::int64_t>(frame), attribute});
+    if (!fields) return std::nullopt;
+    return std::get<std::string>(fields->at(0));
+}
+
 std::optional<ScreenRect> RemoteBrowserBus::Extents(ObjectId object) {
     const auto fields = Ask(Verb::Extents, Id(object));
     if (!fields) return std::nullopt;

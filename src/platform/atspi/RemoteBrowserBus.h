@@ -46,6 +46,7 @@ class RemoteBrowserBus final : public BrowserBus {
     std::optional<ObjectId> FindDescendant(ObjectId object, const std::string& name,
                                            const std::string& value) override;
     std::optional<std::string> Text(ObjectId object) override;
+    std::optional<std::string> PageAddress(ObjectId frame, const std::string& attribute) override;
     std::optional<ScreenRect> Extents(ObjectId object) override;
     bool GrabFocus(ObjectId object) override;
     std::optional<bool> HasState(ObjectId object, ObjectState state) override;

@@ -125,6 +125,10 @@ wire::Reply WatchServer::Answer(BrowserBus& bus, Client& client, const wire::Req
                 case Verb::Text:
                     if (auto text = bus.Text(id)) succeed({std::move(*text)});
                     break;
+                case Verb::Page:
+                    if (auto page = bus.PageAddress(id, TextOf(in.at(1))))
+                        succeed({std::move(*page)});
+                    break;
                 case Verb::Extents:
                     if (const auto r = bus.Extents(id))
                         succeed({std::int64_t{r->x}, std::int64_t{r->y}, std::int64_t{r->width},

@@ -21,8 +21,9 @@ constexpr Shape kShapes[] = {
     {"name", "i", "t"},    {"pid", "i", "u"},      {"frame", "i", "b"},   {"attr", "itt", "b"},
     {"find", "itt", "i"},  {"text", "i", "t"},     {"extents", "i", "nnnn"},
     {"focus", "i", ""},    {"state", "ib", "b"},   {"release", "i*", ""}, {"switch", "n", ""},
+    {"page", "it", "t"},
 };
-static_assert(std::size(kShapes) == static_cast<std::size_t>(Verb::Switch) + 1);
+static_assert(std::size(kShapes) == static_cast<std::size_t>(Verb::Page) + 1);
 
 const Shape& ShapeOf(Verb verb) { return kShapes[static_cast<std::size_t>(verb)]; }
 

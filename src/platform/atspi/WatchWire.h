@@ -46,6 +46,7 @@ enum class Verb : std::uint8_t {
     State,    // id 0 (focused)|1 (editable) -> 0|1
     Release,  // id...                    -> (nothing)
     Switch,   // limit ms                 -> (nothing)
+    Page,     // id attribute             -> text
 };
 
 // A number or a text; which one each field is follows from its verb.
