@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "platform/AsciiText.h"
@@ -194,6 +195,13 @@ class BrowserWatch::Session {
         // A rewrite that failed once it had begun to type (the bar may show part of the
         // address now, and no keyword): tried again without being asked.
         std::optional<Rewrite> unfinished;
+        // A rewrite whose Return was taken while the window still shows the page it
+        // showed before (`pageBefore`), not the one typed (`pageTyped`): done once the
+        // window shows another page, failed at `pageBy`.
+        std::optional<Rewrite> opening;
+        std::string pageBefore;
+        std::string pageTyped;
+        Clock::time_point pageBy{};
         bool seen = false;
     };
     struct Other {
@@ -220,7 +228,17 @@ class BrowserWatch::Session {
     void DiscoverApp(App& app);
     void FindBar(Tracked& frame);
     bool HasAttribute(ObjectId object, const char* attribute, std::uint32_t pid);
-    bool ReadText(Tracked& frame);
+    // Reads the bar's text. In the middle of a rewrite a slow answer is not taken for a
+    // hung browser: the rewrite has a limit of its own, and a bar already typed over must
+    // not be given up before its Return for a read that ran out.
+    bool ReadText(Tracked& frame, bool rewriting = false);
+    // The address of the page the window shows; empty while it shows none; none when
+    // its browser does not tell it (or could not once).
+    std::optional<std::string> PageOf(const Tracked& frame);
+    // Settles the rewrites waiting for their page to open.
+    void CheckPages();
+    // Notes a failed rewrite of the window, to be tried again or given up.
+    void Failed(Tracked& frame, const Rewrite& rewrite);
     bool Has(ObjectId object, ObjectState state) {
         return bus_->HasState(object, state).value_or(false);
     }
@@ -231,7 +249,7 @@ class BrowserWatch::Session {
     X11Input::Window Raise(Hwnd frame);
     bool TypeInto(Hwnd frame, X11Input::Window window, const std::string& typed);
     bool Enter(ObjectId bar, X11Input::Window window);
-    bool Perform(Hwnd frame, const std::string& address);
+    bool Perform(Hwnd frame, const std::string& from, const std::string& address);
     // A rewrite under way, for as long as it lives: when it runs out is set, and the
     // guest's keyboards and pointers are held back until it ends (or that time, at the
     // latest).
@@ -249,7 +267,7 @@ class BrowserWatch::Session {
         Clock::time_point& ends_;
         InputHold hold_;
     };
-    bool Replace(Hwnd frame, const std::string& address);
+    bool Replace(Hwnd frame, const std::string& from, const std::string& address);
 
     const Timing timing_;
     const std::atomic<bool>& stopping_;
@@ -266,6 +284,10 @@ class BrowserWatch::Session {
     std::vector<Tracked> frames_;
     std::vector<Other> others_;  // frames that are not browser windows (pop-ups)
     std::map<std::uint32_t, Clock::time_point> hungUntil_;
+    // Browsers whose page could not be read once: a search of a window's documents walks
+    // its whole tree, and a browser too slow for it (a busy machine) is not asked again,
+    // so that no rewrite waits on it. Their rewrites are taken at the bar's word.
+    std::set<std::uint32_t> pagesUntold_;
     Hwnd nextHandle_ = kFirstHandle;
     std::uint64_t rewrites_ = 0;
     std::uint64_t failedRewrites_ = 0;
@@ -404,18 +426,18 @@ void BrowserWatch::Session::FindBar(Tracked& frame) {
     ReadText(frame);
 }
 
-bool BrowserWatch::Session::ReadText(Tracked& frame) {
-    if (!frame.bar || Hung(frame.pid)) return false;
+bool BrowserWatch::Session::ReadText(Tracked& frame, bool rewriting) {
+    if (!frame.bar || (!rewriting && Hung(frame.pid))) return false;
     const auto start = Clock::now();
     const auto text = bus_->Text(frame.bar.get());
-    if (!Answered(frame.pid, start, text.has_value())) return false;
+    if (rewriting ? !text : !Answered(frame.pid, start, text.has_value())) return false;
     if (frame.textRead && frame.text != *text) frame.changed = Clock::now();
     frame.text = *text;
     frame.textRead = true;
     // The bar has moved on from the address it was sent away from (or given up on):
     // when that address comes back, it is blocked again, with every try again.
     if (frame.text != frame.rewrittenFrom) frame.rewrittenFrom.clear();
-    if (!frame.unfinished && frame.text != frame.failedFrom) {
+    if (!frame.unfinished && !frame.opening && frame.text != frame.failedFrom) {
         frame.failedFrom.clear();
         frame.failures = 0;
     }
@@ -427,6 +449,35 @@ void BrowserWatch::Session::ReadBars() {
     for (Tracked& frame : frames_) {
         if (stopping_) return;
         ReadText(frame);
+    }
+    CheckPages();
+}
+
+std::optional<std::string> BrowserWatch::Session::PageOf(const Tracked& frame) {
+    if (frame.browser->pageAttribute == nullptr || pagesUntold_.contains(frame.pid))
+        return std::nullopt;
+    auto page = bus_->PageAddress(frame.frame.get(), frame.browser->pageAttribute);
+    if (!page) pagesUntold_.insert(frame.pid);
+    return page;
+}
+
+void BrowserWatch::Session::CheckPages() {
+    for (Tracked& frame : frames_) {
+        if (!frame.opening || stopping_ || Hung(frame.pid)) continue;
+        const auto page = PageOf(frame);
+        // The page typed, or any other than before: the browser's error page, or one the
+        // guest went on to, is a page the blocked one is not waiting behind. A window
+        // whose page cannot be read any more is taken at its bar's word.
+        if (!page || (!page->empty() && (*page == frame.pageTyped || *page != frame.pageBefore))) {
+            frame.opening.reset();
+            frame.failedFrom.clear();
+            frame.failures = 0;
+        } else if (Clock::now() >= frame.pageBy) {
+            const Rewrite rewrite = *frame.opening;
+            frame.opening.reset();
+            ++failedRewrites_;
+            Failed(frame, rewrite);
+        }
     }
 }
 
@@ -446,12 +497,12 @@ X11Input::Window BrowserWatch::Session::Raise(Hwnd handle) {
     // The process comes from the bus, which may be another account's agent: keys go
     // only to the windows of a process the watch may type into (never this program's).
     if (!mayType_(frame->pid)) return 0;
-    auto start = Clock::now();
+    // Asked as part of the rewrite, which has a limit of its own: a slow answer is not
+    // taken for a hung browser.
     const auto title = bus_->Name(frame->frame.get());
-    if (!Answered(frame->pid, start, title.has_value())) return 0;
-    start = Clock::now();
+    if (!title) return 0;
     const auto rect = bus_->Extents(frame->frame.get());
-    if (!Answered(frame->pid, start, rect.has_value())) return 0;
+    if (!rect) return 0;
     const X11Input::Window window = input_.FindWindow(frame->pid, *title, *rect);
     if (window == 0 || !input_.Activate(window, kActivateLimit)) return 0;
     // A browser in full screen hides its bar, which then takes no focus: the window
@@ -472,7 +523,7 @@ bool BrowserWatch::Session::TypeInto(Hwnd handle, X11Input::Window window,
         if (!bus_->GrabFocus(bar) ||
             !WaitFor(kFocusLimit, [&] { return Has(bar, ObjectState::Focused); }))
             return false;
-        if (!ReadText(*frame)) return false;
+        if (!ReadText(*frame, true)) return false;
         const std::string before = frame->text;
         // Select all, type over it, and drop what the browser may have completed after
         // it. Every key goes only while the window still has the focus.
@@ -486,7 +537,7 @@ bool BrowserWatch::Session::TypeInto(Hwnd handle, X11Input::Window window,
         std::string last = before;
         auto still = Clock::now();
         const bool typedOver = WaitFor(kTypedLimit, [&] {
-            if (!ReadText(*frame)) return false;
+            if (!ReadText(*frame, true)) return false;
             if (frame->text == typed) return true;
             if (frame->text != last) {
                 last = frame->text;
@@ -510,26 +561,53 @@ bool BrowserWatch::Session::Enter(ObjectId bar, X11Input::Window window) {
     // then.
     for (int press = 0; press < kTypingTries; ++press) {
         if (Clock::now() >= rewriteEnds_) return false;
-        if (!input_.IsActive(window) || !Has(bar, ObjectState::Focused)) return false;
+        if (!input_.IsActive(window)) return false;
+        // A busy browser lets a call run out now and then: a bar typed over is not given
+        // up for a question that went unanswered, only for a no.
+        std::optional<bool> focused;
+        if (!WaitFor(kFocusLimit,
+                     [&] { return (focused = bus_->HasState(bar, ObjectState::Focused)).has_value(); }) ||
+            !*focused)
+            return false;
         if (!input_.PressKey(kKeyReturn, false, window)) return false;
         if (WaitFor(kSettleLimit, [&] { return !Has(bar, ObjectState::Focused); })) return true;
     }
     return false;
 }
 
-bool BrowserWatch::Session::Perform(Hwnd handle, const std::string& address) {
-    // Keys go to whatever window has the focus: nothing is typed before the browser's
-    // window is the active one and its bar has the focus. The guest's keyboards and
-    // pointers are held back from before the window comes forward until the page opens:
-    // no key of theirs lands in the bar between ours and Return, nor in this window when
-    // they meant another, and no click of theirs takes the focus from the bar. The hold
-    // ends with the rewrite, and at its limit at the latest.
-    const Rewriting rewriting(rewriteEnds_, input_);
-    const X11Input::Window window = Raise(handle);
-    return window != 0 && TypeInto(handle, window, TypableAddress(address));
+bool BrowserWatch::Session::Perform(Hwnd handle, const std::string& from,
+                                    const std::string& address) {
+    Tracked* frame = Find(handle);
+    if (frame == nullptr) return false;
+    frame->opening.reset();
+    // The page before Return, read before the guest's input is held back: Return has
+    // done its work once the window shows another.
+    const auto before = PageOf(*frame);
+    const std::string typed = TypableAddress(address);
+    {
+        // Keys go to whatever window has the focus: nothing is typed before the browser's
+        // window is the active one and its bar has the focus. The guest's keyboards and
+        // pointers are held back from before the window comes forward until the browser
+        // has taken Return: no key of theirs lands in the bar between ours and Return,
+        // nor in this window when they meant another, and no click of theirs takes the
+        // focus from the bar. The hold ends with the typing, and at its limit at the
+        // latest.
+        const Rewriting rewriting(rewriteEnds_, input_);
+        const X11Input::Window window = Raise(handle);
+        if (window == 0 || !TypeInto(handle, window, typed)) return false;
+    }
+    frame = Find(handle);
+    if (frame != nullptr && before && !before->empty()) {
+        frame->opening = Rewrite{frame->barHandle, from, address};
+        frame->pageBefore = *before;
+        frame->pageTyped = typed;
+        frame->pageBy = Clock::now() + timing_.pageLimit;
+    }
+    return true;
 }
 
-bool BrowserWatch::Session::Replace(Hwnd handle, const std::string& address) {
+bool BrowserWatch::Session::Replace(Hwnd handle, const std::string& from,
+                                    const std::string& address) {
     // A bar that cannot be typed into (a pop-up's): the browser is asked for a new
     // window of its own (Ctrl+N), the blocked one is closed, and the new window is sent
     // to the address.
@@ -564,7 +642,7 @@ bool BrowserWatch::Session::Replace(Hwnd handle, const std::string& address) {
     // yet).
     for (int attempt = 0; attempt < kRewriteTries; ++attempt) {
         if (attempt > 0) std::this_thread::sleep_for(kRetryDelay);
-        if (Perform(fresh, address)) return true;
+        if (Perform(fresh, from, address)) return true;
     }
     return false;
 }
@@ -600,8 +678,9 @@ void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
     // Whether the bar can be typed into is asked at the moment: a pop-up's bar shows its
     // address read-only, but may be editable for a moment as its window is made.
     const Hwnd handle = it->handle;
-    const bool done = Has(it->bar.get(), ObjectState::Editable) ? Perform(handle, rewrite.to)
-                                                                : Replace(handle, rewrite.to);
+    const bool done = Has(it->bar.get(), ObjectState::Editable)
+                          ? Perform(handle, rewrite.from, rewrite.to)
+                          : Replace(handle, rewrite.from, rewrite.to);
     ++(done ? rewrites_ : failedRewrites_);
     // The window may be gone since (a pop-up is closed).
     Tracked* frame = Find(handle);
@@ -609,24 +688,31 @@ void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
     if (done) {
         frame->rewrittenFrom = rewrite.from;
         frame->unfinished.reset();
-        frame->failedFrom.clear();
-        frame->failures = 0;
-    } else {
-        if (frame->failedFrom != rewrite.from) {
-            frame->failedFrom = rewrite.from;
+        // The tries so far still count while the page has yet to open.
+        if (!frame->opening) {
+            frame->failedFrom.clear();
             frame->failures = 0;
         }
-        if (++frame->failures >= kRewriteTries) {
-            // Given up: left alone until the bar shows something else.
-            frame->rewrittenFrom = rewrite.from;
-            frame->unfinished.reset();
-        } else {
-            frame->rewrittenFrom.clear();
-            frame->unfinished = rewrite;
-            frame->retryAfter = Clock::now() + kRetryDelay;
-        }
+    } else {
+        Failed(*frame, rewrite);
     }
     ReadText(*frame);
+}
+
+void BrowserWatch::Session::Failed(Tracked& frame, const Rewrite& rewrite) {
+    if (frame.failedFrom != rewrite.from) {
+        frame.failedFrom = rewrite.from;
+        frame.failures = 0;
+    }
+    if (++frame.failures >= kRewriteTries) {
+        // Given up: left alone until the bar shows something else.
+        frame.rewrittenFrom = rewrite.from;
+        frame.unfinished.reset();
+    } else {
+        frame.rewrittenFrom.clear();
+        frame.unfinished = rewrite;
+        frame.retryAfter = Clock::now() + kRetryDelay;
+    }
 }
 
 void BrowserWatch::Session::Resume() {

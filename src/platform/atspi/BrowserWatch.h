@@ -8,8 +8,10 @@
 // browser windows every second, reads each address bar five times a second, and
 // carries out a rewrite the way a person would: it activates the window, focuses the
 // bar, selects everything in it, types the new address, checks that the bar holds it,
-// and presses Return. Writing the text through the accessibility bus instead does not work in the
-// browsers (one accepts the call and changes nothing, the other has no editable text).
+// presses Return, and, where the browser tells the address of the page it shows, checks
+// that the page changed. Writing the text through the accessibility bus instead does not
+// work in the browsers (one accepts the call and changes nothing, the other has no
+// editable text).
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -30,19 +32,23 @@ namespace quorvel::platform::atspi {
 // How a browser shows itself on the accessibility bus. A browser window is a frame
 // (role "frame") of the application, carrying `frameAttribute` where the browser also
 // makes frames for its pop-ups; its address bar is the one object inside the frame
-// carrying `barAttribute`. Names of objects are translated and paths of child indexes
-// change from one version to the next; these markers do not.
+// carrying `barAttribute`; the page it shows is its showing web document, which tells
+// its address in the document attribute `pageAttribute`. Names of objects are
+// translated and paths of child indexes change from one version to the next; these
+// markers do not.
 struct BrowserMarkers {
     const char* application;     // the application's accessible name
     const char* frameAttribute;  // "name=value"; nullptr: every frame is a browser window
     const char* barAttribute;    // "name=value"
+    const char* pageAttribute;   // nullptr: the browser does not tell its page's address
 };
 
 // The browsers the blocker watches. Another browser is one more line with its markers
 // (a browser built on Chromium carries Chromium's markers under its own name).
+// Chromium's documents carry an address attribute, but leave it empty.
 inline constexpr BrowserMarkers kBrowsers[] = {
-    {"Firefox", nullptr, "id=urlbar-input"},
-    {"Chromium", "class=BrowserRootView", "class=OmniboxViewViews"},
+    {"Firefox", nullptr, "id=urlbar-input", "DocURL"},
+    {"Chromium", "class=BrowserRootView", "class=OmniboxViewViews", nullptr},
 };
 
 // An address bar and the text it showed when last read.
@@ -65,7 +71,8 @@ struct Frame {
 struct Browsers {
     std::vector<Frame> frames;
     // Rewrites carried out (Return pressed) and given up (the window or the bar could
-    // not be reached, or the bar did not take the address), since the watch began.
+    // not be reached, the bar did not take the address, or the page did not open),
+    // since the watch began.
     std::uint64_t rewrites = 0;
     std::uint64_t failedRewrites = 0;
     friend bool operator==(const Browsers&, const Browsers&) = default;
@@ -92,6 +99,10 @@ class BrowserWatch {
         // How often the browsers' windows are looked for: a new window (a pop-up, an
         // incognito window) is watched from then on.
         std::chrono::milliseconds discoveryInterval{1000};
+        // How long a window whose browser tells its page's address may go on showing the
+        // page it showed before the rewrite's Return, and not the one typed: a browser
+        // can take the key and not open the address. A slow page opens well within it.
+        std::chrono::milliseconds pageLimit{30000};
     };
 
     // Makes the bus the worker asks; called on the worker's thread, which alone uses it.

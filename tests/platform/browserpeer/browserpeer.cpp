@@ -6,16 +6,22 @@
 //
 // A marker is "name=value" ("-" for none); a role is an ATK role name ("entry",
 // "combo box"). Each window has the address entry and, below it, a second entry
-// standing for the page. Enter in window N's address prints "activate N TEXT" and moves
-// the focus to the page, as a browser does when it opens the address. On standard
-// input it obeys "set N TEXT" (the address of window N), "stubborn N" (window N's
-// address puts itself back whenever it is changed otherwise), "distract N M" (the next
-// change to window N's address brings window M to the front, as a guest switching
-// windows does), "lag N MS" (window N's bar gets each key MS milliseconds late, as a
-// busy browser's does, while it answers every read at once), "type N TEXT" (the guest clicks into window N's address, types TEXT
-// over it one key at a time, as a person does, and presses Enter), "close N" and
-// "quit"; it
-// prints "ready" once its windows are up and "closed N" once window N is gone.
+// standing for the page: a web document telling its address as "DocURL", as one
+// browser's do. Enter in window N's address prints "activate N TEXT", opens TEXT as the
+// page and moves the focus to the page, as a browser does when it opens the address.
+// On standard input it obeys:
+//   "set N TEXT"    the address of window N;
+//   "stall N"       the next Enter in window N's address leaves its page as it was, as a
+//                   browser that took the key and did not open the address;
+//   "stubborn N"    window N's address puts itself back whenever it is changed otherwise;
+//   "distract N M"  the next change to window N's address brings window M to the front,
+//                   as a guest switching windows does;
+//   "lag N MS"      window N's bar gets each key MS milliseconds late, as a busy
+//                   browser's does, while it answers every read at once;
+//   "type N TEXT"   the guest clicks into window N's address, types TEXT over it one key
+//                   at a time, as a person does, and presses Enter;
+//   "close N" and "quit".
+// It prints "ready" once its windows are up and "closed N" once window N is gone.
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk-a11y.h>
@@ -25,12 +31,15 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 // "key=value" of an accessible object, kept on its widget.
 constexpr const char* kMarker = "browserpeer-marker";
+// The address of the page a page widget shows.
+constexpr const char* kPageAddress = "browserpeer-page";
 
 AtkAttributeSet* AddMarker(AtkAttributeSet* set, GtkWidget* widget) {
     const char* marker =
@@ -83,14 +92,33 @@ AtkAttributeSet* AddMarker(AtkAttributeSet* set, GtkWidget* widget) {
 extern "C" {
 PEER_CLASSES(PeerBar, peer_bar, GtkEntry, GTK_TYPE_ENTRY, GTK_TYPE_ENTRY_ACCESSIBLE)
 PEER_CLASSES(PeerFrame, peer_frame, GtkWindow, GTK_TYPE_WINDOW, GTK_TYPE_WINDOW_ACCESSIBLE)
+PEER_CLASSES(PeerPage, peer_page, GtkEntry, GTK_TYPE_ENTRY, GTK_TYPE_ENTRY_ACCESSIBLE)
 }  // extern "C"
 
 namespace {
+
+// The page's accessible is a web document, which tells the address it shows.
+const gchar* PageAttribute(AtkDocument* document, const gchar* name) {
+    if (std::strcmp(name, "DocURL") != 0) return nullptr;
+    GtkWidget* page = gtk_accessible_get_widget(GTK_ACCESSIBLE(document));
+    return page != nullptr
+               ? static_cast<const gchar*>(g_object_get_data(G_OBJECT(page), kPageAddress))
+               : nullptr;
+}
+
+void InitDocument(gpointer iface, gpointer) {
+    static_cast<AtkDocumentIface*>(iface)->get_document_attribute_value = PageAttribute;
+}
+
+void ShowPage(GtkWidget* page, const char* address) {
+    g_object_set_data_full(G_OBJECT(page), kPageAddress, g_strdup(address), g_free);
+}
 
 struct Window {
     GtkWidget* frame;
     GtkWidget* bar;
     GtkWidget* page;
+    bool stall = false;   // the next Enter opens nothing
     bool stubborn = false;
     std::string address;  // what a stubborn bar puts back
     int distractTo = -1;  // the window the next change brings to the front
@@ -148,7 +176,9 @@ void OnActivate(GtkEntry* entry, gpointer index) {
     const int n = GPOINTER_TO_INT(index);
     std::printf("activate %d %s\n", n, gtk_entry_get_text(entry));
     std::fflush(stdout);
-    gtk_widget_grab_focus(g_windows[static_cast<std::size_t>(n)].page);
+    Window& window = g_windows[static_cast<std::size_t>(n)];
+    if (!std::exchange(window.stall, false)) ShowPage(window.page, gtk_entry_get_text(entry));
+    gtk_widget_grab_focus(window.page);
 }
 
 // A guest typing into an address: the characters left to type, one per tick.
@@ -216,6 +246,8 @@ gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer) {
         gtk_widget_grab_focus(At(index)->bar);
         gtk_editable_delete_text(GTK_EDITABLE(At(index)->bar), 0, -1);
         g_timeout_add(kKeyInterval, TypeNext, new Typing{index, text});
+    } else if (std::sscanf(line, "stall %d", &index) == 1 && At(index) != nullptr) {
+        At(index)->stall = true;
     } else if (std::sscanf(line, "stubborn %d", &index) == 1 && At(index) != nullptr) {
         At(index)->stubborn = true;
         At(index)->address = gtk_entry_get_text(GTK_ENTRY(At(index)->bar));
@@ -250,6 +282,8 @@ int main(int argc, char** argv) {
     gtk_init(&argc, &argv);
     const char* barMarker = Marker(argv[2]);
     const AtkRole barRole = atk_role_for_name(argv[3]);
+    static const GInterfaceInfo document{InitDocument, nullptr, nullptr};
+    g_type_add_interface_static(peer_page_accessible_get_type(), ATK_TYPE_DOCUMENT, &document);
     for (int i = 4; i + 2 < argc; i += 3) {
         GtkWidget* frame = GTK_WIDGET(g_object_new(peer_frame_get_type(), nullptr));
         gtk_window_set_title(GTK_WINDOW(frame), argv[i + 1]);
@@ -266,12 +300,15 @@ int main(int argc, char** argv) {
         g_signal_connect(bar, "changed", G_CALLBACK(OnChanged), GINT_TO_POINTER(index));
         g_signal_connect(bar, "key-press-event", G_CALLBACK(OnKey), GINT_TO_POINTER(index));
         g_signal_connect(bar, "key-release-event", G_CALLBACK(OnKey), GINT_TO_POINTER(index));
-        GtkWidget* page = gtk_entry_new();
+        GtkWidget* page = GTK_WIDGET(g_object_new(peer_page_get_type(), nullptr));
+        ShowPage(page, argv[i + 2]);
         gtk_box_pack_start(GTK_BOX(box), bar, FALSE, FALSE, 0);
         gtk_box_pack_start(GTK_BOX(box), page, FALSE, FALSE, 0);
         gtk_container_add(GTK_CONTAINER(frame), box);
         gtk_widget_show_all(frame);
-        g_windows.push_back({frame, bar, page, false, argv[i + 2], -1, 0});
+        // Set once shown: showing sets an entry's role again.
+        atk_object_set_role(gtk_widget_get_accessible(page), ATK_ROLE_DOCUMENT_WEB);
+        g_windows.push_back({frame, bar, page, false, false, argv[i + 2], -1, 0});
     }
     GIOChannel* commands = g_io_channel_unix_new(STDIN_FILENO);
     g_io_add_watch(commands, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP), OnCommand, nullptr);
