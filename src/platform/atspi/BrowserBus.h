@@ -60,7 +60,8 @@ class BrowserBus {
     // The address of the page the window `frame` shows, as its first showing web
     // document tells it in its document attribute `attribute`; empty when the window
     // shows no document or the document tells none.
-    virtual std::optional<std::string> PageAddress(ObjectId frame, const std::string& attribute) = 0;
+    virtual std::optional<std::string> PageAddress(ObjectId frame,
+                                                   const std::string& attribute) = 0;
     // Where the object is on the screen.
     virtual std::optional<ScreenRect> Extents(ObjectId object) = 0;
     virtual bool GrabFocus(ObjectId object) = 0;

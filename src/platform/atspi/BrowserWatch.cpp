@@ -565,10 +565,11 @@ bool BrowserWatch::Session::Enter(ObjectId bar, X11Input::Window window) {
         // A busy browser lets a call run out now and then: a bar typed over is not given
         // up for a question that went unanswered, only for a no.
         std::optional<bool> focused;
-        if (!WaitFor(kFocusLimit,
-                     [&] { return (focused = bus_->HasState(bar, ObjectState::Focused)).has_value(); }) ||
-            !*focused)
-            return false;
+        const auto answered = [&] {
+            focused = bus_->HasState(bar, ObjectState::Focused);
+            return focused.has_value();
+        };
+        if (!WaitFor(kFocusLimit, answered) || !*focused) return false;
         if (!input_.PressKey(kKeyReturn, false, window)) return false;
         if (WaitFor(kSettleLimit, [&] { return !Has(bar, ObjectState::Focused); })) return true;
     }
