@@ -181,7 +181,9 @@ TEST_F(AdminTool, AnUnusableStoreIsReportedAndLeftAsItIs) {
         }
         locker.reset();
         EXPECT_EQ(ReadFileBytes(store), before);
-        if (locked) EXPECT_EQ(ReadAsTheProgramDoes(kSettings, "Currency").ToText(), "Rs\0"s);
+        if (locked) {
+            EXPECT_EQ(ReadAsTheProgramDoes(kSettings, "Currency").ToText(), "Rs\0"s);
+        }
     }
 }
 
@@ -508,8 +510,9 @@ TEST_F(AdminReport, WrongInputIsOneLineAndStatusOne) {
         EXPECT_EQ(result.status, c.status) << c.says;
         EXPECT_EQ(result.out, "") << c.says;
         EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
-        if (c.status == 1)
+        if (c.status == 1) {
             EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        }
     }
     EXPECT_FALSE(std::filesystem::exists(home.file("no-such-folder")));
 }
