@@ -460,13 +460,13 @@ TEST_P(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWh
 }
 
 TEST_P(AtspiWindowSystemTest, ABrowserSlowToTakeTheKeysIsTypedOverOnceNotTakenForAMix) {
-    // A busy machine: the bar shows its old address well after the keys were typed. That
-    // is a browser yet to get to them, not the guest's keys mixed in: typing it all again
-    // would pile up keys and give the rewrite up while the page stays open.
+    // A busy machine: the bar shows its old address seconds after the keys were typed.
+    // That is a browser yet to get to them, not the guest's keys mixed in: typing it all
+    // again would pile up keys, and giving up would leave the page open.
     Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
                   {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
     ASSERT_TRUE(chromium.ready());
-    chromium.Send("lag 0 1500");
+    chromium.Send("lag 0 4000");
     blocker::Blocker blocker(*windows);
     blocker.SetBlockedPage(kPage);
     blocker.AddKeywords({"casino"});

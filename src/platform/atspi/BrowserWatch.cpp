@@ -29,10 +29,12 @@ constexpr std::uint32_t kKeyReturn = 0xff0d;
 constexpr std::uint32_t kKeyF11 = 0xffc8;
 
 // How long a rewrite waits for each step: the window to become active, the bar to take
-// the focus, the typed address to show in the bar. Browsers are slow under load.
+// the focus, the browser to begin on the keys typed (a busy machine takes seconds; once
+// begun, the keys are waited for as long as the rewrite may take). Browsers are slow
+// under load.
 constexpr milliseconds kActivateLimit{3000};
 constexpr milliseconds kFocusLimit{2000};
-constexpr milliseconds kTypedLimit{3000};
+constexpr milliseconds kKeysTakenLimit{6000};
 constexpr milliseconds kStepPoll{10};
 // The longest a rewrite may take, from bringing the window forward to the page opening:
 // the guest's keyboards and pointers are held back meanwhile, so this is also the
@@ -40,9 +42,9 @@ constexpr milliseconds kStepPoll{10};
 // browser answers; one that runs out has failed, and is tried again later with a hold
 // of its own.
 constexpr milliseconds kRewriteLimit{10000};
-// How long the typed address may stand still in the bar, changed but not yet as typed,
-// before it is taken for mixed with other keys and typed again; and how often it is
-// typed at most.
+// How long the bar may stand still showing something other than the address typed, or
+// the start of it, before it is taken for mixed with other keys and typed again; and
+// how often it is typed at most.
 constexpr milliseconds kTypedStill{300};
 constexpr int kTypingTries = 3;
 // How long a window whose bar cannot be typed into waits for the new window it asked
@@ -530,24 +532,31 @@ bool BrowserWatch::Session::TypeInto(Hwnd handle, X11Input::Window window,
         if (!input_.PressKey(kKeyA, true, window) || !input_.Type(typed, window) ||
             !input_.PressKey(kKeyDelete, false, window))
             return false;
-        // The bar shows the address as typed, or, once the browser has begun taking the
-        // keys, stands still showing something else: keys of the guest's came between,
-        // and the address is typed again. A bar still showing what it showed before is a
-        // browser that has not got to the keys yet (a busy machine), not a mix.
+        // The bar shows the address as typed, or stands still showing something else:
+        // keys of someone else's came between, and the address is typed again. A bar
+        // still showing what it showed before, or the start of the address, is a browser
+        // still at the keys (a busy machine takes seconds to begin, and takes them in
+        // bursts), not a mix: it is waited for, a while to begin, and then until the
+        // rewrite runs out.
         std::string last = before;
-        auto still = Clock::now();
-        const bool typedOver = WaitFor(kTypedLimit, [&] {
+        const auto typedAt = Clock::now();
+        auto still = typedAt;
+        bool begun = false;
+        const bool settled = WaitFor(kRewriteLimit, [&] {
             if (!ReadText(*frame, true)) return false;
             if (frame->text == typed) return true;
             if (frame->text != last) {
                 last = frame->text;
                 still = Clock::now();
             }
-            return frame->text != before && Clock::now() - still >= kTypedStill;
+            begun = begun || frame->text != before;
+            if (!begun) return Clock::now() - typedAt >= kKeysTakenLimit;
+            return !typed.starts_with(frame->text) && Clock::now() - still >= kTypedStill;
         });
-        if (!typedOver) return false;
-        if (frame->text != typed) continue;
-        return Enter(bar, window);
+        if (!settled) return false;
+        if (frame->text == typed) return Enter(bar, window);
+        // The bar would not take the keys at all (it puts its own text back).
+        if (!begun) return false;
     }
     return false;
 }
