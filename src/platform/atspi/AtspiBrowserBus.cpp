@@ -134,6 +134,21 @@ std::optional<std::vector<ObjectId>> AtspiBrowserBus::Applications() {
     return apps;
 }
 
+// The first object inside `object` (at any depth) that `rule` matches, found with one
+// Collection call wherever it sits in the tree: empty when the call failed, null when
+// nothing matched.
+std::optional<Ref<AtspiAccessible>> AtspiBrowserBus::FirstMatch(AtspiAccessible* object,
+                                                                AtspiMatchRule* rule) {
+    Failure failure;
+    const ObjectArray found(atspi_collection_get_matches(ATSPI_COLLECTION(object), rule,
+                                                         ATSPI_Collection_SORT_ORDER_CANONICAL, 1,
+                                                         TRUE, failure.out()));
+    if (failure || !found) return std::nullopt;
+    if (found->len == 0) return Ref<AtspiAccessible>();
+    auto* match = g_array_index(found.get(), AtspiAccessible*, 0);
+    return Ref<AtspiAccessible>(static_cast<AtspiAccessible*>(g_object_ref(match)));
+}
+
 // A call that answers a plain value: empty for an unknown object or a failed call.
 template <typename Call>
 auto AtspiBrowserBus::Ask(ObjectId id, Call call) const
@@ -197,23 +212,17 @@ std::optional<ObjectId> AtspiBrowserBus::FindDescendant(ObjectId id, const std::
                                                         const std::string& value) {
     AtspiAccessible* object = Object(id);
     if (object == nullptr) return std::nullopt;
-    // The Collection interface finds the object in one call, wherever it sits in the
-    // window's tree. The one attribute is matched as "any of": the bridge the browsers
-    // use answers "all of" with objects that carry none of them.
+    // The one attribute is matched as "any of": the bridge the browsers use answers
+    // "all of" with objects that carry none of them.
     const HashTable attributes(g_hash_table_new(g_str_hash, g_str_equal));
     g_hash_table_insert(attributes.get(), const_cast<char*>(name.c_str()),
                         const_cast<char*>(value.c_str()));
     const Ref<AtspiMatchRule> rule(atspi_match_rule_new(
         nullptr, ATSPI_Collection_MATCH_ALL, attributes.get(), ATSPI_Collection_MATCH_ANY, nullptr,
         ATSPI_Collection_MATCH_ALL, nullptr, ATSPI_Collection_MATCH_ALL, FALSE));
-    Failure failure;
-    const ObjectArray found(atspi_collection_get_matches(ATSPI_COLLECTION(object), rule.get(),
-                                                         ATSPI_Collection_SORT_ORDER_CANONICAL, 1,
-                                                         TRUE, failure.out()));
-    if (failure || !found) return std::nullopt;
-    if (found->len == 0) return ObjectId{0};
-    auto* match = g_array_index(found.get(), AtspiAccessible*, 0);
-    return Hold(static_cast<AtspiAccessible*>(g_object_ref(match)));
+    auto match = FirstMatch(object, rule.get());
+    if (!match) return std::nullopt;
+    return *match ? Hold(match->release()) : ObjectId{0};
 }
 
 std::optional<std::string> AtspiBrowserBus::Text(ObjectId id) {
@@ -238,17 +247,13 @@ std::optional<std::string> AtspiBrowserBus::PageAddress(ObjectId id, const std::
     const Ref<AtspiMatchRule> rule(atspi_match_rule_new(
         states.get(), ATSPI_Collection_MATCH_ALL, nullptr, ATSPI_Collection_MATCH_ALL, roles.get(),
         ATSPI_Collection_MATCH_ANY, nullptr, ATSPI_Collection_MATCH_ALL, FALSE));
+    const auto document = FirstMatch(object, rule.get());
+    if (!document) return std::nullopt;
+    if (!*document) return std::string();
     Failure failure;
-    const ObjectArray found(atspi_collection_get_matches(ATSPI_COLLECTION(object), rule.get(),
-                                                         ATSPI_Collection_SORT_ORDER_CANONICAL, 1,
-                                                         TRUE, failure.out()));
-    if (failure || !found) return std::nullopt;
-    if (found->len == 0) return std::string();
-    auto* document = g_array_index(found.get(), AtspiAccessible*, 0);
-    Failure valueFailure;
     const String value(atspi_document_get_document_attribute_value(
-        ATSPI_DOCUMENT(document), const_cast<gchar*>(attribute.c_str()), valueFailure.out()));
-    if (valueFailure) return std::nullopt;
+        ATSPI_DOCUMENT(document->get()), const_cast<gchar*>(attribute.c_str()), failure.out()));
+    if (failure) return std::nullopt;
     return std::string(value ? value.get() : "");
 }
 

@@ -22,6 +22,7 @@
 #include "platform/atspi/GlibRef.h"
 
 typedef struct _AtspiAccessible AtspiAccessible;
+typedef struct _AtspiMatchRule AtspiMatchRule;
 struct DBusConnection;
 
 namespace quorvel::platform::atspi {
@@ -75,6 +76,8 @@ class AtspiBrowserBus final : public BrowserBus {
     AtspiAccessible* Object(ObjectId id) const;
     template <typename Call>
     auto Ask(ObjectId id, Call call) const -> std::optional<decltype(call(nullptr, nullptr))>;
+    static std::optional<Ref<AtspiAccessible>> FirstMatch(AtspiAccessible* object,
+                                                          AtspiMatchRule* rule);
 
     Library& library_;
     std::unique_lock<std::mutex> lock_;
