@@ -671,6 +671,9 @@ void BrowserWatch::Session::Handle(const Rewrite& rewrite) {
     // again every 10 ms while a bar shows a keyword, and each read is a call into the
     // browser.
     if (dropped()) return;
+    // A browser left alone for not answering is asked again once its pause is over; the
+    // tick's repeats meanwhile are not one more failure each.
+    if (Hung(it->pid)) return;
     if (!ReadText(*it)) {
         // The browser does not answer (hung, or the window is closing): given up.
         ++failedRewrites_;
