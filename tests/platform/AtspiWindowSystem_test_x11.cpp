@@ -662,6 +662,24 @@ TEST_F(AtspiWindowSystemAgentTest, AKilledAgentLosesTheWatchForGood) {
     EXPECT_FALSE(windows->WatchLost()) << "the next watch starts afresh";
 }
 
+TEST_F(AtspiWindowSystemAgentTest, TheAgentAloneKeepsAccessibilityOn) {
+    // No watch runs, so nothing else looks at the switch: each time the guest switches
+    // it off, the agent switches it on again.
+    ASSERT_TRUE(desktop_->ready()) << desktop_->error();
+    Agent alone(LAUNCH_AGENT, desktop_->display());
+    ASSERT_TRUE(alone.ready());
+    ASSERT_TRUE(PollUntil([] { return AccessibilitySwitch().Enabled(1000ms) == true; }));
+    for (int round = 1; round <= 2; ++round) {
+        ASSERT_EQ(std::system("dbus-send --session --print-reply --dest=org.a11y.Bus "
+                              "/org/a11y/bus org.freedesktop.DBus.Properties.Set "
+                              "string:org.a11y.Status string:IsEnabled variant:boolean:false "
+                              ">/dev/null"),
+                  0);
+        EXPECT_TRUE(PollUntil([] { return AccessibilitySwitch().Enabled(1000ms) == true; }))
+            << "switched off, round " << round;
+    }
+}
+
 // What of its accessibility bus the guest ends mid-watch.
 struct BusEnd {
     const char* what;

@@ -16,7 +16,9 @@
 // still start their programs.
 //
 // Before anything else it switches the session's accessibility on: a browser shows its
-// windows on the accessibility bus only when it is on as the browser starts. With
+// windows on the accessibility bus only when it is on as the browser starts. It then
+// keeps it on for the whole session: a guest who switches it off has it switched on
+// again as soon as the launcher says so, before a browser they start next reads it. With
 // --background it returns once that is done and both sockets listen (the agent goes on
 // in a child), so the session starts its browser only then.
 #include <fcntl.h>
@@ -45,6 +47,8 @@ using namespace quorvel;
 
 // The session bus's launcher of the accessibility bus may have to start first.
 constexpr std::chrono::milliseconds kSwitchLimit{3000};
+// How often the keeper of the switch looks whether the agent is ending.
+constexpr std::chrono::milliseconds kKeeperPoll{500};
 // How long --background waits for the agent to be ready.
 constexpr int kReadyLimitMs = 10000;
 
@@ -67,9 +71,14 @@ int Serve(uid_t client, const std::string& display, os::UniqueFd ready) {
         if (::write(ready.get(), &byte, 1) != 1) return Fail("cannot say it is ready");
         ready.Reset();
     }
+    std::atomic<bool> stop = false;
+    std::thread keeping([&] {
+        if (!platform::atspi::AccessibilitySwitch().KeepOn(stop, kKeeperPoll, kSwitchLimit))
+            std::cerr << "quorvel-launch-agent: the session bus is gone: accessibility is no "
+                         "longer kept on\n";
+    });
     // The watch's questions on a thread of their own: a program being started never
     // holds them up, nor they a start.
-    std::atomic<bool> stop = false;
     std::thread watching([&] {
         platform::atspi::AtspiBrowserBus bus;
         watch.Run(bus, stop);
@@ -81,6 +90,7 @@ int Serve(uid_t client, const std::string& display, os::UniqueFd ready) {
     }
     stop = true;
     watching.join();
+    keeping.join();
     return Fail("cannot take requests any more");
 }
 

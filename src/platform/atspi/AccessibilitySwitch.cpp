@@ -1,5 +1,8 @@
 #include "platform/atspi/AccessibilitySwitch.h"
 
+#include <functional>
+#include <memory>
+
 namespace quorvel::platform::atspi {
 
 namespace {
@@ -73,6 +76,50 @@ bool AccessibilitySwitch::SwitchOn(std::chrono::milliseconds limit) {
     const Variant reply = CallProperties(
         "Set", g_variant_new("(ssv)", kStatus, kEnabled, g_variant_new_boolean(TRUE)), limit);
     return reply != nullptr && Enabled(limit) == true;
+}
+
+bool AccessibilitySwitch::KeepOn(const std::atomic<bool>& stop, std::chrono::milliseconds poll,
+                                 std::chrono::milliseconds limit) {
+    // The launcher's signal is delivered to the main context that is this thread's
+    // default as it is subscribed to: one of this call's own.
+    const MainContext context(g_main_context_new());
+    g_main_context_push_thread_default(context.get());
+    const std::unique_ptr<GMainContext, void (*)(GMainContext*)> popped(
+        context.get(), g_main_context_pop_thread_default);
+    GDBusConnection* bus = Bus();
+    if (bus == nullptr) return false;
+    // Looked at once before any signal: it may be off already.
+    bool changed = true;
+    // Any sender: the launcher broadcasts it under its unique name. A signal someone
+    // else sends costs one look at the switch.
+    const guint subscription = g_dbus_connection_signal_subscribe(
+        bus, nullptr, kProperties, "PropertiesChanged", kLauncherPath, kStatus,
+        G_DBUS_SIGNAL_FLAGS_NONE,
+        [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant*,
+           gpointer flag) { *static_cast<bool*>(flag) = true; },
+        &changed, nullptr);
+    const std::unique_ptr<GDBusConnection, std::function<void(GDBusConnection*)>> subscribed(
+        bus, [subscription](GDBusConnection* connection) {
+            g_dbus_connection_signal_unsubscribe(connection, subscription);
+        });
+    // Wakes the wait below to look at `stop`.
+    const std::unique_ptr<GSource, void (*)(GSource*)> waking(
+        g_timeout_source_new(static_cast<guint>(poll.count())), [](GSource* source) {
+            g_source_destroy(source);
+            g_source_unref(source);
+        });
+    g_source_set_callback(
+        waking.get(), [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr, nullptr);
+    g_source_attach(waking.get(), context.get());
+    while (!stop) {
+        if (g_dbus_connection_is_closed(bus)) return false;
+        if (changed) {
+            changed = false;
+            SwitchOn(limit);
+        }
+        g_main_context_iteration(context.get(), TRUE);
+    }
+    return true;
 }
 
 }  // namespace quorvel::platform::atspi

@@ -6,6 +6,7 @@
 #include <gio/gio.h>
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 
@@ -30,6 +31,12 @@ class AccessibilitySwitch {
     // accessibility bus); nothing when there is none or the session bus does not say
     // within `limit`. Asking never starts one.
     std::optional<pid_t> Launcher(std::chrono::milliseconds limit);
+    // Keeps it on until `stop` is set, which is looked at every `poll`: whenever the
+    // launcher says it changed, it is switched on again at once, so a browser the guest
+    // starts right after switching it off still finds it on. Each call waits up to
+    // `limit`. False when the session bus cannot be reached or goes away.
+    bool KeepOn(const std::atomic<bool>& stop, std::chrono::milliseconds poll,
+                std::chrono::milliseconds limit);
 
   private:
     struct VariantUnref {
