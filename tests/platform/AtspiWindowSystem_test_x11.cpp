@@ -459,6 +459,23 @@ TEST_P(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWh
     EXPECT_NE(BarShowing("news.example"), 0u) << "the other window is left alone";
 }
 
+TEST_P(AtspiWindowSystemTest, AWindowRetitledAsTheRewriteBeginsIsTypedIntoOnceItsTitlesAgree) {
+    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
+                  {{"class=BrowserRootView", "News - Chromium", "news.example"}});
+    ASSERT_TRUE(chromium.ready());
+    blocker::Blocker blocker(*windows);
+    blocker.SetBlockedPage(kPage);
+    blocker.AddKeywords({"casino"});
+    ASSERT_TRUE(TickUntil(blocker, [&] { return BarShowing("news.example") != 0; }));
+
+    // The casino's page loads: its title reaches the window well before the bus.
+    chromium.Send("retitle 0 1500 Casino - Chromium");
+    chromium.Send("set 0 casino.example");
+    const std::string entered = "activate 0 " + std::string(kPage);
+    ASSERT_TRUE(TickUntil(blocker, [&] { return chromium.HasLine(entered); }));
+    EXPECT_EQ(windows->Latest()->failedRewrites, 0u);
+}
+
 TEST_P(AtspiWindowSystemTest, ABrowserSlowToTakeTheKeysIsTypedOverOnceNotTakenForAMix) {
     // A busy machine: the bar shows its old address seconds after the keys were typed.
     // That is a browser yet to get to them, not the guest's keys mixed in: typing it all

@@ -500,12 +500,21 @@ X11Input::Window BrowserWatch::Session::Raise(Hwnd handle) {
     // only to the windows of a process the watch may type into (never this program's).
     if (!mayType_(frame->pid)) return 0;
     // Asked as part of the rewrite, which has a limit of its own: a slow answer is not
-    // taken for a hung browser.
-    const auto title = bus_->Name(frame->frame.get());
-    if (!title) return 0;
-    const auto rect = bus_->Extents(frame->frame.get());
-    if (!rect) return 0;
-    const X11Input::Window window = input_.FindWindow(frame->pid, *title, *rect);
+    // taken for a hung browser. A page loading retitles its window, and the new title
+    // reaches the window and the bus apart: until both show it, no window is sure to be
+    // the one meant, and it is looked for again.
+    X11Input::Window window = 0;
+    WaitFor(
+        kActivateLimit,
+        [&] {
+            const auto title = bus_->Name(frame->frame.get());
+            const auto rect = title ? bus_->Extents(frame->frame.get()) : std::nullopt;
+            // A window that does not answer is not waited for.
+            if (!rect) return true;
+            window = input_.FindWindow(frame->pid, *title, *rect);
+            return window != 0;
+        },
+        kNewWindowPoll);
     if (window == 0 || !input_.Activate(window, kActivateLimit)) return 0;
     // A browser in full screen hides its bar, which then takes no focus: the window
     // leaves full screen by the browser's own key, as the guest would leave it.

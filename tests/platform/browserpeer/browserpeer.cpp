@@ -20,6 +20,9 @@
 //                   browser's does, while it answers every read at once;
 //   "type N TEXT"   the guest clicks into window N's address, types TEXT over it one key
 //                   at a time, as a person does, and presses Enter;
+//   "retitle N MS TEXT"
+//                   window N's own title becomes TEXT at once and its accessible name MS
+//                   milliseconds later, as a loading page's title reaches the two apart;
 //   "close N" and "quit".
 // It prints "ready" once its windows are up and "closed N" once window N is gone.
 #include <X11/Xlib.h>
@@ -30,6 +33,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -215,6 +219,18 @@ Window* At(int index) {
     return window.frame != nullptr ? &window : nullptr;
 }
 
+struct Retitled {
+    int index;
+    std::string title;
+};
+
+gboolean NameAfterTitle(gpointer data) {
+    const std::unique_ptr<Retitled> retitled(static_cast<Retitled*>(data));
+    if (Window* window = At(retitled->index))
+        gtk_window_set_title(GTK_WINDOW(window->frame), retitled->title.c_str());
+    return G_SOURCE_REMOVE;
+}
+
 // A command's last argument: the rest of its line.
 std::string Argument(const char* rest) {
     std::string text(rest);
@@ -246,6 +262,13 @@ gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer) {
         gtk_widget_grab_focus(At(index)->bar);
         gtk_editable_delete_text(GTK_EDITABLE(At(index)->bar), 0, -1);
         g_timeout_add(kKeyInterval, TypeNext, new Typing{index, text});
+    } else if (int late = 0;
+               std::sscanf(line, "retitle %d %d %n", &index, &late, &consumed) == 2 &&
+               At(index) != nullptr && late >= 0) {
+        // The window's own title alone: the accessible name follows the GtkWindow's.
+        const std::string title = Argument(line + consumed);
+        gdk_window_set_title(gtk_widget_get_window(At(index)->frame), title.c_str());
+        g_timeout_add(static_cast<guint>(late), NameAfterTitle, new Retitled{index, title});
     } else if (std::sscanf(line, "stall %d", &index) == 1 && At(index) != nullptr) {
         At(index)->stall = true;
     } else if (std::sscanf(line, "stubborn %d", &index) == 1 && At(index) != nullptr) {
