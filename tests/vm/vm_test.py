@@ -509,6 +509,8 @@ def main():
                                        " WM_NAME WM_CLASS WM_STATE _NET_WM_STATE; done;"
                                        " xwininfo -root -tree | head -n 60; systemctl --failed;"
                                        " find /home -maxdepth 4 | head -n 80;"
+                                       " ps -e -o user,pid,etime,time,rss,args --sort=-time |"
+                                       " head -n 40 | cut -c1-200;"
                                        " tail -n 60 /home/*/.xsession-errors;"
                                        " journalctl -b --no-pager | tail -n 150", timeout=60))
             except (VmError, OSError) as also:
