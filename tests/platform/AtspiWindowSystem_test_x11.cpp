@@ -289,6 +289,15 @@ class Peer {
     std::vector<std::string> lines_;
 };
 
+// Chromium's stand-in with browser windows of these (title, address).
+Peer Chromium(const std::vector<std::pair<std::string, std::string>>& shown,
+              const Account* as = nullptr, const std::string& binary = BROWSER_PEER) {
+    std::vector<Peer::Window> windows;
+    for (const auto& [title, address] : shown)
+        windows.push_back({"class=BrowserRootView", title, address});
+    return Peer("Chromium", "class=OmniboxViewViews", "entry", windows, as, binary);
+}
+
 // How the program reaches the browsers' accessibility bus.
 enum class Road { OwnBus, GuestAgent };
 
@@ -300,6 +309,7 @@ class AtspiWindowSystemRig : public ::testing::Test {
         desktop_ = nullptr;
     }
     void TearDown() override {
+        blocker.reset();
         windows.reset();
         agent.reset();
         // Whatever a case did, its rewrites gave the guest's keyboard and mouse back.
@@ -351,12 +361,17 @@ class AtspiWindowSystemRig : public ::testing::Test {
                 if (bar.text == text) return bar.handle;
         return 0;
     }
+    // The case's blocker, sending addresses with any of `keywords` to the blocked page.
+    void Block(const store::NameList& keywords = {"casino"}) {
+        blocker = std::make_unique<blocker::Blocker>(*windows);
+        blocker->SetBlockedPage(kPage);
+        blocker->AddKeywords(keywords);
+    }
     // Ticks the blocker (as its 10 ms timer would, only faster) until `condition`.
-    bool TickUntil(blocker::Blocker& blocker, const std::function<bool()>& condition,
-                   std::chrono::seconds limit = 30s) {
+    bool TickUntil(const std::function<bool()>& condition, std::chrono::seconds limit = 30s) {
         return PollUntil(
             [&] {
-                blocker.Tick();
+                blocker->Tick();
                 return condition();
             },
             limit);
@@ -366,6 +381,7 @@ class AtspiWindowSystemRig : public ::testing::Test {
     x11::UniqueConnection connection_;
     std::unique_ptr<Agent> agent;
     std::unique_ptr<AtspiWindowSystem> windows;
+    std::unique_ptr<blocker::Blocker> blocker;
 };
 
 test::DesktopSession* AtspiWindowSystemRig::desktop_ = nullptr;
@@ -431,21 +447,18 @@ TEST_P(AtspiWindowSystemTest, FindsTheBrowsersWindowsByTheirMarkersAndReadsTheir
 }
 
 TEST_P(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWhenItReturns) {
-    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
-                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example/roulette"},
-                   {"class=BrowserRootView", "News - Chromium", "news.example"}});
+    Peer chromium = Chromium(
+        {{"Casino - Chromium", "casino.example/roulette"}, {"News - Chromium", "news.example"}});
     ASSERT_TRUE(chromium.ready());
-    blocker::Blocker blocker(*windows);
-    blocker.SetBlockedPage(kPage);
     // The address holds both keywords: the tick asks twice, and again at every tick
     // while the rewrite is under way. One rewrite is done.
-    blocker.AddKeywords({"casino", "roulette"});
+    Block({"casino", "roulette"});
 
     const std::string entered = "activate 0 " + std::string(kPage);
-    ASSERT_TRUE(TickUntil(blocker, [&] { return chromium.HasLine(entered); }));
+    ASSERT_TRUE(TickUntil([&] { return chromium.HasLine(entered); }));
     // Once the tick sees the blocked page it asks no more; what it asked meanwhile is
     // all dealt with.
-    ASSERT_TRUE(TickUntil(blocker, [&] { return BarShowing(kPage) != 0; }));
+    ASSERT_TRUE(TickUntil([&] { return BarShowing(kPage) != 0; }));
     ASSERT_TRUE(PollUntil([&] { return windows->Settled(); }));
     EXPECT_EQ(chromium.LinesStarting("activate").size(), 1u);
     EXPECT_EQ(windows->Latest()->rewrites, 1u);
@@ -453,26 +466,23 @@ TEST_P(AtspiWindowSystemTest, ABlockedAddressIsTypedOverOnceAndEnteredAndAgainWh
 
     // The guest types the blocked address again: it is sent away again.
     chromium.Send("set 0 casino.example/roulette");
-    ASSERT_TRUE(TickUntil(blocker, [&] { return chromium.LinesStarting("activate").size() == 2; }));
+    ASSERT_TRUE(TickUntil([&] { return chromium.LinesStarting("activate").size() == 2; }));
     EXPECT_EQ(chromium.LinesStarting("activate").back(), entered);
-    EXPECT_TRUE(TickUntil(blocker, [&] { return windows->Picture().rewrites == 2; }));
+    EXPECT_TRUE(TickUntil([&] { return windows->Picture().rewrites == 2; }));
     EXPECT_NE(BarShowing("news.example"), 0u) << "the other window is left alone";
 }
 
 TEST_P(AtspiWindowSystemTest, AWindowRetitledAsTheRewriteBeginsIsTypedIntoOnceItsTitlesAgree) {
-    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
-                  {{"class=BrowserRootView", "News - Chromium", "news.example"}});
+    Peer chromium = Chromium({{"News - Chromium", "news.example"}});
     ASSERT_TRUE(chromium.ready());
-    blocker::Blocker blocker(*windows);
-    blocker.SetBlockedPage(kPage);
-    blocker.AddKeywords({"casino"});
-    ASSERT_TRUE(TickUntil(blocker, [&] { return BarShowing("news.example") != 0; }));
+    Block();
+    ASSERT_TRUE(TickUntil([&] { return BarShowing("news.example") != 0; }));
 
     // The casino's page loads: its title reaches the window well before the bus.
     chromium.Send("retitle 0 1500 Casino - Chromium");
     chromium.Send("set 0 casino.example");
     const std::string entered = "activate 0 " + std::string(kPage);
-    ASSERT_TRUE(TickUntil(blocker, [&] { return chromium.HasLine(entered); }));
+    ASSERT_TRUE(TickUntil([&] { return chromium.HasLine(entered); }));
     EXPECT_EQ(windows->Latest()->failedRewrites, 0u);
 }
 
@@ -480,15 +490,12 @@ TEST_P(AtspiWindowSystemTest, ABrowserSlowToTakeTheKeysIsTypedOverOnceNotTakenFo
     // A busy machine: the bar shows its old address seconds after the keys were typed.
     // That is a browser yet to get to them, not the guest's keys mixed in: typing it all
     // again would pile up keys, and giving up would leave the page open.
-    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
-                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
+    Peer chromium = Chromium({{"Casino - Chromium", "casino.example"}});
     ASSERT_TRUE(chromium.ready());
     chromium.Send("lag 0 4000");
-    blocker::Blocker blocker(*windows);
-    blocker.SetBlockedPage(kPage);
-    blocker.AddKeywords({"casino"});
+    Block();
 
-    ASSERT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->rewrites == 1; }))
+    ASSERT_TRUE(TickUntil([&] { return windows->Latest()->rewrites == 1; }))
         << "failed rewrites: " << windows->Latest()->failedRewrites;
     EXPECT_EQ(windows->Latest()->failedRewrites, 0u);
     EXPECT_EQ(chromium.LinesStarting("activate"),
@@ -499,17 +506,14 @@ TEST_P(AtspiWindowSystemTest, AnAddressTheGuestIsStillTypingIsBlockedOnceOpenedN
     // The keyword shows in the bar long before the guest has finished typing: keys of
     // the blocker's typed then would mix with the guest's, and the guest's own Enter
     // would open the mix. The guest's address is opened as typed, and then blocked.
-    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
-                  {{"class=BrowserRootView", "News - Chromium", "news.example"}});
+    Peer chromium = Chromium({{"News - Chromium", "news.example"}});
     ASSERT_TRUE(chromium.ready());
-    blocker::Blocker blocker(*windows);
-    blocker.SetBlockedPage(kPage);
-    blocker.AddKeywords({"casino"});
-    ASSERT_TRUE(TickUntil(blocker, [&] { return BarShowing("news.example") != 0; }));
+    Block();
+    ASSERT_TRUE(TickUntil([&] { return BarShowing("news.example") != 0; }));
 
     const std::string typed = "casino.example/tables/roulette";
     chromium.Send("type 0 " + typed);
-    ASSERT_TRUE(TickUntil(blocker, [&] { return chromium.LinesStarting("activate").size() >= 2; }))
+    ASSERT_TRUE(TickUntil([&] { return chromium.LinesStarting("activate").size() >= 2; }))
         << ::testing::PrintToString(chromium.LinesStarting("activate"));
     EXPECT_EQ(chromium.LinesStarting("activate"),
               (std::vector<std::string>{"activate 0 " + typed, "activate 0 " + std::string(kPage)}));
@@ -523,17 +527,14 @@ TEST_P(AtspiWindowSystemTest, ABlockedAddressLeftInTheBarWithoutItsPageOpeningIs
                  {{"-", "Casino — Mozilla Firefox", "http://casino.example/"}});
     ASSERT_TRUE(firefox.ready());
     firefox.Send("stall 0");
-    blocker::Blocker blocker(*windows);
-    blocker.SetBlockedPage(kPage);
-    blocker.AddKeywords({"casino"});
+    Block();
 
-    ASSERT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->rewrites == 2; }))
+    ASSERT_TRUE(TickUntil([&] { return windows->Latest()->rewrites == 2; }))
         << "failed rewrites: " << windows->Latest()->failedRewrites;
     EXPECT_EQ(firefox.LinesStarting("activate"),
               std::vector<std::string>(2, "activate 0 " + std::string(kPage)));
     // Once the page opened, the rewrite is done for good.
-    EXPECT_FALSE(TickUntil(
-        blocker, [&] { return windows->Latest()->failedRewrites > 1; }, 5s));
+    EXPECT_FALSE(TickUntil([&] { return windows->Latest()->failedRewrites > 1; }, 5s));
     EXPECT_EQ(windows->Latest()->failedRewrites, 1u);
 }
 
@@ -541,25 +542,21 @@ TEST_P(AtspiWindowSystemTest, AnAddressThatWillNotBeTypedOverIsTriedAFewTimesAnd
     // A bar that puts its address back whatever is typed: each try pulls its window to
     // the front, so the blocker gives up after a few instead of fighting the guest for
     // the screen for as long as the window stays open.
-    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
-                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
+    Peer chromium = Chromium({{"Casino - Chromium", "casino.example"}});
     ASSERT_TRUE(chromium.ready());
     chromium.Send("stubborn 0");
-    blocker::Blocker blocker(*windows);
-    blocker.SetBlockedPage(kPage);
-    blocker.AddKeywords({"casino"});
+    Block();
 
-    ASSERT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites == 3; }));
-    EXPECT_FALSE(TickUntil(
-        blocker, [&] { return windows->Latest()->failedRewrites > 3; }, 5s));
+    ASSERT_TRUE(TickUntil([&] { return windows->Latest()->failedRewrites == 3; }));
+    EXPECT_FALSE(TickUntil([&] { return windows->Latest()->failedRewrites > 3; }, 5s));
     EXPECT_TRUE(chromium.LinesStarting("activate").empty());
 
     // Once the bar shows another address and then the blocked one again, it is tried
     // afresh.
     chromium.Send("set 0 news.example");
-    ASSERT_TRUE(TickUntil(blocker, [&] { return BarShowing("news.example") != 0; }));
+    ASSERT_TRUE(TickUntil([&] { return BarShowing("news.example") != 0; }));
     chromium.Send("set 0 casino.example/again");
-    EXPECT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites > 3; }));
+    EXPECT_TRUE(TickUntil([&] { return windows->Latest()->failedRewrites > 3; }));
 }
 
 TEST_P(AtspiWindowSystemTest, ARewriteCutShortByAnotherWindowIsFinishedWithoutBeingAskedAgain) {
@@ -567,18 +564,14 @@ TEST_P(AtspiWindowSystemTest, ARewriteCutShortByAnotherWindowIsFinishedWithoutBe
     // typing, and the bar is left with part of the blocked page's address and no
     // keyword, so no tick asks for it again. The page is still the blocked one: the
     // rewrite is finished anyway, and no key of it went to the other window.
-    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
-                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"},
-                   {"class=BrowserRootView", "News - Chromium", "news.example"}});
+    Peer chromium =
+        Chromium({{"Casino - Chromium", "casino.example"}, {"News - Chromium", "news.example"}});
     ASSERT_TRUE(chromium.ready());
     chromium.Send("distract 0 1");
-    blocker::Blocker blocker(*windows);
-    blocker.SetBlockedPage(kPage);
-    blocker.AddKeywords({"casino"});
+    Block();
 
-    ASSERT_TRUE(TickUntil(blocker, [&] { return windows->Latest()->failedRewrites >= 1; }));
-    ASSERT_TRUE(
-        TickUntil(blocker, [&] { return chromium.HasLine("activate 0 " + std::string(kPage)); }));
+    ASSERT_TRUE(TickUntil([&] { return windows->Latest()->failedRewrites >= 1; }));
+    ASSERT_TRUE(TickUntil([&] { return chromium.HasLine("activate 0 " + std::string(kPage)); }));
     EXPECT_TRUE(chromium.LinesStarting("activate 1").empty());
     EXPECT_NE(BarShowing("news.example"), 0u) << ::testing::PrintToString(Listed());
 }
@@ -608,25 +601,21 @@ TEST_P(AtspiWindowSystemTest, AWindowClosedMidTickGetsNoKeysAndNoneGoAstray) {
 }
 
 TEST_P(AtspiWindowSystemTest, AHungBrowserHoldsUpNeitherTheTickNorTheEndOfTheWatch) {
-    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
-                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
+    Peer chromium = Chromium({{"Casino - Chromium", "casino.example"}});
     ASSERT_TRUE(chromium.ready());
-    auto blocker = std::make_unique<blocker::Blocker>(*windows);
-    blocker->SetBlockedPage(kPage);
-    blocker->AddKeywords({"zzz"});
-    ASSERT_TRUE(TickUntil(*blocker, [&] { return BarShowing("casino.example") != 0; }));
+    Block({"zzz"});
+    ASSERT_TRUE(TickUntil([&] { return BarShowing("casino.example") != 0; }));
 
     chromium.Pause();
     blocker->AddKeywords({"casino"});
     // The ticks go on while the browser does not answer; the worker's calls run out
     // after a short time (not the library's 15 s for a new application) and the
     // rewrite is given up.
-    ASSERT_TRUE(TickUntil(
-        *blocker, [&] { return windows->Latest()->failedRewrites > 0; }, 10s));
+    ASSERT_TRUE(TickUntil([&] { return windows->Latest()->failedRewrites > 0; }, 10s));
     // While the browser is left alone, the tick asks again every 10 ms: those are
     // deferred, not failures of their own.
     const auto failed = std::chrono::steady_clock::now();
-    TickUntil(*blocker, [&] { return std::chrono::steady_clock::now() - failed > 1s; });
+    TickUntil([&] { return std::chrono::steady_clock::now() - failed > 1s; });
     EXPECT_EQ(windows->Latest()->failedRewrites, 1u);
     blocker.reset();  // the watch ends with the browser still hung
     chromium.Resume();
@@ -659,8 +648,7 @@ class AtspiWindowSystemAgentTest : public AtspiWindowSystemRig {};
 
 TEST_F(AtspiWindowSystemAgentTest, AKilledAgentLosesTheWatchForGood) {
     Watch(Road::GuestAgent);
-    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
-                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
+    Peer chromium = Chromium({{"Casino - Chromium", "casino.example"}});
     ASSERT_TRUE(chromium.ready());
     windows->StartWatching();
     ASSERT_TRUE(PollUntil([&] { return BarShowing((Listed(), "casino.example")) != 0; }));
@@ -717,8 +705,7 @@ class AtspiWindowSystemAgentBusTest : public AtspiWindowSystemAgentTest,
 
 TEST_P(AtspiWindowSystemAgentBusTest, TheGuestEndingTheAccessibilityBusLosesTheWatch) {
     ASSERT_NO_FATAL_FAILURE(Watch(Road::GuestAgent));
-    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
-                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example"}});
+    Peer chromium = Chromium({{"Casino - Chromium", "casino.example"}});
     ASSERT_TRUE(chromium.ready());
     windows->StartWatching();
     ASSERT_TRUE(PollUntil([&] { return BarShowing((Listed(), "casino.example")) != 0; }));
@@ -856,17 +843,13 @@ class AtspiWindowSystemCrossAccountTest : public AtspiWindowSystemRig {
 
 TEST_F(AtspiWindowSystemCrossAccountTest, TheGuestsBrowserIsSentAwayThroughTheGuestsAgent) {
     Watch(Road::GuestAgent, &guest, agentBinary);
-    Peer chromium("Chromium", "class=OmniboxViewViews", "entry",
-                  {{"class=BrowserRootView", "Casino - Chromium", "casino.example/roulette"}},
-                  &guest, peerBinary);
+    Peer chromium =
+        Chromium({{"Casino - Chromium", "casino.example/roulette"}}, &guest, peerBinary);
     ASSERT_TRUE(chromium.ready());
-    blocker::Blocker blocker(*windows);
-    blocker.SetBlockedPage(kPage);
-    blocker.AddKeywords({"casino"});
+    Block();
 
-    ASSERT_TRUE(
-        TickUntil(blocker, [&] { return chromium.HasLine("activate 0 " + std::string(kPage)); }));
-    EXPECT_TRUE(TickUntil(blocker, [&] { return BarShowing(kPage) != 0; }));
+    ASSERT_TRUE(TickUntil([&] { return chromium.HasLine("activate 0 " + std::string(kPage)); }));
+    EXPECT_TRUE(TickUntil([&] { return BarShowing(kPage) != 0; }));
     EXPECT_FALSE(windows->WatchLost());
 }
 

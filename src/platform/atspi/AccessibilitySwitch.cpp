@@ -1,6 +1,5 @@
 #include "platform/atspi/AccessibilitySwitch.h"
 
-#include <functional>
 #include <memory>
 
 namespace quorvel::platform::atspi {
@@ -12,6 +11,19 @@ constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
 constexpr const char* kStatus = "org.a11y.Status";
 constexpr const char* kEnabled = "IsEnabled";
 constexpr const char* kSessionBus = "org.freedesktop.DBus";
+
+// A signal subscription on a bus that outlives it, ended with its scope.
+class Subscription {
+  public:
+    Subscription(GDBusConnection* bus, guint id) : bus_(bus), id_(id) {}
+    Subscription(const Subscription&) = delete;
+    Subscription& operator=(const Subscription&) = delete;
+    ~Subscription() { g_dbus_connection_signal_unsubscribe(bus_, id_); }
+
+  private:
+    GDBusConnection* bus_;
+    guint id_;
+};
 }  // namespace
 
 GDBusConnection* AccessibilitySwitch::Bus() {
@@ -92,16 +104,13 @@ bool AccessibilitySwitch::KeepOn(const std::atomic<bool>& stop, std::chrono::mil
     bool changed = true;
     // Any sender: the launcher broadcasts it under its unique name. A signal someone
     // else sends costs one look at the switch.
-    const guint subscription = g_dbus_connection_signal_subscribe(
-        bus, nullptr, kProperties, "PropertiesChanged", kLauncherPath, kStatus,
-        G_DBUS_SIGNAL_FLAGS_NONE,
-        [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant*,
-           gpointer flag) { *static_cast<bool*>(flag) = true; },
-        &changed, nullptr);
-    const std::unique_ptr<GDBusConnection, std::function<void(GDBusConnection*)>> subscribed(
-        bus, [subscription](GDBusConnection* connection) {
-            g_dbus_connection_signal_unsubscribe(connection, subscription);
-        });
+    const Subscription subscription(
+        bus, g_dbus_connection_signal_subscribe(
+                 bus, nullptr, kProperties, "PropertiesChanged", kLauncherPath, kStatus,
+                 G_DBUS_SIGNAL_FLAGS_NONE,
+                 [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
+                    GVariant*, gpointer flag) { *static_cast<bool*>(flag) = true; },
+                 &changed, nullptr));
     // Wakes the wait below to look at `stop`.
     const std::unique_ptr<GSource, void (*)(GSource*)> waking(
         g_timeout_source_new(static_cast<guint>(poll.count())), [](GSource* source) {

@@ -122,7 +122,7 @@ struct Window {
     GtkWidget* frame;
     GtkWidget* bar;
     GtkWidget* page;
-    bool stall = false;   // the next Enter opens nothing
+    bool stall = false;  // the next Enter opens nothing
     bool stubborn = false;
     std::string address;  // what a stubborn bar puts back
     int distractTo = -1;  // the window the next change brings to the front
@@ -262,9 +262,8 @@ gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer) {
         gtk_widget_grab_focus(At(index)->bar);
         gtk_editable_delete_text(GTK_EDITABLE(At(index)->bar), 0, -1);
         g_timeout_add(kKeyInterval, TypeNext, new Typing{index, text});
-    } else if (int late = 0;
-               std::sscanf(line, "retitle %d %d %n", &index, &late, &consumed) == 2 &&
-               At(index) != nullptr && late >= 0) {
+    } else if (int late = 0; std::sscanf(line, "retitle %d %d %n", &index, &late, &consumed) == 2 &&
+                             At(index) != nullptr && late >= 0) {
         // The window's own title alone: the accessible name follows the GtkWindow's.
         const std::string title = Argument(line + consumed);
         gdk_window_set_title(gtk_widget_get_window(At(index)->frame), title.c_str());
