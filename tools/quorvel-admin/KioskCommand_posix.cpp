@@ -343,6 +343,22 @@ std::string Refusal(const System& system, const std::string& guest, const std::s
     return "";
 }
 
+// What the owner should know of the session's browser before the guests meet it, or "".
+// The guest's programs reach the display as untrusted clients, and the X server lets
+// those use no extension but two: no keyboard-layout extension either. Chromium then
+// reads the key codes as the kernel's, so Return types "j", Escape "8" and "/" opens its
+// search of the page: a guest can neither open an address nor be sent to the blocked
+// page. Firefox's keys come through as they are.
+std::string SessionCaveat(const std::string& session) {
+    const std::string program = session.substr(0, session.find(' '));
+    const std::string name = fs::path(program).filename().string();
+    if (name.rfind("chromium", 0) != 0) return "";
+    return "the guest's session runs Chromium, which takes some keys for others on the "
+           "guest's desktop (Return types \"j\", \"/\" searches the page): guests cannot open "
+           "an address in it, and the website blocker cannot send it to the blocked page. "
+           "firefox-esr reads the keyboard as it should";
+}
+
 int Setup(const SetupOptions& options, std::ostream& out, std::ostream& err) {
     const System system(options.root);
     if (options.session && options.session->find_first_of("\"\\$`\n") != std::string::npos) {
@@ -360,6 +376,8 @@ int Setup(const SetupOptions& options, std::ostream& out, std::ostream& err) {
         err << "quorvel-admin kiosk: cannot set this PC up: " << why << "\n";
         return 1;
     }
+    if (const std::string caveat = SessionCaveat(session); !caveat.empty())
+        err << "quorvel-admin kiosk: note: " << caveat << "\n";
 
     std::vector<std::string> done;
     // The program's account: its data file, made as that account.
