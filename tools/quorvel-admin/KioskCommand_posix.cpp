@@ -303,6 +303,11 @@ bool ReadOptions(const Args& args, bool setup, SetupOptions& options, std::ostre
     return true;
 }
 
+// The program the guest's session command starts: its first word.
+std::string SessionProgram(const std::string& session) {
+    return session.substr(0, session.find(' '));
+}
+
 // Why the set-up cannot work on this system, or "".
 std::string Refusal(const System& system, const std::string& guest, const std::string& session) {
     if (!system.exists("/lib/systemd/systemd") && !system.exists("/usr/lib/systemd/systemd"))
@@ -331,7 +336,7 @@ std::string Refusal(const System& system, const std::string& guest, const std::s
         return "openbox is not installed: the terminal's window manager is openbox "
                "(apt-get install openbox)";
     if (guest.empty()) return "kiosk.conf names no QUORVEL_GUEST_ACCOUNT";
-    const std::string program = session.substr(0, session.find(' '));
+    const std::string program = SessionProgram(session);
     const bool found = program.find('/') != std::string::npos
                            ? system.exists(program)
                            : system.exists("/usr/bin/" + program) ||
@@ -350,8 +355,7 @@ std::string Refusal(const System& system, const std::string& guest, const std::s
 // search of the page: a guest can neither open an address nor be sent to the blocked
 // page. Firefox's keys come through as they are.
 std::string SessionCaveat(const std::string& session) {
-    const std::string program = session.substr(0, session.find(' '));
-    const std::string name = fs::path(program).filename().string();
+    const std::string name = fs::path(SessionProgram(session)).filename().string();
     if (name.rfind("chromium", 0) != 0) return "";
     return "the guest's session runs Chromium, which takes some keys for others on the "
            "guest's desktop (Return types \"j\", \"/\" searches the page): guests cannot open "
