@@ -149,16 +149,22 @@ class Checks:
         state["covered"] = state["lock"] is not None and top != "" and int(top, 16) == state["lock"]
         return state
 
-    def watch_screen(self, what, done, limit=STEP_LIMIT):
+    def watch_screen(self, what, done, limit=STEP_LIMIT, ended=lambda state: True):
         """Waits for done(state) as wait_for does, looking at the screen at every try:
-        neither the guest's browser nor LightDM's greeter may ever show without the
-        lock on top of it."""
+        once ended(state) has been true, neither the guest's browser nor LightDM's
+        greeter may ever show without the lock on top of it. Until then the guest's
+        session is still on, and their browser is theirs to see."""
         samples = []
+        over = False
+        before_end = 0
 
         def look():
+            nonlocal over, before_end
             state = self.screen_state()
             samples.append(state)
-            if (state["browser"] or state["greeter"]) and not state["covered"]:
+            over = over or ended(state)
+            before_end += not over
+            if over and (state["browser"] or state["greeter"]) and not state["covered"]:
                 self.pc.screenshot("vm-uncovered")
                 raise VmError(f"while waiting for {what}: the screen shows "
                               f"{'the greeter' if state['greeter'] else 'the browser'} "
@@ -166,15 +172,20 @@ class Checks:
             return done(state)
 
         result = wait_for(what, look, limit, interval=0.2)
-        log(f"   {len(samples)} looks at the screen while waiting for {what}")
+        log(f"   {len(samples)} looks at the screen while waiting for {what}"
+            + (f", {before_end} of them before the session ended" if before_end else ""))
         return result
 
     def fresh_desktop(self, what, began, old_xorg, old_processes, old_profiles):
         """After the guest's desktop was asked to be reset at BEGAN (monotonic): the lock
         on a new X server, then a fresh browser under it, nothing shown uncovered on the
         way; none of the old processes, profiles, cookies or downloads left."""
+        # The program ends the session at its own pace (a Logout click is read, a lost
+        # agent is found at the blocker's next look): the session is over once the lock
+        # shows or the X server the guest used is gone.
         self.watch_screen(f"the lock on a new X server ({what})",
-                          lambda s: s["xorg"] not in ("", old_xorg) and s["covered"])
+                          lambda s: s["xorg"] not in ("", old_xorg) and s["covered"],
+                          ended=lambda s: s["lock"] is not None or s["xorg"] != old_xorg)
         timings[f"{what}: to the lock on the new display"] = time.monotonic() - began
         self.watch_screen(f"a fresh browser under the lock ({what})",
                           lambda s: s["browser"] and s["covered"])
