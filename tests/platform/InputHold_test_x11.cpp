@@ -360,6 +360,30 @@ TEST_P(InputHoldTest, ADeviceFloatedBySomeoneElseIsLeftAlone) {
     EXPECT_EQ(Attachment(guest_), kNoDevice);
 }
 
+TEST_P(InputHoldTest, WhereTheBrowsersAreOnANestedDisplayTheScreensDevicesAreHeld) {
+    // The blocker types on the guest's own display, nested in this one; the guest's
+    // keyboard and mouse are this display's. (A nested server's devices only pass on
+    // what reaches its window here, and it may not survive their floating.)
+    Xvfb nested;
+    ASSERT_FALSE(nested.name().empty()) << "the second Xvfb did not start";
+    X11Input input(nested.name(), server_.name());
+    ASSERT_TRUE(input.Connected());
+    {
+        const InputHold hold = input.HoldInput(30s);
+        EXPECT_EQ(hold.Held(), 2u) << "this display's keyboard and mouse";
+        EXPECT_EQ(Attachment(guest_), kNoDevice);
+        EXPECT_EQ(platform::ReturnHeldDevices(nested.name()), 0)
+            << "a device of the nested display was held";
+        Guest(true);
+        Guest(false);
+    }
+    EXPECT_EQ(Attachment(guest_), master_);
+    Guest(true);
+    Guest(false);
+    EXPECT_EQ(Seen(2), (std::vector<Press>{Guests(true), Guests(false)}))
+        << "what the guest pressed during the hold came through";
+}
+
 class InputHoldPointerTest : public InputHoldRig {
   protected:
     InputHoldPointerTest() : InputHoldRig(Kind::Pointer) {}

@@ -35,14 +35,15 @@ bool IsGuestProcess(std::uint32_t pid, std::optional<uid_t> guest) {
 }
 
 AtspiWindowSystem::AtspiWindowSystem(std::string displayName, BrowserWatch::Timing timing,
-                                     std::string guestAccount)
+                                     std::string guestAccount, std::string inputsDisplayName)
     : displayName_(std::move(displayName)),
+      inputsDisplayName_(std::move(inputsDisplayName)),
       timing_(timing),
       guestAccount_(std::move(guestAccount)),
       view_(std::make_shared<const Browsers>()) {
     // Made at the program's start: the guest's keyboards and pointers a killed program
     // left held back (floating) go back at once, before the lock asks anyone to sign in.
-    ReturnHeldDevices(displayName_);
+    ReturnHeldDevices(inputsDisplayName_.empty() ? displayName_ : inputsDisplayName_);
 }
 
 BrowserWatch::BusFactory AtspiWindowSystem::BusMaker(std::chrono::milliseconds deadline) const {
@@ -84,7 +85,8 @@ void AtspiWindowSystem::StartWatching() {
     PrepareWatching();
     if (!watch_)
         watch_ = std::make_unique<BrowserWatch>(displayName_, timing_,
-                                                BusMaker(RemoteBrowserBus::kDeadline), KeyTargets());
+                                                BusMaker(RemoteBrowserBus::kDeadline), KeyTargets(),
+                                                inputsDisplayName_);
 }
 
 void AtspiWindowSystem::StopWatching() {

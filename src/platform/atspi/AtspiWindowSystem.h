@@ -42,10 +42,11 @@ class AtspiWindowSystem final : public WindowSystem {
 
     // Watches the browsers on the X display `displayName` (empty: $DISPLAY): with
     // `guestAccount` empty, those of this program's own desktop session; else those of
-    // that account's, through its agent.
+    // that account's, through its agent. The guest's keyboards and pointers are those
+    // of `inputsDisplayName` (empty: the same display), where that display is nested.
     explicit AtspiWindowSystem(std::string displayName = {},
                                BrowserWatch::Timing timing = BrowserWatch::Timing{},
-                               std::string guestAccount = {});
+                               std::string guestAccount = {}, std::string inputsDisplayName = {});
     ~AtspiWindowSystem() override;
     AtspiWindowSystem(const AtspiWindowSystem&) = delete;
     AtspiWindowSystem& operator=(const AtspiWindowSystem&) = delete;
@@ -94,6 +95,7 @@ class AtspiWindowSystem final : public WindowSystem {
     BrowserWatch::KeyTarget KeyTargets() const;
 
     const std::string displayName_;
+    const std::string inputsDisplayName_;
     const BrowserWatch::Timing timing_;
     const std::string guestAccount_;
     std::unique_ptr<BrowserWatch> watch_;

@@ -130,13 +130,14 @@ class Held {
 // and what is known of each browser window. Lives and dies on the worker.
 class BrowserWatch::Session {
   public:
-    Session(const std::string& displayName, Timing timing, const std::atomic<bool>& stopping,
-            std::unique_ptr<BrowserBus> bus, const KeyTarget& mayType)
+    Session(const std::string& displayName, const std::string& inputsDisplayName, Timing timing,
+            const std::atomic<bool>& stopping, std::unique_ptr<BrowserBus> bus,
+            const KeyTarget& mayType)
         : timing_(timing),
           stopping_(stopping),
           mayType_(mayType),
           bus_(std::move(bus)),
-          input_(displayName) {
+          input_(displayName, inputsDisplayName) {
         // A program that ended in the middle of a rewrite (killed, crashed) left the
         // guest's keyboards and pointers floating: they go back before anything is
         // watched.
@@ -764,8 +765,9 @@ Browsers BrowserWatch::Session::Picture() const {
 }
 
 BrowserWatch::BrowserWatch(std::string displayName, Timing timing, BusFactory makeBus,
-                           KeyTarget mayType)
+                           KeyTarget mayType, std::string inputsDisplayName)
     : displayName_(std::move(displayName)),
+      inputsDisplayName_(std::move(inputsDisplayName)),
       timing_(timing),
       makeBus_(std::move(makeBus)),
       mayType_(std::move(mayType)),
@@ -814,7 +816,7 @@ void BrowserWatch::Publish(Browsers browsers) {
 void BrowserWatch::Run() {
     // Named so that a look at the program's threads (top -H) tells what costs what.
     pthread_setname_np(pthread_self(), "blocker-watch");
-    Session session(displayName_, timing_, stopping_, makeBus_(), mayType_);
+    Session session(displayName_, inputsDisplayName_, timing_, stopping_, makeBus_(), mayType_);
     auto nextDiscovery = Clock::now();
     auto nextRead = Clock::now();
     for (;;) {

@@ -112,8 +112,10 @@ class BrowserWatch {
 
     // Starts the worker on the X display `displayName` (empty: $DISPLAY), watching the
     // bus `makeBus` makes and typing only into windows of the processes `mayType`
-    // allows.
-    BrowserWatch(std::string displayName, Timing timing, BusFactory makeBus, KeyTarget mayType);
+    // allows. A rewrite holds back the keyboards and pointers of `inputsDisplayName`
+    // (empty: the same display; see X11Input).
+    BrowserWatch(std::string displayName, Timing timing, BusFactory makeBus, KeyTarget mayType,
+                 std::string inputsDisplayName = {});
     // Stops the worker and waits for it; a rewrite under way is abandoned.
     ~BrowserWatch();
     BrowserWatch(const BrowserWatch&) = delete;
@@ -141,6 +143,7 @@ class BrowserWatch {
     void Publish(Browsers browsers);
 
     const std::string displayName_;
+    const std::string inputsDisplayName_;
     const Timing timing_;
     const BusFactory makeBus_;
     const KeyTarget mayType_;

@@ -53,7 +53,15 @@ class ServerHold {
 
 }  // namespace
 
-X11Input::X11Input(const std::string& displayName) {
+X11Input::X11Input(const std::string& displayName, const std::string& inputsDisplayName) {
+    if (!inputsDisplayName.empty() && inputsDisplayName != displayName) {
+        inputsConnection_.reset(xcb_connect(inputsDisplayName.c_str(), nullptr));
+        // Without it nothing is typed either: a rewrite would mix with the guest's keys.
+        if (xcb_connection_has_error(inputsConnection_.get()) != 0) {
+            inputsConnection_.reset();
+            return;
+        }
+    }
     int screenNumber = 0;
     connection_.reset(
         xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screenNumber));

@@ -47,8 +47,12 @@ class X11Input {
     using Window = std::uint32_t;
 
     // Connects to `displayName` (empty: the DISPLAY environment variable). Without a
-    // server nothing is found and nothing typed.
-    explicit X11Input(const std::string& displayName = {});
+    // server nothing is found and nothing typed. The guest's keyboards and pointers are
+    // those of `inputsDisplayName` when one is named: the screen's, where the browsers
+    // run on a display nested in it, whose own devices only pass on what the screen's
+    // send.
+    explicit X11Input(const std::string& displayName = {},
+                      const std::string& inputsDisplayName = {});
     ~X11Input();
     X11Input(const X11Input&) = delete;
     X11Input& operator=(const X11Input&) = delete;
@@ -87,11 +91,9 @@ class X11Input {
     // Holds the guest's keyboards and pointers back until the hold goes, `limit` at
     // most (InputHold): from then on only this object's keys reach a window, and no
     // click moves the focus.
-    InputHold HoldInput(std::chrono::milliseconds limit) {
-        return InputHold(connection_.get(), limit);
-    }
+    InputHold HoldInput(std::chrono::milliseconds limit) { return InputHold(inputs(), limit); }
     // Gives back the devices an earlier hold left floating (ReturnHeldDevices).
-    int ReturnHeldDevices() { return platform::ReturnHeldDevices(connection_.get()); }
+    int ReturnHeldDevices() { return platform::ReturnHeldDevices(inputs()); }
 
   private:
     struct KeyboardMap {
@@ -113,7 +115,13 @@ class X11Input {
                           std::uint32_t second);
     bool Supports(std::uint32_t atom);
 
+    xcb_connection_t* inputs() const {
+        return inputsConnection_ ? inputsConnection_.get() : connection_.get();
+    }
+
     x11::UniqueConnection connection_;
+    // The inputs display's, when it is another.
+    x11::UniqueConnection inputsConnection_;
     std::map<std::string, std::uint32_t, std::less<>> atoms_;
     Window root_ = 0;
     KeyboardMap map_;
