@@ -47,7 +47,8 @@ install(FILES "${pkg}/quorvel.service" "${pkg}/quorvel-wm.service"
   DESTINATION /lib/systemd/system)
 install(TARGETS quorvel-launch-agent RUNTIME DESTINATION libexec/quorvel)
 install(PROGRAMS "${pkg}/kiosk/display-setup" "${pkg}/kiosk/session-wrapper" "${pkg}/kiosk/session-cleanup"
-  "${pkg}/kiosk/guest-session" "${pkg}/kiosk/guest-reset" DESTINATION libexec/quorvel)
+  "${pkg}/kiosk/guest-session" "${pkg}/kiosk/guest-reset" "${pkg}/kiosk/window-manager" "${pkg}/kiosk/wait-for-lock"
+  DESTINATION libexec/quorvel)
 # The guest's desktop session, which LightDM's autologin-session names.
 install(FILES "${pkg}/kiosk/quorvel-guest.desktop" DESTINATION share/xsessions)
 install(FILES "${pkg}/kiosk/lightdm.conf" "${pkg}/kiosk/xorg-kiosk.conf" "${pkg}/kiosk/openbox-rc.xml"
@@ -87,7 +88,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # systemd at sign-in) and the accessibility bus's launcher.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "adduser, xauth, x11-xserver-utils, x11-utils, procps, dbus-user-session, at-spi2-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "lightdm, openbox, firefox-esr")
+# Xephyr and setxkbmap for a guest's desktop on a display of its own (kiosk.conf).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "lightdm, openbox, firefox-esr, xserver-xephyr, x11-xkb-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   "${pkg}/debian/postinst;${pkg}/debian/prerm;${pkg}/debian/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

@@ -107,10 +107,17 @@ std::unique_ptr<RealPlatform> RealPlatform::Make(std::string& error, void* x11Di
     // desktop is this program's own there is nothing to reset.
     // The blocker watches the browsers of the guest's desktop through its agent there
     // too: that desktop's accessibility bus is closed to this account.
+    // Where the guest's desktop has a display of its own (QUORVEL_GUEST_DISPLAY, nested
+    // in this one), its agent and its browsers are found there, and the blocker types
+    // there; the lock stays on this display, out of the guest's reach.
     if (const char* guest = std::getenv("QUORVEL_GUEST_ACCOUNT"); guest && *guest) {
+        const char* own = std::getenv("QUORVEL_GUEST_DISPLAY");
+        const std::string guestDisplay = own && *own ? own : platform::DisplayName();
+        // The guest's keyboard and mouse are the screen's, whichever display the
+        // browsers are on.
         real->windows_ = std::make_unique<platform::atspi::AtspiWindowSystem>(
-            std::string(), platform::atspi::BrowserWatch::Timing{}, guest);
-        real->shell_ = std::make_unique<platform::AgentShell>(guest, platform::DisplayName());
+            guestDisplay, platform::atspi::BrowserWatch::Timing{}, guest, platform::DisplayName());
+        real->shell_ = std::make_unique<platform::AgentShell>(guest, guestDisplay);
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         real->guestDesktop_ = std::make_unique<platform::RequestFileGuestDesktop>(
             runtime && runtime[0] == '/' ? runtime : "");

@@ -63,6 +63,8 @@ expected=$(
 /usr/libexec/quorvel/quorvel-launch-agent
 /usr/libexec/quorvel/session-cleanup
 /usr/libexec/quorvel/session-wrapper
+/usr/libexec/quorvel/wait-for-lock
+/usr/libexec/quorvel/window-manager
 /usr/share/applications/quorvel.desktop
 /usr/share/doc/quorvel/README.md
 /usr/share/doc/quorvel/changelog.gz

@@ -309,7 +309,8 @@ std::string SessionProgram(const std::string& session) {
 }
 
 // Why the set-up cannot work on this system, or "".
-std::string Refusal(const System& system, const std::string& guest, const std::string& session) {
+std::string Refusal(const System& system, const std::string& guest, const std::string& session,
+                    const std::string& guestDisplay) {
     if (!system.exists("/lib/systemd/systemd") && !system.exists("/usr/lib/systemd/systemd"))
         return "systemd is not installed: the terminal's program and window manager are "
                "systemd services";
@@ -336,6 +337,9 @@ std::string Refusal(const System& system, const std::string& guest, const std::s
         return "openbox is not installed: the terminal's window manager is openbox "
                "(apt-get install openbox)";
     if (guest.empty()) return "kiosk.conf names no QUORVEL_GUEST_ACCOUNT";
+    if (!guestDisplay.empty() && !system.exists("/usr/bin/Xephyr"))
+        return "the guest's desktop is to have a display of its own (" + guestDisplay +
+               "), and Xephyr, which makes it, is not installed (apt-get install xserver-xephyr)";
     const std::string program = SessionProgram(session);
     const bool found = program.find('/') != std::string::npos
                            ? system.exists(program)
@@ -348,19 +352,17 @@ std::string Refusal(const System& system, const std::string& guest, const std::s
     return "";
 }
 
-// What the owner should know of the session's browser before the guests meet it, or "".
-// The guest's programs reach the display as untrusted clients, and the X server lets
-// those use no extension but two: no keyboard-layout extension either. Chromium then
-// reads the key codes as the kernel's, so Return types "j", Escape "8" and "/" opens its
-// search of the page: a guest can neither open an address nor be sent to the blocked
-// page. Firefox's keys come through as they are.
-std::string SessionCaveat(const std::string& session) {
-    const std::string name = fs::path(SessionProgram(session)).filename().string();
-    if (name.rfind("chromium", 0) != 0) return "";
-    return "the guest's session runs Chromium, which takes some keys for others on the "
-           "guest's desktop (Return types \"j\", \"/\" searches the page): guests cannot open "
-           "an address in it, and the website blocker cannot send it to the blocked page. "
-           "firefox-esr reads the keyboard as it should";
+// The display the guest's desktop gets of its own where kiosk.conf names none and the
+// session needs one. On the screen's display the guest's programs are untrusted
+// clients, and the X server lets those use no extension but two: no keyboard-layout
+// extension either. Chromium then reads the key codes as the kernel's, so Return types
+// "j", Escape "8" and "/" opens its search of the page: a guest could neither open an
+// address nor be sent to the blocked page. On a display of its own it is trusted, and
+// reads them as they are; Firefox reads them right either way.
+constexpr const char* kOwnDisplay = ":1";
+
+bool NeedsOwnDisplay(const std::string& session) {
+    return fs::path(SessionProgram(session)).filename().string().rfind("chromium", 0) == 0;
 }
 
 int Setup(const SetupOptions& options, std::ostream& out, std::ostream& err) {
@@ -376,12 +378,19 @@ int Setup(const SetupOptions& options, std::ostream& out, std::ostream& err) {
     const std::string guest = ValueIn(confText, "QUORVEL_GUEST_ACCOUNT");
     const std::string session =
         options.session.value_or(ValueIn(confText, "QUORVEL_GUEST_SESSION"));
-    if (const std::string why = Refusal(system, guest, session); !why.empty()) {
+    const bool ownDisplay =
+        ValueIn(confText, "QUORVEL_GUEST_DISPLAY").empty() && NeedsOwnDisplay(session);
+    const std::string guestDisplay =
+        ownDisplay ? kOwnDisplay : ValueIn(confText, "QUORVEL_GUEST_DISPLAY");
+    if (const std::string why = Refusal(system, guest, session, guestDisplay); !why.empty()) {
         err << "quorvel-admin kiosk: cannot set this PC up: " << why << "\n";
         return 1;
     }
-    if (const std::string caveat = SessionCaveat(session); !caveat.empty())
-        err << "quorvel-admin kiosk: note: " << caveat << "\n";
+    if (ownDisplay)
+        err << "quorvel-admin kiosk: note: the guest's session runs Chromium, which reads "
+               "the keyboard right only on a display of its own: the guest's desktop gets "
+               "one, QUORVEL_GUEST_DISPLAY=\""
+            << kOwnDisplay << "\" in " << kOwnerConf << "\n";
 
     std::vector<std::string> done;
     // The program's account: its data file, made as that account.
@@ -434,9 +443,16 @@ int Setup(const SetupOptions& options, std::ostream& out, std::ostream& err) {
         {kLightdmFile, WithLine(system.read(std::string(kTemplates) + "/lightdm.conf"),
                                 "autologin-user=", "autologin-user=" + guest)},
         {kXorgFile, system.read(std::string(kTemplates) + "/xorg-kiosk.conf")}};
-    if (options.session)
-        files.emplace_back(kOwnerConf, WithLine(confText, "QUORVEL_GUEST_SESSION=",
-                                                "QUORVEL_GUEST_SESSION=\"" + session + "\""));
+    if (options.session || ownDisplay) {
+        std::string conf = confText;
+        if (options.session)
+            conf = WithLine(conf,
+                            "QUORVEL_GUEST_SESSION=", "QUORVEL_GUEST_SESSION=\"" + session + "\"");
+        if (ownDisplay)
+            conf = WithLine(
+                conf, "QUORVEL_GUEST_DISPLAY=", "QUORVEL_GUEST_DISPLAY=\"" + guestDisplay + "\"");
+        files.emplace_back(kOwnerConf, conf);
+    }
     for (const auto& [path, content] : files) {
         bool changed = false;
         if (!InstallFile(system, record, path, content, changed, error)) {
