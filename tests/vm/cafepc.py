@@ -262,19 +262,21 @@ class CafePc:
         return self.shell.ok(command, timeout)
 
     # ---- the X server, as root sees it --------------------------------------------------
-    def visible_window(self, pattern):
+    # Every look at the X server below is at the screen's display, or with ON (an
+    # environment such as "DISPLAY=:1 XAUTHORITY=...") at another one.
+    def visible_window(self, pattern, on=""):
         """The first viewable window whose name matches PATTERN (a regular
         expression), or None."""
-        found = self.shell.run(f"xdotool search --onlyvisible --name {quote(pattern)} | head -n 1",
-                               check=False)[1].strip()
+        found = self.shell.run(f"{on} xdotool search --onlyvisible --name {quote(pattern)}"
+                               " | head -n 1", check=False)[1].strip()
         return int(found) if found.isdigit() else None
 
-    def window_name(self, window):
-        return self.shell.run(f"xdotool getwindowname {window}", check=False)[1].strip()
+    def window_name(self, window, on=""):
+        return self.shell.run(f"{on} xdotool getwindowname {window}", check=False)[1].strip()
 
-    def geometry(self, window):
-        """(x, y, width, height) of a window's client area on the screen."""
-        info = self.sh(f"xwininfo -id {window}")
+    def geometry(self, window, on=""):
+        """(x, y, width, height) of a window's client area on its display."""
+        info = self.sh(f"{on} xwininfo -id {window}")
         value = lambda label: int(re.search(label + r":\s+(-?\d+)", info).group(1))
         return (value("Absolute upper-left X"), value("Absolute upper-left Y"),
                 value("Width"), value("Height"))
@@ -364,11 +366,16 @@ class CafePc:
             self.qmp.execute("input-send-event", events=[
                 {"type": "btn", "data": {"down": down, "button": button}}])
         # The tablet's events keep their order: once the X server shows the pointer
-        # one pixel off, it has taken the press and the release before it.
+        # one pixel off, it has taken the press and the release before it. A click
+        # that ends the X server (Logout) was taken too.
         off = y + 1 if y + 1 < height else y - 1
         self._point(x, off)
-        wait_for("the X server to take the click",
-                 lambda: self.sh("xdotool getmouselocation").startswith(f"x:{x} y:{off} "), 60)
+
+        def taken():
+            status, where = self.shell.run("xdotool getmouselocation", check=False)
+            return status != 0 or where.startswith(f"x:{x} y:{off} ")
+
+        wait_for("the X server to take the click", taken, 60)
 
     def _point(self, x, y):
         width, height = self.screen_size()
@@ -377,10 +384,12 @@ class CafePc:
             {"type": "abs", "data": {"axis": "x", "value": scale(x, width)}},
             {"type": "abs", "data": {"axis": "y", "value": scale(y, height)}}])
 
-    def click_in(self, window, dx, dy):
+    def click_in(self, window, dx, dy, on=""):
         """A click at (DX, DY) inside a window's client area; negative offsets count
-        from its right or bottom edge."""
-        x, y, width, height = self.geometry(window)
+        from its right or bottom edge. A window of another display ON is taken to
+        show where it stands on that display: one that fills the screen from its top
+        left corner."""
+        x, y, width, height = self.geometry(window, on)
         self.click(x + (dx if dx >= 0 else width + dx), y + (dy if dy >= 0 else height + dy))
 
     def keys_processed(self):

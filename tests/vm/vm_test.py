@@ -45,16 +45,19 @@ AGENT = "/usr/libexec/quorvel/quorvel-launch-agent"
 # near that colour, at the least.
 NOTICE_PIXELS = 300  # about 760 at 1280x800
 
-# One look at the screen through the root shell: the X server's process, the lock, the
-# guest's browser, LightDM's greeter and the top-most managed window. Empty fields while
-# no X server answers.
-SCREEN_STATE = (
-    "x=$(pgrep -o -x Xorg); "
-    f"l=$(xdotool search --onlyvisible --name {LOCK!r} 2>/dev/null | head -n 1); "
-    f"b=$(xdotool search --onlyvisible --name {BROWSER!r} 2>/dev/null | head -n 1); "
-    "g=$(pgrep -x lightdm-gtk-gre | head -n 1); "
-    "t=$(xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | grep -o '0x[0-9a-f]*' | tail -n 1); "
-    'echo "$x|$l|$b|$g|$t"')
+
+
+def screen_state_command(desktop):
+    """One look at the screen through the root shell: the X server's process, the lock,
+    the guest's desktop (the window whose name matches DESKTOP), LightDM's greeter and
+    the top-most managed window. Empty fields while no X server answers."""
+    return ("x=$(pgrep -o -x Xorg); "
+            f"l=$(xdotool search --onlyvisible --name {quote(LOCK)} 2>/dev/null | head -n 1); "
+            f"b=$(xdotool search --onlyvisible --name {quote(desktop)} 2>/dev/null | head -n 1); "
+            "g=$(pgrep -x lightdm-gtk-gre | head -n 1); "
+            "t=$(xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | grep -o '0x[0-9a-f]*'"
+            " | tail -n 1); "
+            'echo "$x|$l|$b|$g|$t"')
 
 started_at = time.monotonic()
 timings = {}
@@ -81,6 +84,9 @@ def build_image(out_dir):
 class Checks:
     def __init__(self, pc):
         self.pc = pc
+        # What of the guest's shows on the screen: their browser, or the window of
+        # their own display.
+        self.desktop = BROWSER
 
     # ---- helpers ------------------------------------------------------------------------
     def wait_lock(self, what, limit=STEP_LIMIT):
@@ -142,7 +148,8 @@ class Checks:
         return self.pc.sh(f"getent passwd {self.guest()} | cut -d: -f6")
 
     def screen_state(self):
-        fields = (self.pc.shell.run(SCREEN_STATE, check=False)[1].strip().split("|") + [""] * 5)[:5]
+        fields = (self.pc.shell.run(screen_state_command(self.desktop), check=False)[1]
+                  .strip().split("|") + [""] * 5)[:5]
         xorg, lock, browser, greeter, top = fields
         state = {"xorg": xorg, "lock": int(lock) if lock.isdigit() else None,
                  "browser": browser.isdigit(), "greeter": greeter.isdigit()}
@@ -306,6 +313,12 @@ class Checks:
         log("2c: a link to a blocked address ended on the blocked page; ending the agent "
             "ended the session, booked once, with a fresh desktop and the notice on the lock")
 
+    def band_drawn(self, page, colour):
+        """Waits until the screen shows most of PAGE's link band (1280x400 pixels of
+        COLOUR, less what the timer window covers)."""
+        wait_for(f"{page} drawn", lambda: self.pc.pixels_like(lambda pixel: pixel == colour)
+                 > 300_000, STEP_LIMIT)
+
     def free_side(self, browser):
         """Where in the browser a click reaches the page's link band (400 pixels high,
         below the browser's own bars) on the side the timer window leaves free."""
@@ -449,6 +462,103 @@ class Checks:
         check(not self.pc.ok(f"test -e {home}/.Xauthority"), f"{home}/.Xauthority exists")
         log(f"7: {guest} cannot read the data or kill the program; its cookie is {cookies}")
 
+    # ---- 8 ------------------------------------------------------------------------------
+    def chromium_on_own_display(self):
+        """The owner makes Chromium the guest's session as the owner's guide says (the
+        set-up gives the desktop a display of its own for it) and restarts the PC. The
+        lock covers the screen and the guest's display under it; the guest's account
+        cannot reach the screen's display. Signed in, the guest clicks a link in
+        Chromium, then one to an address with the keyword, and ends on the blocked page:
+        the blocker's keys reach Chromium as they were typed; so do the guest's."""
+        said = self.pc.sh("quorvel-admin kiosk setup --session chromium-vm 2>&1 >/dev/null")
+        check("display of its own" in said, f"the set-up said: {said}")
+        check(self.pc.sh(f". {OWN_CONF}; echo $QUORVEL_GUEST_DISPLAY") == GUEST_DISPLAY,
+              f"{OWN_CONF} names no display of the guest's own")
+        self.pc.sh("sync")
+        self.pc.qmp.execute("system_reset")
+        self.pc.screen = None
+        restarted = time.monotonic()
+        self.pc.wait_for_shell(BOOT_LIMIT)
+        self.wait_lock("the lock after the restart with the guest's own display", BOOT_LIMIT)
+        nested = wait_for("the guest's display under the lock",
+                          lambda: self.pc.visible_window(NESTED_WINDOW), STEP_LIMIT)
+        check(self.pc.geometry(nested) == (0, 0) + self.pc.screen_size(),
+              f"the guest's display does not fill the screen: {self.pc.geometry(nested)}")
+        chromium = wait_for("Chromium's start page on the guest's display",
+                            lambda: self.pc.visible_window("^Start page - Chromium$", ON_GUEST),
+                            BOOT_LIMIT)
+        timings["restart to Chromium's start page on the guest's display"] = (
+            time.monotonic() - restarted)
+        self.wait_lock("the lock on top and focused over the guest's display")
+        guest = self.guest()
+        check(not self.pc.ok(f"runuser -u {guest} -- env XAUTHORITY=/var/run/lightdm/{guest}/xauthority"
+                             " xdpyinfo -display :0"),
+              f"{guest} reaches the screen's display")
+        self.pc.screenshot("vm-8-lock-over-guest-display")
+
+        booked = self.booked()
+        timer = self.guest_session()
+        # Chromium names a page before it has drawn it, and a click on the page it
+        # still shows would follow that page's link: each click waits for the page's
+        # link band on the screen.
+        self.band_drawn("the start page", START_BAND)
+        self.pc.click_in(chromium, *self.free_side(chromium), ON_GUEST)
+        wait_for("the page the link leads to, in Chromium",
+                 lambda: "Reached by a click" in self.pc.window_name(chromium, ON_GUEST),
+                 STEP_LIMIT)
+        # The guest's display has the focus now, and stays under the timer window.
+        wait_for("the guest's display to have the focus", lambda: self.pc.focused() == nested,
+                 STEP_LIMIT)
+        wait_for("the timer window on top", lambda: self.pc.top_window() == timer, STEP_LIMIT)
+        self.band_drawn("the next page", NEXT_BAND)
+        self.pc.screenshot("vm-8-chromium")
+        self.pc.click_in(chromium, *self.free_side(chromium), ON_GUEST)
+        clicked = time.monotonic()
+        wait_for("Chromium on the blocked page instead of the casino",
+                 lambda: BLOCKED in self.pc.window_name(chromium, ON_GUEST), STEP_LIMIT)
+        timings["Chromium: click on a link with the keyword to the blocked page"] = (
+            time.monotonic() - clicked)
+        self.pc.screenshot("vm-8-chromium-blocked")
+        check(self.booked() == booked, "the blocked page ended the session")
+        # The guest's own keys reach Chromium as they are: Ctrl+L, an address ("/" is
+        # not Chromium's search of the page) and Return (not a "j") open the page.
+        self.pc.keys("ctrl", "l")
+        self.pc.type("file:///srv/vm-test/start.html")
+        self.pc.keys("ret")
+        wait_for("Chromium on the start page, its address typed by the guest",
+                 lambda: "Start page" in self.pc.window_name(chromium, ON_GUEST), STEP_LIMIT)
+
+        # Logout: a new X server and with it a new display for the next guest, which
+        # never shows without the lock over it.
+        self.desktop = NESTED_WINDOW
+        old_xorg = self.pc.sh("pgrep -o -x Xorg")
+        self.pc.click_in(timer, -40, -20)
+        logged_out = time.monotonic()
+        self.watch_screen("the lock on a new X server (Logout from the guest's display)",
+                          lambda s: s["xorg"] not in ("", old_xorg) and s["covered"],
+                          ended=lambda s: s["lock"] is not None or s["xorg"] != old_xorg)
+        self.watch_screen("a new guest's display under the lock",
+                          lambda s: s["browser"] and s["covered"])
+        wait_for("Chromium's start page on the new display",
+                 lambda: self.pc.visible_window("^Start page - Chromium$", ON_GUEST), STEP_LIMIT)
+        timings["Logout from the guest's display to Chromium's start page"] = (
+            time.monotonic() - logged_out)
+        self.wait_lock("the lock on top and focused over the new guest's display")
+        check(self.booked() == booked + 1, f"{self.booked() - booked} bookings for one session")
+        self.pc.screenshot("vm-8-after-logout")
+        log("8: on a display of its own, the guest's Chromium was sent to the blocked page "
+            "and opened an address the guest typed; Logout brought a new display under the lock")
+
+
+# The guest's own display, as the owner names it in kiosk.conf, and how root looks at
+# it: through the cookie its window manager's service made.
+OWN_CONF = "/etc/quorvel/kiosk.conf"
+GUEST_DISPLAY = ":1"
+ON_GUEST = f"DISPLAY={GUEST_DISPLAY} XAUTHORITY=/run/quorvel-wm/nested.auth"
+# The link bands of the test's start and next pages (build-image writes them).
+START_BAND = (0xff, 0xcc, 0x00)
+NEXT_BAND = (0x66, 0xcc, 0x66)
+NESTED_WINDOW = "^Quorvel \\(DE\\) guest$"
 
 # Where the panel's controls are, (x, y) in pixels from its client area's top left
 # (negative: from the right or bottom), as the panel lays them out in the image (its
@@ -507,6 +617,7 @@ def main():
         checks.guest_ends_own_session()
         checks.hard_reset_books_once()
         checks.admin_over_browser()
+        checks.chromium_on_own_display()
     except (VmError, subprocess.CalledProcessError) as failure:
         log(f"FAIL: {failure}")
         if pc and pc.running():
