@@ -101,6 +101,16 @@ class Checks:
             self.pc.screen = None
             return False
 
+    def hard_reset(self, what):
+        """Resets the PC as a power cut would and waits for the lock after the boot;
+        returns when the reset was made (monotonic)."""
+        self.pc.qmp.execute("system_reset")
+        self.pc.screen = None
+        reset_at = time.monotonic()
+        self.pc.wait_for_shell(BOOT_LIMIT)
+        self.wait_lock(what, BOOT_LIMIT)
+        return reset_at
+
     def sql(self, statement):
         return self.pc.sh(f"printf '%s\\n' {quote(f'PRAGMA key={DATA_KEY!r};')} {quote(statement)}"
                           f" | sqlcipher -batch -noheader {DATA_FILE} | tail -n 1")
@@ -183,16 +193,21 @@ class Checks:
             + (f", {before_end} of them before the session ended" if before_end else ""))
         return result
 
+    def watch_new_server(self, what, old_xorg):
+        """Waits for the lock on a new X server after the guest's session was asked to
+        end (WHAT), watching the screen on the way. The program ends the session at its
+        own pace (a Logout click is read, a lost agent is found at the blocker's next
+        look): the session is over once the lock shows or the X server the guest used
+        is gone."""
+        self.watch_screen(f"the lock on a new X server ({what})",
+                          lambda s: s["xorg"] not in ("", old_xorg) and s["covered"],
+                          ended=lambda s: s["lock"] is not None or s["xorg"] != old_xorg)
+
     def fresh_desktop(self, what, began, old_xorg, old_processes, old_profiles):
         """After the guest's desktop was asked to be reset at BEGAN (monotonic): the lock
         on a new X server, then a fresh browser under it, nothing shown uncovered on the
         way; none of the old processes, profiles, cookies or downloads left."""
-        # The program ends the session at its own pace (a Logout click is read, a lost
-        # agent is found at the blocker's next look): the session is over once the lock
-        # shows or the X server the guest used is gone.
-        self.watch_screen(f"the lock on a new X server ({what})",
-                          lambda s: s["xorg"] not in ("", old_xorg) and s["covered"],
-                          ended=lambda s: s["lock"] is not None or s["xorg"] != old_xorg)
+        self.watch_new_server(what, old_xorg)
         timings[f"{what}: to the lock on the new display"] = time.monotonic() - began
         self.watch_screen(f"a fresh browser under the lock ({what})",
                           lambda s: s["browser"] and s["covered"])
@@ -379,11 +394,7 @@ class Checks:
         wait_for("the session's third second", lambda: elapsed(self.pc.window_name(timer)) >= 3,
                  STEP_LIMIT)
         self.pc.screenshot("vm-5-before-reset")
-        self.pc.qmp.execute("system_reset")
-        self.pc.screen = None
-        reset_at = time.monotonic()
-        self.pc.wait_for_shell(BOOT_LIMIT)
-        self.wait_lock("the lock after the hard reset", BOOT_LIMIT)
+        reset_at = self.hard_reset("the lock after the hard reset")
         timings["reset to lock"] = time.monotonic() - reset_at
         wait_for("the cut session booked", lambda: self.booked() > booked, STEP_LIMIT)
         # Booked by this start; a second booking would come with the same start, so
@@ -475,18 +486,14 @@ class Checks:
         check(self.pc.sh(f". {OWN_CONF}; echo $QUORVEL_GUEST_DISPLAY") == GUEST_DISPLAY,
               f"{OWN_CONF} names no display of the guest's own")
         self.pc.sh("sync")
-        self.pc.qmp.execute("system_reset")
-        self.pc.screen = None
-        restarted = time.monotonic()
-        self.pc.wait_for_shell(BOOT_LIMIT)
-        self.wait_lock("the lock after the restart with the guest's own display", BOOT_LIMIT)
+        restarted = self.hard_reset("the lock after the restart with the guest's own display")
+        self.desktop = NESTED_WINDOW
         nested = wait_for("the guest's display under the lock",
                           lambda: self.pc.visible_window(NESTED_WINDOW), STEP_LIMIT)
         check(self.pc.geometry(nested) == (0, 0) + self.pc.screen_size(),
               f"the guest's display does not fill the screen: {self.pc.geometry(nested)}")
         chromium = wait_for("Chromium's start page on the guest's display",
-                            lambda: self.pc.visible_window("^Start page - Chromium$", ON_GUEST),
-                            BOOT_LIMIT)
+                            lambda: self.pc.visible_window(CHROMIUM_START, ON_GUEST), BOOT_LIMIT)
         timings["restart to Chromium's start page on the guest's display"] = (
             time.monotonic() - restarted)
         self.wait_lock("the lock on top and focused over the guest's display")
@@ -530,17 +537,14 @@ class Checks:
 
         # Logout: a new X server and with it a new display for the next guest, which
         # never shows without the lock over it.
-        self.desktop = NESTED_WINDOW
         old_xorg = self.pc.sh("pgrep -o -x Xorg")
         self.pc.click_in(timer, -40, -20)
         logged_out = time.monotonic()
-        self.watch_screen("the lock on a new X server (Logout from the guest's display)",
-                          lambda s: s["xorg"] not in ("", old_xorg) and s["covered"],
-                          ended=lambda s: s["lock"] is not None or s["xorg"] != old_xorg)
+        self.watch_new_server("Logout from the guest's display", old_xorg)
         self.watch_screen("a new guest's display under the lock",
                           lambda s: s["browser"] and s["covered"])
         wait_for("Chromium's start page on the new display",
-                 lambda: self.pc.visible_window("^Start page - Chromium$", ON_GUEST), STEP_LIMIT)
+                 lambda: self.pc.visible_window(CHROMIUM_START, ON_GUEST), STEP_LIMIT)
         timings["Logout from the guest's display to Chromium's start page"] = (
             time.monotonic() - logged_out)
         self.wait_lock("the lock on top and focused over the new guest's display")
@@ -559,6 +563,7 @@ ON_GUEST = f"DISPLAY={GUEST_DISPLAY} XAUTHORITY=/run/quorvel-wm/nested.auth"
 START_BAND = (0xff, 0xcc, 0x00)
 NEXT_BAND = (0x66, 0xcc, 0x66)
 NESTED_WINDOW = "^Quorvel \\(DE\\) guest$"
+CHROMIUM_START = "^Start page - Chromium$"
 
 # Where the panel's controls are, (x, y) in pixels from its client area's top left
 # (negative: from the right or bottom), as the panel lays them out in the image (its

@@ -378,10 +378,9 @@ int Setup(const SetupOptions& options, std::ostream& out, std::ostream& err) {
     const std::string guest = ValueIn(confText, "QUORVEL_GUEST_ACCOUNT");
     const std::string session =
         options.session.value_or(ValueIn(confText, "QUORVEL_GUEST_SESSION"));
-    const bool ownDisplay =
-        ValueIn(confText, "QUORVEL_GUEST_DISPLAY").empty() && NeedsOwnDisplay(session);
-    const std::string guestDisplay =
-        ownDisplay ? kOwnDisplay : ValueIn(confText, "QUORVEL_GUEST_DISPLAY");
+    const std::string named = ValueIn(confText, "QUORVEL_GUEST_DISPLAY");
+    const bool ownDisplay = named.empty() && NeedsOwnDisplay(session);
+    const std::string guestDisplay = ownDisplay ? kOwnDisplay : named;
     if (const std::string why = Refusal(system, guest, session, guestDisplay); !why.empty()) {
         err << "quorvel-admin kiosk: cannot set this PC up: " << why << "\n";
         return 1;
